@@ -1,0 +1,42 @@
+# The two entry points of the README: `make run` and `make test`.
+PRESET ?= debug
+JOBS ?= $(shell nproc)
+
+.PHONY: deps configure build run test asan tsan fuzz bench format clean
+
+deps:
+	@scripts/install-deps.sh
+
+configure: deps
+	@cmake --preset $(PRESET) >/dev/null
+
+build: configure
+	@cmake --build --preset $(PRESET) -j $(JOBS)
+
+run: build
+	@if [ -x build/bin/wendaro ]; then build/bin/wendaro; else build/bin/wendaro-cli --help; fi
+
+test: build
+	@cd build && ctest --output-on-failure -j $(JOBS) -LE e2e --timeout 300
+	@cd build && ctest --output-on-failure -L e2e --timeout 300
+
+asan: deps
+	@cmake --preset asan >/dev/null && cmake --build --preset asan -j $(JOBS)
+	@cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS) -L unit
+
+tsan: deps
+	@cmake --preset tsan >/dev/null && cmake --build --preset tsan -j $(JOBS)
+	@cd build-tsan && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -j $(JOBS) -L unit
+
+fuzz: deps
+	@cmake --preset fuzz >/dev/null && cmake --build --preset fuzz -j $(JOBS)
+	@scripts/run-fuzzers.sh build-fuzz/bin $${FUZZ_SECONDS:-20}
+
+bench: deps
+	@cmake --preset bench >/dev/null && cmake --build --preset bench -j $(JOBS)
+
+format:
+	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf build build-asan build-tsan build-fuzz build-bench

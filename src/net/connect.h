@@ -1,0 +1,26 @@
+// Connecting and one-shot broadcasts.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "core/types.h"
+#include "net/socket.h"
+
+namespace net {
+
+// Sends text plus one zero byte as a UDP broadcast to destination:port (destination in network
+// order, port in host order).
+bool SendBroadcast(std::uint16_t port, std::string_view text, Ipv4 destination);
+
+// Connects a non-blocking socket, trying up to `attempts` times (0 = unlimited), each attempt
+// waited for in 100 ms slices that check the stop flag.
+bool ConnectWithRetry(Socket socket, Ipv4 address, std::uint16_t port, int attempts,
+                      const StopFlag* stop);
+
+bool SetBlocking(Socket socket, bool blocking);
+
+// Socket + non-blocking + ConnectWithRetry(10 attempts); invalid on failure.
+UniqueSocket ConnectTo(Ipv4 address, std::uint16_t port, const StopFlag* stop, int attempts = 10);
+
+}  // namespace net

@@ -1,0 +1,63 @@
+// Length-prefixed stream framing ("<decimal length>:<payload>") over non-blocking TCP sockets.
+// Every wait is a poll in slices of at most 100 ms that also checks the caller's stop flag.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "core/types.h"
+#include "net/progress.h"
+#include "net/socket.h"
+
+namespace net {
+
+// Send chunk and receive chunk sizes of the wire protocol.
+inline constexpr std::size_t kSendChunk = 1'024'000;
+inline constexpr std::size_t kReceiveChunk = 64'000;
+
+// Upper bounds that callers pass to ReceiveString.
+inline constexpr std::size_t kMaxRequestLength = 64 * 1024;
+inline constexpr std::size_t kMaxHostInfoLength = 64 * 1024;
+inline constexpr std::size_t kMaxChatLength = 1024 * 1024;
+inline constexpr std::size_t kMaxListingLength = 256 * 1024 * 1024;
+
+// How long a receive waits without any data before it gives up (default 20 000 ms). Process-wide;
+// the command-line client changes it with --timeout.
+void SetReceiveIdleTimeout(int milliseconds);
+int ReceiveIdleTimeout();
+
+// Sends the header and then `length` bytes of `block`, or, when block is null and fileName is not
+// empty, the whole file (its size becomes the length; sendfile where possible).
+bool SendData(Socket socket, const void* block, std::uint64_t length, const std::string& fileName,
+              const StopFlag* stop, void* context, ProgressListener* listener);
+bool SendString(Socket socket, std::string_view text, const StopFlag* stop);
+bool SendFile(Socket socket, const std::string& fileName, const StopFlag* stop, void* context,
+              ProgressListener* listener);
+
+// Reads single bytes into buffer (kept NUL-terminated) until the delimiter, which is not stored.
+// Fails when the text would reach `capacity`, on close or error; capacity 0 reads nothing.
+bool ReceiveUntil(Socket socket, char* buffer, std::size_t capacity, const StopFlag* stop,
+                  char delimiter);
+
+// Receives exactly `length` bytes into block, or, when block is null, into fileName. A file is
+// written to a temporary name in the same folder and renamed over fileName only when complete;
+// on failure nothing is left behind and an existing fileName is untouched.
+bool ReceiveData(Socket socket, void* block, std::uint64_t length, const std::string& fileName,
+                 const StopFlag* stop, void* context, ProgressListener* listener);
+bool ReceiveExact(Socket socket, void* block, std::uint64_t length, const StopFlag* stop,
+                  void* context, ProgressListener* listener);
+
+// One framed text. Fails, allocating nothing of the claim, when the header is not a plain
+// non-negative decimal below 64 characters or announces more than maxLength bytes.
+bool ReceiveString(Socket socket, std::string& out, const StopFlag* stop, std::size_t maxLength);
+
+// One framed file into fileName (see ReceiveData).
+bool ReceiveFile(Socket socket, const std::string& fileName, const StopFlag* stop, void* context,
+                 ProgressListener* listener);
+
+// Parses a received length header: digits only, no sign; false otherwise or on overflow.
+bool ParseLengthHeader(std::string_view header, std::uint64_t& length);
+
+}  // namespace net

@@ -1,0 +1,72 @@
+// The request/reply protocol on the request port: request lines, job words, listings and host
+// information, as plain functions shared by the share server and the client jobs.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/types.h"
+
+namespace proto {
+
+// Job types as the server numbers them.
+enum class JobType : int {
+    Unknown = 0,
+    Retrieve = 1,
+    Ping = 2,
+    Expand = 3,
+    GetHostInfo = 4,
+    GetHostInfoEx = 5,
+    HostModified = 6,
+};
+
+// "ping", "gethostinfo", ... without argument; "expand:<path>", "retrieve:<path>" with one.
+std::string BuildRequest(std::string_view jobWord);
+std::string BuildRequest(std::string_view jobWord, std::string_view argument);
+
+struct RequestLine {
+    std::string jobWord;
+    std::string argument;  // empty when the line has no colon
+};
+// Splits at the first colon; further colons stay in the argument.
+RequestLine SplitRequest(std::string_view line);
+
+// First matching rule wins: begins with "ping", equals "expand", equals "retrieve", equals
+// "gethostinfo", begins with "gethostinfo", equals "hostmodified"; else Unknown. Case matters.
+JobType ClassifyJobWord(std::string_view jobWord);
+// File sends are scheduled apart from light jobs.
+inline bool IsFileSend(JobType type) { return type == JobType::Retrieve; }
+
+// "<name>\<flag>\<size>" entries joined by "\". Entries named "." or ".." and names that contain
+// "\" (they cannot be carried) are left out.
+std::string EncodeListing(const std::vector<DirEntry>& entries);
+// The client's reading of a listing payload; "." and ".." are dropped.
+std::vector<DirEntry> ParseListing(std::string_view payload);
+
+// Five fields in the order the job queue hands them on.
+struct HostInfo {
+    std::string hostName;
+    std::string version;
+    std::string date;
+    std::string time;
+    std::string system;
+
+    bool operator==(const HostInfo&) const = default;
+};
+
+// "%i.%i hh:mm:ss DD.MM.YYYY " (note the trailing space).
+std::string FormatVersionText(int major, int minor, const struct tm& buildTime);
+// The version text of this build, from its build stamp in local time.
+std::string OwnVersionText();
+// "Linux." + kernel release, "#" + kernel version, spaces replaced by "_".
+std::string OwnSystemText();
+
+// "<host>\n<version text>\n" and "<host>\n<version text><system text> \n".
+std::string EncodeHostInfo(std::string_view hostName, std::string_view versionText);
+std::string EncodeHostInfoEx(std::string_view hostName, std::string_view versionText,
+                             std::string_view systemText);
+// The client's split into the five fields; `extended` also takes the system text.
+HostInfo ParseHostInfo(std::string_view payload, bool extended);
+
+}  // namespace proto
