@@ -1,0 +1,140 @@
+// The client half of the request protocol: a queue of outgoing requests, each run on a worker
+// thread of its own within separate limits for light jobs and downloads.
+#pragma once
+
+#include <condition_variable>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "core/types.h"
+#include "protocol/request_protocol.h"
+
+using JobId = std::uint32_t;
+
+// Ids of client jobs start here, apart from the share server's upload ids (which start at 1);
+// both identify rows of the same transfer list.
+inline constexpr JobId kFirstJobId = 0x40000000;
+
+enum class JobType : int {
+    Retrieve = 0,      // download one file
+    Expand = 1,        // list a folder or the share list
+    GetHostInfo = 2,   // name, version (and system) of a host
+    HostModified = 3,  // tell a host that our shares changed
+};
+
+// Called on worker threads, without any queue lock held.
+class JobListener {
+public:
+    // `success` is true when the reply arrived, even if the listing is empty.
+    virtual void OnExpandResult(JobId id, const std::vector<DirEntry>& listing, bool success) = 0;
+    // Only called with success true: a host that does not answer is not reported.
+    virtual void OnHostInfoResult(JobId id, const proto::HostInfo& hostInfo, bool success) = 0;
+
+protected:
+    ~JobListener() = default;
+};
+
+// Called on worker threads in the order Started, any number of Progress, Finished. A download
+// that cannot connect or send its request gets only Finished(false).
+class DownloadListener {
+public:
+    virtual void OnDownloadStarted(JobId id) = 0;
+    // percent 0..100, speed in KB/s; at most about once a second.
+    virtual void OnDownloadProgress(JobId id, unsigned percent, float speedKBs) = 0;
+    virtual void OnDownloadFinished(JobId id, bool success) = 0;
+
+protected:
+    ~DownloadListener() = default;
+};
+
+// What GetJobInfo tells about a waiting or running job.
+struct JobInfo {
+    JobType type = JobType::Expand;
+    Ipv4 address = 0;
+    std::string remotePath;
+    std::string localPath;
+};
+
+struct JobQueueOptions {
+    // TCP port of the hosts' request servers.
+    std::uint16_t requestPort = kRequestPort;
+    // Connection attempts per job.
+    int connectAttempts = 10;
+    // Concurrency limits.
+    unsigned maxLightRunning = 10;
+    unsigned maxDownloadsRunning = 5;
+};
+
+// Sizes of the queue's lists, for diagnostics.
+struct JobQueueCounts {
+    std::size_t lightWaiting = 0;
+    std::size_t downloadsWaiting = 0;
+    unsigned lightRunning = 0;
+    unsigned downloadsRunning = 0;
+};
+
+class CJobQueue {
+public:
+    // Both listeners must be present. `extendedHostInfo` asks hosts for their system text too.
+    // `shutdown` is the owner's shutdown flag. Starts the scheduler thread.
+    CJobQueue(JobListener* jobListener, DownloadListener* downloadListener, bool extendedHostInfo,
+              const StopFlag* shutdown, JobQueueOptions options = {});
+    // Calls Stop; set the shutdown flag (and the jobs' own stop flags) first.
+    ~CJobQueue();
+    CJobQueue(const CJobQueue&) = delete;
+    CJobQueue& operator=(const CJobQueue&) = delete;
+
+    // Each returns the new job's id at once, before any network activity. `stop` is the flag the
+    // job watches: a transfer's own cancel flag, or the shutdown flag. Called from one thread.
+    JobId AddExpandJob(Ipv4 address, const std::string& remotePath, const StopFlag* stop);
+    JobId AddHostInfoJob(Ipv4 address, const StopFlag* stop);
+    JobId AddHostModifiedJob(Ipv4 address, const StopFlag* stop);
+    // `localPath` is the full local file name; missing folders are created, an existing file is
+    // replaced only once the whole file has arrived.
+    JobId AddRetrieveJob(Ipv4 address, const std::string& remotePath, const std::string& localPath,
+                         const StopFlag* stop);
+
+    // True if the job is running or waiting; fills `out` when given.
+    bool GetJobInfo(JobId id, JobInfo* out) const;
+
+    JobQueueCounts Counts() const;
+
+    // Waits for the scheduler to end (the owner sets the shutdown flag first), which drops the
+    // waiting jobs without reports, then for every running worker.
+    void Stop();
+
+private:
+    struct Job;
+
+    JobId AddJob(JobType type, Ipv4 address, const std::string& remotePath,
+                 const std::string& localPath, const StopFlag* stop);
+    void SchedulerThreadFunction();
+    bool StartNextJob();
+    void ReapFinishedWorkers();
+    void RunWorker(Job& job);
+    void NotifyScheduler();
+    bool ShuttingDown() const;
+
+    JobListener* jobListener_;
+    DownloadListener* downloadListener_;
+    const bool extendedHostInfo_;
+    const StopFlag* shutdown_;
+    const JobQueueOptions options_;
+
+    JobId nextId_ = kFirstJobId;
+
+    mutable std::mutex lock_;
+    std::condition_variable schedulerWake_;
+    std::vector<std::unique_ptr<Job>> downloadsWaiting_;
+    std::vector<std::unique_ptr<Job>> lightWaiting_;
+    std::vector<std::unique_ptr<Job>> running_;
+    unsigned downloadsRunning_ = 0;
+    unsigned lightRunning_ = 0;
+    bool schedulerEnded_ = false;
+
+    std::thread scheduler_;
+};
