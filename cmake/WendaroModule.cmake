@@ -26,7 +26,7 @@ endfunction()
 # Every .cpp in tests/<name>/ becomes one GoogleTest executable test_<name>.
 function(wendaro_test name)
   cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
-  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${name}/*.cpp)
   if(NOT sources)
     return()
   endif()

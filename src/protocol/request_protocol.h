@@ -2,6 +2,7 @@
 // information, as plain functions shared by the share server and the client jobs.
 #pragma once
 
+#include <ctime>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -36,12 +37,15 @@ RequestLine SplitRequest(std::string_view line);
 // "gethostinfo", begins with "gethostinfo", equals "hostmodified"; else Unknown. Case matters.
 JobType ClassifyJobWord(std::string_view jobWord);
 // File sends are scheduled apart from light jobs.
-inline bool IsFileSend(JobType type) { return type == JobType::Retrieve; }
+inline bool IsFileSend(JobType type) {
+    return type == JobType::Retrieve;
+}
 
 // "<name>\<flag>\<size>" entries joined by "\". Entries named "." or ".." and names that contain
-// "\" (they cannot be carried) are left out.
+// "\" (they cannot be carried) are left out. Folders carry size 0; a negative size is sent as 0.
 std::string EncodeListing(const std::vector<DirEntry>& entries);
-// The client's reading of a listing payload; "." and ".." are dropped.
+// The client's reading of a listing payload; "." and ".." are dropped. Linear in the payload
+// size; the caller bounds the payload.
 std::vector<DirEntry> ParseListing(std::string_view payload);
 
 // Five fields in the order the job queue hands them on.
@@ -56,7 +60,7 @@ struct HostInfo {
 };
 
 // "%i.%i hh:mm:ss DD.MM.YYYY " (note the trailing space).
-std::string FormatVersionText(int major, int minor, const struct tm& buildTime);
+std::string FormatVersionText(int major, int minor, const std::tm& buildTime);
 // The version text of this build, from its build stamp in local time.
 std::string OwnVersionText();
 // "Linux." + kernel release, "#" + kernel version, spaces replaced by "_".

@@ -1,0 +1,36 @@
+#include "protocol/request_protocol.h"
+
+namespace proto {
+
+std::string BuildRequest(std::string_view jobWord) {
+    return std::string(jobWord);
+}
+
+std::string BuildRequest(std::string_view jobWord, std::string_view argument) {
+    std::string line;
+    line.reserve(jobWord.size() + 1 + argument.size());
+    line.append(jobWord);
+    line.push_back(':');
+    line.append(argument);
+    return line;
+}
+
+RequestLine SplitRequest(std::string_view line) {
+    const auto colon = line.find(':');
+    if (colon == std::string_view::npos) return {std::string(line), {}};
+    return {std::string(line.substr(0, colon)), std::string(line.substr(colon + 1))};
+}
+
+JobType ClassifyJobWord(std::string_view jobWord) {
+    // The order matters: "gethostinfo" must be tested for equality before the prefix test that
+    // catches "gethostinfoex".
+    if (jobWord.starts_with("ping")) return JobType::Ping;
+    if (jobWord == "expand") return JobType::Expand;
+    if (jobWord == "retrieve") return JobType::Retrieve;
+    if (jobWord == "gethostinfo") return JobType::GetHostInfo;
+    if (jobWord.starts_with("gethostinfo")) return JobType::GetHostInfoEx;
+    if (jobWord == "hostmodified") return JobType::HostModified;
+    return JobType::Unknown;
+}
+
+}  // namespace proto
