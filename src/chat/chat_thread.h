@@ -1,0 +1,99 @@
+// The chat channel: texts queued here go to every recipient over a fresh connection each, and
+// texts arriving on the chat port are handed to the listener with their sender's address.
+#pragma once
+
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <list>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "core/types.h"
+
+class ChatListener {
+public:
+    // A text arrived from `address` (network order, the connection's peer). Called on a chat
+    // thread, one call at a time, without the chat lock held; `text` lives only for the call.
+    virtual void OnChatMessage(Ipv4 address, const std::string& text) = 0;
+
+protected:
+    ~ChatListener() = default;
+};
+
+struct ChatOptions {
+    // Address (network order, 0 = any) and TCP port to listen on; port 0 binds an ephemeral port.
+    Ipv4 bindAddress = 0;
+    std::uint16_t port = kChatPort;
+    // The recipients' chat port.
+    std::uint16_t sendPort = kChatPort;
+    // Connection attempts per recipient.
+    int connectAttempts = 10;
+    // Time a peer has to deliver its text once connected.
+    int receiveTimeoutMs = 10'000;
+    // Incoming connections read at once; beyond this a connection is closed unread.
+    std::size_t maxReaders = 16;
+};
+
+class CChatThread {
+public:
+    // `listener` may be null. `stop` is the owner's shutdown flag (may be null). Binds the
+    // listening socket, then starts the listener thread and the sender thread.
+    CChatThread(ChatListener* listener, const StopFlag* stop, ChatOptions options = {});
+    // Ends the threads (also when the stop flag was never set) and waits for them.
+    ~CChatThread();
+    CChatThread(const CChatThread&) = delete;
+    CChatThread& operator=(const CChatThread&) = delete;
+
+    // Texts leave one at a time in this order, each to every recipient before the next. Empty
+    // texts are not sent.
+    void QueueMessage(const std::string& text);
+    void AddRecipient(Ipv4 address);
+    // Removes the first entry equal to the address, if any.
+    void RemoveRecipient(Ipv4 address);
+    std::vector<Ipv4> Recipients() const;
+
+    // Returns once both threads have ended, which they do within about 200 ms of the stop flag.
+    void Wait();
+
+    // The TCP port the chat listener is bound to; 0 when it could not listen.
+    std::uint16_t Port() const { return port_; }
+
+private:
+    struct Reader;
+
+    void ListenerThreadFunction();
+    void SenderThreadFunction();
+    void StartReader(int socket, Ipv4 peer);
+    void ReaderThreadFunction(Reader& reader);
+    void SuperviseReaders(bool stopAll);
+    void SendToAll(const std::string& text, const std::vector<Ipv4>& recipients);
+    bool Stopping() const;
+
+    ChatListener* listener_;
+    const StopFlag* stop_;
+    const ChatOptions options_;
+
+    int listenSocket_ = -1;
+    std::uint16_t port_ = 0;
+    // Set from the owner's flag by the listener thread, or by the destructor; every wait watches
+    // it.
+    StopFlag quit_{false};
+
+    mutable std::mutex lock_;
+    std::condition_variable outgoingChanged_;
+    std::vector<Ipv4> recipients_;
+    std::deque<std::string> outgoing_;
+
+    // Only the listener thread touches the reader list; deliveries take turns on deliverLock_.
+    std::list<std::unique_ptr<Reader>> readers_;
+    std::mutex deliverLock_;
+
+    std::mutex waitLock_;
+    std::thread listenerThread_;
+    std::thread senderThread_;
+};

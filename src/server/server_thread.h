@@ -1,0 +1,178 @@
+// The share server: answers the requests of other hosts on the request port from the local shares
+// (listings, file sends, host information, keep-alive pings and "shares changed" notices), one
+// thread per accepted connection, within separate limits for light jobs and file sends.
+#pragma once
+
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <list>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "core/parseini.h"
+#include "core/types.h"
+#include "protocol/request_protocol.h"
+
+// Upload progress of a "retrieve" connection, in the order Started, any number of Progress,
+// Finished. `id` is the connection id. Called on connection threads, without any server lock held.
+class UploadListener {
+public:
+    virtual void OnUploadStarted(std::uint32_t id) = 0;
+    // percent 0..100, speed in KB/s; at most about once a second.
+    virtual void OnUploadProgress(std::uint32_t id, unsigned percent, float speedKBs) = 0;
+    virtual void OnUploadFinished(std::uint32_t id, bool success) = 0;
+
+protected:
+    ~UploadListener() = default;
+};
+
+// Called on connection threads, without any server lock held.
+class ServerListener {
+public:
+    // Just before a permitted file send starts. `stopFlagSlot` points at the flag the send will
+    // watch; the listener may point it at a cancel flag of its own, which must then outlive the
+    // send and be set at shutdown (the server's own stop no longer reaches that send).
+    virtual void OnUploadRequested(std::uint32_t id, const StopFlag** stopFlagSlot) = 0;
+    // A host reports that its shares changed; `address` is its IPv4 address (network order).
+    virtual void OnHostModified(Ipv4 address) = 0;
+
+protected:
+    ~ServerListener() = default;
+};
+
+// Asked once per "retrieve", before anything else is done for it, on the connection's thread.
+class PermissionListener {
+public:
+    // True lets the host (network order) download; false closes the connection without a reply.
+    virtual bool MayDownload(Ipv4 address) = 0;
+
+protected:
+    ~PermissionListener() = default;
+};
+
+// What GetConnectionInfo tells about a waiting or running connection.
+struct ServerConnectionInfo {
+    proto::JobType jobType = proto::JobType::Unknown;
+    Ipv4 address = 0;
+    // The request's share path; for a resolved "expand" or "retrieve" the local path instead.
+    std::string argument;
+};
+
+struct ServerOptions {
+    // Address (network order, 0 = any) and TCP port to listen on; port 0 binds an ephemeral port.
+    Ipv4 bindAddress = 0;
+    std::uint16_t port = kRequestPort;
+    // Light connections started by the first scheduling rule, and file sends at a time.
+    unsigned maxLightRunning = 20;
+    unsigned maxSendsRunning = 10;
+    // Connections whose request is still being read or that wait for their start. Beyond this an
+    // accepted connection is closed at once.
+    std::size_t maxWaiting = 64;
+    // All connections alive at once (reading, waiting and running, pings included).
+    std::size_t maxConnections = 256;
+    // Time a peer has to deliver its request line.
+    int requestTimeoutMs = 10'000;
+    // A keep-alive connection that sends nothing for this long is closed.
+    int pingIdleTimeoutMs = 30'000;
+};
+
+// Counters of the connection lists, for diagnostics and tests.
+struct ServerCounts {
+    std::size_t reading = 0;
+    std::size_t pending = 0;
+    std::size_t running = 0;
+    unsigned lightRunning = 0;
+    unsigned sendsRunning = 0;
+};
+
+class CServerThread {
+public:
+    // All three listeners must be present and outlive the server. `settingsFile` is the settings
+    // file whose "shares" section names the shared folders. `shutdown` is the owner's shutdown
+    // flag (may be null). Binds the listening socket and starts the listener thread.
+    CServerThread(UploadListener* uploadListener, ServerListener* serverListener,
+                  PermissionListener* permissionListener, std::string hostName,
+                  std::string versionText, const StopFlag* shutdown, std::string settingsFile,
+                  ServerOptions options = {});
+    // Calls Stop.
+    ~CServerThread();
+    CServerThread(const CServerThread&) = delete;
+    CServerThread& operator=(const CServerThread&) = delete;
+
+    // Later "gethostinfo" replies carry the new name.
+    void SetHostName(const std::string& name);
+
+    // True if a connection with this id waits or runs; fills `out` when given.
+    bool GetConnectionInfo(std::uint32_t id, ServerConnectionInfo* out) const;
+
+    // Ends the listener thread, closes the waiting connections without an answer and waits for the
+    // running ones, whose transfers are stopped. Returns promptly whether or not the owner has set
+    // the shutdown flag; sends that watch a cancel flag handed out by OnUploadRequested end when
+    // that flag is set. Safe to call more than once.
+    void Stop();
+
+    // The TCP port the server listens on; 0 when it could not listen.
+    std::uint16_t Port() const { return port_; }
+
+    ServerCounts Counts() const;
+
+private:
+    struct Connection;
+
+    // Listener thread.
+    void ListenerThreadFunction();
+    void AcceptOne();
+    bool Stopping() const;
+    void AbortExpiredReads();
+    void ReapEndedConnections();
+    bool StartOnePending();
+    Connection* PickPending();
+    void WakeListener();
+
+    // Connection threads.
+    void ConnectionThreadFunction(Connection& connection);
+    bool ReadRequest(Connection& connection);
+    bool WaitForStart(Connection& connection);
+    void RunJob(Connection& connection);
+    void ServeRetrieve(Connection& connection);
+    void ServePing(Connection& connection);
+    void ServeExpand(Connection& connection);
+    void ServeHostInfo(Connection& connection, bool extended);
+    bool ResolveArgument(Connection& connection, bool forFileSend);
+    void FinishConnection(Connection& connection);
+
+    UploadListener* uploadListener_;
+    ServerListener* serverListener_;
+    PermissionListener* permissionListener_;
+    const std::string versionText_;
+    const std::string systemText_;
+    const StopFlag* shutdown_;
+    const ServerOptions options_;
+    const utilcpp::CParseini settings_;
+
+    int listenSocket_ = -1;
+    int wakeRead_ = -1;
+    int wakeWrite_ = -1;
+    std::uint16_t port_ = 0;
+    StopFlag stopping_{false};
+    // Only the listener thread touches it.
+    std::uint32_t nextId_ = 1;
+
+    mutable std::mutex lock_;
+    std::condition_variable startSignal_;
+    std::string hostName_;
+    // Every connection from acceptance until it is reaped; `pending_` and `running_` order them.
+    std::list<std::unique_ptr<Connection>> connections_;
+    std::list<Connection*> pending_;
+    std::list<Connection*> running_;
+    std::size_t reading_ = 0;
+    unsigned lightRunning_ = 0;
+    unsigned sendsRunning_ = 0;
+    bool connectionEnded_ = false;
+
+    std::mutex stopLock_;
+    std::thread thread_;
+};
