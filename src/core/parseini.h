@@ -1,5 +1,14 @@
 // Settings store: typed access to one INI file, with no cache, so that every object on the same
 // file always sees the same data.
+//
+// Semantics of the platform's profile functions: section and key names compare without regard to
+// ASCII case and without the blanks around them; a missing file, section or key gives the
+// default; a write creates the file (and its missing folders) and the section as needed. Values
+// are returned without the blanks around them and without one pair of enclosing quotes.
+//
+// Every write is a read-modify-write under an exclusive lock shared with other threads and
+// processes, and replaces the file atomically, so that concurrent writers lose no keys and a
+// failed write leaves the old file as it was.
 #pragma once
 
 #include <string>
@@ -9,23 +18,34 @@ namespace utilcpp {
 
 class CParseini {
 public:
-    // An empty name derives the file from the running executable (see CreateFromModule).
+    // An empty name takes the program's settings file (see core/settings_path.h).
     explicit CParseini(std::string fileName = {});
 
     // Takes the module's full path, cuts it at the last "." and appends ".ini".
     void CreateFromModule(const std::string& modulePath);
 
+    // Reads the leading decimal number of the value (optional sign; 0 when it has no digits);
+    // the default when the key is missing or its value is empty. Always true.
     bool GetInt(const std::string& section, const std::string& key, int& out, int def) const;
+    // False when the file could not be written; the cause goes to the diagnostic trace.
     bool SetInt(const std::string& section, const std::string& key, int value);
+    // The default when the key is missing. Always true.
     bool GetString(const std::string& section, const std::string& key, std::string& out,
                    const std::string& def) const;
+    // False when the file could not be written, or when the names or the value could not be read
+    // back as written (line ends anywhere, "]" in a section, "=" in a key, a key that begins
+    // with "[" or ";").
     bool SetString(const std::string& section, const std::string& key, const std::string& value);
+    // True when the key is gone, including when there was none.
     bool DeleteKey(const std::string& section, const std::string& key);
     // The section's lines "key=value" in file order; true when the list is not empty.
     bool GetSection(const std::string& section, std::vector<std::string>& out) const;
     const std::string& GetFileName() const { return fileName_; }
 
 private:
+    template <typename Edit>
+    bool Modify(Edit edit);
+
     std::string fileName_;
 };
 
