@@ -134,7 +134,8 @@ private:
     std::vector<std::unique_ptr<Job>> running_;
     unsigned downloadsRunning_ = 0;
     unsigned lightRunning_ = 0;
-    bool schedulerEnded_ = false;
+    // Set by the destructor so that a queue dropped without shutdown still ends its scheduler.
+    StopFlag destroying_{false};
 
     std::thread scheduler_;
 };

@@ -2,6 +2,7 @@
 // a keep-alive connection to its request port.
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -14,6 +15,8 @@
 
 #include "core/types.h"
 #include "net/interfaces.h"
+
+class KeepAliveThread;
 
 // Receives host events. Calls come from the broadcast thread and from the thread that calls
 // AddHost / RemoveHost, never from a keep-alive thread, and never while the host lock is held.
@@ -86,19 +89,20 @@ public:
     std::uint16_t BoundDiscoveryPort() const;
 
 private:
-    struct PingThread;
     struct HostEntry {
         Ipv4 address = 0;
         HostKind kind = HostKind::Discovered;
-        std::shared_ptr<PingThread> ping;
+        std::shared_ptr<KeepAliveThread> ping;
     };
 
     void BroadcastThreadFunction();
     void AnnounceOnAllInterfaces();
     bool IsOwnAddress(Ipv4 address) const;
     std::vector<net::InterfaceEntry> ReadInterfaces() const;
-    std::shared_ptr<PingThread> StartPingThread(Ipv4 address);
+    std::shared_ptr<KeepAliveThread> StartPingThread(Ipv4 address);
     void JoinEndedRetiredThreads();
+    void StopAllPingThreads();
+    void SignalPingEnded();
     bool Stopping() const;
 
     HostListener* listener_;
@@ -109,11 +113,14 @@ private:
     std::vector<net::InterfaceEntry> interfaces_;
     std::vector<HostEntry> hosts_;
     // Keep-alive threads of removed hosts: no longer reported, joined once they end.
-    std::vector<std::shared_ptr<PingThread>> retired_;
+    std::vector<std::shared_ptr<KeepAliveThread>> retired_;
 
-    // Woken when a keep-alive thread ends, so that waiting is not a sleep loop.
+    // Signalled when a keep-alive thread ends, so that its host is reported gone at once instead
+    // of at the next poll slice: Wait blocks on the condition, the broadcast thread polls the
+    // event descriptor beside its socket.
     std::mutex wakeLock_;
     std::condition_variable wake_;
+    int pingEndedEvent_ = -1;
 
     std::atomic<std::uint16_t> boundPort_{0};
     StopFlag destroying_{false};

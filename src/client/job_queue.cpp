@@ -1,0 +1,178 @@
+#include "client/job_queue.h"
+
+#include <algorithm>
+#include <chrono>
+#include <system_error>
+
+#include "client/job_record.h"
+
+namespace {
+
+// Longest time the scheduler goes without looking at the shutdown flag, which is set without
+// waking anybody.
+constexpr auto kStopCheckSlice = std::chrono::milliseconds(50);
+
+bool IsLight(JobType type) {
+    return type != JobType::Retrieve;
+}
+
+}  // namespace
+
+CJobQueue::CJobQueue(JobListener* jobListener, DownloadListener* downloadListener,
+                     bool extendedHostInfo, const StopFlag* shutdown, JobQueueOptions options)
+    : jobListener_(jobListener),
+      downloadListener_(downloadListener),
+      extendedHostInfo_(extendedHostInfo),
+      shutdown_(shutdown),
+      options_(options),
+      scheduler_([this] { SchedulerThreadFunction(); }) {}
+
+CJobQueue::~CJobQueue() {
+    destroying_.store(true);
+    NotifyScheduler();
+    Stop();
+}
+
+bool CJobQueue::ShuttingDown() const {
+    return destroying_.load() || (shutdown_ != nullptr && shutdown_->load());
+}
+
+void CJobQueue::NotifyScheduler() {
+    { std::lock_guard guard(lock_); }
+    schedulerWake_.notify_all();
+}
+
+JobId CJobQueue::AddJob(JobType type, Ipv4 address, const std::string& remotePath,
+                        const std::string& localPath, const StopFlag* stop) {
+    auto job = std::make_unique<Job>();
+    job->light = IsLight(type);
+    job->type = type;
+    job->address = address;
+    job->remotePath = remotePath;
+    job->localPath = localPath;
+    job->stop = stop;
+    JobId id = 0;
+    {
+        std::lock_guard guard(lock_);
+        id = job->id = nextId_++;
+        (job->light ? lightWaiting_ : downloadsWaiting_).push_back(std::move(job));
+    }
+    schedulerWake_.notify_all();
+    return id;
+}
+
+JobId CJobQueue::AddExpandJob(Ipv4 address, const std::string& remotePath, const StopFlag* stop) {
+    return AddJob(JobType::Expand, address, remotePath, std::string(), stop);
+}
+
+JobId CJobQueue::AddHostInfoJob(Ipv4 address, const StopFlag* stop) {
+    return AddJob(JobType::GetHostInfo, address, std::string(), std::string(), stop);
+}
+
+JobId CJobQueue::AddHostModifiedJob(Ipv4 address, const StopFlag* stop) {
+    return AddJob(JobType::HostModified, address, std::string(), std::string(), stop);
+}
+
+JobId CJobQueue::AddRetrieveJob(Ipv4 address, const std::string& remotePath,
+                                const std::string& localPath, const StopFlag* stop) {
+    return AddJob(JobType::Retrieve, address, remotePath, localPath, stop);
+}
+
+bool CJobQueue::GetJobInfo(JobId id, JobInfo* out) const {
+    std::lock_guard guard(lock_);
+    for (const auto* list : {&running_, &lightWaiting_, &downloadsWaiting_}) {
+        const auto it =
+            std::find_if(list->begin(), list->end(),
+                         [&](const std::unique_ptr<Job>& job) { return job->id == id; });
+        if (it == list->end()) continue;
+        if (out != nullptr) {
+            const Job& job = **it;
+            *out = JobInfo{job.type, job.address, job.remotePath, job.localPath};
+        }
+        return true;
+    }
+    return false;
+}
+
+JobQueueCounts CJobQueue::Counts() const {
+    std::lock_guard guard(lock_);
+    return JobQueueCounts{lightWaiting_.size(), downloadsWaiting_.size(), lightRunning_,
+                          downloadsRunning_};
+}
+
+// Called with lock_ held. A finished worker has already left the lock behind, so joining it here
+// cannot deadlock.
+void CJobQueue::ReapFinishedWorkers() {
+    for (auto it = running_.begin(); it != running_.end();) {
+        Job& job = **it;
+        if (!job.finished) {
+            ++it;
+            continue;
+        }
+        job.thread.join();
+        --(job.light ? lightRunning_ : downloadsRunning_);
+        it = running_.erase(it);
+    }
+}
+
+// Called with lock_ held. Light jobs go first and newest first (the user is waiting for the
+// folder they opened last); downloads keep their order.
+bool CJobQueue::StartNextJob() {
+    std::unique_ptr<Job> job;
+    if (lightRunning_ < options_.maxLightRunning && !lightWaiting_.empty()) {
+        job = std::move(lightWaiting_.back());
+        lightWaiting_.pop_back();
+        ++lightRunning_;
+    } else if (downloadsRunning_ < options_.maxDownloadsRunning && !downloadsWaiting_.empty()) {
+        job = std::move(downloadsWaiting_.front());
+        downloadsWaiting_.erase(downloadsWaiting_.begin());
+        ++downloadsRunning_;
+    } else {
+        return false;
+    }
+    Job& started = *job;
+    try {
+        started.thread = std::thread([this, &started] {
+            RunWorker(started);
+            {
+                std::lock_guard guard(lock_);
+                started.finished = true;
+            }
+            schedulerWake_.notify_all();
+        });
+    } catch (const std::system_error&) {
+        // Out of threads: put the job back where it came from and try again later.
+        if (started.light) {
+            --lightRunning_;
+            lightWaiting_.push_back(std::move(job));
+        } else {
+            --downloadsRunning_;
+            downloadsWaiting_.insert(downloadsWaiting_.begin(), std::move(job));
+        }
+        return false;
+    }
+    running_.push_back(std::move(job));
+    return true;
+}
+
+void CJobQueue::SchedulerThreadFunction() {
+    std::unique_lock guard(lock_);
+    while (!ShuttingDown()) {
+        ReapFinishedWorkers();
+        if (StartNextJob()) continue;
+        schedulerWake_.wait_for(guard, kStopCheckSlice);
+    }
+    // Waiting jobs are dropped without reports; running ones are left to their workers.
+    lightWaiting_.clear();
+    downloadsWaiting_.clear();
+}
+
+void CJobQueue::Stop() {
+    if (scheduler_.joinable()) scheduler_.join();
+    std::unique_lock guard(lock_);
+    for (;;) {
+        ReapFinishedWorkers();
+        if (running_.empty()) return;
+        schedulerWake_.wait_for(guard, kStopCheckSlice);
+    }
+}

@@ -1,0 +1,20 @@
+// A job as the queue keeps it from its addition until its worker has been reaped.
+#pragma once
+
+#include <string>
+#include <thread>
+
+#include "client/job_queue.h"
+
+struct CJobQueue::Job {
+    bool light = true;
+    std::thread thread;  // not joinable while waiting
+    JobId id = 0;
+    JobType type = JobType::Expand;
+    Ipv4 address = 0;
+    std::string remotePath;
+    std::string localPath;
+    const StopFlag* stop = nullptr;
+    // Set under the queue lock by the worker as its last step; the scheduler then joins it.
+    bool finished = false;
+};

@@ -1,0 +1,82 @@
+// What a worker thread does with one job: one connection, one request, one report.
+#include <filesystem>
+
+#include "client/download_progress.h"
+#include "client/job_queue.h"
+#include "client/job_record.h"
+#include "net/connect.h"
+#include "net/framing.h"
+
+namespace {
+
+bool IsSet(const StopFlag* flag) {
+    return flag != nullptr && flag->load();
+}
+
+// Creates the folders a download goes into. A failure shows later, when the file cannot be made.
+void CreateParentFolders(const std::string& localPath) {
+    const auto folder = std::filesystem::path(localPath).parent_path();
+    if (folder.empty()) return;
+    std::error_code ignored;
+    std::filesystem::create_directories(folder, ignored);
+}
+
+// Sends one request and reads one text reply of at most maxLength bytes.
+bool Exchange(net::Socket socket, const std::string& request, std::string& reply,
+              std::size_t maxLength, const StopFlag* stop) {
+    return net::SendString(socket, request, stop) &&
+           net::ReceiveString(socket, reply, stop, maxLength);
+}
+
+}  // namespace
+
+void CJobQueue::RunWorker(Job& job) {
+    net::UniqueSocket socket;
+    if (!IsSet(job.stop)) {
+        socket =
+            net::ConnectTo(job.address, options_.requestPort, job.stop, options_.connectAttempts);
+    }
+    const bool connected = socket.valid();
+    std::string reply;
+
+    switch (job.type) {
+        case JobType::Retrieve: {
+            if (!connected) {
+                downloadListener_->OnDownloadFinished(job.id, false);
+                break;
+            }
+            CreateParentFolders(job.localPath);
+            if (!net::SendString(socket.get(), proto::BuildRequest("retrieve", job.remotePath),
+                                 job.stop)) {
+                downloadListener_->OnDownloadFinished(job.id, false);
+                break;
+            }
+            DownloadProgressAdapter progress(*downloadListener_, job.id);
+            net::ReceiveFile(socket.get(), job.localPath, job.stop, nullptr, &progress);
+            break;
+        }
+        case JobType::Expand: {
+            const bool success =
+                connected && Exchange(socket.get(), proto::BuildRequest("expand", job.remotePath),
+                                      reply, net::kMaxListingLength, job.stop);
+            const auto listing = success ? proto::ParseListing(reply) : std::vector<DirEntry>();
+            jobListener_->OnExpandResult(job.id, listing, success);
+            break;
+        }
+        case JobType::GetHostInfo: {
+            const char* word = extendedHostInfo_ ? "gethostinfoex" : "gethostinfo";
+            // A host that does not answer is simply not reported.
+            if (connected && Exchange(socket.get(), proto::BuildRequest(word), reply,
+                                      net::kMaxHostInfoLength, job.stop)) {
+                jobListener_->OnHostInfoResult(
+                    job.id, proto::ParseHostInfo(reply, extendedHostInfo_), true);
+            }
+            break;
+        }
+        case JobType::HostModified:
+            // The host answers nothing.
+            if (connected)
+                net::SendString(socket.get(), proto::BuildRequest("hostmodified"), job.stop);
+            break;
+    }
+}

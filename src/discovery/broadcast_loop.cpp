@@ -1,0 +1,107 @@
+// The broadcast thread of CHostThread: hears announcements, sends our own once a period and
+// reaps ended keep-alive threads.
+#include <poll.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+
+#include "discovery/host_thread.h"
+#include "discovery/udp_receiver.h"
+#include "util/trace.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Longest time the thread goes without looking at the shutdown flag.
+constexpr int kStopCheckMs = 50;
+// Only the start of a datagram is looked at.
+constexpr std::size_t kDatagramCapacity = 256;
+// Datagrams handled per wake-up, so that a flood cannot hold off our own announcements.
+constexpr int kDatagramsPerPass = 64;
+// Hosts found by broadcast are bounded: every one costs a thread, and a hostile sender can forge
+// any number of source addresses.
+constexpr std::size_t kMaxKnownHosts = 1024;
+
+}  // namespace
+
+bool CHostThread::IsOwnAddress(Ipv4 address) const {
+    std::lock_guard guard(lock_);
+    return std::any_of(interfaces_.begin(), interfaces_.end(),
+                       [&](const net::InterfaceEntry& entry) { return entry.address == address; });
+}
+
+void CHostThread::HandleDatagram(Ipv4 sender, std::string_view datagram) {
+    if (IsOwnAddress(sender)) return;
+    std::string_view text = datagram.substr(0, std::min(datagram.size(), kDatagramCapacity));
+    text = text.substr(0, text.find('\0'));
+    if (!text.starts_with(kAnnouncementText)) {
+        XUTIL_DIAG_IN("CHostThread::BroadcastThreadFunction", "received unknown broadcast\n");
+        return;
+    }
+    {
+        std::lock_guard guard(lock_);
+        if (hosts_.size() >= kMaxKnownHosts) return;
+    }
+    AddHost(sender, std::string(), HostKind::Discovered);
+}
+
+void CHostThread::AnnounceOnAllInterfaces() {
+    std::vector<net::InterfaceEntry> interfaces;
+    {
+        std::lock_guard guard(lock_);
+        interfaces = interfaces_;
+    }
+    const std::uint16_t port =
+        options_.discoveryPort != 0 ? options_.discoveryPort : boundPort_.load();
+    for (const auto& entry : interfaces) {
+        // A failed send is not retried: the next announcement follows a period later.
+        if (entry.address != 0) options_.sendBroadcast(port, kAnnouncementText, entry.broadcast);
+    }
+}
+
+void CHostThread::BroadcastThreadFunction() {
+    // Without a receive socket announcements still go out and hosts added by hand are still
+    // watched; only other hosts' announcements go unheard.
+    const net::UniqueSocket receiver =
+        discovery::CreateDatagramReceiver(options_.bindAddress, options_.discoveryPort);
+    if (receiver.valid()) boundPort_.store(net::LocalPort(receiver.get()));
+
+    const auto period = std::chrono::milliseconds(options_.announceIntervalMs);
+    auto lastAnnouncement = Clock::now();
+    std::string datagram;
+    while (!Stopping()) {
+        const auto untilAnnouncement = std::chrono::duration_cast<std::chrono::milliseconds>(
+            lastAnnouncement + period - Clock::now());
+        const int timeout =
+            static_cast<int>(std::clamp<long long>(untilAnnouncement.count(), 0, kStopCheckMs));
+
+        std::array<pollfd, 2> watched{pollfd{receiver.get(), POLLIN, 0},
+                                      pollfd{pingEndedEvent_, POLLIN, 0}};
+        if (::poll(watched.data(), watched.size(), timeout) > 0) {
+            if ((watched[0].revents & POLLIN) != 0) {
+                Ipv4 sender = 0;
+                for (int i = 0; i < kDatagramsPerPass && !Stopping(); ++i) {
+                    if (!discovery::ReceiveDatagram(receiver.get(), kDatagramCapacity, datagram,
+                                                    sender)) {
+                        break;
+                    }
+                    HandleDatagram(sender, datagram);
+                }
+            }
+            if ((watched[1].revents & POLLIN) != 0) {
+                std::uint64_t count = 0;
+                [[maybe_unused]] const auto read = ::read(pingEndedEvent_, &count, sizeof count);
+            }
+        }
+        if (Clock::now() - lastAnnouncement >= period) {
+            AnnounceOnAllInterfaces();
+            lastAnnouncement = Clock::now();
+        }
+        CheckThreads();
+    }
+    // The keep-alive threads' network calls only watch their own flags.
+    StopAllPingThreads();
+}

@@ -1,0 +1,45 @@
+// One keep-alive connection to a known host: connect to its request port, then send "ping" once a
+// period for as long as the connection stays open.
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <thread>
+
+#include "core/types.h"
+
+class KeepAliveThread {
+public:
+    // Starts the thread at once. `shutdown` (may be null) is the shared shutdown flag; `onEnded`
+    // is called on the keep-alive thread as its last action.
+    KeepAliveThread(Ipv4 address, std::uint16_t port, int intervalMs, const StopFlag* shutdown,
+                    std::function<void()> onEnded);
+    // Asks the thread to end and joins it.
+    ~KeepAliveThread();
+    KeepAliveThread(const KeepAliveThread&) = delete;
+    KeepAliveThread& operator=(const KeepAliveThread&) = delete;
+
+    Ipv4 Address() const { return address_; }
+    bool Ended() const { return ended_.load(); }
+    // The thread notices this within one wait slice, or within one slice of the network calls.
+    void RequestStop() { ownStop_.store(true); }
+    void Join();
+
+private:
+    void Run();
+    bool Stopping() const;
+    // Waits until `deadline` (true) or until the peer closes its side (false).
+    bool IdleUntil(std::chrono::steady_clock::time_point deadline, int socket) const;
+
+    const Ipv4 address_;
+    const std::uint16_t port_;
+    const int intervalMs_;
+    const StopFlag* shutdown_;
+    std::function<void()> onEnded_;
+    // Watched by the network calls; set by RequestStop and when the shutdown flag is seen.
+    StopFlag ownStop_{false};
+    std::atomic<bool> ended_{false};
+    std::thread thread_;
+};
