@@ -47,7 +47,8 @@ Ipv4 PeerAddress(Socket socket);
 
 // Waits until the listener has a connection or the stop flag is set (checked every 100 ms);
 // returns the accepted, non-blocking socket with its peer address, or an invalid socket.
-UniqueSocket AcceptConnection(Socket listener, const StopFlag* stop, Ipv4* peer, int timeoutMs = 100);
+UniqueSocket AcceptConnection(Socket listener, const StopFlag* stop, Ipv4* peer,
+                              int timeoutMs = 100);
 
 // Dotted text of an address in network order, and back (0 and false when not dotted IPv4).
 std::string FormatIpv4(Ipv4 address);

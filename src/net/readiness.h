@@ -1,0 +1,33 @@
+// Stop-aware waiting on one socket. Every wait is cut into slices of at most 100 ms so that a set
+// stop flag is noticed quickly while an idle socket costs no CPU.
+#pragma once
+
+#include <chrono>
+
+#include "core/types.h"
+#include "net/socket.h"
+
+namespace net::detail {
+
+inline constexpr int kWaitSliceMs = 100;
+
+enum class Readiness { Ready, Stopped, TimedOut, Failed };
+
+inline bool IsStopped(const StopFlag* stop) {
+    return stop != nullptr && stop->load(std::memory_order_relaxed);
+}
+
+// Waits until poll reports `events` (or an error/hang-up, which the next call then meets) on the
+// socket. timeoutMs < 0 waits until the stop flag is set.
+Readiness WaitForSocket(Socket socket, short events, const StopFlag* stop, int timeoutMs);
+
+// Sleeps up to `milliseconds` in stop-aware slices; false when the stop flag ended it.
+bool PauseUnlessStopped(int milliseconds, const StopFlag* stop);
+
+using Clock = std::chrono::steady_clock;
+
+inline long long MillisecondsSince(Clock::time_point start) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+}
+
+}  // namespace net::detail

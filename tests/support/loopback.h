@@ -1,0 +1,115 @@
+// Real TCP connections over 127.0.0.1 for the tests of every network module: a connected socket
+// pair, a port that nobody listens on, and raw byte helpers for asserting what went over the wire.
+#pragma once
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/socket.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "net/connect.h"
+#include "net/socket.h"
+
+namespace testing_support {
+
+// 127.0.0.1 in network order.
+inline Ipv4 LoopbackAddress() {
+    return htonl(INADDR_LOOPBACK);
+}
+
+// A listener on 127.0.0.1 with a kernel-chosen port.
+struct LoopbackListener {
+    net::UniqueSocket socket;
+    std::uint16_t port = 0;
+};
+
+inline LoopbackListener ListenOnLoopback() {
+    LoopbackListener listener;
+    listener.socket = net::CreateListener(LoopbackAddress(), 0);
+    if (listener.socket.valid()) listener.port = net::LocalPort(listener.socket.get());
+    return listener;
+}
+
+// Both ends of one TCP connection over loopback, both non-blocking. Invalid sockets on failure.
+struct SocketPair {
+    net::UniqueSocket client;
+    net::UniqueSocket server;
+    bool valid() const { return client.valid() && server.valid(); }
+};
+
+inline SocketPair MakeLoopbackPair() {
+    SocketPair pair;
+    LoopbackListener listener = ListenOnLoopback();
+    if (!listener.socket.valid()) return pair;
+    net::UniqueSocket client = net::ConnectTo(LoopbackAddress(), listener.port, nullptr, 1);
+    if (!client.valid()) return pair;
+    net::UniqueSocket server = net::AcceptConnection(listener.socket.get(), nullptr, nullptr, 5000);
+    if (!server.valid()) return pair;
+    pair.client = std::move(client);
+    pair.server = std::move(server);
+    return pair;
+}
+
+// A loopback port that had a listener a moment ago and now has none: connects are refused.
+inline std::uint16_t ClosedLoopbackPort() {
+    LoopbackListener listener = ListenOnLoopback();
+    return listener.port;  // the listener closes on return
+}
+
+// Shrinks the kernel buffers so that a peer that never reads blocks the sender quickly.
+inline void ShrinkBuffers(net::Socket socket) {
+    const int size = 4096;
+    ::setsockopt(socket, SOL_SOCKET, SO_SNDBUF, &size, sizeof size);
+    ::setsockopt(socket, SOL_SOCKET, SO_RCVBUF, &size, sizeof size);
+}
+
+// Writes all bytes (waiting while the socket is full); false on error or after `timeoutMs`.
+inline bool WriteRaw(net::Socket socket, std::string_view bytes, int timeoutMs = 5000) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (!bytes.empty()) {
+        const ssize_t sent =
+            ::send(socket, bytes.data(), bytes.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (sent > 0) {
+            bytes.remove_prefix(static_cast<std::size_t>(sent));
+            continue;
+        }
+        if (sent < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) return false;
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        pollfd entry{socket, POLLOUT, 0};
+        ::poll(&entry, 1, 50);
+    }
+    return true;
+}
+
+// Reads until the peer closes, `limit` bytes arrived or `timeoutMs` passed; returns what came.
+inline std::string ReadRaw(net::Socket socket, std::size_t limit = 1 << 20, int timeoutMs = 5000) {
+    std::string received;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    char buffer[65536];
+    while (received.size() < limit && std::chrono::steady_clock::now() < deadline) {
+        const std::size_t wanted = std::min(sizeof buffer, limit - received.size());
+        const ssize_t got = ::recv(socket, buffer, wanted, MSG_DONTWAIT);
+        if (got > 0) {
+            received.append(buffer, static_cast<std::size_t>(got));
+            continue;
+        }
+        if (got == 0) break;
+        if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) break;
+        pollfd entry{socket, POLLIN, 0};
+        ::poll(&entry, 1, 50);
+    }
+    return received;
+}
+
+// Half-closes the sending side so the peer reads end-of-stream after what was written.
+inline void ShutdownWrite(net::Socket socket) {
+    ::shutdown(socket, SHUT_WR);
+}
+
+}  // namespace testing_support
