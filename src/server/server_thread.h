@@ -14,7 +14,12 @@
 
 #include "core/parseini.h"
 #include "core/types.h"
+#include "net/socket.h"
 #include "protocol/request_protocol.h"
+
+namespace server {
+struct LocalPath;
+}
 
 // Upload progress of a "retrieve" connection, in the order Started, any number of Progress,
 // Finished. `id` is the connection id. Called on connection threads, without any server lock held.
@@ -124,7 +129,7 @@ private:
 
     // Listener thread.
     void ListenerThreadFunction();
-    void AcceptOne();
+    bool AcceptOne();
     bool Stopping() const;
     void AbortExpiredReads();
     void ReapEndedConnections();
@@ -141,7 +146,7 @@ private:
     void ServePing(Connection& connection);
     void ServeExpand(Connection& connection);
     void ServeHostInfo(Connection& connection, bool extended);
-    bool ResolveArgument(Connection& connection, bool forFileSend);
+    bool ResolveArgument(Connection& connection, server::LocalPath& local);
     void FinishConnection(Connection& connection);
 
     UploadListener* uploadListener_;
@@ -153,7 +158,7 @@ private:
     const ServerOptions options_;
     const utilcpp::CParseini settings_;
 
-    int listenSocket_ = -1;
+    net::UniqueSocket listenSocket_;
     int wakeRead_ = -1;
     int wakeWrite_ = -1;
     std::uint16_t port_ = 0;

@@ -1,0 +1,188 @@
+// The connection side of the share server: reading the request, waiting for a start, and serving
+// each job type.
+#include "server/server_connection.h"
+
+#include <cstdint>
+
+#include "net/framing.h"
+#include "net/progress.h"
+#include "server/share_listing.h"
+#include "server/share_paths.h"
+#include "util/trace.h"
+
+namespace {
+
+// Carries the connection id through the transfer's opaque context.
+class UploadProgressAdapter final : public net::ProgressListener {
+public:
+    explicit UploadProgressAdapter(UploadListener* listener) : listener_(listener) {}
+
+    void OnTransferStart(void* context) override { listener_->OnUploadStarted(IdOf(context)); }
+    void OnTransferProgress(void* context, unsigned percent, float speedKBs) override {
+        listener_->OnUploadProgress(IdOf(context), percent, speedKBs);
+    }
+    void OnTransferEnd(void* context, bool success) override {
+        listener_->OnUploadFinished(IdOf(context), success);
+    }
+
+    static void* ContextOf(std::uint32_t id) {
+        return reinterpret_cast<void*>(static_cast<std::uintptr_t>(id));
+    }
+
+private:
+    static std::uint32_t IdOf(void* context) {
+        return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(context));
+    }
+
+    UploadListener* listener_;
+};
+
+}  // namespace
+
+void CServerThread::ConnectionThreadFunction(Connection& connection) {
+    if (ReadRequest(connection) && WaitForStart(connection)) RunJob(connection);
+    FinishConnection(connection);
+}
+
+bool CServerThread::ReadRequest(Connection& connection) {
+    std::string line;
+    const bool received = net::ReceiveString(connection.socket.get(), line, &connection.abort,
+                                             net::kMaxRequestLength);
+    connection.deadlineMs = 0;
+
+    proto::RequestLine request;
+    if (received) {
+        request = proto::SplitRequest(line);
+        connection.jobType = proto::ClassifyJobWord(request.jobWord);
+        connection.light = !proto::IsFileSend(connection.jobType);
+        if (connection.jobType == proto::JobType::Unknown) {
+            XUTIL_DIAG_IN("CServerThread::GetJobType", "unknown jobtype : %s\n", line.c_str());
+        }
+    }
+    const bool keepsArgument = connection.jobType == proto::JobType::Expand ||
+                               connection.jobType == proto::JobType::Retrieve;
+
+    std::lock_guard guard(lock_);
+    --reading_;
+    // An unreadable request or an unknown job has nothing to wait for: it just closes.
+    if (connection.jobType == proto::JobType::Unknown || Stopping()) return false;
+    if (keepsArgument) connection.argument = std::move(request.argument);
+    connection.stage = Connection::Stage::Pending;
+    pending_.push_back(&connection);
+    WakeListener();
+    return true;
+}
+
+bool CServerThread::WaitForStart(Connection& connection) {
+    std::unique_lock guard(lock_);
+    startSignal_.wait(
+        guard, [&] { return connection.stage == Connection::Stage::Running || stopping_.load(); });
+    if (connection.stage == Connection::Stage::Running) return true;
+    pending_.remove(&connection);
+    return false;
+}
+
+void CServerThread::FinishConnection(Connection& connection) {
+    connection.socket.reset();
+    {
+        std::lock_guard guard(lock_);
+        connection.stage = Connection::Stage::Ended;
+        connectionEnded_ = true;
+    }
+    WakeListener();
+}
+
+void CServerThread::RunJob(Connection& connection) {
+    switch (connection.jobType) {
+        case proto::JobType::Retrieve:
+            ServeRetrieve(connection);
+            break;
+        case proto::JobType::Ping:
+            ServePing(connection);
+            break;
+        case proto::JobType::Expand:
+            ServeExpand(connection);
+            break;
+        case proto::JobType::GetHostInfo:
+            ServeHostInfo(connection, false);
+            break;
+        case proto::JobType::GetHostInfoEx:
+            ServeHostInfo(connection, true);
+            break;
+        case proto::JobType::HostModified:
+            serverListener_->OnHostModified(connection.address);
+            break;
+        case proto::JobType::Unknown:
+            break;
+    }
+}
+
+bool CServerThread::ResolveArgument(Connection& connection, server::LocalPath& local) {
+    std::string shareName;
+    std::string rest;
+    std::string folder;
+    {
+        std::lock_guard guard(lock_);
+        if (!server::SplitSharePath(connection.argument, shareName, rest) ||
+            !server::LookupShareFolder(settings_, shareName, folder)) {
+            return false;
+        }
+    }
+    if (!server::MapIntoShare(folder, rest, local)) return false;
+    std::lock_guard guard(lock_);
+    connection.argument = local.path;
+    return true;
+}
+
+void CServerThread::ServeRetrieve(Connection& connection) {
+    if (!permissionListener_->MayDownload(connection.address)) return;
+    if (connection.abort.load()) return;
+    server::LocalPath local;
+    if (!ResolveArgument(connection, local)) return;
+    // Folders, devices and pipes are not files to send: a pipe could stall the send for ever.
+    if (local.kind != server::PathKind::File && local.kind != server::PathKind::Missing) return;
+    serverListener_->OnUploadRequested(connection.id, &connection.stopFlag);
+    UploadProgressAdapter progress(uploadListener_);
+    net::SendFile(connection.socket.get(), local.path, connection.stopFlag,
+                  UploadProgressAdapter::ContextOf(connection.id), &progress);
+}
+
+void CServerThread::ServePing(Connection& connection) {
+    std::string message;
+    for (;;) {
+        connection.deadlineMs = server::SteadyMilliseconds() + options_.pingIdleTimeoutMs;
+        if (!net::ReceiveString(connection.socket.get(), message, &connection.abort,
+                                net::kMaxRequestLength)) {
+            break;
+        }
+    }
+    connection.deadlineMs = 0;
+}
+
+void CServerThread::ServeExpand(Connection& connection) {
+    std::vector<DirEntry> entries;
+    bool root = false;
+    {
+        std::lock_guard guard(lock_);
+        root = connection.argument == "\\";
+        if (root) entries = server::ListShares(settings_);
+    }
+    server::LocalPath local;
+    if (!root && ResolveArgument(connection, local) && local.kind == server::PathKind::Folder) {
+        entries = server::ListFolder(local.path, local.shareRoot, &connection.abort);
+    }
+    // Refused and missing places answer an empty listing, not silence.
+    net::SendString(connection.socket.get(), proto::EncodeListing(entries), &connection.abort);
+}
+
+void CServerThread::ServeHostInfo(Connection& connection, bool extended) {
+    std::string hostName;
+    {
+        std::lock_guard guard(lock_);
+        hostName = hostName_;
+    }
+    const std::string reply = extended
+                                  ? proto::EncodeHostInfoEx(hostName, versionText_, systemText_)
+                                  : proto::EncodeHostInfo(hostName, versionText_);
+    net::SendString(connection.socket.get(), reply, &connection.abort);
+}

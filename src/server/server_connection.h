@@ -1,0 +1,51 @@
+// One accepted connection of the share server, from acceptance until it is reaped.
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <string>
+#include <thread>
+
+#include "core/types.h"
+#include "net/socket.h"
+#include "protocol/request_protocol.h"
+#include "server/server_thread.h"
+
+struct CServerThread::Connection {
+    enum class Stage { Reading, Pending, Running, Ended };
+
+    // Set (by the listener thread) when a read deadline passes and when the server stops. Reads
+    // and light replies always watch it; a file send watches it unless OnUploadRequested hands
+    // out another flag.
+    StopFlag abort{false};
+    // Steady-clock milliseconds by which the current read must be done; 0 while none runs.
+    std::atomic<std::int64_t> deadlineMs{0};
+    // The flag the file send watches. Touched only by the connection's own thread once started.
+    const StopFlag* stopFlag = &abort;
+
+    // Written before the connection thread starts.
+    std::uint32_t id = 0;
+    Ipv4 address = 0;
+    net::UniqueSocket socket;
+    std::thread thread;
+
+    // Written by the connection thread before it queues itself; read under the server lock after.
+    proto::JobType jobType = proto::JobType::Unknown;
+    bool light = true;
+
+    // Guarded by the server lock.
+    std::string argument;
+    Stage stage = Stage::Reading;
+    bool countedLight = false;
+    bool countedSend = false;
+};
+
+namespace server {
+
+inline std::int64_t SteadyMilliseconds() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+}  // namespace server

@@ -1,0 +1,72 @@
+#include "server/share_listing.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <memory>
+#include <string_view>
+
+#include "server/share_paths.h"
+
+namespace server {
+namespace {
+
+std::string_view TrimSpaces(std::string_view text) {
+    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+    return text;
+}
+
+struct DirCloser {
+    void operator()(DIR* dir) const { ::closedir(dir); }
+};
+
+// Fills `entry` for the folder member `path`; false when it must not be listed.
+bool DescribeEntry(const std::string& path, const std::string& shareRoot, DirEntry& entry) {
+    struct stat linkInfo {};
+    if (::lstat(path.c_str(), &linkInfo) != 0) return false;
+    if (S_ISLNK(linkInfo.st_mode)) {
+        std::string target;
+        if (!RealLocation(path, target) || !IsWithin(target, shareRoot)) return false;
+    }
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) return false;
+    entry.folder = S_ISDIR(info.st_mode);
+    entry.size = S_ISREG(info.st_mode) ? static_cast<std::int64_t>(info.st_size) : 0;
+    return true;
+}
+
+}  // namespace
+
+std::vector<DirEntry> ListShares(const utilcpp::CParseini& settings) {
+    std::vector<std::string> lines;
+    settings.GetSection(kSharesSection, lines);
+    std::vector<DirEntry> shares;
+    shares.reserve(lines.size());
+    for (const std::string& line : lines) {
+        const std::string_view name = TrimSpaces(std::string_view(line).substr(0, line.find('=')));
+        if (name.empty()) continue;
+        shares.push_back(DirEntry{std::string(name), 0, true});
+    }
+    return shares;
+}
+
+std::vector<DirEntry> ListFolder(const std::string& folder, const std::string& shareRoot,
+                                 const StopFlag* stop) {
+    std::vector<DirEntry> entries;
+    std::unique_ptr<DIR, DirCloser> dir(::opendir(folder.c_str()));
+    if (!dir) return entries;
+    const std::string prefix = folder.ends_with('/') ? folder : folder + "/";
+    while (const dirent* member = ::readdir(dir.get())) {
+        if (stop != nullptr && stop->load()) break;
+        const std::string_view name = member->d_name;
+        if (name == "." || name == ".." || name.find('\\') != std::string_view::npos) continue;
+        DirEntry entry;
+        entry.name.assign(name);
+        if (DescribeEntry(prefix + entry.name, shareRoot, entry))
+            entries.push_back(std::move(entry));
+    }
+    return entries;
+}
+
+}  // namespace server
