@@ -1,0 +1,23 @@
+// The options page "General": the computer name and the sound switch in section "global".
+#pragma once
+
+#include <string>
+
+#include "core/parseini.h"
+
+namespace ui {
+
+struct OptionsValues {
+    std::string hostName;
+    bool sound = true;
+    bool operator==(const OptionsValues&) const = default;
+};
+
+// "hostname" (default the machine's own name) and "sound" (default 1, any non-zero is on).
+OptionsValues LoadOptions(const utilcpp::CParseini& settings);
+OptionsValues LoadOptions(const utilcpp::CParseini& settings, const std::string& machineName);
+
+// OK of the options sheet: the name as typed (even empty, cut to 1023 bytes), sound as 1 or 0.
+bool SaveOptions(utilcpp::CParseini& settings, const OptionsValues& values);
+
+}  // namespace ui

@@ -1,0 +1,164 @@
+// The program's user texts in its six languages, looked up by id. Placeholders are printf-style
+// (%s, %i, %u, %%) and appear in the same order in every language. Line breaks are "\n".
+#pragma once
+
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+#include <string_view>
+
+namespace ui {
+
+enum class Language : int { Spanish, German, English, French, Italian, Dutch };
+inline constexpr int kLanguageCount = 6;
+
+enum class StringId : int {
+    // Product and main window
+    ProductName,     // "Tavrin Wendaro": captions of windows and message boxes
+    AboutTitle,      // "About Tavrin Wendaro"
+    TransferGroup,   // "Data transfer in process"
+    ChatGroup,       // "Chat"
+    SendButton,      // "Send"
+    TooltipOptions,  // "Options"
+    TooltipAddShare,
+    TooltipUp,
+    ColumnName,
+    ColumnSize,
+    ColumnStatus,
+    ColumnHost,
+    SizeKilobytes,  // "%s kB"
+    LonelyHostHint,
+    ExitWhileTransferring,
+    // Menus
+    MenuFile,
+    MenuTools,
+    MenuHelp,
+    MenuDownload,
+    MenuDownloadTo,  // "Download to %s"
+    MenuAddShare,
+    MenuRemoveShare,
+    MenuShareProperties,
+    MenuAddHostManually,
+    MenuRemoveHost,
+    MenuRefresh,
+    MenuClose,
+    MenuOptions,
+    MenuHelpTopics,
+    MenuAbout,
+    MenuCancel,
+    // Network events and transfers
+    UnknownHostWantsDownload,
+    StatusWait,
+    StatusReceive,  // "Receive %u%% (%s KB/s)"
+    StatusSend,     // "Send %u%% (%s KB/s)"
+    StatusCancelled,
+    StatusFailed,
+    StatusFinished,
+    StatusReceiveFolder,  // "Receive (%i/%i) %u%% (%s KB/s)"
+    StandbyWhileTransferring,
+    SelectTargetFolder,
+    FileExists,
+    FolderExists,
+    // Add host dialog
+    AddHostTitle,
+    AddHostExplanation,
+    AddHostLabel,
+    ButtonOk,
+    ButtonCancel,
+    HostNotResolved,
+    // Options
+    OptionsGeneralPage,
+    OptionsComputerGroup,
+    OptionsComputerName,
+    OptionsSoundGroup,
+    OptionsActivateSounds,
+    OptionsComputerNameHelp,
+    OptionsSoundHelp,
+    // Share dialog
+    ShareDialogTitle,
+    ShareGroup,
+    ShareNameLabel,
+    SharePathLabel,
+    ShareBrowseButton,
+    SelectShareFolder,
+    ShareNameAndPathMissing,
+    ShareNameBackslash,
+    SharePathInvalid,
+    // Wizards
+    WizardCaptionFirstRun,
+    WizardCaptionShare,
+    WelcomeTitleFirstRun,
+    WelcomeIntroFirstRun,
+    WelcomeGuideFirstRun,
+    WelcomeFollowFirstRun,
+    WelcomeTitleShare,
+    WelcomeIntroShare,
+    WelcomeGuideShare,
+    WelcomeFollowShare,
+    WelcomeClickNext,
+    ComputerNameTitle,
+    ComputerNameSubtitle,
+    ComputerNameExplanation,
+    ComputerNameLabel,
+    ShareFolderNow,
+    ShareFolderTitle,
+    ShareFolderSubtitle,
+    ShareFolderExplanation,
+    ShareFolderContents,
+    SharePathFieldLabel,
+    WizardBrowseButton,
+    ShareNameSubtitle,
+    ShareNameExplanation,
+    ShareNameFieldLabel,
+    CompletedTitle,
+    CompletedText,
+
+    Count  // not a text
+};
+inline constexpr int kStringCount = static_cast<int>(StringId::Count);
+
+// Text of an id in the current language (never null; "" only for an id out of range).
+const char* Text(StringId id);
+const char* Text(StringId id, Language language);
+
+// The language in use. Starts as LanguageFromEnvironment(); safe to read from any thread.
+Language CurrentLanguage();
+void SetCurrentLanguage(Language language);
+
+// "de_DE.UTF-8", "fr", "nl_BE@euro", ... -> the language; anything else (C, POSIX, ja_JP, "")
+// gives English.
+Language LanguageFromLocaleName(std::string_view localeName);
+// From the first non-empty of LC_ALL, LC_MESSAGES and LANG.
+Language LanguageFromEnvironment();
+// Two-letter code: "es", "de", "en", "fr", "it", "nl".
+const char* LanguageCode(Language language);
+
+// One argument for a placeholder, already turned into text.
+class FormatArg {
+public:
+    FormatArg(const char* text) : text_(text ? text : "") {}
+    FormatArg(std::string_view text) : text_(text) {}
+    FormatArg(const std::string& text) : text_(text) {}
+    FormatArg(int value) : text_(std::to_string(value)) {}
+    FormatArg(unsigned value) : text_(std::to_string(value)) {}
+    FormatArg(long value) : text_(std::to_string(value)) {}
+    FormatArg(unsigned long value) : text_(std::to_string(value)) {}
+    FormatArg(long long value) : text_(std::to_string(value)) {}
+    FormatArg(unsigned long long value) : text_(std::to_string(value)) {}
+
+    const std::string& text() const { return text_; }
+
+private:
+    std::string text_;
+};
+
+// Fills the placeholders of a text in order: %s, %i, %d and %u each take the next argument,
+// %% gives "%". Missing arguments leave the placeholder empty; surplus ones are ignored. Never
+// reads past the arguments, whatever the text holds.
+std::string FormatText(std::string_view format, std::initializer_list<FormatArg> args);
+std::string FormatText(StringId id, std::initializer_list<FormatArg> args);
+
+// The placeholders of a text in order, e.g. "%u%%%s" for "Receive %u%% (%s KB/s)".
+std::string PlaceholderSignature(std::string_view text);
+
+}  // namespace ui
