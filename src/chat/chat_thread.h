@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "core/types.h"
+#include "net/socket.h"
 
 class ChatListener {
 public:
@@ -68,7 +69,7 @@ private:
 
     void ListenerThreadFunction();
     void SenderThreadFunction();
-    void StartReader(int socket, Ipv4 peer);
+    void StartReader(net::UniqueSocket socket, Ipv4 peer);
     void ReaderThreadFunction(Reader& reader);
     void SuperviseReaders(bool stopAll);
     void SendToAll(const std::string& text, const std::vector<Ipv4>& recipients);
@@ -78,7 +79,7 @@ private:
     const StopFlag* stop_;
     const ChatOptions options_;
 
-    int listenSocket_ = -1;
+    net::UniqueSocket listenSocket_;
     std::uint16_t port_ = 0;
     // Set from the owner's flag by the listener thread, or by the destructor; every wait watches
     // it.

@@ -1,0 +1,182 @@
+// Threads of the chat channel: the sender that delivers queued texts, and the listener that hands
+// each accepted connection to a reader of its own so that a silent peer holds up nobody.
+#include "chat/chat_thread.h"
+
+#include <sys/socket.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <system_error>
+
+#include "net/connect.h"
+#include "net/framing.h"
+#include "net/socket.h"
+
+namespace {
+
+// The longest any chat thread waits before it looks at the stop flag again.
+constexpr auto kPollSlice = std::chrono::milliseconds(100);
+constexpr int kPollSliceMs = 100;
+
+std::int64_t SteadyMilliseconds() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+}  // namespace
+
+struct CChatThread::Reader {
+    net::UniqueSocket socket;
+    Ipv4 peer = 0;
+    std::int64_t deadlineMs = 0;
+    StopFlag abort{false};
+    std::atomic<bool> done{false};
+    std::thread thread;
+};
+
+CChatThread::CChatThread(ChatListener* listener, const StopFlag* stop, ChatOptions options)
+    : listener_(listener), stop_(stop), options_(options) {
+    listenSocket_ = net::CreateListener(options_.bindAddress, options_.port, SOMAXCONN);
+    if (listenSocket_.valid()) port_ = net::LocalPort(listenSocket_.get());
+    try {
+        listenerThread_ = std::thread([this] { ListenerThreadFunction(); });
+        senderThread_ = std::thread([this] { SenderThreadFunction(); });
+    } catch (const std::system_error&) {
+        // Whatever started ends at once; the channel then neither sends nor receives.
+        quit_ = true;
+        outgoingChanged_.notify_all();
+    }
+}
+
+CChatThread::~CChatThread() {
+    quit_ = true;
+    outgoingChanged_.notify_all();
+    Wait();
+}
+
+void CChatThread::QueueMessage(const std::string& text) {
+    if (text.empty()) return;
+    {
+        std::lock_guard guard(lock_);
+        outgoing_.push_back(text);
+    }
+    outgoingChanged_.notify_all();
+}
+
+void CChatThread::AddRecipient(Ipv4 address) {
+    std::lock_guard guard(lock_);
+    recipients_.push_back(address);
+}
+
+void CChatThread::RemoveRecipient(Ipv4 address) {
+    std::lock_guard guard(lock_);
+    const auto found = std::find(recipients_.begin(), recipients_.end(), address);
+    if (found != recipients_.end()) recipients_.erase(found);
+}
+
+std::vector<Ipv4> CChatThread::Recipients() const {
+    std::lock_guard guard(lock_);
+    return recipients_;
+}
+
+void CChatThread::Wait() {
+    std::lock_guard guard(waitLock_);
+    if (senderThread_.joinable()) senderThread_.join();
+    if (listenerThread_.joinable()) listenerThread_.join();
+}
+
+bool CChatThread::Stopping() const {
+    return quit_.load() || (stop_ != nullptr && stop_->load());
+}
+
+void CChatThread::ListenerThreadFunction() {
+    while (!Stopping()) {
+        if (listenSocket_.valid()) {
+            Ipv4 peer = 0;
+            net::UniqueSocket accepted =
+                net::AcceptConnection(listenSocket_.get(), &quit_, &peer, kPollSliceMs);
+            if (accepted.valid() && !Stopping()) StartReader(std::move(accepted), peer);
+        } else {
+            // Nothing to accept, but the sender still needs the owner's flag passed on.
+            std::unique_lock guard(lock_);
+            outgoingChanged_.wait_for(guard, kPollSlice, [this] { return Stopping(); });
+        }
+        SuperviseReaders(false);
+    }
+    // Connects and sends of the sender watch quit_, not the owner's flag.
+    quit_ = true;
+    outgoingChanged_.notify_all();
+    SuperviseReaders(true);
+    listenSocket_.reset();
+}
+
+void CChatThread::StartReader(net::UniqueSocket socket, Ipv4 peer) {
+    if (readers_.size() >= options_.maxReaders) return;
+    auto reader = std::make_unique<Reader>();
+    reader->socket = std::move(socket);
+    reader->peer = peer;
+    reader->deadlineMs = SteadyMilliseconds() + options_.receiveTimeoutMs;
+    Reader& started = *reader;
+    try {
+        started.thread = std::thread([this, &started] { ReaderThreadFunction(started); });
+    } catch (const std::system_error&) {
+        return;
+    }
+    readers_.push_back(std::move(reader));
+}
+
+void CChatThread::ReaderThreadFunction(Reader& reader) {
+    std::string text;
+    const bool received =
+        net::ReceiveString(reader.socket.get(), text, &reader.abort, net::kMaxChatLength);
+    reader.socket.reset();
+    if (received && listener_ != nullptr && !Stopping()) {
+        // One delivery at a time, as texts are shown one after the other.
+        std::lock_guard guard(deliverLock_);
+        listener_->OnChatMessage(reader.peer, text);
+    }
+    reader.done = true;
+}
+
+void CChatThread::SuperviseReaders(bool stopAll) {
+    const std::int64_t now = SteadyMilliseconds();
+    for (auto it = readers_.begin(); it != readers_.end();) {
+        Reader& reader = **it;
+        if (stopAll || now >= reader.deadlineMs) reader.abort = true;
+        if (stopAll || reader.done.load()) {
+            reader.thread.join();
+            it = readers_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+void CChatThread::SenderThreadFunction() {
+    for (;;) {
+        std::string text;
+        std::vector<Ipv4> recipients;
+        {
+            std::unique_lock guard(lock_);
+            outgoingChanged_.wait_for(guard, kPollSlice,
+                                      [this] { return Stopping() || !outgoing_.empty(); });
+            if (Stopping()) return;
+            if (outgoing_.empty()) continue;
+            text = std::move(outgoing_.front());
+            outgoing_.pop_front();
+            recipients = recipients_;
+        }
+        SendToAll(text, recipients);
+    }
+}
+
+void CChatThread::SendToAll(const std::string& text, const std::vector<Ipv4>& recipients) {
+    for (const Ipv4 address : recipients) {
+        if (Stopping()) return;
+        // A recipient that cannot be reached is skipped; the others still get the text.
+        net::UniqueSocket socket =
+            net::ConnectTo(address, options_.sendPort, &quit_, options_.connectAttempts);
+        if (socket.valid()) net::SendString(socket.get(), text, &quit_);
+    }
+}
