@@ -1,0 +1,60 @@
+// A dispatcher for front ends that run their own loop on the UI thread (the headless daemon and
+// the tests): network threads queue their calls, the UI thread runs them when it pumps.
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstddef>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <thread>
+
+#include "ui/dispatcher.h"
+
+namespace ui {
+
+class QueuedDispatcher final : public Dispatcher {
+public:
+    // The constructing thread becomes the UI thread.
+    QueuedDispatcher();
+    ~QueuedDispatcher() override;
+    QueuedDispatcher(const QueuedDispatcher&) = delete;
+    QueuedDispatcher& operator=(const QueuedDispatcher&) = delete;
+
+    bool RunOnUiThread(const std::function<void()>& call) override;
+    void BeginShutdown() override;
+    bool ShutdownBegun() const override;
+
+    // UI thread: runs the calls queued so far, in arrival order; returns how many ran.
+    std::size_t RunPending();
+    // UI thread: waits until a call is queued, Wake is called or `timeout` passes, then runs what
+    // is queued. Returns how many ran.
+    std::size_t WaitAndRun(std::chrono::milliseconds timeout);
+    // Any thread: ends a WaitAndRun early.
+    void Wake();
+
+    // Calls queued and not yet taken by the UI thread.
+    std::size_t QueuedCount() const;
+
+private:
+    enum class State { Queued, Running, Done, Dropped };
+    struct Pending {
+        const std::function<void()>* call = nullptr;
+        State state = State::Queued;
+    };
+
+    bool OnUiThread() const { return std::this_thread::get_id() == uiThread_; }
+
+    const std::thread::id uiThread_;
+    std::atomic<bool> shutdown_{false};
+
+    mutable std::mutex lock_;
+    std::condition_variable queued_;
+    std::condition_variable finished_;
+    std::deque<Pending*> queue_;
+    bool woken_ = false;
+};
+
+}  // namespace ui

@@ -1,0 +1,84 @@
+// The network objects as the main-window controller sees them. The controller owns them through
+// this interface, so that its tests can replace all four with a recording double while the real
+// ones are exercised on loopback.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "chat/chat_thread.h"
+#include "client/job_queue.h"
+#include "core/types.h"
+#include "discovery/host_thread.h"
+#include "server/server_thread.h"
+
+namespace ui {
+
+class ControllerNetwork {
+public:
+    virtual ~ControllerNetwork() = default;
+
+    // Discovery.
+    virtual void AddHost(Ipv4 address, const std::string& name, HostKind kind) = 0;
+    virtual void RemoveHost(Ipv4 address) = 0;
+    // Re-reads the local interfaces when the address list changed since the last call.
+    virtual void CheckAddressChange() = 0;
+
+    // Share server.
+    virtual void SetServerHostName(const std::string& name) = 0;
+    virtual bool GetUploadInfo(std::uint32_t uploadId, ServerConnectionInfo& out) const = 0;
+
+    // Job queue.
+    virtual JobId AddExpandJob(Ipv4 address, const std::string& remotePath,
+                               const StopFlag* stop) = 0;
+    virtual JobId AddHostInfoJob(Ipv4 address, const StopFlag* stop) = 0;
+    virtual JobId AddHostModifiedJob(Ipv4 address, const StopFlag* stop) = 0;
+    virtual JobId AddRetrieveJob(Ipv4 address, const std::string& remotePath,
+                                 const std::string& localPath, const StopFlag* stop) = 0;
+    virtual bool GetJobInfo(JobId id, JobInfo& out) const = 0;
+
+    // Chat.
+    virtual void QueueChatMessage(const std::string& text) = 0;
+    virtual void AddChatRecipient(Ipv4 address) = 0;
+    virtual void RemoveChatRecipient(Ipv4 address) = 0;
+
+    // Waits for the threads of discovery, the share server, the job queue and chat, in that
+    // order. The shutdown flag and every cancel flag handed out are set before.
+    virtual void WaitForThreads() = 0;
+};
+
+// The controller's implementations of the listener interfaces, handed to the network objects.
+struct NetworkListeners {
+    HostListener& host;
+    UploadListener& upload;
+    ServerListener& server;
+    PermissionListener& permission;
+    JobListener& job;
+    DownloadListener& download;
+    ChatListener& chat;
+};
+
+// Ports, bind addresses and the broadcast seam of the real network objects.
+struct NetworkOptions {
+    HostThreadOptions discovery;
+    ServerOptions server;
+    JobQueueOptions jobs;
+    ChatOptions chat;
+    // The settings file whose "shares" section the share server serves.
+    std::string settingsFile;
+    // Sent in host information replies.
+    std::string versionText;
+    // Ask hosts for extended host information (debug features).
+    bool extendedHostInfo = false;
+    // Watch the kernel's address list and re-read the interfaces when it changes.
+    bool watchAddressChanges = true;
+};
+
+// Creates discovery, the share server, the job queue and chat, in that order; each starts its
+// threads at once. `shutdown` is the controller's closing flag.
+std::unique_ptr<ControllerNetwork> CreateOwnedNetwork(const NetworkOptions& options,
+                                                      const NetworkListeners& listeners,
+                                                      const StopFlag* shutdown);
+
+}  // namespace ui

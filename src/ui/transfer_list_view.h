@@ -1,0 +1,25 @@
+// The transfer list: one row per download or upload. The controller keeps each row's data and
+// tells the view what to show; rows are addressed by their position.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace ui {
+
+class TransferListView {
+public:
+    virtual ~TransferListView() = default;
+
+    // Appends a row with its three columns and an image index of the small image list.
+    virtual void AppendRow(const std::string& name, const std::string& status,
+                           const std::string& host, int image) = 0;
+    virtual void SetStatus(std::size_t row, const std::string& status) = 0;
+    // Removes the row; the rows behind it move up by one.
+    virtual void DeleteRow(std::size_t row) = 0;
+    // Positions of the selected rows, ascending.
+    virtual std::vector<std::size_t> SelectedRows() const = 0;
+};
+
+}  // namespace ui

@@ -1,0 +1,63 @@
+// The records behind running transfers. Each record begins with its cancel flag, which the network
+// thread that runs the transfer watches; the UI thread sets it, and deletes a record only after
+// the transfer's last report (or after the network threads have ended).
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "client/job_queue.h"
+#include "core/types.h"
+
+namespace ui {
+
+struct FolderDownload;
+
+// The data of one transfer-list row.
+struct TransferItem {
+    // Job id of a single download, of a folder download's current file (0 between files), or the
+    // upload id; 0 once the row is finished.
+    std::uint32_t id = 0;
+    bool finished = false;
+    // One-second ticks a finished row stays visible.
+    std::uint32_t countdown = 5;
+    // The folder download of this row; null for single files, uploads and finished rows.
+    FolderDownload* folder = nullptr;
+};
+
+struct DownloadRecord {
+    StopFlag cancelled{false};
+    JobId jobId = 0;
+};
+
+struct UploadRecord {
+    StopFlag cancelled{false};
+    std::uint32_t uploadId = 0;
+};
+
+// A whole folder, fetched one file at a time while its listings arrive.
+struct FolderDownload {
+    // Watched by every file job and every listing of this walk.
+    StopFlag cancelled{false};
+    // Listings sent for this walk that have not arrived.
+    std::uint32_t pendingListings = 1;
+    std::uint32_t filesFound = 0;
+    std::uint32_t filesStarted = 0;
+    // The file being fetched; 0 when none.
+    JobId currentJobId = 0;
+    Ipv4 address = 0;
+    // Host path of the folder, without a trailing backslash.
+    std::string rootPath;
+    // Target folder on this computer, ending in the local separator.
+    std::string localDir;
+    // Host paths (ending in a backslash) whose listing this walk has used.
+    std::vector<std::string> listedFolders;
+    // Host paths of the files found and not yet started, in the order found.
+    std::deque<std::string> pendingFiles;
+    // The walk's own listing jobs that have not answered yet.
+    std::vector<JobId> listingJobs;
+};
+
+}  // namespace ui
