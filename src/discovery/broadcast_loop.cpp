@@ -9,6 +9,7 @@
 
 #include "discovery/host_thread.h"
 #include "discovery/udp_receiver.h"
+#include "net/socket.h"
 #include "util/trace.h"
 
 namespace {
@@ -54,8 +55,7 @@ void CHostThread::AnnounceOnAllInterfaces() {
         std::lock_guard guard(lock_);
         interfaces = interfaces_;
     }
-    const std::uint16_t port =
-        options_.discoveryPort != 0 ? options_.discoveryPort : boundPort_.load();
+    const std::uint16_t port = options_.discoveryPort != 0 ? options_.discoveryPort : boundPort_;
     for (const auto& entry : interfaces) {
         // A failed send is not retried: the next announcement follows a period later.
         if (entry.address != 0) options_.sendBroadcast(port, kAnnouncementText, entry.broadcast);
@@ -63,12 +63,6 @@ void CHostThread::AnnounceOnAllInterfaces() {
 }
 
 void CHostThread::BroadcastThreadFunction() {
-    // Without a receive socket announcements still go out and hosts added by hand are still
-    // watched; only other hosts' announcements go unheard.
-    const net::UniqueSocket receiver =
-        discovery::CreateDatagramReceiver(options_.bindAddress, options_.discoveryPort);
-    if (receiver.valid()) boundPort_.store(net::LocalPort(receiver.get()));
-
     const auto period = std::chrono::milliseconds(options_.announceIntervalMs);
     auto lastAnnouncement = Clock::now();
     std::string datagram;
@@ -78,13 +72,13 @@ void CHostThread::BroadcastThreadFunction() {
         const int timeout =
             static_cast<int>(std::clamp<long long>(untilAnnouncement.count(), 0, kStopCheckMs));
 
-        std::array<pollfd, 2> watched{pollfd{receiver.get(), POLLIN, 0},
+        std::array<pollfd, 2> watched{pollfd{receiver_.get(), POLLIN, 0},
                                       pollfd{pingEndedEvent_, POLLIN, 0}};
         if (::poll(watched.data(), watched.size(), timeout) > 0) {
             if ((watched[0].revents & POLLIN) != 0) {
                 Ipv4 sender = 0;
                 for (int i = 0; i < kDatagramsPerPass && !Stopping(); ++i) {
-                    if (!discovery::ReceiveDatagram(receiver.get(), kDatagramCapacity, datagram,
+                    if (!discovery::ReceiveDatagram(receiver_.get(), kDatagramCapacity, datagram,
                                                     sender)) {
                         break;
                     }

@@ -7,6 +7,7 @@
 #include <chrono>
 
 #include "discovery/keep_alive.h"
+#include "discovery/udp_receiver.h"
 #include "net/connect.h"
 
 namespace {
@@ -30,6 +31,11 @@ CHostThread::CHostThread(HostListener* listener, const StopFlag* stop, HostThrea
     if (!options_.sendBroadcast) options_.sendBroadcast = net::SendBroadcast;
     pingEndedEvent_ = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
     interfaces_ = ReadInterfaces();
+    // Bound here rather than on the broadcast thread so that the port is known once we return.
+    // Without a receive socket announcements still go out and hosts added by hand are still
+    // watched; only other hosts' announcements go unheard.
+    receiver_ = discovery::CreateDatagramReceiver(options_.bindAddress, options_.discoveryPort);
+    if (receiver_.valid()) boundPort_ = net::LocalPort(receiver_.get());
     broadcastThread_ = std::thread([this] { BroadcastThreadFunction(); });
 }
 
@@ -169,5 +175,5 @@ std::vector<Ipv4> CHostThread::KnownHosts() const {
 }
 
 std::uint16_t CHostThread::BoundDiscoveryPort() const {
-    return boundPort_.load();
+    return boundPort_;
 }

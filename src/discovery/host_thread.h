@@ -15,6 +15,7 @@
 
 #include "core/types.h"
 #include "net/interfaces.h"
+#include "net/socket.h"
 
 class KeepAliveThread;
 
@@ -122,7 +123,8 @@ private:
     std::condition_variable wake_;
     int pingEndedEvent_ = -1;
 
-    std::atomic<std::uint16_t> boundPort_{0};
+    net::UniqueSocket receiver_;
+    std::uint16_t boundPort_ = 0;
     StopFlag destroying_{false};
     std::thread broadcastThread_;
 };
