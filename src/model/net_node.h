@@ -2,6 +2,7 @@
 // own a tree item and keep it in step; files live only in the file list.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -27,6 +28,10 @@ public:
     // In listing order until SortChildren reorders them.
     const Children& GetChildren() const { return children_; }
     DirEntry GetInfo() const { return info_; }
+    // The fields of GetInfo without the copy.
+    const std::string& GetName() const { return info_.name; }
+    std::int64_t GetSize() const { return info_.size; }
+    bool IsFolder() const { return info_.folder; }
     Ipv4 GetAddress() const { return address_; }
     CNetNode* GetParent() const { return parent_; }
     TreeItem GetTreeItem() const { return treeItem_; }
