@@ -51,7 +51,6 @@ private:
     std::vector<Line> lines_;
     bool byteOrderMark_ = false;
     bool crlf_ = false;
-    bool finalLineEnd_ = true;
 };
 
 }  // namespace utilcpp
