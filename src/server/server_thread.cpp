@@ -80,7 +80,8 @@ bool CServerThread::GetConnectionInfo(std::uint32_t id, ServerConnectionInfo* ou
 
 ServerCounts CServerThread::Counts() const {
     std::lock_guard guard(lock_);
-    return ServerCounts{reading_, pending_.size(), running_.size(), lightRunning_, sendsRunning_};
+    return ServerCounts{connections_.size(), reading_,      pending_.size(),
+                        running_.size(),     lightRunning_, sendsRunning_};
 }
 
 void CServerThread::Stop() {

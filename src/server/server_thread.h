@@ -86,6 +86,8 @@ struct ServerOptions {
 
 // Counters of the connection lists, for diagnostics and tests.
 struct ServerCounts {
+    // Every connection from acceptance until it is reaped.
+    std::size_t connections = 0;
     std::size_t reading = 0;
     std::size_t pending = 0;
     std::size_t running = 0;
