@@ -62,9 +62,10 @@ inline std::uint16_t ClosedLoopbackPort() {
     return listener.port;  // the listener closes on return
 }
 
-// Shrinks the kernel buffers so that a peer that never reads blocks the sender quickly.
+// Shrinks the kernel buffers so that a peer that never reads blocks the sender quickly. Smaller
+// than the loopback segment size (64 KiB) would stall the connection on the zero-window probe.
 inline void ShrinkBuffers(net::Socket socket) {
-    const int size = 4096;
+    const int size = 128 * 1024;
     ::setsockopt(socket, SOL_SOCKET, SO_SNDBUF, &size, sizeof size);
     ::setsockopt(socket, SOL_SOCKET, SO_RCVBUF, &size, sizeof size);
 }
