@@ -29,9 +29,11 @@ std::int64_t SteadyMilliseconds() {
 struct CChatThread::Reader {
     net::UniqueSocket socket;
     Ipv4 peer = 0;
+    std::uint64_t sequence = 0;
     std::int64_t deadlineMs = 0;
     StopFlag abort{false};
-    std::atomic<bool> done{false};
+    // Guarded by readersLock_: the text was delivered or dropped.
+    bool done = false;
     std::thread thread;
 };
 
@@ -112,10 +114,12 @@ void CChatThread::ListenerThreadFunction() {
 }
 
 void CChatThread::StartReader(net::UniqueSocket socket, Ipv4 peer) {
+    std::lock_guard guard(readersLock_);
     if (readers_.size() >= options_.maxReaders) return;
     auto reader = std::make_unique<Reader>();
     reader->socket = std::move(socket);
     reader->peer = peer;
+    reader->sequence = nextReaderSequence_++;
     reader->deadlineMs = SteadyMilliseconds() + options_.receiveTimeoutMs;
     Reader& started = *reader;
     try {
@@ -131,26 +135,51 @@ void CChatThread::ReaderThreadFunction(Reader& reader) {
     const bool received =
         net::ReceiveString(reader.socket.get(), text, &reader.abort, net::kMaxChatLength);
     reader.socket.reset();
-    if (received && listener_ != nullptr && !Stopping()) {
-        // One delivery at a time, as texts are shown one after the other.
-        std::lock_guard guard(deliverLock_);
-        listener_->OnChatMessage(reader.peer, text);
+    if (received && listener_ != nullptr) Deliver(reader, text);
+    {
+        std::lock_guard guard(readersLock_);
+        reader.done = true;
     }
-    reader.done = true;
+    readersChanged_.notify_all();
+}
+
+bool CChatThread::MayDeliver(const Reader& reader) const {
+    if (delivering_) return false;
+    for (const auto& other : readers_) {
+        if (other->peer == reader.peer && other->sequence < reader.sequence && !other->done) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void CChatThread::Deliver(Reader& reader, const std::string& text) {
+    std::unique_lock guard(readersLock_);
+    readersChanged_.wait(guard, [&] { return Stopping() || MayDeliver(reader); });
+    if (Stopping()) return;
+    delivering_ = true;
+    guard.unlock();
+    listener_->OnChatMessage(reader.peer, text);
+    guard.lock();
+    delivering_ = false;
 }
 
 void CChatThread::SuperviseReaders(bool stopAll) {
     const std::int64_t now = SteadyMilliseconds();
-    for (auto it = readers_.begin(); it != readers_.end();) {
-        Reader& reader = **it;
-        if (stopAll || now >= reader.deadlineMs) reader.abort = true;
-        if (stopAll || reader.done.load()) {
-            reader.thread.join();
-            it = readers_.erase(it);
-        } else {
-            ++it;
+    std::list<std::unique_ptr<Reader>> finished;
+    {
+        std::lock_guard guard(readersLock_);
+        for (auto it = readers_.begin(); it != readers_.end();) {
+            Reader& reader = **it;
+            if (stopAll || now >= reader.deadlineMs) reader.abort = true;
+            auto next = std::next(it);
+            if (stopAll || reader.done) finished.splice(finished.end(), readers_, it);
+            it = next;
         }
     }
+    // Readers waiting for their turn to deliver look at the stop flag again.
+    if (stopAll) readersChanged_.notify_all();
+    for (auto& reader : finished) reader->thread.join();
 }
 
 void CChatThread::SenderThreadFunction() {

@@ -72,6 +72,8 @@ private:
     void StartReader(net::UniqueSocket socket, Ipv4 peer);
     void ReaderThreadFunction(Reader& reader);
     void SuperviseReaders(bool stopAll);
+    bool MayDeliver(const Reader& reader) const;
+    void Deliver(Reader& reader, const std::string& text);
     void SendToAll(const std::string& text, const std::vector<Ipv4>& recipients);
     bool Stopping() const;
 
@@ -90,9 +92,13 @@ private:
     std::vector<Ipv4> recipients_;
     std::deque<std::string> outgoing_;
 
-    // Only the listener thread touches the reader list; deliveries take turns on deliverLock_.
+    // Readers of incoming connections. Only the listener thread adds and removes them; texts are
+    // delivered one at a time, and texts from one address in the order their connections came.
+    std::mutex readersLock_;
+    std::condition_variable readersChanged_;
     std::list<std::unique_ptr<Reader>> readers_;
-    std::mutex deliverLock_;
+    std::uint64_t nextReaderSequence_ = 0;
+    bool delivering_ = false;
 
     std::mutex waitLock_;
     std::thread listenerThread_;
