@@ -79,11 +79,4 @@ TEST_F(PathsTest, NameWithBackslashIsShownByLastPartAndCannotBeFound) {
     EXPECT_EQ(Node(host, "\\b\\"), nullptr);
 }
 
-TEST_F(PathsTest, EverySubtreeNodeCarriesItsHostAddress) {
-    const Ipv4 host = AddMusicHost();
-    EXPECT_EQ(Node(host, "\\Music\\Live\\a.mp3")->GetAddress(), host);
-    EXPECT_EQ(Node(host, "\\Music\\Live\\Deep")->GetAddress(), host);
-    EXPECT_FALSE(Node(Address("127.0.0.1"), "\\"));
-}
-
 }  // namespace

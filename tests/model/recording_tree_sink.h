@@ -1,5 +1,5 @@
-// A tree sink that behaves like a tree view: it keeps live items with their parent, text, images
-// and node, deletes subtrees like the real control, and logs every call in order.
+// A tree sink that behaves like a tree view: live items with parent, text, images and node, and
+// subtrees deleted with their item, as the real control does.
 #pragma once
 
 #include <functional>
@@ -20,42 +20,28 @@ public:
     };
 
     TreeItem InsertItem(const std::string& text, TreeItem parent) override {
-        const TreeItem item = nextItem_++;
-        items_[item] = Item{text, parent};
-        order_.push_back(item);
-        log_.push_back("insert " + text);
+        items_[next_] = Item{text, parent};
         if (onInsert_) onInsert_();
-        return item;
+        return next_++;
     }
     void SetItemImages(TreeItem item, int image, int selectedImage) override {
-        auto& entry = Live(item);
-        entry.image = image;
-        entry.selectedImage = selectedImage;
-        log_.push_back("images " + entry.text + " " + std::to_string(image) + " " +
-                       std::to_string(selectedImage));
+        Live(item).image = image;
+        Live(item).selectedImage = selectedImage;
     }
-    void SetItemData(TreeItem item, CNetNode* node) override {
-        Live(item).node = node;
-        log_.push_back("data " + Live(item).text);
-    }
-    void SetItemText(TreeItem item, const std::string& text) override {
-        Live(item).text = text;
-        log_.push_back("text " + text);
-    }
+    void SetItemData(TreeItem item, CNetNode* node) override { Live(item).node = node; }
+    void SetItemText(TreeItem item, const std::string& text) override { Live(item).text = text; }
     void DeleteItem(TreeItem item) override {
-        log_.push_back("delete " + Live(item).text);
         ++deleteCalls_;
+        Live(item);
         Erase(item);
     }
-    void Invalidate() override { log_.push_back("invalidate"); }
+    void Invalidate() override {}
 
-    // Live items under `parent` in insertion order.
+    // Live items under `parent`, in insertion order (handles only grow).
     std::vector<TreeItem> ChildItems(TreeItem parent) const {
         std::vector<TreeItem> result;
-        for (TreeItem item : order_) {
-            const auto found = items_.find(item);
-            if (found != items_.end() && found->second.parent == parent) result.push_back(item);
-        }
+        for (const auto& [item, entry] : items_)
+            if (entry.parent == parent) result.push_back(item);
         return result;
     }
     std::vector<std::string> ChildTexts(TreeItem parent) const {
@@ -67,29 +53,25 @@ public:
     const Item& Get(TreeItem item) const { return items_.at(item); }
     std::size_t LiveCount() const { return items_.size(); }
     int DeleteCalls() const { return deleteCalls_; }
-    // Calls made to an item that is already gone; a correct model makes none.
+    // Calls on items already gone, e.g. a child deleted after its parent; a correct model makes
+    // none.
     int StaleCalls() const { return staleCalls_; }
-    std::vector<std::string>& Log() { return log_; }
     void OnInsert(std::function<void()> hook) { onInsert_ = std::move(hook); }
 
 private:
     Item& Live(TreeItem item) {
-        auto found = items_.find(item);
-        if (found == items_.end()) {
-            ++staleCalls_;
-            return scratch_;
-        }
-        return found->second;
+        const auto found = items_.find(item);
+        if (found != items_.end()) return found->second;
+        ++staleCalls_;
+        return scratch_;
     }
     void Erase(TreeItem item) {
         if (items_.erase(item) == 0) return;
         for (TreeItem child : ChildItems(item)) Erase(child);
     }
 
-    TreeItem nextItem_ = 1;
+    TreeItem next_ = 1;
     std::map<TreeItem, Item> items_;
-    std::vector<TreeItem> order_;
-    std::vector<std::string> log_;
     std::function<void()> onInsert_;
     Item scratch_;
     int deleteCalls_ = 0;

@@ -31,18 +31,6 @@ TEST_F(UnwantedHostsTest, RepeatedRequestsKeepItRefused) {
     }
 }
 
-TEST_F(UnwantedHostsTest, LookupOfOneHostExpiresTheOthers) {
-    const Ipv4 old = Address("10.0.0.5"), fresh = Address("10.0.0.6");
-    net.AddUnwantedHost(old);
-    now += 6000;
-    net.AddUnwantedHost(fresh);
-    now += 6000;
-    EXPECT_FALSE(net.IsHostUnwanted(Address("10.0.0.7")));  // sweeps `old` out
-    now -= 6000;
-    EXPECT_FALSE(net.IsHostUnwanted(old));
-    EXPECT_TRUE(net.IsHostUnwanted(fresh));
-}
-
 TEST_F(UnwantedHostsTest, ConsecutiveExpiredEntriesAreAllErased) {
     for (int i = 1; i <= 5; ++i)
         net.AddUnwantedHost(Address(("10.0.0." + std::to_string(i)).c_str()));

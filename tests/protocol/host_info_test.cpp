@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <ctime>
 
 #include "protocol/request_protocol.h"
@@ -23,20 +22,6 @@ TEST(VersionText, HasTimeDateAndTrailingSpace) {
     EXPECT_EQ(FormatVersionText(3, 0, MakeTime(2005, 11, 21, 14, 3, 27)),
               "3.0 14:03:27 21.11.2005 ");
     EXPECT_EQ(FormatVersionText(1, 12, MakeTime(2024, 1, 2, 0, 0, 5)), "1.12 00:00:05 02.01.2024 ");
-}
-
-TEST(VersionText, OwnStampHasTheSameLayout) {
-    const auto text = OwnVersionText();
-    // "M.m hh:mm:ss DD.MM.YYYY ": three spaces, the last one at the end.
-    ASSERT_GE(text.size(), 24u);
-    EXPECT_EQ(text.back(), ' ');
-    EXPECT_EQ(std::count(text.begin(), text.end(), ' '), 3);
-    const auto parsed = ParseHostInfo(EncodeHostInfo("h", text), false);
-    EXPECT_EQ(parsed.time.size(), 8u);
-    EXPECT_EQ(parsed.time[2], ':');
-    EXPECT_EQ(parsed.date.size(), 10u);
-    EXPECT_EQ(parsed.date[5], '.');
-    EXPECT_NE(parsed.version.find('.'), std::string::npos);
 }
 
 TEST(SystemText, NamesTheKernelWithoutSpaces) {

@@ -11,6 +11,7 @@ namespace {
 using Entries = std::vector<DirEntry>;
 
 TEST(ListingEncode, ShareListIsNameFolderZero) {
+    EXPECT_EQ(EncodeListing({}), "");
     EXPECT_EQ(EncodeListing({{"music", 0, true}}), "music\\1\\0");
     EXPECT_EQ(EncodeListing({{"music", 0, true}, {"video", 0, true}}), "music\\1\\0\\video\\1\\0");
 }
@@ -18,10 +19,6 @@ TEST(ListingEncode, ShareListIsNameFolderZero) {
 TEST(ListingEncode, FolderOfFileAndSubfolderKeepsOrder) {
     EXPECT_EQ(EncodeListing({{"a.txt", 5, false}, {"sub", 0, true}}), "a.txt\\0\\5\\sub\\1\\0");
     EXPECT_EQ(EncodeListing({{"sub", 0, true}, {"a.txt", 5, false}}), "sub\\1\\0\\a.txt\\0\\5");
-}
-
-TEST(ListingEncode, EmptyListingIsEmptyPayload) {
-    EXPECT_EQ(EncodeListing({}), "");
 }
 
 TEST(ListingEncode, LeavesOutDotNamesAndNamesWithBackslash) {
@@ -88,13 +85,6 @@ TEST(ListingParse, TruncatedPayloadsFillMissingFieldsWithDefaults) {
     EXPECT_EQ(ParseListing("\\\\\\\\"), (Entries{{"", 0, false}, {"", 0, false}}));
 }
 
-TEST(ListingParse, EmbeddedNulAndHighBytesArePassedThrough) {
-    const std::string name("n\0\xff", 3);
-    const auto entries = ParseListing(name + "\\0\\1");
-    ASSERT_EQ(entries.size(), 1u);
-    EXPECT_EQ(entries[0].name, name);
-}
-
 TEST(ListingParse, ManyEntriesAllArrive) {
     constexpr int kCount = 100'000;
     Entries sent;
@@ -103,14 +93,6 @@ TEST(ListingParse, ManyEntriesAllArrive) {
     for (auto& entry : sent)
         if (entry.folder) entry.size = 0;
     EXPECT_EQ(ParseListing(EncodeListing(sent)), sent);
-}
-
-TEST(ListingRoundTrip, EncodeOfParseReparsesToSameEntries) {
-    for (const char* payload :
-         {"a\\1\\0\\b\\0\\17", "x", "\\\\\\", "q\\1\\0\\.\\1\\0\\w\\0\\-0", "a\\0\\ 9x"}) {
-        const auto parsed = ParseListing(payload);
-        EXPECT_EQ(ParseListing(EncodeListing(parsed)), parsed) << payload;
-    }
 }
 
 }  // namespace

@@ -34,12 +34,6 @@ TEST(RequestLine, SplitsAtFirstColonOnly) {
     EXPECT_EQ(empty.argument, "");
 }
 
-TEST(RequestLine, SplitKeepsEmbeddedNulBytes) {
-    const std::string line("expand:\\a\0b", 11);
-    const auto split = SplitRequest(line);
-    EXPECT_EQ(split.argument, std::string("\\a\0b", 4));
-}
-
 TEST(JobWords, ClassifiesInTableOrder) {
     EXPECT_EQ(ClassifyJobWord("ping"), JobType::Ping);
     EXPECT_EQ(ClassifyJobWord("pingpong"), JobType::Ping);
@@ -61,24 +55,6 @@ TEST(JobWords, OnlyExactWordsOrTheTwoPrefixesMatch) {
     EXPECT_EQ(ClassifyJobWord("hostmodifiedx"), JobType::Unknown);
     EXPECT_EQ(ClassifyJobWord(" ping"), JobType::Unknown);
     EXPECT_EQ(ClassifyJobWord(""), JobType::Unknown);
-}
-
-TEST(JobWords, JobTypeNumbersMatchTheWire) {
-    EXPECT_EQ(static_cast<int>(JobType::Unknown), 0);
-    EXPECT_EQ(static_cast<int>(JobType::Retrieve), 1);
-    EXPECT_EQ(static_cast<int>(JobType::Ping), 2);
-    EXPECT_EQ(static_cast<int>(JobType::Expand), 3);
-    EXPECT_EQ(static_cast<int>(JobType::GetHostInfo), 4);
-    EXPECT_EQ(static_cast<int>(JobType::GetHostInfoEx), 5);
-    EXPECT_EQ(static_cast<int>(JobType::HostModified), 6);
-}
-
-TEST(JobWords, OnlyRetrieveIsAFileSend) {
-    EXPECT_TRUE(IsFileSend(JobType::Retrieve));
-    for (auto type : {JobType::Unknown, JobType::Ping, JobType::Expand, JobType::GetHostInfo,
-                      JobType::GetHostInfoEx, JobType::HostModified}) {
-        EXPECT_FALSE(IsFileSend(type)) << static_cast<int>(type);
-    }
 }
 
 }  // namespace
