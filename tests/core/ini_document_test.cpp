@@ -65,16 +65,10 @@ TEST(IniDocument, EditsChangeOnlyTheirLine) {
               "Docs=D:\\Docs=old\r\n");
 }
 
-TEST(IniDocument, NewSectionsAndFilesUseUnixLineEnds) {
-    IniDocument document = IniDocument::Parse("");
-    document.Set("global", "a", "1");
-    document.Set("shares", "b", "2");
-    document.Set("global", "c", "3");
-    EXPECT_EQ(document.Serialize(), "[global]\na=1\nc=3\n\n[shares]\nb=2\n");
-    // A file without a final line end gains one; its last line is kept whole.
-    IniDocument unterminated = IniDocument::Parse("[s]\nk=v");
-    unterminated.Set("s", "k2", "w");
-    EXPECT_EQ(unterminated.Serialize(), "[s]\nk=v\nk2=w\n");
+TEST(IniDocument, UnterminatedLastLineIsKeptWhole) {
+    IniDocument document = IniDocument::Parse("[s]\nk=v");
+    document.Set("s", "k2", "w");
+    EXPECT_EQ(document.Serialize(), "[s]\nk=v\nk2=w\n");
 }
 
 TEST(IniDocument, FirstOfDuplicateSectionsAndKeysWins) {
