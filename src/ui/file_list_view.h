@@ -1,12 +1,12 @@
-// The file list beside the tree: the children of the selected node, one row each.
+// The file list beside the tree: the children of the selected node, one row each. The controller
+// remembers which node each row stands for; the view only shows texts.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
 #include "ui/file_list_rows.h"
-
-class CNetNode;
 
 namespace ui {
 
@@ -16,11 +16,10 @@ public:
 
     virtual void Clear() = 0;
     // Appends a row: the name in the first column, the size text (empty for folders) in the
-    // second, an image index of the small image list, and the node the row stands for.
-    virtual void AddRow(const std::string& name, const std::string& sizeText, int image,
-                        CNetNode* node) = 0;
-    // The nodes of the selected rows, in row order.
-    virtual std::vector<CNetNode*> SelectedNodes() const = 0;
+    // second, and an image index of the small image list.
+    virtual void AddRow(const std::string& name, const std::string& sizeText, int image) = 0;
+    // Positions of the selected rows, ascending.
+    virtual std::vector<std::size_t> SelectedRows() const = 0;
     // The sort arrow of a column header.
     virtual void SetSortMark(int column, SortMark mark) = 0;
 };

@@ -21,9 +21,9 @@
 #include "core/types.h"
 #include "model/net_structure.h"
 #include "protocol/request_protocol.h"
-#include "ui/lumvale_dialog_network.h"
 #include "ui/file_list_rows.h"
 #include "ui/lonely_host_hint.h"
+#include "ui/lumvale_dialog_network.h"
 #include "ui/lumvale_dialog_views.h"
 #include "ui/number_format.h"
 
@@ -44,8 +44,7 @@ struct ControllerOptions {
 };
 
 // Makes the network objects once the listeners exist; the controller owns the result.
-using NetworkFactory = std::function<std::unique_ptr<ControllerNetwork>(
-    const NetworkListeners& listeners, const StopFlag* shutdown)>;
+using NetworkFactory = std::function<std::unique_ptr<ControllerNetwork>(const NetworkSetup& setup)>;
 
 // The real discovery, share server, job queue and chat with the given ports and seams.
 NetworkFactory OwnedNetworkFactory(NetworkOptions options);
@@ -155,17 +154,35 @@ public:
     const std::string& HostName() const { return hostName_; }
     bool DebugFeatures() const { return options_.debugFeatures; }
     const Transfers& TransferState() const { return *transfers_; }
+    // The nodes behind the file list's rows, in row order.
+    const std::vector<CNetNode*>& FileListNodes() const { return fileRows_; }
+    std::size_t ChatHistoryLength() const;
 
 private:
     void QueueHostRefresh(Ipv4 address);
     void PrefetchChildFolders(CNetNode& node);
     void StepLonelyHostHint();
-    std::string HostNameOf(Ipv4 address) const;
-    bool IsTreeFocused() const;
+    std::optional<std::string> KnownHostName(Ipv4 address) const;
+    FocusTarget Focus() const { return views_.focus.FocusedControl(); }
+    std::vector<CNetNode*> SelectedFileNodes() const;
     std::optional<std::string> ChooseTargetFolder(bool useLastFolder);
-    void DownloadNames(const CNetNode& node, const std::vector<std::string>& names,
-                       const std::string& targetFolder);
+    // One name of a Download command: empty for the selected node itself.
+    struct DownloadItem {
+        std::string name;
+        std::string localName;
+        bool folder = false;
+    };
+    struct DownloadRequest {
+        Ipv4 address = 0;
+        std::string nodePath;
+        std::vector<DownloadItem> items;
+    };
+    void StartDownloads(const DownloadRequest& request, const std::string& targetFolder);
     bool IsLocalShareNode(const CNetNode* node) const;
+    bool IsManualHostNode(const CNetNode* node) const;
+    // Refills the file list when a change of the model under `path` of the host may have
+    // replaced the nodes it shows.
+    void RefreshFileListAfterChange(Ipv4 address, const std::string& path);
 
     ControllerViews views_;
     const ControllerOptions options_;
@@ -188,6 +205,11 @@ private:
     NumberFormat numberFormat_;
     LonelyHostHint hint_;
     TreeItem hintItem_ = kNoTreeItem;
+    // The file list's source node and its rows.
+    std::vector<CNetNode*> fileRows_;
+    bool fileListFilled_ = false;
+    Ipv4 fileListAddress_ = 0;
+    std::string fileListPath_;
 };
 
 }  // namespace ui

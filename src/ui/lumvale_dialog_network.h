@@ -65,20 +65,26 @@ struct NetworkOptions {
     ServerOptions server;
     JobQueueOptions jobs;
     ChatOptions chat;
-    // The settings file whose "shares" section the share server serves.
-    std::string settingsFile;
-    // Sent in host information replies.
+    // Sent in host information replies; empty: this build's own version text.
     std::string versionText;
-    // Ask hosts for extended host information (debug features).
-    bool extendedHostInfo = false;
     // Watch the kernel's address list and re-read the interfaces when it changes.
     bool watchAddressChanges = true;
 };
 
+// What the controller hands over when it has the network objects made.
+struct NetworkSetup {
+    const NetworkListeners& listeners;
+    // The controller's closing flag.
+    const StopFlag* shutdown;
+    // The settings file whose "shares" section the share server serves.
+    std::string settingsFile;
+    // Ask hosts for extended host information (debug features).
+    bool extendedHostInfo = false;
+};
+
 // Creates discovery, the share server, the job queue and chat, in that order; each starts its
-// threads at once. `shutdown` is the controller's closing flag.
+// threads at once.
 std::unique_ptr<ControllerNetwork> CreateOwnedNetwork(const NetworkOptions& options,
-                                                      const NetworkListeners& listeners,
-                                                      const StopFlag* shutdown);
+                                                      const NetworkSetup& setup);
 
 }  // namespace ui

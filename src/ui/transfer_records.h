@@ -37,12 +37,17 @@ struct UploadRecord {
     std::uint32_t uploadId = 0;
 };
 
+// A listing that a folder download asked for and has not used yet.
+struct AwaitedListing {
+    JobId job = 0;
+    // Host path of the folder, ending in a backslash.
+    std::string path;
+};
+
 // A whole folder, fetched one file at a time while its listings arrive.
 struct FolderDownload {
     // Watched by every file job and every listing of this walk.
     StopFlag cancelled{false};
-    // Listings sent for this walk that have not arrived.
-    std::uint32_t pendingListings = 1;
     std::uint32_t filesFound = 0;
     std::uint32_t filesStarted = 0;
     // The file being fetched; 0 when none.
@@ -56,8 +61,14 @@ struct FolderDownload {
     std::vector<std::string> listedFolders;
     // Host paths of the files found and not yet started, in the order found.
     std::deque<std::string> pendingFiles;
-    // The walk's own listing jobs that have not answered yet.
-    std::vector<JobId> listingJobs;
+    // The folders asked for whose listing has not been used. A listing of one of them counts
+    // whoever asked for it; a listing of any other folder is not the walk's business.
+    std::vector<AwaitedListing> awaited;
+    // Jobs queued for this walk that have not reported yet. They watch `cancelled`, so the record
+    // outlives the walk until the last of them has reported.
+    std::vector<JobId> jobsInFlight;
+
+    std::size_t PendingListings() const { return awaited.size(); }
 };
 
 }  // namespace ui

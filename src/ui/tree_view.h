@@ -17,6 +17,8 @@ public:
     virtual bool IsExpanded(const CNetNode& node) const = 0;
     // Selects the node's item and scrolls it into view. The controller refills the file list
     // itself; a view that also reports the change only causes a second, identical fill.
+    // When the selected item is deleted (its node went), the view selects another item or none
+    // and reports the change like a user's selection.
     virtual void SelectNode(const CNetNode& node) = 0;
 };
 
