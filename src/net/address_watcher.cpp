@@ -5,8 +5,10 @@
 
 #include <array>
 #include <cerrno>
+#include <cstring>
 
 #include "net/interfaces.h"
+#include "util/trace.h"
 
 namespace net {
 
@@ -19,11 +21,15 @@ AddressChangeWatcher::~AddressChangeWatcher() {
 bool AddressChangeWatcher::Arm() {
     if (fd_ >= 0) return true;
     const int fd = ::socket(AF_NETLINK, SOCK_RAW | SOCK_NONBLOCK | SOCK_CLOEXEC, NETLINK_ROUTE);
-    if (fd < 0) return false;
+    if (fd < 0) {
+        XUTIL_DIAG("cannot open a route socket: %s\n", std::strerror(errno));
+        return false;
+    }
     sockaddr_nl local{};
     local.nl_family = AF_NETLINK;
     local.nl_groups = RTMGRP_IPV4_IFADDR;
     if (::bind(fd, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0) {
+        XUTIL_DIAG("cannot watch the address list: %s\n", std::strerror(errno));
         ::close(fd);
         return false;
     }

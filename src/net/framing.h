@@ -23,8 +23,10 @@ inline constexpr std::size_t kMaxHostInfoLength = 64 * 1024;
 inline constexpr std::size_t kMaxChatLength = 1024 * 1024;
 inline constexpr std::size_t kMaxListingLength = 256 * 1024 * 1024;
 
-// How long a receive waits without any data before it gives up (default 20 000 ms). Process-wide;
-// the command-line client changes it with --timeout.
+// How long a receive waits without any data before it gives up (default 20 000 ms), counted from
+// the start of the receive as well, so a peer that accepts and never answers cannot hold us. A send
+// whose peer takes no byte for as long gives up too. Process-wide; the command-line client changes
+// it with --timeout. Values of 0 or below restore the default.
 void SetReceiveIdleTimeout(int milliseconds);
 int ReceiveIdleTimeout();
 

@@ -5,13 +5,19 @@
 #include <netinet/in.h>
 #include <unistd.h>
 
-#include <climits>
+#include <cerrno>
+#include <cstring>
+
+#include "util/trace.h"
 
 namespace net {
 
 bool EnumInterfaces(std::vector<InterfaceEntry>& out, bool includeLoopback, bool includeDown) {
     ifaddrs* list = nullptr;
-    if (::getifaddrs(&list) != 0) return false;
+    if (::getifaddrs(&list) != 0) {
+        XUTIL_DIAG("cannot list the interfaces: %s\n", std::strerror(errno));
+        return false;
+    }
     out.clear();
     for (const ifaddrs* entry = list; entry != nullptr; entry = entry->ifa_next) {
         if (entry->ifa_addr == nullptr || entry->ifa_addr->sa_family != AF_INET) continue;

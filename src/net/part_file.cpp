@@ -6,8 +6,11 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <vector>
+
+#include "util/trace.h"
 
 namespace net::detail {
 namespace {
@@ -50,7 +53,10 @@ bool PartFile::Create(const std::string& target) {
     pattern.insert(pattern.end(), name.begin(), name.end());
     pattern.insert(pattern.end(), kPartMarker, kPartMarker + sizeof kPartMarker);  // with NUL
     fd_ = ::mkostemp(pattern.data(), O_CLOEXEC);
-    if (fd_ < 0) return false;
+    if (fd_ < 0) {
+        XUTIL_DIAG("cannot create a file beside %s: %s\n", target.c_str(), std::strerror(errno));
+        return false;
+    }
     target_ = target;
     temporary_ = pattern.data();
     return true;
@@ -79,6 +85,7 @@ bool PartFile::Commit() {
         return false;
     }
     if (::rename(temporary_.c_str(), target_.c_str()) != 0) {
+        XUTIL_DIAG("cannot store %s: %s\n", target_.c_str(), std::strerror(errno));
         ::unlink(temporary_.c_str());
         temporary_.clear();
         return false;

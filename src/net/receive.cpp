@@ -47,10 +47,19 @@ bool ReceiveIntoFile(Socket socket, detail::PartFile& file, std::uint64_t length
     return true;
 }
 
+// Reads "<digits>:" byte by byte, so nothing after the colon is consumed. A byte that cannot
+// belong to a length ends the read at once instead of after 63 characters.
 bool ReceiveHeader(Socket socket, const StopFlag* stop, std::uint64_t& length) {
     char header[kHeaderCapacity];
-    return ReceiveUntil(socket, header, sizeof header, stop, ':') &&
-           ParseLengthHeader(header, length);
+    std::size_t used = 0;
+    for (;;) {
+        char byte = 0;
+        if (detail::ReceiveSome(socket, &byte, 1, stop) == 0) return false;
+        if (byte == ':') break;
+        if (byte < '0' || byte > '9' || used + 1 >= sizeof header) return false;
+        header[used++] = byte;
+    }
+    return !detail::IsStopped(stop) && ParseLengthHeader(std::string_view(header, used), length);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,7 @@
 #include "net/readiness.h"
 #include "net/stream_io.h"
 #include "net/transfer_progress.h"
+#include "util/trace.h"
 
 namespace net {
 namespace {
@@ -148,6 +150,7 @@ bool SendData(Socket socket, const void* block, std::uint64_t length, const std:
         if (file.get() >= 0 && ::fstat(file.get(), &info) == 0 && S_ISREG(info.st_mode)) {
             length = static_cast<std::uint64_t>(info.st_size);
         } else {
+            XUTIL_DIAG("cannot open %s for sending: %s\n", fileName.c_str(), std::strerror(errno));
             file.reset(-1);
         }
     }

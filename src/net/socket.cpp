@@ -8,8 +8,10 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 
 #include "net/readiness.h"
+#include "util/trace.h"
 
 namespace net {
 
@@ -40,9 +42,12 @@ UniqueSocket CreateListener(Ipv4 address, std::uint16_t port, int backlog) {
     local.sin_family = AF_INET;
     local.sin_addr.s_addr = address;
     local.sin_port = htons(port);
-    if (::bind(listener.get(), reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0)
+    if (::bind(listener.get(), reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0 ||
+        ::listen(listener.get(), backlog) != 0) {
+        XUTIL_DIAG("cannot listen on %s:%u: %s\n", FormatIpv4(address).c_str(), unsigned{port},
+                   std::strerror(errno));
         return {};
-    if (::listen(listener.get(), backlog) != 0) return {};
+    }
     return listener;
 }
 

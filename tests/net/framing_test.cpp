@@ -84,6 +84,15 @@ TEST(Framing, MalformedHeadersFail) {
     }
 }
 
+TEST(Framing, ZeroByteInsideTheHeaderIsNotTheEndOfTheNumber) {
+    std::string out;
+    EXPECT_FALSE(ReceiveFromRaw(std::string("1\0\0"
+                                            "5:hello",
+                                            7),
+                                out, 100));
+    EXPECT_EQ(out, "");
+}
+
 TEST(Framing, PayloadShorterThanItsHeaderFails) {
     std::string out;
     EXPECT_FALSE(ReceiveFromRaw("10:abc", out, 100));
