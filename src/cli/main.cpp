@@ -1,8 +1,17 @@
 // wendaro-cli: the headless front end.
-#include <CLI/CLI.hpp>
+#include <unistd.h>
+
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "cli/cli_app.h"
+#include "cli/signal_watch.h"
 
 int main(int argc, char** argv) {
-    CLI::App app{"wendaro-cli: share files and chat with the other Wendaro hosts on the LAN"};
-    CLI11_PARSE(app, argc, argv);
-    return 0;
+    cli::IgnoreBrokenPipes();
+    const std::vector<std::string> args(argv, argv + argc);
+    const bool terminalIn = isatty(STDIN_FILENO) != 0;
+    return cli::RunCli(args, {std::cout, std::cerr, std::cin, isatty(STDOUT_FILENO) != 0,
+                              terminalIn && isatty(STDERR_FILENO) != 0});
 }

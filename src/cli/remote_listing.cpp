@@ -1,0 +1,48 @@
+#include "cli/remote_listing.h"
+
+namespace cli {
+
+bool LooksTimedOut(std::chrono::steady_clock::time_point lastActivity, int timeoutSeconds) {
+    // The receive gives up right at the limit; allow for scheduling on a busy machine.
+    const auto limit = std::chrono::milliseconds(timeoutSeconds * 1000 - 250);
+    return std::chrono::steady_clock::now() - lastActivity >= limit;
+}
+
+ListResult ListRemoteFolder(ClientSession& session, Ipv4 address, const std::string& path,
+                            SignalWatch* signals, int timeoutSeconds,
+                            std::vector<DirEntry>& listing) {
+    bool answered = false;
+    bool success = false;
+    const JobId id = session.Jobs().AddExpandJob(address, path, session.Cancel());
+    const auto asked = std::chrono::steady_clock::now();
+    session.onExpand = [&](JobId job, const std::vector<DirEntry>& entries, bool ok) {
+        if (job != id) return;
+        answered = true;
+        success = ok;
+        if (ok) listing = entries;
+    };
+    const auto end = session.Run([&] { return answered; }, signals);
+    session.onExpand = nullptr;
+    if (end == ClientSession::End::Interrupted) return ListResult::Interrupted;
+    if (success) return ListResult::Ok;
+    return LooksTimedOut(asked, timeoutSeconds) ? ListResult::TimedOut : ListResult::Failed;
+}
+
+std::string DescribeListFailure(ListResult result, const std::string& host, const std::string& path,
+                                int timeoutSeconds) {
+    switch (result) {
+        case ListResult::Ok:
+            return {};
+        case ListResult::Interrupted:
+            return "Interrupted.";
+        case ListResult::TimedOut:
+            return "No answer from " + host + " for " + std::to_string(timeoutSeconds) +
+                   " s while listing " + path + "; giving up.";
+        case ListResult::Failed:
+            break;
+    }
+    return "Cannot list " + path + " on " + host +
+           ": the host cannot be reached or closed the connection.";
+}
+
+}  // namespace cli

@@ -1,0 +1,78 @@
+#include "cli/share_commands.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "util/text.h"
+
+namespace cli {
+
+namespace {
+
+// The share server's "no such key" marker: a value no real folder path can have.
+constexpr const char* kMissingShare = "\\\\";
+
+std::string AbsoluteFolder(const std::string& path) {
+    std::error_code error;
+    std::filesystem::path absolute = std::filesystem::absolute(path, error);
+    if (error) return path;
+    absolute = absolute.lexically_normal();
+    std::string text = absolute.string();
+    // "/srv/music/" normalises with a trailing separator; the share path has none but the root.
+    while (text.size() > 1 && text.back() == '/') text.pop_back();
+    return text;
+}
+
+}  // namespace
+
+std::string CheckShare(const std::string& name, const std::string& path) {
+    if (name.empty() || path.empty()) return "Please enter the name and path for the new share.";
+    if (name.find('\\') != std::string::npos) {
+        return "Please do not use the '\\' character in your share name.";
+    }
+    std::error_code error;
+    if (!std::filesystem::is_directory(path, error)) return "The specified path is not valid.";
+    return {};
+}
+
+bool AddShare(utilcpp::CParseini& settings, const std::string& name, const std::string& path,
+              std::string& error) {
+    error = CheckShare(name, path);
+    if (!error.empty()) return false;
+    if (!settings.SetString(kSharesSection, name, AbsoluteFolder(path))) {
+        error = "Cannot write the share to " + settings.GetFileName() + ".";
+        return false;
+    }
+    return true;
+}
+
+bool RemoveShare(utilcpp::CParseini& settings, const std::string& name, std::string& error) {
+    std::string value;
+    settings.GetString(kSharesSection, name, value, kMissingShare);
+    if (value == kMissingShare) {
+        error = "There is no share named \"" + name + "\".";
+        return false;
+    }
+    if (!settings.DeleteKey(kSharesSection, name)) {
+        error = "Cannot remove the share from " + settings.GetFileName() + ".";
+        return false;
+    }
+    return true;
+}
+
+std::vector<std::pair<std::string, std::string>> ListShares(const utilcpp::CParseini& settings) {
+    std::vector<std::string> lines;
+    settings.GetSection(kSharesSection, lines);
+    std::vector<std::pair<std::string, std::string>> shares;
+    for (const std::string& line : lines) {
+        const auto equals = line.find('=');
+        const std::string name(xUtilTrim(std::string_view(line).substr(0, equals)));
+        if (name.empty()) continue;
+        std::string path;
+        settings.GetString(kSharesSection, name, path, "");
+        shares.emplace_back(name, path);
+    }
+    return shares;
+}
+
+}  // namespace cli
