@@ -63,7 +63,7 @@ void OpenOutputLocked(TraceState& state, const std::string& fileName) {
 }
 
 // The items of the "debug" switch, else of the DEBUG variable; nothing when neither is given.
-std::vector<std::string> TraceSpecification(std::string_view commandLine) {
+std::vector<std::string> TraceSettingItems(std::string_view commandLine) {
     XUtilOptionList options = xUtilParseCommandLine(commandLine);
     std::vector<std::string> items;
     if (const XUtilOption* debug = xUtilFindOption(options, "debug")) {
@@ -75,22 +75,22 @@ std::vector<std::string> TraceSpecification(std::string_view commandLine) {
     return items;
 }
 
-void ConfigureLocked(TraceState& state, const std::vector<std::string>& specification) {
+void ConfigureLocked(TraceState& state, const std::vector<std::string>& settingItems) {
     std::size_t next = 0;
-    if (!specification.empty()) {
-        const std::string& first = specification.front();
+    if (!settingItems.empty()) {
+        const std::string& first = settingItems.front();
         if (first == "0" || first == "1" || first == "2" || first == "3") {
             state.level = first[0] - '0';
             next = 1;
         }
     }
-    if (next == specification.size()) {
+    if (next == settingItems.size()) {
         // There is no debug pipe here, so the default output is standard output alone.
         state.echo = true;
         return;
     }
-    for (; next < specification.size(); ++next) {
-        const std::string& item = specification[next];
+    for (; next < settingItems.size(); ++next) {
+        const std::string& item = settingItems[next];
         if (xUtilEqualsNoCase(item, "stdout")) {
             state.echo = true;
         } else if (!xUtilEqualsNoCase(item, "msdbg")) {
@@ -138,13 +138,13 @@ std::string_view BaseName(std::string_view path) {
 void xUtilTraceInit(std::string_view commandLine) {
     static std::once_flag exitHandler;
     std::call_once(exitHandler, [] { std::atexit(CloseOutputsAtExit); });
-    const std::vector<std::string> specification = TraceSpecification(commandLine);
+    const std::vector<std::string> settingItems = TraceSettingItems(commandLine);
     TraceState& state = State();
     std::lock_guard lock(state.mutex);
     CloseOutputsLocked(state);
     state.level = kDefaultLevel;
     state.echo = false;
-    ConfigureLocked(state, specification);
+    ConfigureLocked(state, settingItems);
 }
 
 void xUtilTraceInit(int argc, const char* const* argv) {

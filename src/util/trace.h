@@ -1,7 +1,7 @@
 // The diagnostic trace: one-line failure diagnostics written to standard output and to files,
 // configured once at start-up from the "debug" switch or the DEBUG environment variable.
 //
-// The specification is a comma-separated list: an optional level "0" to "3" first (0 silences the
+// The setting is a comma-separated list: an optional level "0" to "3" first (0 silences the
 // trace), then outputs: "stdout" echoes to standard output, "msdbg" is accepted and ignored, any
 // other item is a file to write. Without outputs the trace goes to standard output.
 #pragma once
