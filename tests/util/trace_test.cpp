@@ -70,7 +70,7 @@ TEST_F(TraceTest, SwitchNameIgnoresCaseAndKeepsDefaultLevel) {
     EXPECT_EQ(xUtilTraceOutputCount(), 0u);
 }
 
-TEST_F(TraceTest, DefaultsWithoutSpecificationEchoOnly) {
+TEST_F(TraceTest, DefaultsWithoutSettingEchoOnly) {
     for (const char* commandLine : {"prog -debug", "prog", "prog -debug:1,,never.txt"}) {
         SCOPED_TRACE(commandLine);
         xUtilTraceInit(commandLine);
