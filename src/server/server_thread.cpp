@@ -123,23 +123,31 @@ void CServerThread::WakeListener() {
 
 void CServerThread::ListenerThreadFunction() {
     int timeoutMs = kPollSliceMs;
+    bool acceptPaused = false;
     while (!Stopping()) {
-        pollfd fds[2] = {{listenSocket_.get(), POLLIN, 0}, {wakeRead_, POLLIN, 0}};
-        const int ready = ::poll(fds, 2, timeoutMs);
-        if (ready > 0 && (fds[1].revents & POLLIN) != 0) {
+        // While accepting fails for want of resources the listening socket stays readable; it is
+        // left out of one poll slice so that the loop does not spin.
+        pollfd fds[2] = {{wakeRead_, POLLIN, 0}, {listenSocket_.get(), POLLIN, 0}};
+        const int ready = ::poll(fds, acceptPaused ? 1 : 2, timeoutMs);
+        acceptPaused = false;
+        if (ready > 0 && (fds[0].revents & POLLIN) != 0) {
             char drain[64];
             while (::read(wakeRead_, drain, sizeof drain) > 0) {
             }
         }
         if (Stopping()) break;
-        if (ready > 0 && (fds[0].revents & POLLIN) != 0) {
-            for (int i = 0; i < kAcceptsPerPass && AcceptOne(); ++i) {
+        if (ready > 0 && (fds[1].revents & POLLIN) != 0) {
+            for (int i = 0; i < kAcceptsPerPass; ++i) {
+                const AcceptResult result = AcceptOne();
+                if (result == AcceptResult::OutOfResources) acceptPaused = true;
+                if (result != AcceptResult::Accepted) break;
             }
         }
         AbortExpiredReads();
         ReapEndedConnections();
         // One start per pass; another pass follows at once while something was started.
         timeoutMs = StartOnePending() ? 0 : kPollSliceMs;
+        if (acceptPaused) timeoutMs = kPollSliceMs;
     }
 
     {
@@ -151,12 +159,16 @@ void CServerThread::ListenerThreadFunction() {
     listenSocket_.reset();
 }
 
-bool CServerThread::AcceptOne() {
+CServerThread::AcceptResult CServerThread::AcceptOne() {
     sockaddr_in peer{};
     socklen_t peerLength = sizeof peer;
     net::UniqueSocket socket(::accept4(listenSocket_.get(), reinterpret_cast<sockaddr*>(&peer),
                                        &peerLength, SOCK_NONBLOCK | SOCK_CLOEXEC));
-    if (!socket.valid()) return false;
+    if (!socket.valid()) {
+        const bool outOfResources =
+            errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM;
+        return outOfResources ? AcceptResult::OutOfResources : AcceptResult::Nothing;
+    }
 
     auto connection = std::make_unique<Connection>();
     Connection* raw = connection.get();
@@ -165,7 +177,7 @@ bool CServerThread::AcceptOne() {
         // A flood of connections is turned away instead of exhausting threads and memory.
         if (reading_ + pending_.size() >= options_.maxWaiting ||
             connections_.size() >= options_.maxConnections) {
-            return true;
+            return AcceptResult::Accepted;
         }
         connection->id = nextId_++;
         connection->address = peer.sin_addr.s_addr;
@@ -181,7 +193,7 @@ bool CServerThread::AcceptOne() {
         --reading_;
         connections_.remove_if([raw](const auto& c) { return c.get() == raw; });
     }
-    return true;
+    return AcceptResult::Accepted;
 }
 
 void CServerThread::AbortExpiredReads() {

@@ -129,9 +129,11 @@ public:
 private:
     struct Connection;
 
+    enum class AcceptResult { Accepted, Nothing, OutOfResources };
+
     // Listener thread.
     void ListenerThreadFunction();
-    bool AcceptOne();
+    AcceptResult AcceptOne();
     bool Stopping() const;
     void AbortExpiredReads();
     void ReapEndedConnections();

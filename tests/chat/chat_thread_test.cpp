@@ -222,3 +222,23 @@ TEST_F(ChatTest, DestroyingWithoutTheStopFlagEndsTheThreads) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ChatStartTest, WithoutItsPortTheChannelStillSendsAndStops) {
+    StopFlag stop{false};
+    RecordingChatListener received;
+    CChatThread b(&received, &stop, ListenOn(LoopbackAddress()));
+    ChatOptions clash = SendTo(b.Port());
+    clash.port = b.Port();
+    CChatThread a(nullptr, &stop, clash);
+    EXPECT_EQ(a.Port(), 0);
+    a.AddRecipient(LoopbackAddress());
+    a.QueueMessage("sent anyway");
+    EXPECT_EQ(received.WaitFor(1), (std::vector<Message>{{LoopbackAddress(), "sent anyway"}}));
+    stop = true;
+    a.Wait();
+    b.Wait();
+}
+
+}  // namespace

@@ -127,16 +127,17 @@ TEST_F(ServerRequestTest, RetrieveSendsTheFileByteForByte) {
     EXPECT_EQ(uploads.back().kind, 'F');
     EXPECT_TRUE(uploads.back().success);
     EXPECT_EQ(uploads.back().id, listeners_.UploadRequests().at(0));
-}
 
-TEST_F(ServerRequestTest, EmptyFileIsSentAsAnEmptyMessage) {
     sandbox_.WriteFile("music/empty.txt", "");
-    Start();
     EXPECT_EQ(Ask("retrieve:\\music\\empty.txt"), "0:");
 }
 
 TEST_F(ServerRequestTest, MissingFileClosesWithoutReplyAndReportsAFailedUpload) {
     Start();
+    // Folders are not files to send: nothing is reported for them.
+    EXPECT_EQ(Ask("retrieve:\\music\\sub"), "");
+    EXPECT_EQ(Ask("retrieve:\\music"), "");
+    EXPECT_TRUE(listeners_.Uploads().empty());
     EXPECT_EQ(Ask("retrieve:\\music\\gone.txt"), "");
     ASSERT_TRUE(listeners_.WaitForUploadFinished());
     const auto uploads = listeners_.Uploads();
@@ -144,13 +145,6 @@ TEST_F(ServerRequestTest, MissingFileClosesWithoutReplyAndReportsAFailedUpload) 
     EXPECT_EQ(uploads[0].kind, 'S');
     EXPECT_EQ(uploads[1].kind, 'F');
     EXPECT_FALSE(uploads[1].success);
-}
-
-TEST_F(ServerRequestTest, FoldersAreNotSentAsFiles) {
-    Start();
-    EXPECT_EQ(Ask("retrieve:\\music\\sub"), "");
-    EXPECT_EQ(Ask("retrieve:\\music"), "");
-    EXPECT_TRUE(listeners_.Uploads().empty());
 }
 
 TEST_F(ServerRequestTest, RefusedPermissionSendsNothing) {
