@@ -1,7 +1,6 @@
 #include "net/connect.h"
 
 #include <gtest/gtest.h>
-#include <sys/socket.h>
 
 #include <atomic>
 #include <chrono>
@@ -47,22 +46,6 @@ TEST(ConnectWithRetry, StopFlagEndsUnlimitedAttempts) {
     ASSERT_TRUE(net::SetBlocking(socket.get(), false));
     EXPECT_FALSE(net::ConnectWithRetry(socket.get(), LoopbackAddress(), port, 0, &stop));
     stopper.join();
-}
-
-TEST(SendBroadcast, DatagramCarriesTheTextAndOneZeroByte) {
-    net::UniqueSocket receiver(::socket(AF_INET, SOCK_DGRAM, 0));
-    sockaddr_in local{};
-    local.sin_family = AF_INET;
-    local.sin_addr.s_addr = LoopbackAddress();
-    ASSERT_EQ(::bind(receiver.get(), reinterpret_cast<sockaddr*>(&local), sizeof local), 0);
-    const std::uint16_t port = net::LocalPort(receiver.get());
-    ASSERT_TRUE(net::SendBroadcast(port, "hello", LoopbackAddress()));
-    char buffer[64] = {};
-    timeval wait{5, 0};
-    ::setsockopt(receiver.get(), SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
-    const ssize_t got = ::recv(receiver.get(), buffer, sizeof buffer, 0);
-    EXPECT_EQ(std::string(buffer, got > 0 ? static_cast<std::size_t>(got) : 0),
-              std::string("hello\0", 6));
 }
 
 }  // namespace

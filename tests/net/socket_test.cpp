@@ -90,10 +90,4 @@ TEST(AcceptConnection, GivesUpOnTimeoutAndOnStop) {
     stopper.join();
 }
 
-TEST(CreateListener, RefusesAPortInUse) {
-    auto listener = ListenOnLoopback();
-    ASSERT_TRUE(listener.socket.valid());
-    EXPECT_FALSE(net::CreateListener(LoopbackAddress(), listener.port).valid());
-}
-
 }  // namespace
