@@ -59,6 +59,8 @@ int RunCli(const std::vector<std::string>& args, CliStreams streams) {
     CLI::App app{"wendaro-cli: share files and chat with the other Wendaro hosts on the LAN"};
     app.name("wendaro-cli");
     app.require_subcommand(0, 1);
+    // "wendaro-cli ls --config FILE host" works as well; subcommands take this from the parent.
+    app.fallthrough();
     AddGlobalOptions(app, context.options);
 
     CommandAction action;

@@ -47,7 +47,7 @@ FolderWalk::ListingUse FolderWalk::OnListing(const std::string& listedPath,
                 use.refused.push_back({path, "folders nested too deep"});
                 continue;
             }
-            if (requestedFolders_.size() >= limits_.maxFiles) {
+            if (requestedFolders_.size() > limits_.maxFolders) {
                 use.refused.push_back({path, "too many folders in one download"});
                 continue;
             }

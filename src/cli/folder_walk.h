@@ -29,6 +29,7 @@ struct WalkRefusal {
 // Limits against a host that lists without end.
 struct WalkLimits {
     std::size_t maxFiles = 2'000'000;
+    std::size_t maxFolders = 1'000'000;
     std::size_t maxDepth = 128;
 };
 

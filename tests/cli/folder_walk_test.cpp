@@ -1,0 +1,117 @@
+// The folder walk: which listings it asks for, the order files are taken in, and what a hostile
+// listing cannot make it do.
+#include "cli/folder_walk.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+DirEntry File(const std::string& name, std::int64_t size = 1) {
+    return {name, size, false};
+}
+DirEntry Folder(const std::string& name) {
+    return {name, 0, true};
+}
+
+TEST(FolderWalk, EmptyFolderFinishesWithItsOnlyListing) {
+    cli::FolderWalk walk("\\Music\\Live", "/t");
+    EXPECT_FALSE(walk.Finished());
+    const auto use = walk.OnListing("\\Music\\Live", {});
+    EXPECT_TRUE(use.used);
+    EXPECT_EQ(use.localFolder, fs::path("/t/Live"));
+    EXPECT_TRUE(use.foldersToList.empty());
+    EXPECT_TRUE(walk.Finished());
+    EXPECT_FALSE(walk.TakeNextFile());
+}
+
+TEST(FolderWalk, FilesComeInTheOrderFoundWhileListingsStillArrive) {
+    cli::FolderWalk walk("\\Music\\Live", "/t");
+    auto use = walk.OnListing("\\Music\\Live", {Folder("x"), File("a.mp3", 5), File("b.mp3")});
+    ASSERT_EQ(use.foldersToList, std::vector<std::string>{"\\Music\\Live\\x"});
+    EXPECT_EQ(walk.FilesFound(), 2u);
+
+    auto first = walk.TakeNextFile();
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->remotePath, "\\Music\\Live\\a.mp3");
+    EXPECT_EQ(first->localPath, fs::path("/t/Live/a.mp3"));
+    EXPECT_EQ(first->size, 5);
+    EXPECT_EQ(walk.FilesStarted(), 1u);
+    EXPECT_FALSE(walk.Finished()) << "a listing is still on its way";
+
+    use = walk.OnListing("\\Music\\Live\\x", {File("c.mp3")});
+    EXPECT_EQ(use.localFolder, fs::path("/t/Live/x"));
+    // The count of files found grows as listings arrive.
+    EXPECT_EQ(walk.FilesFound(), 3u);
+    EXPECT_EQ(walk.TakeNextFile()->remotePath, "\\Music\\Live\\b.mp3");
+    const auto last = walk.TakeNextFile();
+    EXPECT_EQ(last->localPath, fs::path("/t/Live/x/c.mp3"));
+    EXPECT_TRUE(walk.Finished());
+}
+
+TEST(FolderWalk, ListingIsUsedOnceAndOnlyWhenAskedFor) {
+    cli::FolderWalk walk("\\Music", "/t");
+    ASSERT_TRUE(walk.OnListing("\\Music", {Folder("sub")}).used);
+    // Repeated, or never asked for: both ignored, the walk still waits for "sub".
+    EXPECT_FALSE(walk.OnListing("\\Music", {File("again")}).used);
+    EXPECT_FALSE(walk.OnListing("\\Elsewhere", {File("stray")}).used);
+    EXPECT_EQ(walk.FilesFound(), 0u);
+    EXPECT_EQ(walk.PendingListings(), 1u);
+    EXPECT_TRUE(walk.OnListing("\\Music\\sub", {}).used);
+    EXPECT_TRUE(walk.Finished());
+}
+
+TEST(FolderWalk, HostileNamesAreRefusedAndReportedNeverQueued) {
+    cli::FolderWalk walk("\\Share", "/t");
+    const auto use = walk.OnListing(
+        "\\Share", {File(".."), Folder(".."), Folder("."), File("../../etc/passwd"), File("a/b"),
+                    File(std::string("nul\0name", 8)), File(""), File("ok.txt")});
+    EXPECT_EQ(use.refused.size(), 7u);
+    EXPECT_TRUE(use.foldersToList.empty());
+    EXPECT_EQ(walk.FilesFound(), 1u);
+    EXPECT_EQ(walk.TakeNextFile()->localPath, fs::path("/t/Share/ok.txt"));
+    EXPECT_TRUE(walk.Finished());
+}
+
+TEST(FolderWalk, NameListedTwiceIsTakenOnce) {
+    cli::FolderWalk walk("\\Share", "/t");
+    const auto use = walk.OnListing("\\Share", {File("a"), File("a"), Folder("d"), Folder("d")});
+    EXPECT_EQ(use.refused.size(), 2u);
+    EXPECT_EQ(use.foldersToList.size(), 1u);
+    EXPECT_EQ(walk.FilesFound(), 1u);
+    walk.TakeNextFile();
+    walk.OnListing("\\Share\\d", {});
+    // Without the second "d" being refused the walk would wait for a listing forever.
+    EXPECT_TRUE(walk.Finished());
+}
+
+TEST(FolderWalk, EndlessNestingAndEndlessFilesAreCut) {
+    cli::WalkLimits limits;
+    limits.maxDepth = 4;
+    limits.maxFiles = 3;
+    cli::FolderWalk walk("\\S", "/t", limits);
+    std::string path = "\\S";
+    // \S has depth 1; folders down to depth 4 are followed, the next one is refused.
+    for (int level = 0; level < 3; ++level) {
+        const auto use = walk.OnListing(path, {Folder("d")});
+        ASSERT_EQ(use.foldersToList.size(), 1u) << level;
+        path = use.foldersToList[0];
+    }
+    const auto deepest =
+        walk.OnListing(path, {Folder("d"), File("1"), File("2"), File("3"), File("4")});
+    EXPECT_TRUE(deepest.foldersToList.empty());
+    EXPECT_EQ(deepest.refused.size(), 2u);  // the folder too deep and the fourth file
+    EXPECT_EQ(walk.FilesFound(), 3u);
+}
+
+TEST(FolderWalk, FailedListingLetsTheWalkEnd) {
+    cli::FolderWalk walk("\\S", "/t");
+    walk.OnListing("\\S", {Folder("a"), File("f")});
+    walk.OnListingFailed();
+    EXPECT_FALSE(walk.Finished()) << "a file is still pending";
+    walk.TakeNextFile();
+    EXPECT_TRUE(walk.Finished());
+}
+
+}  // namespace

@@ -1,0 +1,140 @@
+// share and name on a private settings file: the share dialog's checks in their order, and what
+// ends up in the file.
+#include <gtest/gtest.h>
+
+#include "cli/share_commands.h"
+#include "cli_test_support.h"
+#include "core/parseini.h"
+#include "net/interfaces.h"
+
+namespace {
+
+using cli_test::RunCommand;
+
+class ShareCommandTest : public ::testing::Test {
+protected:
+    cli_test::CliResult Run(std::vector<std::string> args) {
+        args.insert(args.begin(), {"--config", ini_});
+        return RunCommand(args);
+    }
+    std::string Stored(const std::string& name) {
+        std::string value;
+        utilcpp::CParseini(ini_).GetString("shares", name, value, "<none>");
+        return value;
+    }
+
+    cli_test::TempFolder temp_;
+    std::string ini_ = temp_.Path("wendaro.ini");
+};
+
+TEST_F(ShareCommandTest, ChecksComeInTheDialogsOrderWithItsMessages) {
+    const std::string folder = temp_.Folder("music");
+    const std::string file = temp_.File("notes.txt", "x");
+    struct Case {
+        std::string name;
+        std::string path;
+        std::string message;
+    };
+    const std::vector<Case> cases = {
+        {"", folder, "Please enter the name and path for the new share."},
+        {"Music", "", "Please enter the name and path for the new share."},
+        // The empty check wins over the backslash check.
+        {"", "", "Please enter the name and path for the new share."},
+        {"docs\\old", folder, "Please do not use the '\\' character in your share name."},
+        // The backslash check wins over the path check.
+        {"docs\\old", temp_.Path("missing"),
+         "Please do not use the '\\' character in your share name."},
+        {"Music", temp_.Path("missing"), "The specified path is not valid."},
+        {"Notes", file, "The specified path is not valid."},
+    };
+    for (const auto& check : cases) {
+        EXPECT_EQ(cli::CheckShare(check.name, check.path), check.message)
+            << check.name << " / " << check.path;
+        const auto result = Run({"share", "add", check.name, check.path});
+        EXPECT_EQ(result.exitCode, 1);
+        EXPECT_EQ(result.err, "wendaro-cli: " + check.message + "\n");
+    }
+    EXPECT_FALSE(std::filesystem::exists(ini_)) << "a refused share must write nothing";
+}
+
+TEST_F(ShareCommandTest, AddStoresTheAbsoluteFolderAndReplacesAnEarlierPath) {
+    const std::string first = temp_.Folder("first");
+    const std::string second = temp_.Folder("second");
+    ASSERT_EQ(Run({"share", "add", "Music", first + "/"}).exitCode, 0);
+    EXPECT_EQ(Stored("Music"), first);
+
+    // A relative path is kept as the absolute folder it names now.
+    const auto cwd = std::filesystem::current_path();
+    std::filesystem::current_path(temp_.Root());
+    const auto relative = Run({"share", "add", "music", "./second/../second"});
+    std::filesystem::current_path(cwd);
+    ASSERT_EQ(relative.exitCode, 0) << relative.err;
+    // Names are matched without regard to case: the same share got the new path.
+    EXPECT_EQ(Stored("MUSIC"), second);
+    const auto listed = Run({"share", "list"});
+    EXPECT_EQ(cli_test::LineCount(listed.out), 1) << listed.out;
+}
+
+TEST_F(ShareCommandTest, ListShowsNamesAndFoldersInFileOrder) {
+    const std::string music = temp_.Folder("m");
+    const std::string photos = temp_.Folder("p");
+    ASSERT_EQ(Run({"share", "add", "Music", music}).exitCode, 0);
+    ASSERT_EQ(Run({"share", "add", "Photo album", photos}).exitCode, 0);
+    const auto listed = Run({"share", "list"});
+    EXPECT_EQ(listed.exitCode, 0);
+    EXPECT_EQ(listed.out, "Music        " + music + "\nPhoto album  " + photos + "\n");
+
+    EXPECT_EQ(Run({"share", "list"}).exitCode, 0);
+    cli_test::TempFolder other;
+    const auto empty = RunCommand({"--config", other.Path("none.ini"), "share", "list"});
+    EXPECT_EQ(empty.exitCode, 0);
+    EXPECT_TRUE(empty.out.empty());
+}
+
+TEST_F(ShareCommandTest, RemoveDeletesOnlyThatShareAndRefusesUnknownNames) {
+    ASSERT_EQ(Run({"share", "add", "Music", temp_.Folder("m")}).exitCode, 0);
+    ASSERT_EQ(Run({"share", "add", "Books", temp_.Folder("b")}).exitCode, 0);
+    EXPECT_EQ(Run({"share", "remove", "music"}).exitCode, 0);
+    EXPECT_EQ(Stored("Music"), "<none>");
+    EXPECT_NE(Stored("Books"), "<none>");
+
+    const auto again = Run({"share", "remove", "Music"});
+    EXPECT_EQ(again.exitCode, 1);
+    EXPECT_EQ(again.err, "wendaro-cli: There is no share named \"Music\".\n");
+}
+
+TEST_F(ShareCommandTest, UnwritableSettingsFileIsReported) {
+    // A settings "folder" that is a file cannot be created, whoever runs the test.
+    const std::string blocker = temp_.File("blocker", "x");
+    const auto result =
+        RunCommand({"--config", blocker + "/w.ini", "share", "add", "M", temp_.Folder("m")});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(cli_test::LineCount(result.err), 1);
+    EXPECT_NE(result.err.find(blocker), std::string::npos) << result.err;
+}
+
+TEST(NameCommand, DefaultsToTheMachineNameAndStoresANewOne) {
+    cli_test::TempFolder temp;
+    const std::string ini = temp.Path("w.ini");
+    const auto initial = RunCommand({"--config", ini, "name"});
+    EXPECT_EQ(initial.exitCode, 0);
+    EXPECT_EQ(initial.out, net::GetLocalHostName() + "\n");
+    EXPECT_FALSE(std::filesystem::exists(ini)) << "showing the name writes nothing";
+
+    ASSERT_EQ(RunCommand({"--config", ini, "name", "pc-b"}).exitCode, 0);
+    std::string stored;
+    utilcpp::CParseini(ini).GetString("global", "hostname", stored, "");
+    EXPECT_EQ(stored, "pc-b");
+    EXPECT_EQ(RunCommand({"--config", ini, "name"}).out, "pc-b\n");
+}
+
+TEST(NameCommand, NameThatCannotBeStoredFails) {
+    cli_test::TempFolder temp;
+    const std::string ini = temp.Path("w.ini");
+    // A line end would split the setting; the store refuses it rather than corrupt the file.
+    const auto result = RunCommand({"--config", ini, "name", "two\nlines"});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(cli_test::LineCount(result.err), 1);
+}
+
+}  // namespace
