@@ -1,8 +1,11 @@
 #include "discovery/keep_alive.h"
 
 #include <poll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 
 #include "net/connect.h"
@@ -11,8 +14,9 @@
 
 namespace {
 
-// Upper bound on how long the thread goes without looking at its stop flags.
-constexpr int kStopCheckMs = 50;
+// How often an idle thread looks at the shutdown flag when it has no wake-up event. With one it
+// sleeps until its next ping: the host thread passes shutdown on through RequestStop.
+constexpr int kStopCheckWithoutEventMs = 50;
 constexpr int kConnectAttempts = 10;
 constexpr std::string_view kPingRequest = "ping";
 
@@ -25,11 +29,21 @@ KeepAliveThread::KeepAliveThread(Ipv4 address, std::uint16_t port, int intervalM
       intervalMs_(intervalMs),
       shutdown_(shutdown),
       onEnded_(std::move(onEnded)),
+      wakeEvent_(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)),
       thread_([this] { Run(); }) {}
 
 KeepAliveThread::~KeepAliveThread() {
     RequestStop();
     Join();
+    if (wakeEvent_ >= 0) ::close(wakeEvent_);
+}
+
+void KeepAliveThread::RequestStop() {
+    ownStop_.store(true);
+    if (wakeEvent_ >= 0) {
+        const std::uint64_t one = 1;
+        [[maybe_unused]] const auto written = ::write(wakeEvent_, &one, sizeof one);
+    }
 }
 
 void KeepAliveThread::Join() {
@@ -45,14 +59,15 @@ bool KeepAliveThread::IdleUntil(std::chrono::steady_clock::time_point deadline, 
     // Only hang-up events are asked for: the host never sends anything on this connection, and
     // whatever it might send is not read, so a closed peer is noticed without waiting for the
     // next ping to fail.
-    pollfd entry{socket, POLLRDHUP, 0};
+    // The wake-up event is never read, so once signalled it stays readable.
+    std::array<pollfd, 2> watched{pollfd{socket, POLLRDHUP, 0}, pollfd{wakeEvent_, POLLIN, 0}};
+    const long longestSleep = wakeEvent_ >= 0 ? intervalMs_ : kStopCheckWithoutEventMs;
     while (!Stopping()) {
         const auto left = duration_cast<milliseconds>(deadline - steady_clock::now()).count();
         if (left <= 0) return true;
-        entry.revents = 0;
-        const int slice = static_cast<int>(std::min<long long>(left, kStopCheckMs));
-        if (::poll(&entry, 1, slice) > 0 &&
-            (entry.revents & (POLLRDHUP | POLLHUP | POLLERR | POLLNVAL)) != 0) {
+        const int timeout = static_cast<int>(std::min<long long>(left, longestSleep));
+        if (::poll(watched.data(), watched.size(), timeout) > 0 &&
+            (watched[0].revents & (POLLRDHUP | POLLHUP | POLLERR | POLLNVAL)) != 0) {
             return false;
         }
     }

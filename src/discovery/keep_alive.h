@@ -23,8 +23,8 @@ public:
 
     Ipv4 Address() const { return address_; }
     bool Ended() const { return ended_.load(); }
-    // The thread notices this within one wait slice, or within one slice of the network calls.
-    void RequestStop() { ownStop_.store(true); }
+    // Wakes the thread at once when it is idle; a network call notices within one of its slices.
+    void RequestStop();
     void Join();
 
 private:
@@ -41,5 +41,7 @@ private:
     // Watched by the network calls; set by RequestStop and when the shutdown flag is seen.
     StopFlag ownStop_{false};
     std::atomic<bool> ended_{false};
+    // Readable once RequestStop has been called: lets an idle thread sleep until its next ping.
+    int wakeEvent_ = -1;
     std::thread thread_;
 };
