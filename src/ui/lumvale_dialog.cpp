@@ -34,7 +34,7 @@ CLumvaleDialog::CLumvaleDialog(ControllerViews views, ControllerOptions options,
       settings_(options_.settingsFile),
       sounds_(std::make_unique<EventSoundPlayer>(views_.sound, settings_)),
       chatHistory_(std::make_unique<ChatHistory>(views_.chat)),
-      numberFormat_(NumberFormat::FromUserLocale()),
+      numberFormat_(options_.numbers),
       hint_(views_.clock.NowMs()) {}
 
 CLumvaleDialog::~CLumvaleDialog() {

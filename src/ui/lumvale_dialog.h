@@ -41,6 +41,8 @@ struct ControllerOptions {
     bool debugFeatures = false;
     // Default of the "hostname" setting; empty means this machine's host name.
     std::string computerName;
+    // How sizes and rates are shown.
+    NumberFormat numbers = NumberFormat::FromUserLocale();
 };
 
 // Makes the network objects once the listeners exist; the controller owns the result.
