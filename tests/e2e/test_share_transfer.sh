@@ -93,11 +93,32 @@ e2e_check "a refused download leaves no file" test -z "$(ls -A "$E2E_TMP/unknown
 e2e_check "the serving host shows uploads to the client" \
     grep -q "^upload finished: $TREE/big one.bin to 10.77.0.2: ok$" "$E2E_TMP/server.out"
 
+# Shutdown while a transfer runs: a client that stops reading holds the send open.
+e2e_config "$E2E_TMP/server.ini" pc-a 1
+mkdir -p "$E2E_TMP/huge"
+truncate -s 4G "$E2E_TMP/huge/sparse.bin"
+"$E2E_CLI" --config "$E2E_TMP/server.ini" share add huge "$E2E_TMP/huge"
+mkdir -p "$E2E_TMP/partial"
+ip netns exec "$(e2e_ns 2)" "$E2E_CLI" --config "$CLIENT_INI" get "$SERVER" /huge/sparse.bin \
+    "$E2E_TMP/partial" >/dev/null 2>&1 &
+CLIENT_PID=$!
+E2E_PIDS+=("$CLIENT_PID")
+e2e_check "the big upload starts" \
+    e2e_wait_for_line "$E2E_TMP/server.out" "^upload started: $E2E_TMP/huge/sparse.bin" 10
+kill -STOP "$CLIENT_PID"
 if e2e_stop "$SERVE_PID" TERM 2; then
-    e2e_check "serve exits 0 on SIGTERM after $E2E_STOP_MS ms" test "$E2E_STOP_STATUS" -eq 0
+    e2e_check "serve exits 0 within 2 s of SIGTERM during an upload ($E2E_STOP_MS ms)" \
+        test "$E2E_STOP_STATUS" -eq 0
 else
-    e2e_fail "serve did not stop within 2 s of SIGTERM"
+    e2e_fail "serve did not stop within 2 s of SIGTERM during an upload"
 fi
+kill -CONT "$CLIENT_PID"
+if e2e_stop "$CLIENT_PID" CONT 10; then
+    e2e_check "the cut-off download fails" test "$E2E_STOP_STATUS" -ne 0
+else
+    e2e_fail "the cut-off download did not end within 10 s"
+fi
+e2e_check "the cut-off download leaves no partial file" test -z "$(ls -A "$E2E_TMP/partial")"
 if [ "$E2E_FAILURES" -ne 0 ]; then
     echo "--- server.out"
     cat "$E2E_TMP/server.out"
