@@ -29,7 +29,7 @@ tsan: deps
 	@cd build-tsan && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -j $(JOBS) -L unit
 
 fuzz: deps
-	@cmake --preset fuzz >/dev/null && cmake --build --preset fuzz -j $(JOBS)
+	@cmake --preset fuzz >/dev/null && cmake --build --preset fuzz -j $(JOBS) --target fuzzers
 	@scripts/run-fuzzers.sh build-fuzz/bin $${FUZZ_SECONDS:-20}
 
 bench: deps
