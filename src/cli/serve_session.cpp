@@ -45,6 +45,9 @@ bool ServeSession::Start(std::string& error) {
 
     ServerOptions serverOptions;
     serverOptions.port = options_.requestPort;
+    // A burst of requests (many hosts opening folders at once) waits for its turn instead of
+    // being turned away; the total stays bounded by the connection limit.
+    serverOptions.maxWaiting = serverOptions.maxConnections;
     server_ = std::make_unique<CServerThread>(uploadListener, serverListener, permissionListener,
                                               localName_, proto::OwnVersionText(), &closing_,
                                               settingsFile_, serverOptions);

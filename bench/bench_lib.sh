@@ -1,0 +1,65 @@
+# Shared helpers of the benchmark scripts: a fresh network namespace per serving host (so that
+# discovery broadcasts never reach real interfaces), cleanup of namespaces and processes by PID.
+# Source it.
+
+BENCH_PREFIX="wdb$$"
+BENCH_NAMESPACES=()
+BENCH_PIDS=()
+BENCH_TMP=""
+
+bench_cleanup() {
+    local pid ns
+    for pid in "${BENCH_PIDS[@]}"; do kill -9 "$pid" 2>/dev/null; done
+    for pid in "${BENCH_PIDS[@]}"; do wait "$pid" 2>/dev/null; done
+    for ns in "${BENCH_NAMESPACES[@]}"; do ip netns del "$ns" 2>/dev/null; done
+    [ -n "$BENCH_TMP" ] && rm -rf "$BENCH_TMP"
+}
+
+bench_init() {  # bench_init <directory of wendaro-cli>
+    if [ "$(id -u)" -ne 0 ]; then
+        echo "$(basename "$0") needs root (network namespaces)" >&2
+        exit 1
+    fi
+    BENCH_CLI="$1/wendaro-cli"
+    if [ ! -x "$BENCH_CLI" ]; then
+        echo "no wendaro-cli in '$1' (build with -DCMAKE_BUILD_TYPE=Release first)" >&2
+        exit 1
+    fi
+    BENCH_TMP=$(mktemp -d "${BENCH_TMPDIR:-/tmp}/wendaro-bench.XXXXXX")
+    trap bench_cleanup EXIT
+    trap 'exit 1' INT TERM
+}
+
+# A namespace with only loopback up.
+bench_add_namespace() {  # bench_add_namespace <name>
+    ip netns add "$1" || exit 1
+    BENCH_NAMESPACES+=("$1")
+    ip -n "$1" link set lo up
+}
+
+# Starts serve in a namespace; sets BENCH_SERVE_PID. stdin is kept open (an idle fifo), as an
+# interactive serve would have it.
+bench_start_serve() {  # bench_start_serve <namespace> <config> <output>
+    local fifo="$BENCH_TMP/stdin.$RANDOM$RANDOM"
+    mkfifo "$fifo"
+    exec {BENCH_FD}<>"$fifo"
+    ip netns exec "$1" "$BENCH_CLI" --config "$2" serve <"$fifo" >"$3" 2>&1 &
+    BENCH_SERVE_PID=$!
+    BENCH_PIDS+=("$BENCH_SERVE_PID")
+}
+
+bench_config() {  # bench_config <file> <hostname> [allowunknown]
+    printf '[global]\nhostname=%s\nallowunknown=%s\n' "$2" "${3:-1}" >"$1"
+}
+
+# Waits (at most 10 s) until `ls` of the host's root answers.
+bench_wait_ready() {  # bench_wait_ready <namespace> <config> <address>
+    for _ in $(seq 100); do
+        ip netns exec "$1" "$BENCH_CLI" --config "$2" ls "$3" >/dev/null 2>&1 && return 0
+        sleep 0.1
+    done
+    echo "serve did not answer within 10 s" >&2
+    exit 1
+}
+
+bench_now_ns() { date +%s%N; }
