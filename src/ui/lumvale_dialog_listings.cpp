@@ -18,7 +18,11 @@ void CLumvaleDialog::OnExpandSucceeded(JobId id, const std::vector<DirEntry>& li
     transfers_->OnListing(id, job.address, listedPath, listing);
     if (node == nullptr || node->GetTreeItem() == kNoTreeItem) return;
     const bool expanded = views_.tree.IsExpanded(*node);
-    RefreshFileListAfterChange(job.address, listedPath);
+    if (views_.tree.SelectedNode() == node) {
+        FillFileList();
+    } else {
+        RefreshFileListAfterChange(job.address, listedPath);
+    }
     if (expanded) PrefetchChildFolders(*node);
 }
 
