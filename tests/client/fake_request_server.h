@@ -4,7 +4,6 @@
 #pragma once
 
 #include <algorithm>
-#include <array>
 #include <chrono>
 #include <condition_variable>
 #include <functional>
@@ -24,120 +23,94 @@ class FakeRequestServer {
 public:
     using Handler = std::function<void(FakeRequestServer&, net::Socket, const std::string&)>;
 
-    explicit FakeRequestServer(Handler handler) : handler_(std::move(handler)) {
-        listener_ = testing_support::ListenOnLoopback();
-        acceptor_ = std::thread([this] { AcceptLoop(); });
-    }
+    explicit FakeRequestServer(Handler handler)
+        : handler_(std::move(handler)),
+          listener_(testing_support::ListenOnLoopback()),
+          acceptor_([this] { AcceptLoop(); }) {}
     ~FakeRequestServer() {
         stop_.store(true);
         gate_.notify_all();
         acceptor_.join();
         for (auto& connection : connections_) connection.join();
     }
-    FakeRequestServer(const FakeRequestServer&) = delete;
-    FakeRequestServer& operator=(const FakeRequestServer&) = delete;
 
     std::uint16_t port() const { return listener_.port; }
     const StopFlag* stopFlag() const { return &stop_; }
 
-    std::vector<std::string> Requests() const {
+    std::vector<std::string> Requests() {
         std::lock_guard guard(mutex_);
         return requests_;
     }
-    std::size_t Connections() const {
+    std::size_t Connections() {
         std::lock_guard guard(mutex_);
-        return connectionCount_;
+        return connections_.size();
     }
-    // Bounded wait until at least `count` requests have arrived.
-    bool WaitForRequests(std::size_t count, std::chrono::milliseconds limit = 5000ms) {
+    bool WaitForRequests(std::size_t count) {
         std::unique_lock guard(mutex_);
-        return changed_.wait_for(guard, limit, [&] { return requests_.size() >= count; });
+        return changed_.wait_for(guard, 5s, [&] { return requests_.size() >= count; });
     }
 
-    // Called by a handler: blocks until the test lets one held handler go or the server stops.
+    // For handlers: blocks until the test lets one held handler go, or the server stops. The
+    // most handlers ever held at once is kept per kind (light jobs, downloads).
     void Hold(const std::string& request) {
-        const std::size_t kind = KindOf(request);
+        const bool download = request.starts_with("retrieve");
         std::unique_lock guard(mutex_);
-        ++held_[kind];
-        maxHeld_[kind] = std::max(maxHeld_[kind], held_[kind]);
+        auto& [held, most] = download ? downloads_ : light_;
+        most = std::max(most, ++held);
         changed_.notify_all();
         gate_.wait(guard, [&] { return stop_.load() || open_ || permits_ > 0; });
         if (permits_ > 0) --permits_;
-        --held_[kind];
+        --held;
     }
-    void Release(int count = 1) {
+    void Release(bool all = false) {
         {
             std::lock_guard guard(mutex_);
-            permits_ += count;
+            ++permits_;
+            open_ = open_ || all;
         }
         gate_.notify_all();
     }
-    void ReleaseAll() {
-        {
-            std::lock_guard guard(mutex_);
-            open_ = true;
-        }
-        gate_.notify_all();
-    }
-    bool WaitForHeld(std::size_t light, std::size_t downloads,
-                     std::chrono::milliseconds limit = 5000ms) {
+    bool WaitForHeld(std::size_t light, std::size_t downloads) {
         std::unique_lock guard(mutex_);
         return changed_.wait_for(
-            guard, limit, [&] { return held_[kLight] == light && held_[kDownload] == downloads; });
+            guard, 5s, [&] { return light_.first == light && downloads_.first == downloads; });
     }
-    // The most handlers of each kind ever held at the same time.
-    std::size_t MaxHeldLight() const {
+    std::size_t MostHeld(bool downloads) {
         std::lock_guard guard(mutex_);
-        return maxHeld_[kLight];
-    }
-    std::size_t MaxHeldDownloads() const {
-        std::lock_guard guard(mutex_);
-        return maxHeld_[kDownload];
+        return downloads ? downloads_.second : light_.second;
     }
 
 private:
-    static constexpr std::size_t kLight = 0;
-    static constexpr std::size_t kDownload = 1;
-    static std::size_t KindOf(const std::string& request) {
-        return request.starts_with("retrieve") ? kDownload : kLight;
-    }
-
     void AcceptLoop() {
         while (!stop_.load()) {
             net::UniqueSocket socket =
                 net::AcceptConnection(listener_.socket.get(), &stop_, nullptr, 100);
             if (!socket.valid()) continue;
             std::lock_guard guard(mutex_);
-            ++connectionCount_;
-            connections_.emplace_back(
-                [this, s = std::move(socket)]() mutable { Serve(std::move(s)); });
+            connections_.emplace_back([this, s = std::move(socket)] {
+                std::string request;
+                if (!net::ReceiveString(s.get(), request, &stop_, net::kMaxRequestLength)) return;
+                {
+                    std::lock_guard guard(mutex_);
+                    requests_.push_back(request);
+                }
+                changed_.notify_all();
+                handler_(*this, s.get(), request);
+            });
         }
-    }
-
-    void Serve(net::UniqueSocket socket) {
-        std::string request;
-        if (!net::ReceiveString(socket.get(), request, &stop_, net::kMaxRequestLength)) return;
-        {
-            std::lock_guard guard(mutex_);
-            requests_.push_back(request);
-        }
-        changed_.notify_all();
-        handler_(*this, socket.get(), request);
     }
 
     Handler handler_;
-    testing_support::LoopbackListener listener_;
     StopFlag stop_{false};
-    mutable std::mutex mutex_;
+    std::mutex mutex_;
     std::condition_variable changed_;
     std::condition_variable gate_;
     std::vector<std::string> requests_;
-    std::size_t connectionCount_ = 0;
-    std::array<std::size_t, 2> held_{};
-    std::array<std::size_t, 2> maxHeld_{};
+    std::pair<std::size_t, std::size_t> light_{}, downloads_{};  // held now, most held
     int permits_ = 0;
     bool open_ = false;
     std::vector<std::thread> connections_;
+    testing_support::LoopbackListener listener_;
     std::thread acceptor_;
 };
 

@@ -1,89 +1,115 @@
-// A job queue pointed at a fake request server on loopback, with recording listeners and a
-// scratch folder for downloads.
+// A job queue pointed at a fake request server on loopback, with a scratch folder for downloads.
+// The fixture is the queue's listener and logs every report as one line: "expand <n> ok|fail
+// <name>:<size>:<d|f>,...", "hostinfo <n> <name>|<version>|<date>|<time>|<system>", "started <n>",
+// "finished <n> ok|fail", where <n> counts from the first job id. Progress reports depend on
+// timing and are not logged.
 #pragma once
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <memory>
-#include <thread>
 
 #include "client/job_queue.h"
 #include "fake_request_server.h"
-#include "recording_listeners.h"
 
 namespace client_test {
-
-class ScratchFolder {
-public:
-    ScratchFolder() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "wendaro-client-test-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) != nullptr) path_ = pattern;
-    }
-    ~ScratchFolder() {
-        std::error_code ignored;
-        if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
-    }
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-
-    std::string File(const std::string& relative) const { return (path_ / relative).string(); }
-    // Everything below the folder, as paths relative to it.
-    std::vector<std::string> Contents() const {
-        std::vector<std::string> names;
-        for (const auto& entry : std::filesystem::recursive_directory_iterator(path_)) {
-            names.push_back(std::filesystem::relative(entry.path(), path_).string());
-        }
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-
-private:
-    std::filesystem::path path_;
-};
 
 inline std::string ReadWholeFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-class JobQueueTest : public ::testing::Test {
+class JobQueueTest : public ::testing::Test, public JobListener, public DownloadListener {
 protected:
+    JobQueueTest() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "wendaro-jobs-XXXXXX");
+        if (::mkdtemp(pattern.data()) != nullptr) folder_ = pattern;
+    }
+    ~JobQueueTest() override {
+        std::error_code ignored;
+        std::filesystem::remove_all(folder_, ignored);
+    }
     void TearDown() override {
         shutdown_.store(true);
         if (queue_) queue_->Stop();
-        queue_.reset();
+    }
+
+    void OnExpandResult(JobId id, const std::vector<DirEntry>& listing, bool success) override {
+        std::string line = "expand " + Number(id) + (success ? " ok " : " fail ");
+        for (const auto& entry : listing) {
+            line += entry.name + ":" + std::to_string(entry.size) + (entry.folder ? ":d," : ":f,");
+        }
+        Log(line);
+    }
+    void OnHostInfoResult(JobId id, const proto::HostInfo& info, bool success) override {
+        Log("hostinfo " + Number(id) + (success ? " " : " fail ") + info.hostName + "|" +
+            info.version + "|" + info.date + "|" + info.time + "|" + info.system);
+    }
+    void OnDownloadStarted(JobId id) override { Log("started " + Number(id)); }
+    void OnDownloadProgress(JobId, unsigned, float) override {}
+    void OnDownloadFinished(JobId id, bool success) override {
+        Log("finished " + Number(id) + (success ? " ok" : " fail"));
     }
 
     void StartQueue(std::uint16_t port, bool extended = false, JobQueueOptions options = {}) {
         options.requestPort = port;
-        queue_ =
-            std::make_unique<CJobQueue>(&listeners_, &listeners_, extended, &shutdown_, options);
+        queue_ = std::make_unique<CJobQueue>(this, this, extended, &shutdown_, options);
     }
-
-    // Bounded wait until no job waits or runs (every worker has been reaped).
-    bool WaitUntilIdle() {
+    // Bounded wait until every job has been reaped; returns the report lines, sorted.
+    std::vector<std::string> WaitUntilIdle() {
         for (int i = 0; i < 500; ++i) {
-            const JobQueueCounts counts = queue_->Counts();
-            if (counts.lightWaiting == 0 && counts.downloadsWaiting == 0 &&
-                counts.lightRunning == 0 && counts.downloadsRunning == 0) {
-                return true;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            const JobQueueCounts c = queue_->Counts();
+            if (c.lightWaiting + c.downloadsWaiting + c.lightRunning + c.downloadsRunning == 0)
+                break;
+            std::this_thread::sleep_for(10ms);
         }
-        return false;
+        auto lines = Reports();
+        std::sort(lines.begin(), lines.end());
+        return lines;
     }
-
+    bool WaitForReport(const std::string& line) {
+        std::unique_lock guard(mutex_);
+        return changed_.wait_for(guard, 5s, [&] {
+            return std::find(reports_.begin(), reports_.end(), line) != reports_.end();
+        });
+    }
+    std::vector<std::string> Reports() {
+        std::lock_guard guard(mutex_);
+        return reports_;
+    }
+    std::string File(const std::string& relative) const { return (folder_ / relative).string(); }
+    std::vector<std::string> FolderContents() const {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(folder_)) {
+            names.push_back(std::filesystem::relative(entry.path(), folder_).string());
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
     static Ipv4 Loopback() { return testing_support::LoopbackAddress(); }
 
     StopFlag shutdown_{false};
-    RecordingListeners listeners_;
-    ScratchFolder folder_;
     std::unique_ptr<CJobQueue> queue_;
+
+private:
+    static std::string Number(JobId id) { return std::to_string(id - kFirstJobId); }
+    void Log(std::string line) {
+        {
+            std::lock_guard guard(mutex_);
+            reports_.push_back(std::move(line));
+        }
+        changed_.notify_all();
+    }
+
+    std::filesystem::path folder_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::vector<std::string> reports_;
 };
 
 }  // namespace client_test
