@@ -7,11 +7,13 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "net/framing.h"
 #include "net/readiness.h"
+#include "net/sigpipe_guard.h"
 #include "net/stream_io.h"
 #include "net/transfer_progress.h"
 #include "util/trace.h"
@@ -112,6 +114,9 @@ bool IsNonBlocking(Socket socket) {
 bool SendFileBody(Socket socket, int file, std::uint64_t length, const StopFlag* stop,
                   TransferProgress& progress) {
     bool zeroCopy = IsNonBlocking(socket);
+    // sendfile raises SIGPIPE when the peer has reset the connection.
+    std::optional<detail::SigpipeGuard> pipeGuard;
+    if (zeroCopy) pipeGuard.emplace();
     std::vector<char> buffer;
     off_t offset = 0;
     while (static_cast<std::uint64_t>(offset) < length) {
@@ -145,13 +150,19 @@ bool SendData(Socket socket, const void* block, std::uint64_t length, const std:
     const auto* bytes = static_cast<const char*>(block);
     FileDescriptor file(-1);
     if (bytes == nullptr && !fileName.empty()) {
-        file.reset(::open(fileName.c_str(), O_RDONLY | O_CLOEXEC));
+        // Without O_NONBLOCK the open of a named pipe waits for a writer, beyond any stop flag.
+        file.reset(::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
         struct stat info {};
-        if (file.get() >= 0 && ::fstat(file.get(), &info) == 0 && S_ISREG(info.st_mode)) {
-            length = static_cast<std::uint64_t>(info.st_size);
-        } else {
+        if (file.get() < 0 || ::fstat(file.get(), &info) != 0) {
             XUTIL_DIAG("cannot open %s for sending: %s\n", fileName.c_str(), std::strerror(errno));
             file.reset(-1);
+        } else if (!S_ISREG(info.st_mode)) {
+            XUTIL_DIAG("cannot send %s: not a regular file\n", fileName.c_str());
+            file.reset(-1);
+        } else {
+            length = static_cast<std::uint64_t>(info.st_size);
+            // Reads of a regular file should wait for a slow disk rather than fail.
+            ::fcntl(file.get(), F_SETFL, ::fcntl(file.get(), F_GETFL) & ~O_NONBLOCK);
         }
     }
     TransferProgress progress(listener, context, length);
