@@ -19,7 +19,7 @@ enum class StringId : int {
     TransferGroup,   // "Data transfer in process"
     ChatGroup,       // "Chat"
     SendButton,      // "Send"
-    TooltipOptions,  // "Options"
+    TooltipOptions,  // "Options": also the options sheet's caption
     TooltipAddShare,
     TooltipUp,
     ColumnName,

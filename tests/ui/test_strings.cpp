@@ -6,6 +6,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "ui/ui_strings.h"
@@ -105,6 +106,20 @@ TEST(CurrentLanguageTest, TextFollowsTheSetting) {
     SetCurrentLanguage(Language::Dutch);
     EXPECT_STREQ(Text(StringId::StatusFinished), "Voltooid");
     EXPECT_EQ(FormatText(StringId::MenuDownloadTo, {"/tmp"}), "Downloaden naar /tmp");
+    SetCurrentLanguage(before);
+}
+
+// Network threads format status texts while the user may switch the language.
+TEST(CurrentLanguageTest, SwitchingWhileOtherThreadsReadIsSafe) {
+    const Language before = CurrentLanguage();
+    std::thread reader([&] {
+        for (int i = 0; i < 2000; ++i) {
+            const std::string text = FormatText(StringId::StatusSend, {i, "1.00"});
+            ASSERT_FALSE(text.empty());
+        }
+    });
+    for (int i = 0; i < 2000; ++i) SetCurrentLanguage(kAll[i % kLanguageCount]);
+    reader.join();
     SetCurrentLanguage(before);
 }
 
