@@ -41,11 +41,6 @@ protected:
     std::string lastResolved_;
 };
 
-TEST_F(HostMruTest, KeysCountFromOne) {
-    EXPECT_EQ(HostMruKey(1), "hostmruentry1");
-    EXPECT_EQ(HostMruKey(10), "hostmruentry10");
-}
-
 TEST_F(HostMruTest, ReadingStopsAtTheFirstGap) {
     Store({{1, "pc-a"}, {2, "pc-b"}, {5, "pc-e"}});
     EXPECT_EQ(LoadHostMru(settings_), (Entries{"pc-a", "pc-b"}));

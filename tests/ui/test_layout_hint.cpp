@@ -70,12 +70,5 @@ TEST(LonelyHostHintTest, SurvivesTheTickCounterWrapping) {
     EXPECT_TRUE(hint.OnTimer(start + 5100, 1).insertItem);
 }
 
-TEST(MainWindowTimersTest, IdsAndPeriods) {
-    EXPECT_EQ(kTransferTimerId, 1);
-    EXPECT_EQ(kTransferTimerPeriodMs, 1000);
-    EXPECT_EQ(kNetworkTimerId, 2);
-    EXPECT_EQ(kNetworkTimerPeriodMs, 100);
-}
-
 }  // namespace
 }  // namespace ui

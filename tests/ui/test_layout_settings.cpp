@@ -38,12 +38,5 @@ TEST(LayoutSettingsTest, RoundTripKeepsColumnsAsStoredAndClampsPanels) {
     EXPECT_EQ(stored, 5000);
 }
 
-TEST(LayoutSettingsTest, ColumnTablesMatchTheirKeys) {
-    EXPECT_STREQ(kFileListColumns[0].settingsKey, "columnwidthlistviewname");
-    EXPECT_TRUE(kFileListColumns[1].rightAligned);
-    EXPECT_EQ(kTransferListColumns[2].title, StringId::ColumnHost);
-    EXPECT_FALSE(kTransferListColumns[2].rightAligned);
-}
-
 }  // namespace
 }  // namespace ui

@@ -177,18 +177,5 @@ TEST_F(WizardTest, FinishOnlyOnTheLastPageAndCancelWritesNothing) {
     EXPECT_FALSE(std::filesystem::exists(sandbox_.IniPath()));
 }
 
-TEST_F(WizardTest, TextsDependOnTheKindOfWizard) {
-    EXPECT_EQ(WizardCaption(true), StringId::WizardCaptionFirstRun);
-    EXPECT_EQ(WizardCaption(false), StringId::WizardCaptionShare);
-    EXPECT_EQ(WelcomeTextsFor(true).title, StringId::WelcomeTitleFirstRun);
-    EXPECT_EQ(WelcomeTextsFor(false).guide, StringId::WelcomeGuideShare);
-    EXPECT_FALSE(HeaderFor(WizardPage::Welcome).has_value());
-    EXPECT_FALSE(HeaderFor(WizardPage::Completed).has_value());
-    EXPECT_EQ(HeaderFor(WizardPage::ComputerName)->subtitle, StringId::ComputerNameSubtitle);
-    EXPECT_EQ(HeaderFor(WizardPage::Folder)->title, StringId::ShareFolderTitle);
-    EXPECT_EQ(HeaderFor(WizardPage::ShareName)->title, StringId::ShareFolderTitle);
-    EXPECT_EQ(HeaderFor(WizardPage::ShareName)->subtitle, StringId::ShareNameSubtitle);
-}
-
 }  // namespace
 }  // namespace ui
