@@ -21,7 +21,8 @@ inline constexpr std::size_t kReceiveChunk = 64'000;
 inline constexpr std::size_t kMaxRequestLength = 64 * 1024;
 inline constexpr std::size_t kMaxHostInfoLength = 64 * 1024;
 inline constexpr std::size_t kMaxChatLength = 1024 * 1024;
-inline constexpr std::size_t kMaxListingLength = 256 * 1024 * 1024;
+// A listing reply is held whole in memory, once per running "expand" job.
+inline constexpr std::size_t kMaxListingLength = 64 * 1024 * 1024;
 
 // How long a receive waits without any data before it gives up (default 20 000 ms), counted from
 // the start of the receive as well, so a peer that accepts and never answers cannot hold us. A send

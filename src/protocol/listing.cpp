@@ -78,7 +78,7 @@ std::string EncodeListing(const std::vector<DirEntry>& entries) {
 std::vector<DirEntry> ParseListing(std::string_view payload) {
     std::vector<DirEntry> entries;
     std::string_view rest = payload;
-    while (!rest.empty()) {
+    while (!rest.empty() && entries.size() < kMaxListingEntries) {
         const auto name = TakeField(rest);
         const auto flag = TakeField(rest);
         const auto size = TakeField(rest);

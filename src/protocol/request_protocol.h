@@ -2,6 +2,7 @@
 // information, as plain functions shared by the share server and the client jobs.
 #pragma once
 
+#include <cstddef>
 #include <ctime>
 #include <string>
 #include <string_view>
@@ -44,8 +45,11 @@ inline bool IsFileSend(JobType type) {
 // "<name>\<flag>\<size>" entries joined by "\". Entries named "." or ".." and names that contain
 // "\" (they cannot be carried) are left out. Folders carry size 0; a negative size is sent as 0.
 std::string EncodeListing(const std::vector<DirEntry>& entries);
-// The client's reading of a listing payload; "." and ".." are dropped. Linear in the payload
-// size; the caller bounds the payload.
+// Entries a parsed listing holds at most. An entry costs three bytes on the wire but some fifty in
+// memory; a hostile listing of empty entries would otherwise grow sixteenfold once parsed.
+inline constexpr std::size_t kMaxListingEntries = 1'000'000;
+// The client's reading of a listing payload; "." and ".." are dropped and entries beyond
+// kMaxListingEntries are left out. Linear in the payload size; the caller bounds the payload.
 std::vector<DirEntry> ParseListing(std::string_view payload);
 
 // Five fields in the order the job queue hands them on.

@@ -109,7 +109,7 @@ TEST(Framing, OversizeClaimFailsWithoutAllocatingIt) {
 TEST(Framing, AllowedButUnfulfilledClaimGrowsOnlyWithArrivingData) {
     std::string out;
     net_test::AllocationProbe probe;
-    EXPECT_FALSE(ReceiveFromRaw("200000000:only a few bytes", out, net::kMaxListingLength));
+    EXPECT_FALSE(ReceiveFromRaw("60000000:only a few bytes", out, net::kMaxListingLength));
     EXPECT_LE(probe.Largest(), 2u * 1024 * 1024);
 }
 

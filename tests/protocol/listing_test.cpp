@@ -95,5 +95,15 @@ TEST(ListingParse, ManyEntriesAllArrive) {
     EXPECT_EQ(ParseListing(EncodeListing(sent)), sent);
 }
 
+TEST(ListingParse, HostileFloodOfEmptyEntriesStopsAtTheEntryLimit) {
+    // Three bytes each on the wire, a whole DirEntry each in memory.
+    std::string payload;
+    for (std::size_t i = 0; i < kMaxListingEntries + 10; ++i) payload += "\\\\\\";
+    const Entries entries = ParseListing(payload);
+    ASSERT_EQ(entries.size(), kMaxListingEntries);
+    EXPECT_EQ(entries.front(), (DirEntry{"", 0, false}));
+    EXPECT_EQ(entries.back(), (DirEntry{"", 0, false}));
+}
+
 }  // namespace
 }  // namespace proto
