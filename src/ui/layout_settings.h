@@ -13,19 +13,19 @@ namespace ui {
 
 inline constexpr const char* kGlobalSection = "global";
 
-struct ColumnSpec {
+struct ColumnInfo {
     StringId title;
     bool rightAligned;
     int defaultWidth;
     const char* settingsKey;
 };
 
-inline constexpr std::array<ColumnSpec, 2> kFileListColumns{{
+inline constexpr std::array<ColumnInfo, 2> kFileListColumns{{
     {StringId::ColumnName, false, 200, "columnwidthlistviewname"},
     {StringId::ColumnSize, true, 100, "columnwidthlistviewsize"},
 }};
 
-inline constexpr std::array<ColumnSpec, 3> kTransferListColumns{{
+inline constexpr std::array<ColumnInfo, 3> kTransferListColumns{{
     {StringId::ColumnName, false, 200, "columnwidthtransferviewname"},
     {StringId::ColumnStatus, true, 100, "columnwidthtransferviewstatus"},
     {StringId::ColumnHost, false, 100, "columnwidthtransferviewhost"},
