@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -162,6 +163,7 @@ public:
 
 private:
     void QueueHostRefresh(Ipv4 address);
+    bool IsRefreshWaiting(Ipv4 address) const;
     void PrefetchChildFolders(CNetNode& node);
     void StepLonelyHostHint();
     std::optional<std::string> KnownHostName(Ipv4 address) const;
@@ -203,6 +205,8 @@ private:
     std::unique_ptr<Transfers> transfers_;
 
     std::string hostName_;
+    // The latest host-information and share-list jobs of each host.
+    std::map<Ipv4, std::vector<JobId>> refreshJobs_;
     FileListSort sort_;
     NumberFormat numberFormat_;
     LonelyHostHint hint_;

@@ -11,8 +11,19 @@ namespace ui {
 
 void CLumvaleDialog::QueueHostRefresh(Ipv4 address) {
     // The host information names the host; the root listing gives its shares.
-    network_->AddHostInfoJob(address, &closing_);
-    network_->AddExpandJob(address, "\\", &closing_);
+    const JobId info = network_->AddHostInfoJob(address, &closing_);
+    const JobId shares = network_->AddExpandJob(address, "\\", &closing_);
+    refreshJobs_[address] = {info, shares};
+}
+
+bool CLumvaleDialog::IsRefreshWaiting(Ipv4 address) const {
+    const auto found = refreshJobs_.find(address);
+    if (found == refreshJobs_.end()) return false;
+    JobInfo job;
+    for (const JobId id : found->second) {
+        if (network_->GetJobInfo(id, job)) return true;
+    }
+    return false;
 }
 
 void CLumvaleDialog::OnHostAppeared(Ipv4 address, const std::string& name, HostKind kind) {
@@ -40,6 +51,7 @@ void CLumvaleDialog::OnHostDisappeared(Ipv4 address) {
         return;
     }
     model_->RemoveHost(address);
+    refreshJobs_.erase(address);
     RefreshFileListAfterChange(address, "\\");
     network_->RemoveChatRecipient(address);
     sounds_->Play(EventSound::HostGone);
@@ -60,6 +72,10 @@ void CLumvaleDialog::OnHostInfo(JobId id, const proto::HostInfo& info) {
 }
 
 void CLumvaleDialog::OnHostModified(Ipv4 address) {
+    // Any peer can send this notice as often as it likes. A host the tree does not hold has
+    // nothing to refresh, and one refresh per host at a time answers any number of notices.
+    std::size_t index = 0;
+    if (!model_->FindHost(address, index) || IsRefreshWaiting(address)) return;
     QueueHostRefresh(address);
 }
 

@@ -80,6 +80,8 @@ public:
 
     // The job has reported and been reaped: the queue no longer knows it.
     void Reap(JobId id) { live_.erase(id); }
+    // Every job queued so far has reported.
+    void ReapAll() { live_.clear(); }
     // Jobs of one type, in the order queued.
     std::vector<Job> JobsOf(JobType type) const {
         std::vector<Job> result;

@@ -102,6 +102,7 @@ TEST_F(ControllerTest, WithDebugFeaturesTheHostShowsAddressAndAllFields) {
 
 TEST_F(ControllerTest, HostModifiedFetchesNameAndSharesAgainSilently) {
     AppearHost("127.0.0.5");
+    network->ReapAll();  // the first name and share list have arrived
     network->ClearJobs();
     views.sound.played.clear();
     controller->OnHostModified(Ip("127.0.0.5"));
