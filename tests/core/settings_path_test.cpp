@@ -4,68 +4,53 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <optional>
 
 #include "core/parseini.h"
-#include "core/temp_folder.h"
+#include "support/temp_folder.h"
 
 namespace utilcpp {
 namespace {
 
-// Sets or clears an environment variable for one test and restores it afterwards.
-class ScopedEnvironment {
-public:
-    ScopedEnvironment(const char* name, const char* value) : name_(name) {
-        if (const char* old = std::getenv(name)) old_ = old;
-        value ? ::setenv(name, value, 1) : ::unsetenv(name);
-    }
-    ~ScopedEnvironment() { old_ ? ::setenv(name_, old_->c_str(), 1) : ::unsetenv(name_); }
-    ScopedEnvironment(const ScopedEnvironment&) = delete;
-    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+using testing_support::TempFolder;
 
-private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
-
+// Points HOME and XDG_CONFIG_HOME into a private folder and restores them afterwards.
 class SettingsPathTest : public ::testing::Test {
 protected:
+    void SetUp() override {
+        for (const char* name : {"HOME", "XDG_CONFIG_HOME"}) {
+            if (const char* value = std::getenv(name)) saved_.emplace_back(name, value);
+        }
+        ::setenv("HOME", folder_.Path("home").c_str(), 1);
+        ::setenv("XDG_CONFIG_HOME", folder_.Path("config").c_str(), 1);
+    }
+    void TearDown() override {
+        for (const char* name : {"HOME", "XDG_CONFIG_HOME"}) ::unsetenv(name);
+        for (const auto& [name, value] : saved_) ::setenv(name.c_str(), value.c_str(), 1);
+    }
+
     TempFolder folder_;
     std::string executable_ = folder_.Path("bin/wendaro");
-    ScopedEnvironment xdg_{"XDG_CONFIG_HOME", folder_.Path("config").c_str()};
-    ScopedEnvironment home_{"HOME", folder_.Path("home").c_str()};
+    std::vector<std::pair<std::string, std::string>> saved_;
 };
 
-TEST_F(SettingsPathTest, OverrideWins) {
+TEST_F(SettingsPathTest, OverrideThenPortableFileThenXdgThenHome) {
     EXPECT_EQ(ResolveSettingsPath("/etc/other.ini", executable_), "/etc/other.ini");
-}
-
-TEST_F(SettingsPathTest, PortableFileBesideTheExecutableOnlyWhenItExists) {
     EXPECT_EQ(ResolveSettingsPath("", executable_), folder_.Path("config/wendaro/wendaro.ini"));
+    ::setenv("XDG_CONFIG_HOME", "relative/config", 1);
+    EXPECT_EQ(ResolveSettingsPath("", executable_),
+              folder_.Path("home/.config/wendaro/wendaro.ini"));
+    ::unsetenv("XDG_CONFIG_HOME");
+    EXPECT_EQ(ResolveSettingsPath("", executable_),
+              folder_.Path("home/.config/wendaro/wendaro.ini"));
     std::filesystem::create_directories(folder_.Path("bin"));
     TempFolder::Write(folder_.Path("bin/wendaro.ini"), "");
     EXPECT_EQ(ResolveSettingsPath("", executable_), folder_.Path("bin/wendaro.ini"));
 }
 
-TEST_F(SettingsPathTest, HomeConfigWhenXdgIsUnsetOrRelative) {
-    for (const char* xdg : {static_cast<const char*>(nullptr), "relative/config"}) {
-        ScopedEnvironment override("XDG_CONFIG_HOME", xdg);
-        EXPECT_EQ(ResolveSettingsPath("", executable_),
-                  folder_.Path("home/.config/wendaro/wendaro.ini"));
-    }
-}
-
 TEST_F(SettingsPathTest, FirstWriteCreatesTheConfigFolder) {
-    CParseini ini(ResolveSettingsPath("", ""));
-    ASSERT_TRUE(ini.SetInt("global", "firstinstalled", 1));
+    ASSERT_TRUE(CParseini(ResolveSettingsPath("", "")).SetInt("global", "firstinstalled", 1));
     EXPECT_TRUE(std::filesystem::is_regular_file(folder_.Path("config/wendaro/wendaro.ini")));
-}
-
-TEST(ExecutablePath, IsTheRunningTestProgram) {
-    const std::string path = ExecutablePath();
-    ASSERT_FALSE(path.empty());
-    EXPECT_EQ(path.front(), '/');
-    EXPECT_EQ(std::filesystem::path(path).filename(), "test_core");
+    EXPECT_EQ(ExecutablePath(), std::filesystem::canonical("/proc/self/exe"));
 }
 
 }  // namespace
