@@ -1,0 +1,215 @@
+// The browse model over a tree sink that records what the tree view would show, with a fake clock
+// and a host "alpha" already browsed three levels deep.
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <map>
+
+#include "model/net_structure.h"
+
+namespace {
+
+using Texts = std::vector<std::string>;
+
+class RecordingTreeSink : public TreeSink {
+public:
+    struct Item {
+        std::string text;
+        TreeItem parent;
+        std::pair<int, int> images{-1, -1};  // normal, selected
+        CNetNode* node = nullptr;
+    };
+
+    TreeItem InsertItem(const std::string& text, TreeItem parent) override {
+        if (onInsert) onInsert();
+        items[++last_] = Item{text, parent};
+        return last_;
+    }
+    // at() throws, and so fails the test, for an item that is gone.
+    void SetItemImages(TreeItem i, int image, int selected) override {
+        items.at(i).images = {image, selected};
+    }
+    void SetItemData(TreeItem item, CNetNode* node) override { items.at(item).node = node; }
+    void SetItemText(TreeItem i, const std::string& text) override { items.at(i).text = text; }
+    // The tree view takes the subtree along, so children must go first or their calls go stale.
+    void DeleteItem(TreeItem item) override {
+        EXPECT_EQ(ChildTexts(item), Texts{});
+        EXPECT_EQ(items.erase(item), 1u);
+        ++deletes;
+    }
+    void Invalidate() override {}
+
+    Texts ChildTexts(TreeItem parent) const {
+        Texts texts;
+        for (const auto& [item, entry] : items)
+            if (entry.parent == parent) texts.push_back(entry.text);
+        return texts;
+    }
+
+    std::map<TreeItem, Item> items;
+    std::function<void()> onInsert;
+    int deletes = 0;
+
+private:
+    TreeItem last_ = 0;
+};
+
+class ModelTest : public ::testing::Test {
+protected:
+    static Ipv4 Address(const char* dotted) { return ::inet_addr(dotted); }
+    static DirEntry Folder(const std::string& name, std::int64_t size = 0) {
+        return {name, size, true};
+    }
+    static DirEntry File(const std::string& name, std::int64_t size = 0) {
+        return {name, size, false};
+    }
+
+    // Share Music holds folder Live (with a.mp3 and the unlisted Deep) and file x.txt.
+    ModelTest() {
+        net.AddHost(kAlpha, "alpha", HostKind::Discovered);
+        net.SetListing(kAlpha, "\\", {Folder("Music")});
+        net.SetListing(kAlpha, "\\Music\\", {Folder("Live"), File("x.txt", 3)});
+        net.SetListing(kAlpha, "\\Music\\Live\\", {File("a.mp3", 7), Folder("Deep")});
+    }
+
+    CNetNode* Node(const std::string& path) { return net.FindNode(kAlpha, path); }
+
+    const Ipv4 kAlpha = Address("10.0.0.2");
+    RecordingTreeSink sink;
+    StopFlag closing{false};
+    std::uint32_t now = 1000;
+    CNetStructure net{sink, &closing, [this] { return now; }};
+};
+
+TEST_F(ModelTest, HostsShowNameOrAddressWithTheImageOfTheirKind) {
+    net.AddHost(Address("127.0.0.1"), "", HostKind::LocalHost);
+    net.AddHost(Address("10.0.0.3"), "typed", HostKind::Manual);
+    net.AddHost(Address("10.0.0.4"), "odd", static_cast<HostKind>(7));
+    net.SetHostName(0, "alpha (3.0)");
+    EXPECT_EQ(sink.ChildTexts(kTreeRoot), (Texts{"alpha (3.0)", "127.0.0.1", "typed", "odd"}));
+    EXPECT_EQ(net.GetHostName(1), "127.0.0.1");
+    const int images[] = {4, 5, 9, 9};
+    for (std::size_t i = 0; i < 4; ++i) {
+        CNetNode* root = net.FindNode(net.GetHostAddress(i), "");
+        EXPECT_EQ(sink.items.at(root->GetTreeItem()).images, std::pair(images[i], images[i])) << i;
+    }
+}
+
+TEST_F(ModelTest, RemovingAHostDeletesEachOfItsItemsAndShiftsTheIndexes) {
+    const Ipv4 beta = Address("10.0.0.3");
+    net.AddHost(beta, "beta", HostKind::Manual);
+    net.RemoveHost(kAlpha);
+    EXPECT_EQ(sink.deletes, 4);  // alpha, Music, Live, Deep
+    std::size_t index = 9;
+    ASSERT_TRUE(net.FindHost(beta, index));
+    EXPECT_EQ(index, 0u);
+    EXPECT_EQ(net.GetHostKind(0), HostKind::Manual);
+    // Unknown addresses and indexes change nothing.
+    net.RemoveHost(kAlpha);
+    net.SetHostName(5, "nobody");
+    EXPECT_EQ(sink.ChildTexts(kTreeRoot), Texts{"beta"});
+    EXPECT_EQ(sink.items.size(), 1u);
+}
+
+TEST_F(ModelTest, WhileClosingListingsStopAndNoItemIsDeleted) {
+    int inserts = 0;
+    sink.onInsert = [&] { closing = ++inserts == 2; };
+    CNetNode* deep = net.SetListing(kAlpha, "\\Music\\Live\\Deep\\",
+                                    {Folder("one"), Folder("two"), Folder("three"), File("f")});
+    EXPECT_EQ(deep->GetChildren().size(), 2u);
+    net.RemoveHost(kAlpha);
+    EXPECT_EQ(net.GetHostCount(), 0u);
+    EXPECT_EQ(sink.deletes, 0);
+}
+
+TEST_F(ModelTest, ListingsReplaceTheWholeSubtreeAndGiveFoldersImagesOfTheirState) {
+    const TreeItem deep = Node("\\Music\\Live\\Deep\\")->GetTreeItem();
+    net.SetListing(kAlpha, "\\Music\\Live\\", {Folder("New"), File("y", 9), Folder("Deep")});
+    EXPECT_FALSE(sink.items.contains(deep));
+    EXPECT_EQ(sink.ChildTexts(Node("\\Music\\Live\\")->GetTreeItem()), (Texts{"New", "Deep"}));
+    EXPECT_EQ(Node("\\Music\\Live\\y")->GetTreeItem(), kNoTreeItem);
+    EXPECT_EQ(Node("\\Music\\Live\\y")->GetInfo(), File("y", 9));
+    EXPECT_EQ(net.SetListing(kAlpha, "\\Music\\Live\\y", {Folder("evil")}), nullptr);
+    EXPECT_EQ(sink.items.size(), 5u);
+    // A listed share keeps its image; a folder shows "not listed" until a listing, even empty.
+    net.SetListing(kAlpha, "\\Music\\Live\\Deep\\", {});
+    const std::tuple<const char*, int, int> rows[] = {
+        {"\\Music\\", 6, 6}, {"\\Music\\Live\\New", 0, 0}, {"\\Music\\Live\\Deep", 1, 2}};
+    for (const auto& [path, image, selectedImage] : rows) {
+        const auto& item = sink.items.at(Node(path)->GetTreeItem());
+        EXPECT_EQ(item.images, std::pair(image, selectedImage)) << path;
+        EXPECT_EQ(item.node, Node(path)) << path;
+    }
+}
+
+TEST_F(ModelTest, PathsLeadToTheirNodesAndBack) {
+    for (const std::string path : {"\\", "\\Music\\", "\\Music\\x.txt", "\\Music\\Live\\a.mp3"}) {
+        ASSERT_NE(Node(path), nullptr) << path;
+        EXPECT_EQ(Node(path)->GetPath(), path);
+    }
+    EXPECT_EQ(Node(""), Node("\\"));
+    EXPECT_EQ(Node("\\Music\\Live"), Node("\\Music\\Live\\"));
+    for (const char* path : {"\\music\\", "Music", "\\Music\\\\", "\\\\", "\\Music\\x.txt\\more"})
+        EXPECT_EQ(Node(path), nullptr) << path;
+    // Equally named folders are tried in order; a name with a backslash shows its last part only.
+    CNetNode* live =
+        net.SetListing(kAlpha, "\\Music\\Live\\", {Folder("x"), Folder("x"), Folder("a\\b")});
+    live->GetChildren()[1]->SetChildren({File("y")});
+    EXPECT_EQ(Node("\\Music\\Live\\x\\"), live->GetChildren()[0].get());
+    EXPECT_EQ(Node("\\Music\\Live\\x\\y"), live->GetChildren()[1]->GetChildren()[0].get());
+    EXPECT_EQ(sink.items.at(live->GetChildren()[2]->GetTreeItem()).text, "b");
+    EXPECT_EQ(Node("\\Music\\Live\\a\\b\\"), nullptr);
+}
+
+TEST_F(ModelTest, SortingPutsFoldersFirstAndDescendingIsTheMirrorImage) {
+    CNetNode* live = Node("\\Music\\Live\\");
+    live->SetChildren({File("c", 2), Folder("b", 1), File("D", -1), Folder("A", 3),
+                       File("\xc3\xa9", 5'000'000'000), File("AB", 0), File("abc", 7)});
+    // Names compare case folded byte by byte, a prefix first, bytes above 0x7f after ASCII.
+    const Texts byName = {"A", "b", "AB", "abc", "c", "D", "\xc3\xa9"};
+    const Texts bySize = {"b", "A", "D", "AB", "c", "abc", "\xc3\xa9"};
+    for (const auto& [column, ascending] :
+         {std::pair{0, true}, {0, false}, {1, true}, {1, false}}) {
+        live->SortChildren(column, ascending);
+        Texts names;
+        for (const auto& child : live->GetChildren()) names.push_back(child->GetName());
+        if (!ascending) std::reverse(names.begin(), names.end());
+        EXPECT_EQ(names, column == 0 ? byName : bySize) << column << ascending;
+    }
+    // Many equal keys: a comparison that is no strict weak order lets std::sort run off the range.
+    std::vector<DirEntry> many;
+    for (int i = 0; i < 3000; ++i) many.push_back(i % 2 ? File(i % 3 ? "a" : "A", 1) : Folder("x"));
+    live->SetChildren(many);
+    for (const auto& [column, ascending] :
+         {std::pair{-1, true}, {0, false}, {1, true}, {7, false}}) {
+        live->SortChildren(column, ascending);
+        for (std::size_t i = 0; i < many.size(); ++i)
+            ASSERT_EQ(live->GetChildren()[i]->IsFolder(), (i < 1500) == ascending) << column;
+    }
+}
+
+TEST_F(ModelTest, RefusedHostsAreForgottenAfterTenQuietSeconds) {
+    const char* refused[] = {"10.0.0.5", "10.0.0.6", "10.0.0.7", "10.0.0.8"};
+    for (const char* address : refused) net.AddUnwantedHost(Address(address));
+    EXPECT_FALSE(net.IsHostUnwanted(Address("10.0.0.9")));
+    for (int i = 0; i < 5; ++i) {
+        now += 10000;  // exactly ten seconds still counts, and each lookup starts them again
+        ASSERT_TRUE(net.IsHostUnwanted(Address("10.0.0.8"))) << i;
+    }
+    now += 10001;
+    EXPECT_FALSE(net.IsHostUnwanted(Address("10.0.0.8")));
+    // Every expired entry is gone, not just stale: going back in time revives none.
+    now = 1000;
+    for (const char* address : refused) EXPECT_FALSE(net.IsHostUnwanted(Address(address)));
+    // The unsigned tick difference survives the counter wrapping.
+    now = 0xFFFFF000u;
+    net.AddUnwantedHost(Address("10.0.0.5"));
+    now += 5000;
+    EXPECT_TRUE(net.IsHostUnwanted(Address("10.0.0.5")));
+    now += 10001;
+    EXPECT_FALSE(net.IsHostUnwanted(Address("10.0.0.5")));
+}
+
+}  // namespace
