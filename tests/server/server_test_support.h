@@ -1,226 +1,195 @@
-// Shared pieces of the share server tests: a sandbox with shares and a settings file, listeners
-// that record (and can hold) every call, and a client that talks to the server over loopback.
+// A share server on 127.0.0.1 over a sandbox with one share, listeners that log every call as a
+// line and can hold permission answers and "hostmodified" jobs (which keeps connections running),
+// and a client that talks to the server over loopback.
 #pragma once
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
-#include <chrono>
+#include <algorithm>
 #include <condition_variable>
 #include <filesystem>
-#include <fstream>
 #include <functional>
+#include <memory>
 #include <mutex>
-#include <string>
-#include <vector>
 
 #include "net/framing.h"
 #include "server/server_thread.h"
 #include "support/loopback.h"
+#include "support/ui_pure_sandbox.h"
 
 namespace server_test {
 
-namespace fs = std::filesystem;
+using Lines = std::vector<std::string>;
+using testing_support::LoopbackAddress;
+using testing_support::ReadRaw;
 
-// A fresh folder per test, removed with everything in it afterwards.
-class Sandbox {
-public:
-    Sandbox() {
-        std::string pattern = (fs::temp_directory_path() / "wendaro_server.XXXXXX").string();
-        if (::mkdtemp(pattern.data()) != nullptr) root_ = pattern;
-    }
-    ~Sandbox() {
-        std::error_code ignored;
-        fs::remove_all(root_, ignored);
-    }
-    Sandbox(const Sandbox&) = delete;
-    Sandbox& operator=(const Sandbox&) = delete;
-
-    std::string Path(const std::string& relative) const { return (root_ / relative).string(); }
-
-    void WriteFile(const std::string& relative, const std::string& content) const {
-        fs::create_directories(fs::path(Path(relative)).parent_path());
-        std::ofstream(Path(relative), std::ios::binary) << content;
-    }
-    void MakeFolder(const std::string& relative) const { fs::create_directories(Path(relative)); }
-
-private:
-    fs::path root_;
-};
-
-// Waits (bounded) until `condition` holds; true when it did.
-inline bool Eventually(const std::function<bool()>& condition, int timeoutMs = 5000) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() >= deadline) return false;
+inline bool Eventually(const std::function<bool()>& condition) {
+    for (int i = 0; i < 1000 && !condition(); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return true;
+    return condition();
 }
 
-// Records every listener call. Permission answers and "hostmodified" handling can be held until
-// the test releases them, which keeps connections running for as long as a test needs.
 class RecordingListeners : public UploadListener, public ServerListener, public PermissionListener {
 public:
-    struct UploadEvent {
-        char kind;  // 'S'tarted, 'P'rogress, 'F'inished
-        std::uint32_t id;
-        bool success;
-    };
-
-    void OnUploadStarted(std::uint32_t id) override { Record({'S', id, false}); }
-    void OnUploadProgress(std::uint32_t id, unsigned, float) override { Record({'P', id, false}); }
-    void OnUploadFinished(std::uint32_t id, bool success) override { Record({'F', id, success}); }
-
+    void OnUploadStarted(std::uint32_t id) override { Log("started " + std::to_string(id)); }
+    void OnUploadProgress(std::uint32_t, unsigned, float) override {}
+    void OnUploadFinished(std::uint32_t id, bool ok) override {
+        Log((ok ? "sent " : "failed ") + std::to_string(id));
+    }
     void OnUploadRequested(std::uint32_t id, const StopFlag** stopFlagSlot) override {
-        std::function<void(std::uint32_t, const StopFlag**)> hook;
-        {
-            std::lock_guard guard(mutex_);
-            uploadRequests_.push_back(id);
-            hook = onUploadRequested_;
-        }
-        changed_.notify_all();
-        if (hook) hook(id, stopFlagSlot);
+        Log("requested " + std::to_string(id));
+        if (onRequested) onRequested(id, stopFlagSlot);
     }
-
     void OnHostModified(Ipv4 address) override {
-        std::unique_lock guard(mutex_);
-        hostModified_.push_back(address);
-        changed_.notify_all();
-        changed_.wait(guard, [this] { return !holdHostModified_; });
+        Log("modified " + net::FormatIpv4(address));
+        WaitWhile(holdLight);
     }
-
     bool MayDownload(Ipv4 address) override {
-        std::unique_lock guard(mutex_);
-        permissionAsks_.push_back(address);
-        changed_.notify_all();
-        changed_.wait(guard, [this] { return !holdPermission_; });
-        return allowDownloads_;
+        Log("asked " + net::FormatIpv4(address));
+        WaitWhile(holdSends);
+        std::lock_guard guard(mutex_);
+        return allow;
     }
 
-    void AllowDownloads(bool allow) {
+    void Set(bool& flag, bool value) {
         std::lock_guard guard(mutex_);
-        allowDownloads_ = allow;
-    }
-    void HoldPermission(bool hold) {
-        {
-            std::lock_guard guard(mutex_);
-            holdPermission_ = hold;
-        }
+        flag = value;
         changed_.notify_all();
     }
-    void HoldHostModified(bool hold) {
-        {
-            std::lock_guard guard(mutex_);
-            holdHostModified_ = hold;
-        }
-        changed_.notify_all();
-    }
-    void SetUploadRequestedHook(std::function<void(std::uint32_t, const StopFlag**)> hook) {
+    // The logged lines that start with `prefix`.
+    Lines Logged(const std::string& prefix = "") const {
         std::lock_guard guard(mutex_);
-        onUploadRequested_ = std::move(hook);
+        Lines lines;
+        std::copy_if(log_.begin(), log_.end(), std::back_inserter(lines),
+                     [&](const std::string& line) { return line.starts_with(prefix); });
+        return lines;
+    }
+    bool WaitFor(const std::string& prefix, std::size_t count = 1) const {
+        return Eventually([&] { return Logged(prefix).size() >= count; });
     }
 
-    std::vector<UploadEvent> Uploads() const {
-        std::lock_guard guard(mutex_);
-        return uploads_;
-    }
-    std::vector<Ipv4> PermissionAsks() const {
-        std::lock_guard guard(mutex_);
-        return permissionAsks_;
-    }
-    std::vector<Ipv4> HostModified() const {
-        std::lock_guard guard(mutex_);
-        return hostModified_;
-    }
-    std::vector<std::uint32_t> UploadRequests() const {
-        std::lock_guard guard(mutex_);
-        return uploadRequests_;
-    }
-    // Waits (bounded) for a finished upload; true when one came.
-    bool WaitForUploadFinished(int timeoutMs = 5000) const {
-        std::unique_lock guard(mutex_);
-        return changed_.wait_for(guard, std::chrono::milliseconds(timeoutMs), [this] {
-            for (const auto& event : uploads_) {
-                if (event.kind == 'F') return true;
-            }
-            return false;
-        });
-    }
+    // Set before the server starts.
+    std::function<void(std::uint32_t id, const StopFlag** stopFlagSlot)> onRequested;
+    // Guarded: change them with Set.
+    bool allow = true, holdSends = false, holdLight = false;
 
 private:
-    void Record(UploadEvent event) {
-        {
-            std::lock_guard guard(mutex_);
-            uploads_.push_back(event);
-        }
+    void Log(std::string line) {
+        std::lock_guard guard(mutex_);
+        log_.push_back(std::move(line));
         changed_.notify_all();
+    }
+    void WaitWhile(const bool& held) {
+        std::unique_lock guard(mutex_);
+        changed_.wait(guard, [&] { return !held; });
     }
 
     mutable std::mutex mutex_;
     mutable std::condition_variable changed_;
-    bool allowDownloads_ = true;
-    bool holdPermission_ = false;
-    bool holdHostModified_ = false;
-    std::function<void(std::uint32_t, const StopFlag**)> onUploadRequested_;
-    std::vector<UploadEvent> uploads_;
-    std::vector<Ipv4> permissionAsks_;
-    std::vector<Ipv4> hostModified_;
-    std::vector<std::uint32_t> uploadRequests_;
+    Lines log_;
 };
-
-// Options for a server on 127.0.0.1 with a kernel-chosen port.
-inline ServerOptions LoopbackOptions() {
-    ServerOptions options;
-    options.bindAddress = testing_support::LoopbackAddress();
-    options.port = 0;
-    return options;
-}
-
-// Opens a connection to the server's port; invalid on failure.
-inline net::UniqueSocket Connect(std::uint16_t port) {
-    return net::ConnectTo(testing_support::LoopbackAddress(), port, nullptr, 3);
-}
-
-// Opens a connection and sends one framed request line.
-inline net::UniqueSocket SendRequest(std::uint16_t port, const std::string& line) {
-    net::UniqueSocket socket = Connect(port);
-    if (socket.valid() && !net::SendString(socket.get(), line, nullptr)) socket.reset();
-    return socket;
-}
-
-// Everything the server sends until it closes (bounded in time and size).
-inline std::string Exchange(std::uint16_t port, const std::string& line) {
-    net::UniqueSocket socket = SendRequest(port, line);
-    if (!socket.valid()) return "<no connection>";
-    return testing_support::ReadRaw(socket.get(), 64 << 20, 5000);
-}
-
-// True when the peer closed the connection within the time limit (any data read is discarded).
-inline bool ClosedByPeer(net::Socket socket, int timeoutMs = 5000) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    char buffer[4096];
-    while (std::chrono::steady_clock::now() < deadline) {
-        const ssize_t got = ::recv(socket, buffer, sizeof buffer, MSG_DONTWAIT);
-        if (got == 0) return true;
-        if (got < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) return true;
-        pollfd entry{socket, POLLIN, 0};
-        ::poll(&entry, 1, 50);
-    }
-    return false;
-}
-
-// True when the connection is still open and silent right now.
-inline bool StillOpen(net::Socket socket) {
-    char byte;
-    const ssize_t got = ::recv(socket, &byte, 1, MSG_DONTWAIT | MSG_PEEK);
-    return got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK);
-}
 
 inline std::string Framed(const std::string& payload) {
     return std::to_string(payload.size()) + ":" + payload;
 }
+
+// True when the peer closed within five seconds (what it sent is discarded).
+inline bool ClosedByPeer(net::Socket socket) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    char buffer[65536];
+    while (std::chrono::steady_clock::now() < deadline) {
+        const ssize_t got = ::recv(socket, buffer, sizeof buffer, MSG_DONTWAIT);
+        if (got == 0 || (got < 0 && errno != EAGAIN)) return true;
+        pollfd entry{socket, POLLIN, 0};
+        if (got < 0) ::poll(&entry, 1, 50);
+    }
+    return false;
+}
+
+// True when the connection is open and silent right now.
+inline bool StillOpen(net::Socket socket) {
+    char byte;
+    return ::recv(socket, &byte, 1, MSG_DONTWAIT | MSG_PEEK) < 0 && errno == EAGAIN;
+}
+
+// A fresh folder per test whose files may lie in folders not made yet.
+struct Sandbox : testing_support::Sandbox {
+    void WriteFile(const std::string& relative, const std::string& content) const {
+        std::filesystem::create_directories(std::filesystem::path(Path(relative)).parent_path());
+        MakeFile(relative, content);
+    }
+};
+
+// A server on 127.0.0.1 with a kernel-chosen port.
+inline ServerOptions LoopbackOptions() {
+    ServerOptions options;
+    options.bindAddress = LoopbackAddress();
+    options.port = 0;
+    return options;
+}
+
+// Everything the server answers to one request line until it closes.
+inline std::string Exchange(std::uint16_t port, const std::string& line) {
+    net::UniqueSocket socket = net::ConnectTo(LoopbackAddress(), port, nullptr, 3);
+    EXPECT_TRUE(net::SendString(socket.get(), line, nullptr)) << line;
+    return ReadRaw(socket.get(), 64 << 20);
+}
+
+// The share "music" with files, a folder and links in and out of it; "empty" names no folder.
+class ServerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        namespace fs = std::filesystem;
+        sandbox_.WriteFile("music/a.txt", "hello");
+        sandbox_.WriteFile("music/sub/deep.txt", "deeper");
+        sandbox_.WriteFile("music/back\\slash", "cannot travel");
+        sandbox_.WriteFile("outside/secret.txt", "secret");
+        sandbox_.WriteFile("music_old/x", "");
+        // Far larger than any socket buffer, and sparse, so it costs no disk.
+        ASSERT_EQ(::truncate(sandbox_.MakeFile("music/huge.bin", "").c_str(), 1LL << 30), 0);
+        fs::create_symlink(Path("music/a.txt"), Path("music/sub/link_in"));
+        fs::create_directory_symlink(Path("outside"), Path("music/link_out"));
+        fs::create_directory_symlink(Path("music_old"), Path("music/old"));
+        fs::create_symlink(Path("outside/secret.txt"), Path("music/secret"));
+        fs::create_symlink(Path("nowhere"), Path("music/dangling"));
+        WriteSettings("[shares]\n music = " + Path("music") + "/\nempty=" + Path("nosuch") + "\n");
+    }
+    void TearDown() override {
+        // Nothing may stay held, or stopping would wait for ever.
+        listeners_.Set(listeners_.holdSends, false);
+        listeners_.Set(listeners_.holdLight, false);
+        if (server_) server_->Stop();
+    }
+
+    std::string Path(const std::string& relative) const { return sandbox_.Path(relative); }
+    void WriteSettings(const std::string& text) { sandbox_.WriteFile("wendaro.ini", text); }
+
+    void Start(const std::function<void(ServerOptions&)>& adjust = {}) {
+        ServerOptions options = LoopbackOptions();
+        if (adjust) adjust(options);
+        server_ = std::make_unique<CServerThread>(&listeners_, &listeners_, &listeners_, "host",
+                                                  "1.0 ", &shutdown_, Path("wendaro.ini"), options);
+        ASSERT_NE(server_->Port(), 0);
+    }
+    net::UniqueSocket Connect() {
+        return net::ConnectTo(LoopbackAddress(), server_->Port(), nullptr, 3);
+    }
+    // Sends one request line and leaves the connection open.
+    net::UniqueSocket Send(const std::string& line) {
+        net::UniqueSocket socket = Connect();
+        EXPECT_TRUE(net::SendString(socket.get(), line, nullptr)) << line;
+        return socket;
+    }
+    std::string Ask(const std::string& line) { return Exchange(server_->Port(), line); }
+    ServerCounts Counts() const { return server_->Counts(); }
+
+    Sandbox sandbox_;
+    RecordingListeners listeners_;
+    StopFlag shutdown_{false};
+    std::unique_ptr<CServerThread> server_;
+};
 
 }  // namespace server_test
