@@ -1,7 +1,5 @@
 #include "ui/dispatcher_queue.h"
 
-#include <algorithm>
-
 namespace ui {
 
 QueuedDispatcher::QueuedDispatcher() : uiThread_(std::this_thread::get_id()) {}

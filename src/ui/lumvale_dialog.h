@@ -3,6 +3,12 @@
 // menus do. It knows its views only through small interfaces, so the Qt GUI and the headless
 // daemon drive the same object, and every behaviour is testable without a display.
 //
+// The front end's part: build the views, construct, Start; run OnSecondTimer every 1000 ms and
+// OnTenthSecondTimer every 100 ms; report tree selection changes, tree expansion and column
+// clicks; call the command operations from menus, toolbar and keys, enabling them by
+// GetMenuState; ask ConfirmClose before closing and ConfirmStandby before standby; Shutdown (or
+// destroy the controller) once its loop has ended.
+//
 // Threads: every public operation runs on the UI thread. Network threads reach the handlers only
 // through the listener bridge, which hops through the dispatcher and blocks until the handler has
 // run. Shutdown stops that traffic first, then waits for the network threads.
@@ -12,7 +18,6 @@
 #include <functional>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>

@@ -133,6 +133,7 @@ MenuState CLumvaleDialog::GetMenuState() const {
 }
 
 bool CLumvaleDialog::ConfirmClose() {
+    if (!transfers_) return true;
     const bool ask = CloseNeedsQuestion(transfers_->Running());
     const Answer answer =
         ask ? views_.prompt.Ask(Text(StringId::ExitWhileTransferring), PromptButtons::YesNo)
@@ -141,6 +142,7 @@ bool CLumvaleDialog::ConfirmClose() {
 }
 
 bool CLumvaleDialog::ConfirmStandby() {
+    if (!transfers_) return true;
     const bool ask = StandbyNeedsQuestion(transfers_->Running());
     const Answer answer = ask ? views_.prompt.Ask(Text(StringId::StandbyWhileTransferring),
                                                   PromptButtons::YesNoCancel)

@@ -74,6 +74,10 @@ TEST_F(ControllerTest, MenuStateFollowsTheSelectionAndFocus) {
     EXPECT_EQ(state.lastDownloadFolder, sandbox.Path("dl") + "/");
     Settings().SetString("global", "lastdownloadpath", sandbox.Path("gone"));
     EXPECT_TRUE(controller->GetMenuState().lastDownloadFolder.empty());
+
+    Settings().SetInt("global", "addonfeatures", 0);
+    StartController(/*debugFeatures=*/true);
+    EXPECT_TRUE(controller->GetMenuState().showHostCommands);
 }
 
 TEST_F(ControllerTest, RemoveHostIsOfferedForManualHostsAndRemovesThem) {
@@ -88,11 +92,6 @@ TEST_F(ControllerTest, RemoveHostIsOfferedForManualHostsAndRemovesThem) {
     controller->RemoveSelectedHost();
     EXPECT_NE(views.tree.Find("testbox"), kNoTreeItem);
     EXPECT_EQ(network->knownHosts, std::vector<Ipv4>{Ip("127.0.0.1")});
-}
-
-TEST_F(ControllerTest, DebugFeaturesShowTheHostCommands) {
-    StartController(/*debugFeatures=*/true);
-    EXPECT_TRUE(controller->GetMenuState().showHostCommands);
 }
 
 TEST_F(ControllerTest, CancelIsOfferedForASelectedRowOfTheFocusedTransferList) {
@@ -145,14 +144,6 @@ TEST_F(ControllerTest, UpSelectsTheParent) {
     EXPECT_EQ(views.files.Names(), std::vector<std::string>{"Music"});
     controller->SelectParent();
     EXPECT_EQ(views.tree.SelectedNode(), views.tree.NodeOf("remote"));
-}
-
-TEST_F(ControllerTest, DroppedShareListsTheLocalSharesAgain) {
-    network->ClearJobs();
-    controller->OnShareAddedByDrop();
-    ASSERT_EQ(network->jobs.size(), 1u);
-    EXPECT_EQ(network->jobs[0].address, Ip("127.0.0.1"));
-    EXPECT_EQ(network->jobs[0].remotePath, "\\");
 }
 
 TEST_F(ControllerTest, LonelyHostHintBlinksUntilAnotherHostIsKnown) {
