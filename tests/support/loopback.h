@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <thread>
 
 #include "net/connect.h"
 #include "net/socket.h"
@@ -106,6 +107,14 @@ inline std::string ReadRaw(net::Socket socket, std::size_t limit = 1 << 20, int 
         ::poll(&entry, 1, 50);
     }
     return received;
+}
+
+// Sets `flag` after `milliseconds` on a thread of its own; the caller joins the thread.
+inline std::thread RaiseLater(StopFlag& flag, int milliseconds) {
+    return std::thread([&flag, milliseconds] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+        flag = true;
+    });
 }
 
 // Half-closes the sending side so the peer reads end-of-stream after what was written.
