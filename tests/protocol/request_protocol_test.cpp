@@ -1,0 +1,157 @@
+#include "protocol/request_protocol.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <ctime>
+#include <limits>
+#include <tuple>
+
+namespace proto {
+namespace {
+
+TEST(RequestLine, BuildsAndSplitsAtTheFirstColonOnly) {
+    EXPECT_EQ(BuildRequest("gethostinfoex"), "gethostinfoex");
+    EXPECT_EQ(BuildRequest("expand", ""), "expand:");
+    EXPECT_EQ(BuildRequest("retrieve", "\\docs\\a.txt"), "retrieve:\\docs\\a.txt");
+    const std::tuple<const char*, const char*, const char*> cases[] = {
+        {"expand:\\", "expand", "\\"},
+        {"retrieve:\\docs\\a:b.txt", "retrieve", "\\docs\\a:b.txt"},
+        {"expand", "expand", ""},
+        {":x:y", "", "x:y"},
+        {"", "", ""}};
+    for (const auto& [line, jobWord, argument] : cases) {
+        const RequestLine split = SplitRequest(line);
+        EXPECT_EQ(split.jobWord, jobWord) << line;
+        EXPECT_EQ(split.argument, argument) << line;
+    }
+}
+
+TEST(JobWords, ExactWordsOrTheTwoPrefixesInTableOrder) {
+    const std::pair<const char*, JobType> cases[] = {{"ping", JobType::Ping},
+                                                     {"pingpong", JobType::Ping},
+                                                     {"expand", JobType::Expand},
+                                                     {"retrieve", JobType::Retrieve},
+                                                     {"gethostinfo", JobType::GetHostInfo},
+                                                     {"gethostinfoex", JobType::GetHostInfoEx},
+                                                     {"gethostinfoXYZ", JobType::GetHostInfoEx},
+                                                     {"hostmodified", JobType::HostModified}};
+    for (const auto& [word, type] : cases) EXPECT_EQ(ClassifyJobWord(word), type) << word;
+    for (const char* word : {"Expand", "PING", "pin", "expandx", "retrieve ", "gethostinf",
+                             "hostmodifiedx", " ping", ""}) {
+        EXPECT_EQ(ClassifyJobWord(word), JobType::Unknown) << word;
+    }
+}
+
+using Entries = std::vector<DirEntry>;
+constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
+constexpr std::int64_t kMin = std::numeric_limits<std::int64_t>::min();
+
+TEST(ListingEncode, NameFlagSizeInOrderWithoutUncarriableEntries) {
+    const std::pair<Entries, const char*> cases[] = {
+        {{}, ""},
+        {{{"music", 0, true}, {"video", 0, true}}, "music\\1\\0\\video\\1\\0"},
+        {{{"sub", 4096, true}, {"a.txt", 5, false}}, "sub\\1\\0\\a.txt\\0\\5"},
+        {{{".", 0, true}, {"..", 0, true}, {"a\\b", 3, false}, {"x", 1, false}}, "x\\0\\1"},
+        // Names that only look like dot names are ordinary names.
+        {{{"...", 0, true}, {".hidden", 2, false}}, "...\\1\\0\\.hidden\\0\\2"},
+        {{{"big", kMax, false}, {"neg", -7, false}}, "big\\0\\9223372036854775807\\neg\\0\\0"}};
+    for (const auto& [entries, expected] : cases) EXPECT_EQ(EncodeListing(entries), expected);
+}
+
+TEST(ListingParse, EntriesDotsFlagsAndTruncatedPayloads) {
+    const std::pair<const char*, Entries> cases[] = {
+        {"", {}},
+        {"a.txt\\0\\5\\sub\\1\\0", {{"a.txt", 5, false}, {"sub", 0, true}}},
+        {".\\1\\0\\..\\1\\0\\f\\0\\3", {{"f", 3, false}}},
+        // The folder flag is exactly "1".
+        {"b\\01\\0\\c\\2\\0\\d\\ 1\\0\\e\\\\0",
+         {{"b", 0, false}, {"c", 0, false}, {"d", 0, false}, {"e", 0, false}}},
+        // Missing fields take defaults; a trailing backslash starts no further entry.
+        {"name", {{"name", 0, false}}},
+        {"name\\1", {{"name", 0, true}}},
+        {"a\\0\\5\\b", {{"a", 5, false}, {"b", 0, false}}},
+        {"a\\0\\5\\", {{"a", 5, false}}},
+        {"\\", {{"", 0, false}}},
+        {"\\\\\\\\", {{"", 0, false}, {"", 0, false}}}};
+    for (const auto& [payload, expected] : cases)
+        EXPECT_EQ(ParseListing(payload), expected) << payload;
+}
+
+TEST(ListingParse, SizeIsLenientSaturatingSigned64Decimal) {
+    const std::int64_t expected[] = {0, 0, 12, 42, -42, 42, 0, kMax, kMin, kMax, kMax, kMin};
+    const std::int64_t* next = expected;
+    for (const char* size : {"", "abc", "12abc", "  42", "-42", "+42", "- 42",
+                             "9223372036854775807", "-9223372036854775808", "9223372036854775808",
+                             "99999999999999999999999999", "-99999999999999999999999999"}) {
+        EXPECT_EQ(ParseListing(std::string("a\\0\\") + size).at(0).size, *next++) << size;
+    }
+}
+
+TEST(ListingParse, ManyEntriesArriveAndAFloodStopsAtTheEntryLimit) {
+    Entries sent;
+    for (int i = 0; i < 100'000; ++i)
+        sent.push_back({"f" + std::to_string(i), i % 7 ? i : 0, i % 7 == 0});
+    EXPECT_EQ(ParseListing(EncodeListing(sent)), sent);
+    // Three bytes each on the wire, a whole entry each in memory.
+    std::string flood;
+    for (std::size_t i = 0; i < kMaxListingEntries + 10; ++i) flood += "\\\\\\";
+    const Entries entries = ParseListing(flood);
+    ASSERT_EQ(entries.size(), kMaxListingEntries);
+    EXPECT_EQ(entries.back(), (DirEntry{"", 0, false}));
+}
+
+constexpr const char* kVersion = "3.0 14:03:27 21.11.2005 ";
+
+TEST(VersionText, HasTimeDateAndTrailingSpace) {
+    std::tm time{};
+    time.tm_year = 2024 - 1900;
+    time.tm_mon = 0;
+    time.tm_mday = 2;
+    time.tm_sec = 5;
+    EXPECT_EQ(FormatVersionText(1, 12, time), "1.12 00:00:05 02.01.2024 ");
+    const std::string system = OwnSystemText();
+    EXPECT_EQ(system.rfind("Linux.", 0), 0u) << system;
+    EXPECT_EQ(system.find_first_of(" \n"), std::string::npos) << system;
+}
+
+TEST(HostInfoText, EncodedBasicAndExtendedAndReadBack) {
+    EXPECT_EQ(EncodeHostInfo("alpha", kVersion), "alpha\n3.0 14:03:27 21.11.2005 \n");
+    const std::string extended = EncodeHostInfoEx("alpha", kVersion, "WinNT.5.1.2600#SP2");
+    EXPECT_EQ(extended, "alpha\n3.0 14:03:27 21.11.2005 WinNT.5.1.2600#SP2 \n");
+    EXPECT_EQ(ParseHostInfo(extended, true),
+              (HostInfo{"alpha", "3.0", "21.11.2005", "14:03:27", "WinNT.5.1.2600#SP2"}));
+    // The basic reading of the same text ignores the system field.
+    EXPECT_EQ(ParseHostInfo(extended, false),
+              (HostInfo{"alpha", "3.0", "21.11.2005", "14:03:27", ""}));
+    const auto own =
+        ParseHostInfo(EncodeHostInfoEx("my host", OwnVersionText(), OwnSystemText()), true);
+    EXPECT_EQ(own.hostName, "my host");
+    EXPECT_EQ(own.system, OwnSystemText());
+    EXPECT_EQ(own.version + " " + own.time + " " + own.date + " ", OwnVersionText());
+}
+
+// Each field needs the separator after it; a separator inside a field splits it there.
+TEST(HostInfoText, MissingOrMisplacedSeparatorsLeaveFieldsEmpty) {
+    const std::tuple<const char*, bool, HostInfo> cases[] = {
+        {"", true, {}},
+        {"alpha", true, {}},
+        {"alpha\n", true, {"alpha", "", "", "", ""}},
+        {"alpha\n3.0 14:03:27 21.11.2005 ", false, {"alpha", "", "", "", ""}},
+        {"alpha\n3.0\n", false, {"alpha", "", "", "", ""}},
+        {"alpha\n3.0 14:03:27\n", false, {"alpha", "3.0", "", "", ""}},
+        {"alpha\n3.0 14:03:27 21.11.2005\n", false, {"alpha", "3.0", "", "14:03:27", ""}},
+        {"alpha\n3.0 14:03:27 21.11.2005 Linux\n",
+         true,
+         {"alpha", "3.0", "21.11.2005", "14:03:27", ""}},
+        {"al\npha\n3.0 1 2 \n", false, {"al", "", "", "", ""}},
+        {"al\n3.0 beta 14:03:27 21.11.2005 \n",
+         true,
+         {"al", "3.0", "14:03:27", "beta", "21.11.2005"}}};
+    for (const auto& [payload, extended, expected] : cases) {
+        EXPECT_EQ(ParseHostInfo(payload, extended), expected) << payload;
+    }
+}
+
+}  // namespace
+}  // namespace proto
