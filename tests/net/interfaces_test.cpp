@@ -68,6 +68,8 @@ TEST(PrivateNetwork, AddressChangesInterfaceListAndDirectedBroadcast) {
         EXPECT_EQ(net::FormatIpv4(up->netmask), "255.255.252.0");
         EXPECT_EQ(net::FormatIpv4(up->broadcast), "10.99.3.255");
         EXPECT_EQ(Find(entries, "192.168.9.9"), nullptr);
+        // The next listing may reallocate `entries`, and `up` with it.
+        const Ipv4 broadcast = up->broadcast;
         ASSERT_TRUE(net::EnumInterfaces(entries, false, true));
         EXPECT_NE(Find(entries, "192.168.9.9"), nullptr);
 
@@ -75,7 +77,7 @@ TEST(PrivateNetwork, AddressChangesInterfaceListAndDirectedBroadcast) {
         sockaddr_in local{};
         local.sin_family = AF_INET;  // any address: broadcasts are delivered to it
         ASSERT_EQ(::bind(receiver.get(), reinterpret_cast<sockaddr*>(&local), sizeof local), 0);
-        ASSERT_TRUE(net::SendBroadcast(net::LocalPort(receiver.get()), "announce", up->broadcast));
+        ASSERT_TRUE(net::SendBroadcast(net::LocalPort(receiver.get()), "announce", broadcast));
         pollfd incoming{receiver.get(), POLLIN, 0};
         ASSERT_EQ(::poll(&incoming, 1, 5000), 1);
         char buffer[64] = {};
