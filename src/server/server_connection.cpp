@@ -65,7 +65,9 @@ bool CServerThread::ReadRequest(Connection& connection) {
     std::lock_guard guard(lock_);
     --reading_;
     // An unreadable request or an unknown job has nothing to wait for: it just closes.
-    if (connection.jobType == proto::JobType::Unknown || Stopping()) return false;
+    if (connection.jobType == proto::JobType::Unknown || Stopping() || connection.evicted) {
+        return false;
+    }
     if (keepsArgument) connection.argument = std::move(request.argument);
     connection.stage = Connection::Stage::Pending;
     pending_.push_back(&connection);
@@ -75,8 +77,10 @@ bool CServerThread::ReadRequest(Connection& connection) {
 
 bool CServerThread::WaitForStart(Connection& connection) {
     std::unique_lock guard(lock_);
-    startSignal_.wait(
-        guard, [&] { return connection.stage == Connection::Stage::Running || stopping_.load(); });
+    startSignal_.wait(guard, [&] {
+        return connection.stage == Connection::Stage::Running || stopping_.load() ||
+               connection.evicted;
+    });
     if (connection.stage == Connection::Stage::Running) return true;
     pending_.remove(&connection);
     return false;

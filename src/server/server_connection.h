@@ -37,6 +37,8 @@ struct CServerThread::Connection {
     // Guarded by the server lock.
     std::string argument;
     Stage stage = Stage::Reading;
+    // Closed to make room for another peer's connection; counts toward no bound from then on.
+    bool evicted = false;
     bool countedLight = false;
     bool countedSend = false;
 };

@@ -172,13 +172,11 @@ CServerThread::AcceptResult CServerThread::AcceptOne() {
 
     auto connection = std::make_unique<Connection>();
     Connection* raw = connection.get();
+    bool evictedPending = false;
     {
         std::lock_guard guard(lock_);
         // A flood of connections is turned away instead of exhausting threads and memory.
-        if (reading_ + pending_.size() >= options_.maxWaiting ||
-            connections_.size() >= options_.maxConnections) {
-            return AcceptResult::Accepted;
-        }
+        if (!AdmitFrom(peer.sin_addr.s_addr, evictedPending)) return AcceptResult::Accepted;
         connection->id = nextId_++;
         connection->address = peer.sin_addr.s_addr;
         connection->socket = std::move(socket);
@@ -186,6 +184,7 @@ CServerThread::AcceptResult CServerThread::AcceptOne() {
         ++reading_;
         connections_.push_back(std::move(connection));
     }
+    if (evictedPending) startSignal_.notify_all();
     try {
         raw->thread = std::thread([this, raw] { ConnectionThreadFunction(*raw); });
     } catch (const std::system_error&) {

@@ -74,7 +74,8 @@ struct ServerOptions {
     unsigned maxLightRunning = 20;
     unsigned maxSendsRunning = 10;
     // Connections whose request is still being read or that wait for their start. Beyond this an
-    // accepted connection is closed at once.
+    // accepted connection is closed at once, unless a peer that holds at least two more than the
+    // newcomer's peer gives one up (see AdmitFrom): the bounds are shared fairly between peers.
     std::size_t maxWaiting = 64;
     // All connections alive at once (reading, waiting and running, pings included).
     std::size_t maxConnections = 256;
@@ -134,6 +135,8 @@ private:
     // Listener thread.
     void ListenerThreadFunction();
     AcceptResult AcceptOne();
+    bool AdmitFrom(Ipv4 address, bool& evictedPending);
+    void Evict(Connection& connection, bool& evictedPending);
     bool Stopping() const;
     void AbortExpiredReads();
     void ReapEndedConnections();
