@@ -132,19 +132,24 @@ bool CServerThread::ResolveArgument(Connection& connection, server::LocalPath& l
             return false;
         }
     }
-    if (!server::MapIntoShare(folder, rest, local)) return false;
+    return server::MapIntoShare(folder, rest, local);
+}
+
+void CServerThread::UseLocalPath(Connection& connection, const server::LocalPath& local) {
     std::lock_guard guard(lock_);
     connection.argument = local.path;
-    return true;
 }
 
 void CServerThread::ServeRetrieve(Connection& connection) {
+    // Resolved before the permission question, so that a request for nothing that could be sent
+    // closes without bothering the user, however often a peer repeats it. Folders, devices and
+    // pipes are not files to send (a pipe could stall the send for ever), and a missing file is
+    // not worth a question or an upload report either.
+    server::LocalPath local;
+    if (!ResolveArgument(connection, local) || local.kind != server::PathKind::File) return;
     if (!permissionListener_->MayDownload(connection.address)) return;
     if (connection.abort.load()) return;
-    server::LocalPath local;
-    if (!ResolveArgument(connection, local)) return;
-    // Folders, devices and pipes are not files to send: a pipe could stall the send for ever.
-    if (local.kind != server::PathKind::File && local.kind != server::PathKind::Missing) return;
+    UseLocalPath(connection, local);
     serverListener_->OnUploadRequested(connection.id, &connection.stopFlag);
     UploadProgressAdapter progress(uploadListener_);
     net::SendFile(connection.socket.get(), local.path, connection.stopFlag,
@@ -173,6 +178,7 @@ void CServerThread::ServeExpand(Connection& connection) {
     }
     server::LocalPath local;
     if (!root && ResolveArgument(connection, local) && local.kind == server::PathKind::Folder) {
+        UseLocalPath(connection, local);
         entries = server::ListFolder(local.path, local.shareRoot, &connection.abort);
     }
     // Refused and missing places answer an empty listing, not silence.

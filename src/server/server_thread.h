@@ -48,7 +48,8 @@ protected:
     ~ServerListener() = default;
 };
 
-// Asked once per "retrieve", before anything else is done for it, on the connection's thread.
+// Asked once per "retrieve" of a file that exists in a share, before anything is sent, on the
+// connection's thread; a request for anything else closes without the question.
 class PermissionListener {
 public:
     // True lets the host (network order) download; false closes the connection without a reply.
@@ -154,6 +155,7 @@ private:
     void ServeExpand(Connection& connection);
     void ServeHostInfo(Connection& connection, bool extended);
     bool ResolveArgument(Connection& connection, server::LocalPath& local);
+    void UseLocalPath(Connection& connection, const server::LocalPath& local);
     void FinishConnection(Connection& connection);
 
     UploadListener* uploadListener_;
