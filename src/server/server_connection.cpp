@@ -8,6 +8,7 @@
 #include "net/progress.h"
 #include "server/share_listing.h"
 #include "server/share_paths.h"
+#include "server/trace_excerpt.h"
 #include "util/trace.h"
 
 namespace {
@@ -56,7 +57,10 @@ bool CServerThread::ReadRequest(Connection& connection) {
         connection.jobType = proto::ClassifyJobWord(request.jobWord);
         connection.light = !proto::IsFileSend(connection.jobType);
         if (connection.jobType == proto::JobType::Unknown) {
-            XUTIL_DIAG_IN("CServerThread::GetJobType", "unknown jobtype : %s\n", line.c_str());
+            // The line is the peer's: quoted, escaped and cut, so that a flood of them can
+            // neither fill the trace nor send control sequences to a terminal.
+            XUTIL_DIAG_IN("CServerThread::GetJobType", "unknown jobtype : %s\n",
+                          server::TraceExcerpt(line).c_str());
         }
     }
     const bool keepsArgument = connection.jobType == proto::JobType::Expand ||
