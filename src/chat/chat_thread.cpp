@@ -116,6 +116,12 @@ void CChatThread::ListenerThreadFunction() {
 void CChatThread::StartReader(net::UniqueSocket socket, Ipv4 peer) {
     std::lock_guard guard(readersLock_);
     if (readers_.size() >= options_.maxReaders) return;
+    const auto fromPeer = std::count_if(readers_.begin(), readers_.end(), [&](const auto& reader) {
+        return reader->peer == peer && !reader->done;
+    });
+    if (static_cast<std::size_t>(fromPeer) >= std::max<std::size_t>(options_.maxReaders / 4, 1)) {
+        return;
+    }
     auto reader = std::make_unique<Reader>();
     reader->socket = std::move(socket);
     reader->peer = peer;

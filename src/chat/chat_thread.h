@@ -36,7 +36,9 @@ struct ChatOptions {
     int connectAttempts = 10;
     // Time a peer has to deliver its text once connected.
     int receiveTimeoutMs = 10'000;
-    // Incoming connections read at once; beyond this a connection is closed unread.
+    // Incoming connections read at once; beyond this a connection is closed unread. One address
+    // gets a quarter of them (at least one), so that a peer holding its connections open cannot
+    // keep the texts of other hosts out.
     std::size_t maxReaders = 16;
 };
 
