@@ -9,7 +9,7 @@
 #include <chrono>
 #include <system_error>
 
-#include "net/connect.h"
+#include "chat/chat_delivery.h"
 #include "net/framing.h"
 #include "net/socket.h"
 
@@ -207,11 +207,10 @@ void CChatThread::SenderThreadFunction() {
 }
 
 void CChatThread::SendToAll(const std::string& text, const std::vector<Ipv4>& recipients) {
-    for (const Ipv4 address : recipients) {
-        if (Stopping()) return;
-        // A recipient that cannot be reached is skipped; the others still get the text.
-        net::UniqueSocket socket =
-            net::ConnectTo(address, options_.sendPort, &quit_, options_.connectAttempts);
-        if (socket.valid()) net::SendString(socket.get(), text, &quit_);
-    }
+    chat::DeliveryOptions delivery;
+    delivery.port = options_.sendPort;
+    delivery.connectAttempts = options_.connectAttempts;
+    delivery.recipientTimeoutMs = options_.recipientTimeoutMs;
+    // A recipient that cannot be reached is skipped; the others still get the text.
+    chat::DeliverToAll(text, recipients, delivery, &quit_);
 }

@@ -34,6 +34,9 @@ struct ChatOptions {
     std::uint16_t sendPort = kChatPort;
     // Connection attempts per recipient.
     int connectAttempts = 10;
+    // Time a recipient has, from its first connection attempt, to take in a text. Recipients are
+    // served at once, so one that cannot be reached holds up each text by no more than this.
+    int recipientTimeoutMs = 5'000;
     // Time a peer has to deliver its text once connected.
     int receiveTimeoutMs = 10'000;
     // Incoming connections read at once; beyond this a connection is closed unread. One address
@@ -52,8 +55,8 @@ public:
     CChatThread(const CChatThread&) = delete;
     CChatThread& operator=(const CChatThread&) = delete;
 
-    // Texts leave one at a time in this order, each to every recipient before the next. Empty
-    // texts are not sent.
+    // Texts leave one at a time in this order, each to every recipient (all of them at once)
+    // before the next. Empty texts are not sent.
     void QueueMessage(const std::string& text);
     void AddRecipient(Ipv4 address);
     // Removes the first entry equal to the address, if any.

@@ -1,5 +1,5 @@
-// One hostile peer that opens every reader slot of the chat channel and says nothing must not
-// keep the texts of other hosts out.
+// Hostile or unreachable peers must not keep texts from the other hosts: one peer that opens every
+// reader slot and says nothing, and recipients whose connections go nowhere.
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
@@ -33,10 +33,11 @@ public:
         }
         changed_.notify_all();
     }
-    std::vector<std::string> WaitForOne(int timeoutMs) {
+    std::vector<std::string> WaitForOne(int timeoutMs) { return WaitFor(1, timeoutMs); }
+    std::vector<std::string> WaitFor(std::size_t count, int timeoutMs) {
         std::unique_lock guard(mutex_);
         changed_.wait_for(guard, std::chrono::milliseconds(timeoutMs),
-                          [&] { return !texts_.empty(); });
+                          [&] { return texts_.size() >= count; });
         return texts_;
     }
 
@@ -46,7 +47,8 @@ private:
     std::vector<std::string> texts_;
 };
 
-net::UniqueSocket ConnectFrom(Ipv4 source, std::uint16_t port) {
+net::UniqueSocket ConnectFrom(Ipv4 source, std::uint16_t port,
+                              Ipv4 destination = LoopbackAddress()) {
     net::UniqueSocket socket = net::CreateTcpSocket();
     sockaddr_in local{};
     local.sin_family = AF_INET;
@@ -54,7 +56,7 @@ net::UniqueSocket ConnectFrom(Ipv4 source, std::uint16_t port) {
     if (!socket.valid() ||
         ::bind(socket.get(), reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0 ||
         !net::SetBlocking(socket.get(), false) ||
-        !net::ConnectWithRetry(socket.get(), LoopbackAddress(), port, 3, nullptr)) {
+        !net::ConnectWithRetry(socket.get(), destination, port, 3, nullptr)) {
         return {};
     }
     return socket;
@@ -92,6 +94,34 @@ TEST(HostileChatFlood, OnePeerHoldingEveryReaderSlotLeavesRoomForOthers) {
         EXPECT_EQ(received.WaitForOne(5000), std::vector<std::string>{"through"});
         stop = true;
     }
+}
+
+// Connection attempts to a recipient that drops them can each take seconds. Served one after
+// another, three such recipients would hold up every text for many seconds.
+TEST(HostileChatFlood, RecipientsThatCannotBeReachedHoldUpEachTextOnlyBriefly) {
+    StopFlag stop{false};
+    TextRecorder received;
+    ChatOptions options;
+    options.bindAddress = LoopbackAddress();
+    options.port = 0;
+    CChatThread b(&received, &stop, options);
+    ASSERT_NE(b.Port(), 0);
+    // A listener whose accept queue is full drops new connection attempts unanswered.
+    net::UniqueSocket blackHole = net::CreateListener(Loopback(7), b.Port(), 0);
+    ASSERT_TRUE(blackHole.valid());
+    net::UniqueSocket queued = ConnectFrom(LoopbackAddress(), b.Port(), Loopback(7));
+    ASSERT_TRUE(queued.valid());
+
+    ChatOptions senderOptions = options;
+    senderOptions.sendPort = b.Port();
+    senderOptions.recipientTimeoutMs = 1000;
+    CChatThread a(nullptr, &stop, senderOptions);
+    for (int i = 0; i < 3; ++i) a.AddRecipient(Loopback(7));
+    a.AddRecipient(LoopbackAddress());
+    a.QueueMessage("one");
+    a.QueueMessage("two");
+    EXPECT_EQ(received.WaitFor(2, 2900), (std::vector<std::string>{"one", "two"}));
+    stop = true;
 }
 
 }  // namespace

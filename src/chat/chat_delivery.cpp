@@ -1,0 +1,156 @@
+#include "chat/chat_delivery.h"
+
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <string>
+
+#include "net/connect.h"
+#include "net/socket.h"
+
+namespace chat {
+namespace {
+
+// The longest a wait goes without looking at the stop flag.
+constexpr std::int64_t kPollSliceMs = 100;
+// Gives a recipient that is just starting a chance to listen.
+constexpr std::int64_t kRefusedPauseMs = 100;
+
+std::int64_t NowMs() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+// One recipient's connection, from its first attempt until its text is out or it is given up.
+class Delivery {
+public:
+    enum class State { Pausing, Connecting, Sending, Done };
+
+    Delivery(Ipv4 address, std::int64_t deadlineMs) : address_(address), deadlineMs_(deadlineMs) {}
+
+    State state() const { return state_; }
+    net::Socket socket() const { return socket_.get(); }
+
+    void Attempt(const DeliveryOptions& options, std::int64_t now) {
+        ++attempts_;
+        socket_ = net::CreateTcpSocket();
+        if (!socket_.valid() || !net::SetBlocking(socket_.get(), false)) {
+            Fail(options, now);
+            return;
+        }
+        sockaddr_in target{};
+        target.sin_family = AF_INET;
+        target.sin_addr.s_addr = address_;
+        target.sin_port = htons(options.port);
+        if (::connect(socket_.get(), reinterpret_cast<const sockaddr*>(&target), sizeof target) ==
+            0) {
+            state_ = State::Sending;
+        } else if (errno == EINPROGRESS || errno == EINTR) {
+            state_ = State::Connecting;
+        } else {
+            Fail(options, now);
+        }
+    }
+
+    // Called once the socket is writable (or has an error).
+    void Advance(const DeliveryOptions& options, std::string_view framed, std::int64_t now) {
+        if (state_ == State::Connecting) {
+            int error = 0;
+            socklen_t size = sizeof error;
+            if (::getsockopt(socket_.get(), SOL_SOCKET, SO_ERROR, &error, &size) != 0 ||
+                error != 0) {
+                Fail(options, now);
+                return;
+            }
+            state_ = State::Sending;
+        }
+        const ssize_t sent = ::send(socket_.get(), framed.data() + sent_, framed.size() - sent_,
+                                    MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (sent > 0) sent_ += static_cast<std::size_t>(sent);
+        const bool failed = sent < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR;
+        if (failed || sent_ == framed.size()) Finish();
+    }
+
+    // Gives up at the deadline and starts the next attempt once a pause is over.
+    void Tick(const DeliveryOptions& options, std::int64_t now) {
+        if (now >= deadlineMs_) {
+            Finish();
+        } else if (state_ == State::Pausing && now >= retryAtMs_) {
+            Attempt(options, now);
+        }
+    }
+
+    // When this delivery next needs a look without any socket event.
+    std::int64_t NextTimeMs() const {
+        return state_ == State::Pausing ? std::min(retryAtMs_, deadlineMs_) : deadlineMs_;
+    }
+
+private:
+    void Fail(const DeliveryOptions& options, std::int64_t now) {
+        socket_.reset();
+        const bool attemptsLeft =
+            options.connectAttempts <= 0 || attempts_ < options.connectAttempts;
+        if (!attemptsLeft) {
+            Finish();
+            return;
+        }
+        state_ = State::Pausing;
+        retryAtMs_ = now + kRefusedPauseMs;
+    }
+    void Finish() {
+        socket_.reset();
+        state_ = State::Done;
+    }
+
+    Ipv4 address_;
+    std::int64_t deadlineMs_;
+    std::int64_t retryAtMs_ = 0;
+    int attempts_ = 0;
+    std::size_t sent_ = 0;
+    State state_ = State::Pausing;
+    net::UniqueSocket socket_;
+};
+
+}  // namespace
+
+void DeliverToAll(std::string_view text, const std::vector<Ipv4>& recipients,
+                  const DeliveryOptions& options, const StopFlag* stop) {
+    const std::string framed = std::to_string(text.size()) + ":" + std::string(text);
+    std::vector<Delivery> active;
+    std::vector<pollfd> watched;
+    std::size_t next = 0;
+    const auto stopped = [stop] { return stop != nullptr && stop->load(); };
+    while (!stopped() && (next < recipients.size() || !active.empty())) {
+        std::int64_t now = NowMs();
+        while (active.size() < std::max<std::size_t>(options.mostAtOnce, 1) &&
+               next < recipients.size()) {
+            active.emplace_back(recipients[next++], now + options.recipientTimeoutMs);
+            active.back().Attempt(options, now);
+        }
+        for (Delivery& delivery : active) delivery.Tick(options, now);
+        std::erase_if(active, [](const Delivery& d) { return d.state() == Delivery::State::Done; });
+
+        watched.clear();
+        std::int64_t wakeAt = now + kPollSliceMs;
+        for (const Delivery& delivery : active) {
+            wakeAt = std::min(wakeAt, delivery.NextTimeMs());
+            const bool waitsForSocket = delivery.state() == Delivery::State::Connecting ||
+                                        delivery.state() == Delivery::State::Sending;
+            watched.push_back({waitsForSocket ? delivery.socket() : -1, POLLOUT, 0});
+        }
+        if (active.empty()) continue;
+        const int timeout =
+            static_cast<int>(std::clamp<std::int64_t>(wakeAt - now, 0, kPollSliceMs));
+        if (::poll(watched.data(), watched.size(), timeout) <= 0) continue;
+        now = NowMs();
+        for (std::size_t i = 0; i < active.size(); ++i) {
+            if (watched[i].revents != 0) active[i].Advance(options, framed, now);
+        }
+    }
+}
+
+}  // namespace chat
