@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # 1 GiB over loopback: `wendaro-cli get` against a raw TCP copy with socat in the same run
 # (target: get reaches at least 90% of socat's speed).
-# Usage: sudo bench/download_throughput.sh <directory of wendaro-cli> [MiB]
+# Usage: sudo [ROUNDS=5] [BENCH_TMPDIR=/dev/shm] bench/download_throughput.sh <directory of wendaro-cli> [MiB]
 . "$(dirname "$0")/bench_lib.sh"
 bench_init "$1"
 MIB=${2:-1024}
@@ -42,19 +42,28 @@ run_socat() {
     echo $((end - start))
 }
 
-# Alternate the two, three rounds each, and keep each one's best time.
-best_get=0 best_raw=0
-for round in 1 2 3; do
+# Alternate the two so that both see the same machine load; report best and median.
+ROUNDS=${ROUNDS:-5}
+gets=() raws=()
+for round in $(seq "$ROUNDS"); do
     g=$(run_get)
     r=$(run_socat)
     cmp -s "$BENCH_TMP/share/big.bin" "$BENCH_TMP/get/big.bin" || { echo "get: content differs" >&2; exit 1; }
     cmp -s "$BENCH_TMP/share/big.bin" "$BENCH_TMP/raw/big.bin" || { echo "socat: content differs" >&2; exit 1; }
-    { [ "$best_get" -eq 0 ] || [ "$g" -lt "$best_get" ]; } && best_get=$g
-    { [ "$best_raw" -eq 0 ] || [ "$r" -lt "$best_raw" ]; } && best_raw=$r
+    gets+=("$g")
+    raws+=("$r")
     awk -v m="$MIB" -v g="$g" -v r="$r" -v n="$round" \
         'BEGIN { printf "round %d: get %.0f MB/s, socat %.0f MB/s\n", n, m * 1.048576 / (g / 1e9), m * 1.048576 / (r / 1e9) }'
 done
-awk -v m="$MIB" -v g="$best_get" -v r="$best_raw" 'BEGIN {
-    get = m * 1.048576 / (g / 1e9); raw = m * 1.048576 / (r / 1e9);
-    printf "%d MiB over loopback, best of 3: get %.0f MB/s, socat -b 1048576 %.0f MB/s, ratio %.0f%%\n", m, get, raw, 100 * get / raw
-}'
+summary() {  # summary <label> <pick: 1 = best, middle index = median>
+    local g r
+    g=$(printf '%s\n' "${gets[@]}" | sort -n | sed -n "$2p")
+    r=$(printf '%s\n' "${raws[@]}" | sort -n | sed -n "$2p")
+    awk -v m="$MIB" -v g="$g" -v r="$r" -v label="$1" 'BEGIN {
+        get = m * 1.048576 / (g / 1e9); raw = m * 1.048576 / (r / 1e9);
+        printf "%s: get %.0f MB/s, socat -b 1048576 %.0f MB/s, ratio %.0f%%\n", label, get, raw, 100 * get / raw
+    }'
+}
+echo "$MIB MiB over loopback, $ROUNDS rounds each:"
+summary "  best  " 1
+summary "  median" $(((ROUNDS + 1) / 2))
