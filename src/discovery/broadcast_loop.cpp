@@ -1,5 +1,6 @@
 // The broadcast thread of CHostThread: hears announcements, sends our own once a period and
 // reaps ended keep-alive threads.
+#include <arpa/inet.h>
 #include <poll.h>
 #include <unistd.h>
 
@@ -28,14 +29,22 @@ constexpr std::size_t kMaxKnownHosts = 1024;
 
 }  // namespace
 
-bool CHostThread::IsOwnAddress(Ipv4 address) const {
+// Our own addresses, and addresses no other host can have although a datagram may carry them as
+// its source: "this network" (0.0.0.0/8; the kernel accepts 0.0.0.0 as the source of a limited
+// broadcast, and a keep-alive connection to it would reach our own request port), multicast and
+// reserved addresses up to the limited broadcast, and the directed broadcasts of our networks.
+bool CHostThread::IsOwnOrImpossibleSender(Ipv4 address) const {
+    const std::uint32_t firstOctet = ntohl(address) >> 24;
+    if (firstOctet == 0 || firstOctet >= 224) return true;
     std::lock_guard guard(lock_);
     return std::any_of(interfaces_.begin(), interfaces_.end(),
-                       [&](const net::InterfaceEntry& entry) { return entry.address == address; });
+                       [&](const net::InterfaceEntry& entry) {
+                           return entry.address == address || entry.broadcast == address;
+                       });
 }
 
 void CHostThread::HandleDatagram(Ipv4 sender, std::string_view datagram) {
-    if (IsOwnAddress(sender)) return;
+    if (IsOwnOrImpossibleSender(sender)) return;
     std::string_view text = datagram.substr(0, std::min(datagram.size(), kDatagramCapacity));
     text = text.substr(0, text.find('\0'));
     if (!text.starts_with(kAnnouncementText)) {

@@ -81,7 +81,8 @@ public:
     void Wait();
 
     // The receive path of the broadcast thread: one datagram from `sender` (network order).
-    // Public so that datagrams can be fed in without a network.
+    // Datagrams from our own addresses and from addresses no host can have are dropped. Public so
+    // that datagrams can be fed in without a network.
     void HandleDatagram(Ipv4 sender, std::string_view datagram);
 
     // Snapshot of the known host addresses, in order of addition.
@@ -98,7 +99,7 @@ private:
 
     void BroadcastThreadFunction();
     void AnnounceOnAllInterfaces();
-    bool IsOwnAddress(Ipv4 address) const;
+    bool IsOwnOrImpossibleSender(Ipv4 address) const;
     std::vector<net::InterfaceEntry> ReadInterfaces() const;
     std::shared_ptr<KeepAliveThread> StartPingThread(Ipv4 address);
     void JoinEndedRetiredThreads();

@@ -12,7 +12,8 @@ TEST_F(HostThreadTest, AnnouncementsFromAddressesNoHostCanHaveAddNothing) {
     SetInterfaces({Interface("192.168.1.5", "255.255.255.0")});
     auto server = testing_support::ListenOnLoopback();
     Start(Options(server.port));
-    for (const char* sender : {"0.0.0.0", "255.255.255.255", "224.0.0.1", "239.255.255.250"}) {
+    for (const char* sender : {"0.0.0.0", "0.1.2.3", "255.255.255.255", "224.0.0.1",
+                               "239.255.255.250", "240.0.0.1", "192.168.1.255"}) {
         hosts_->HandleDatagram(Address(sender), std::string_view("announce\0", 9));
     }
     std::this_thread::sleep_for(300ms);
