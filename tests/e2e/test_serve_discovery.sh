@@ -8,6 +8,7 @@ e2e_init "$1"
 
 e2e_add_host 1
 e2e_add_host 2
+e2e_add_host 3
 A=$(e2e_addr 1)
 B=$(e2e_addr 2)
 e2e_config "$E2E_TMP/a.ini" pc-a
@@ -49,6 +50,21 @@ e2e_check "pc-b shows pc-a's text" e2e_wait_for_line "$E2E_TMP/b.out" "^pc-a: he
 e2e_check "pc-a shows pc-b's text" e2e_wait_for_line "$E2E_TMP/a.out" "^pc-b: hello from b\$" 5
 e2e_check "pc-a sees its own text through loopback" \
     e2e_wait_for_line "$E2E_TMP/a.out" "^pc-a: hello from a\$" 5
+
+# A third host runs only short commands: it finds both by listening, reaches a host by its name,
+# and sends a chat text as a host nobody knows.
+e2e_config "$E2E_TMP/c.ini" pc-c
+e2e_cli 3 20 --config "$E2E_TMP/c.ini" hosts --wait 2 >"$E2E_TMP/hosts.out" 2>&1
+e2e_check "hosts lists pc-a" grep -qx "$A  pc-a" "$E2E_TMP/hosts.out"
+e2e_check "hosts lists pc-b" grep -qx "$B  pc-b" "$E2E_TMP/hosts.out"
+e2e_check "hosts lists nothing else" test "$(wc -l <"$E2E_TMP/hosts.out")" -eq 2
+e2e_cli 3 20 --config "$E2E_TMP/c.ini" info pc-b >"$E2E_TMP/info.out" 2>&1
+e2e_check "info finds a host by the name it announces" grep -qx "Name:     pc-b" "$E2E_TMP/info.out"
+e2e_check "chat to one host" e2e_cli 3 20 --config "$E2E_TMP/c.ini" chat "$A" "direct text"
+e2e_check "the text shows with the unknown sender's address" \
+    e2e_wait_for_line "$E2E_TMP/a.out" "^$(e2e_addr 3): direct text\$" 5
+e2e_check "only the addressed host got it" bash -c "! grep -q 'direct text' '$E2E_TMP/b.out'"
+e2e_check "a listening host appears nowhere" bash -c "! grep -q '$(e2e_addr 3)' '$E2E_TMP/b.out'"
 
 e2e_log "killing pc-b"
 kill -9 "$PID_B"
