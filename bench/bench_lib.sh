@@ -1,3 +1,4 @@
+# shellcheck shell=bash disable=SC2034  # the variables set here are read by the sourcing scripts
 # Shared helpers of the benchmark scripts: a fresh network namespace per serving host (so that
 # discovery broadcasts never reach real interfaces), cleanup of namespaces and processes by PID.
 # Source it.

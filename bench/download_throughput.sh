@@ -2,6 +2,7 @@
 # 1 GiB over loopback: `wendaro-cli get` against a raw TCP copy with socat in the same run
 # (target: get reaches at least 90% of socat's speed).
 # Usage: sudo [ROUNDS=5] [BENCH_TMPDIR=/dev/shm] bench/download_throughput.sh <directory of wendaro-cli> [MiB]
+# shellcheck source=bench/bench_lib.sh
 . "$(dirname "$0")/bench_lib.sh"
 bench_init "$1"
 MIB=${2:-1024}

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # 200 "expand" requests sent at the same moment to one serve; all must be answered.
 # Usage: sudo bench/expand_concurrency.sh <directory of wendaro-cli> [count]
+# shellcheck source=bench/bench_lib.sh
 . "$(dirname "$0")/bench_lib.sh"
 bench_init "$1"
 COUNT=${2:-200}

@@ -2,6 +2,7 @@
 # Peak resident memory of `wendaro-cli get` for a 4 GiB file (sparse on the sharing side; target:
 # below 64 MiB).
 # Usage: sudo bench/get_peak_rss.sh <directory of wendaro-cli> [GiB]
+# shellcheck source=bench/bench_lib.sh
 . "$(dirname "$0")/bench_lib.sh"
 bench_init "$1"
 GIB=${2:-4}

@@ -3,6 +3,7 @@
 # Every host is a namespace on one bridge, each running its own serve, so the target keeps 20
 # keep-alive connections, answers 20 peers' pings and hears 20 announcements a second.
 # Usage: sudo bench/idle_cpu.sh <directory of wendaro-cli> [peers] [seconds]
+# shellcheck source=bench/bench_lib.sh
 . "$(dirname "$0")/bench_lib.sh"
 bench_init "$1"
 PEERS=${2:-20}
@@ -42,7 +43,7 @@ end=$(bench_now_ns)
 gone=$(grep -c '^host gone' "$BENCH_TMP/h1.out")
 
 awk -v t=$((after - before)) -v hz="$hz" -v ns=$((end - start)) -v peers="$known" -v gone="$gone" \
-    -v threads="$(ls /proc/"$TARGET"/task | wc -l)" 'BEGIN {
+    -v threads="$(find /proc/"$TARGET"/task -mindepth 1 -maxdepth 1 | wc -l)" 'BEGIN {
     cpu = t / hz; wall = ns / 1e9;
     printf "idle serve with %d named peers: %.2f s CPU in %.1f s = %.2f%% of a core (%d threads, %d peers lost)\n",
            peers, cpu, wall, 100 * cpu / wall, threads, gone

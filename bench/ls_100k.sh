@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # `wendaro-cli ls` of a shared folder with 100,000 files, end to end (target: below 1 s).
 # Usage: sudo bench/ls_100k.sh <directory of wendaro-cli> [files]
+# shellcheck source=bench/bench_lib.sh
 . "$(dirname "$0")/bench_lib.sh"
 bench_init "$1"
 FILES=${2:-100000}

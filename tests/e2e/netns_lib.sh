@@ -1,3 +1,4 @@
+# shellcheck shell=bash disable=SC2034  # the variables set here are read by the sourcing scripts
 # Shared helpers of the end-to-end tests: hosts as network namespaces on one bridge, processes
 # and namespaces cleaned up on every exit. Source it; it is not a test of its own.
 #

@@ -2,6 +2,7 @@
 # Two serving hosts on one bridge: they find each other, stay alive, notice a killed peer and its
 # return, exchange chat lines both ways, and stop promptly on SIGTERM.
 # Usage: test_serve_discovery.sh <directory of wendaro-cli>
+# shellcheck source=tests/e2e/netns_lib.sh
 . "$(dirname "$0")/netns_lib.sh"
 e2e_require_root
 e2e_init "$1"
@@ -16,6 +17,7 @@ e2e_config "$E2E_TMP/b.ini" pc-b
 
 e2e_log "starting both hosts"
 e2e_start_serve 1 "$E2E_TMP/a.ini" "$E2E_TMP/a.out"
+# shellcheck disable=SC2034  # read through ${!pid_var} below
 PID_A=$E2E_SERVE_PID FD_A=$E2E_SERVE_FD
 e2e_start_serve 2 "$E2E_TMP/b.ini" "$E2E_TMP/b.out"
 PID_B=$E2E_SERVE_PID FD_B=$E2E_SERVE_FD

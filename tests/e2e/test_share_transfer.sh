@@ -3,6 +3,7 @@
 # file and the whole tree, every byte checked. Existing files are kept without --overwrite, and a
 # host that discovery does not know is refused unless the sharing host allows unknown hosts.
 # Usage: test_share_transfer.sh <directory of wendaro-cli>
+# shellcheck source=tests/e2e/netns_lib.sh
 . "$(dirname "$0")/netns_lib.sh"
 e2e_require_root
 e2e_init "$1"
