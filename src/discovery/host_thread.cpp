@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <system_error>
 
 #include "discovery/keep_alive.h"
 #include "discovery/udp_receiver.h"
@@ -36,7 +37,11 @@ CHostThread::CHostThread(HostListener* listener, const StopFlag* stop, HostThrea
     // watched; only other hosts' announcements go unheard.
     receiver_ = discovery::CreateDatagramReceiver(options_.bindAddress, options_.discoveryPort);
     if (receiver_.valid()) boundPort_ = net::LocalPort(receiver_.get());
-    broadcastThread_ = std::thread([this] { BroadcastThreadFunction(); });
+    try {
+        broadcastThread_ = std::thread([this] { BroadcastThreadFunction(); });
+    } catch (const std::system_error&) {
+        // Without it nothing is announced or heard; hosts added by hand are still watched.
+    }
 }
 
 CHostThread::~CHostThread() {
@@ -90,7 +95,13 @@ void CHostThread::AddHost(Ipv4 address, const std::string& name, HostKind kind) 
         const bool known = std::any_of(hosts_.begin(), hosts_.end(),
                                        [&](const HostEntry& h) { return h.address == address; });
         if (known) return;
-        hosts_.push_back(HostEntry{address, kind, StartPingThread(address)});
+        try {
+            hosts_.push_back(HostEntry{address, kind, StartPingThread(address)});
+        } catch (const std::system_error&) {
+            // Out of threads (a flood of forged announcements against a process limit): the host
+            // is left out; its next announcement, or the user, adds it again.
+            return;
+        }
     }
     if (listener_ != nullptr) listener_->OnHostAppeared(address, name, kind);
 }

@@ -68,7 +68,8 @@ public:
     // Re-reads the interface list (after an address change).
     void RefreshInterfaces();
 
-    // Starts watching a host unless its address is known already; reports OnHostAppeared.
+    // Starts watching a host unless its address is known already; reports OnHostAppeared. A host
+    // whose keep-alive thread cannot be started is neither added nor reported.
     void AddHost(Ipv4 address, const std::string& name, HostKind kind);
     // Forgets a host (its keep-alive thread ends on its own); reports OnHostDisappeared if it was
     // known.

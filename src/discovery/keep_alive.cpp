@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
+#include <system_error>
 
 #include "net/connect.h"
 #include "net/framing.h"
@@ -29,8 +30,14 @@ KeepAliveThread::KeepAliveThread(Ipv4 address, std::uint16_t port, int intervalM
       intervalMs_(intervalMs),
       shutdown_(shutdown),
       onEnded_(std::move(onEnded)),
-      wakeEvent_(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)),
-      thread_([this] { Run(); }) {}
+      wakeEvent_(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {
+    try {
+        thread_ = std::thread([this] { Run(); });
+    } catch (const std::system_error&) {
+        if (wakeEvent_ >= 0) ::close(wakeEvent_);
+        throw;
+    }
+}
 
 KeepAliveThread::~KeepAliveThread() {
     RequestStop();

@@ -12,8 +12,9 @@
 
 class KeepAliveThread {
 public:
-    // Starts the thread at once. `shutdown` (may be null) is the shared shutdown flag; `onEnded`
-    // is called on the keep-alive thread as its last action.
+    // Starts the thread at once; throws std::system_error when no thread can be started.
+    // `shutdown` (may be null) is the shared shutdown flag; `onEnded` is called on the keep-alive
+    // thread as its last action.
     KeepAliveThread(Ipv4 address, std::uint16_t port, int intervalMs, const StopFlag* shutdown,
                     std::function<void()> onEnded);
     // Asks the thread to end and joins it.

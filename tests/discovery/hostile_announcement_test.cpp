@@ -1,6 +1,10 @@
 // Announcements with forged sender addresses. A datagram sent from 0.0.0.0 to the limited
 // broadcast address reaches every copy on the segment, and a keep-alive connection to 0.0.0.0
 // reaches our own request port: the phantom host would stay listed for as long as we run.
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <cstdlib>
 #include <thread>
 
 #include "host_thread_fixture.h"
@@ -19,6 +23,25 @@ TEST_F(HostThreadTest, AnnouncementsFromAddressesNoHostCanHaveAddNothing) {
     std::this_thread::sleep_for(300ms);
     EXPECT_TRUE(hosts_->KnownHosts().empty());
     EXPECT_TRUE(Events().empty());
+}
+
+// A flood of forged announcements against a process limit runs out of threads; that must cost
+// the new hosts, not the program.
+TEST_F(HostThreadTest, AHostWhoseKeepAliveThreadCannotStartIsLeftOut) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    SetInterfaces({Interface("192.168.1.5", "255.255.255.0")});
+    auto server = testing_support::ListenOnLoopback();
+    const auto withoutThreads = [&] {
+        Start(Options(server.port));
+        // From here on no thread can start: user "nobody" with a process limit of zero.
+        const rlimit none{0, 0};
+        if (::setrlimit(RLIMIT_NPROC, &none) != 0 || ::setresuid(65534, 65534, 65534) != 0)
+            std::_Exit(2);
+        hosts_->HandleDatagram(Address("127.0.0.1"), std::string_view("announce\0", 9));
+        hosts_->AddHost(Address("127.0.0.2"), "by hand", HostKind::Manual);
+        std::_Exit(hosts_->KnownHosts().empty() && Events().empty() ? 0 : 1);
+    };
+    EXPECT_EXIT(withoutThreads(), ::testing::ExitedWithCode(0), "");
 }
 
 }  // namespace
