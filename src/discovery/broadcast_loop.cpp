@@ -9,6 +9,7 @@
 #include <chrono>
 
 #include "discovery/host_thread.h"
+#include "discovery/keep_alive.h"
 #include "discovery/udp_receiver.h"
 #include "net/socket.h"
 #include "util/trace.h"
@@ -26,6 +27,10 @@ constexpr int kDatagramsPerPass = 64;
 // Hosts found by broadcast are bounded: every one costs a thread, and a hostile sender can forge
 // any number of source addresses.
 constexpr std::size_t kMaxKnownHosts = 1024;
+// Far fewer of them may still be trying to connect: a forged sender costs a thread for up to a
+// minute (and the user interface a tree entry, jobs and a chat recipient), and only a host that
+// accepts the keep-alive connection has proved that it exists.
+constexpr std::size_t kMaxUnconfirmedHosts = 64;
 
 }  // namespace
 
@@ -54,6 +59,11 @@ void CHostThread::HandleDatagram(Ipv4 sender, std::string_view datagram) {
     {
         std::lock_guard guard(lock_);
         if (hosts_.size() >= kMaxKnownHosts) return;
+        const auto unconfirmed =
+            std::count_if(hosts_.begin(), hosts_.end(), [](const HostEntry& host) {
+                return host.kind == HostKind::Discovered && !host.ping->Connected();
+            });
+        if (static_cast<std::size_t>(unconfirmed) >= kMaxUnconfirmedHosts) return;
     }
     AddHost(sender, std::string(), HostKind::Discovered);
 }

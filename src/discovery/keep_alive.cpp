@@ -85,6 +85,7 @@ void KeepAliveThread::Run() {
     net::UniqueSocket socket;
     if (!Stopping()) socket = net::ConnectTo(address_, port_, &ownStop_, kConnectAttempts);
     bool alive = socket.valid();
+    connected_.store(alive);
     while (alive && !Stopping()) {
         const auto sentAt = std::chrono::steady_clock::now();
         alive = net::SendString(socket.get(), kPingRequest, &ownStop_) &&

@@ -24,6 +24,8 @@ public:
 
     Ipv4 Address() const { return address_; }
     bool Ended() const { return ended_.load(); }
+    // The connection to the host stood at least once: a forged address cannot get this far.
+    bool Connected() const { return connected_.load(); }
     // Wakes the thread at once when it is idle; a network call notices within one of its slices.
     void RequestStop();
     void Join();
@@ -42,6 +44,7 @@ private:
     // Watched by the network calls; set by RequestStop and when the shutdown flag is seen.
     StopFlag ownStop_{false};
     std::atomic<bool> ended_{false};
+    std::atomic<bool> connected_{false};
     // Readable once RequestStop has been called: lets an idle thread sleep until its next ping.
     int wakeEvent_ = -1;
     std::thread thread_;

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "host_thread_fixture.h"
+#include "net/framing.h"
 
 namespace discovery_test {
 namespace {
@@ -42,6 +43,26 @@ TEST_F(HostThreadTest, AHostWhoseKeepAliveThreadCannotStartIsLeftOut) {
         std::_Exit(hosts_->KnownHosts().empty() && Events().empty() ? 0 : 1);
     };
     EXPECT_EXIT(withoutThreads(), ::testing::ExitedWithCode(0), "");
+}
+
+// Every forged sender costs a thread that tries to connect for up to a minute; only hosts whose
+// keep-alive connection stands have proved that they exist. Here 127.0.0.1 has a listener on the
+// request port, the forged senders have none.
+TEST_F(HostThreadTest, HostsNotYetConnectedAreBoundedApartFromConnectedOnes) {
+    SetInterfaces({Interface("192.168.1.5", "255.255.255.0")});
+    auto server = testing_support::ListenOnLoopback();
+    Start(Options(server.port));
+    hosts_->HandleDatagram(Address("127.0.0.1"), std::string_view("announce\0", 9));
+    net::UniqueSocket keepAlive =
+        net::AcceptConnection(server.socket.get(), nullptr, nullptr, 5000);
+    std::string ping;
+    ASSERT_TRUE(net::ReceiveString(keepAlive.get(), ping, nullptr, 64));
+    for (int i = 1; i <= 100; ++i) {
+        const std::string forged = "127.0.1." + std::to_string(i);
+        hosts_->HandleDatagram(Address(forged.c_str()), std::string_view("announce\0", 9));
+    }
+    // Refused connections take about a second of attempts before their hosts are dropped.
+    EXPECT_EQ(hosts_->KnownHosts().size(), 1u + 64u);
 }
 
 }  // namespace
