@@ -16,6 +16,15 @@ bool IsLight(JobType type) {
     return type != JobType::Retrieve;
 }
 
+bool IsSet(const StopFlag* flag) {
+    return flag != nullptr && flag->load();
+}
+
+std::int64_t SteadyMilliseconds() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
 }  // namespace
 
 CJobQueue::CJobQueue(JobListener* jobListener, DownloadListener* downloadListener,
@@ -131,6 +140,7 @@ bool CJobQueue::StartNextJob() {
         return false;
     }
     Job& started = *job;
+    if (started.light) started.deadlineMs = SteadyMilliseconds() + options_.lightJobTimeoutMs;
     try {
         started.thread = std::thread([this, &started] {
             RunWorker(started);
@@ -155,16 +165,27 @@ bool CJobQueue::StartNextJob() {
     return true;
 }
 
+// Called with lock_ held. The network calls of a light job watch its abort flag alone, so that
+// the job's own stop flag and its deadline both reach them.
+void CJobQueue::WatchRunningLightJobs() {
+    const std::int64_t now = SteadyMilliseconds();
+    for (const auto& job : running_) {
+        if (job->light && (IsSet(job->stop) || now >= job->deadlineMs)) job->abort = true;
+    }
+}
+
 void CJobQueue::SchedulerThreadFunction() {
     std::unique_lock guard(lock_);
     while (!ShuttingDown()) {
         ReapFinishedWorkers();
+        WatchRunningLightJobs();
         if (StartNextJob()) continue;
         schedulerWake_.wait_for(guard, kStopCheckSlice);
     }
     // Waiting jobs are dropped without reports; running ones are left to their workers.
     lightWaiting_.clear();
     downloadsWaiting_.clear();
+    WatchRunningLightJobs();
 }
 
 void CJobQueue::Stop() {
@@ -172,6 +193,7 @@ void CJobQueue::Stop() {
     std::unique_lock guard(lock_);
     for (;;) {
         ReapFinishedWorkers();
+        WatchRunningLightJobs();
         if (running_.empty()) return;
         schedulerWake_.wait_for(guard, kStopCheckSlice);
     }

@@ -67,6 +67,10 @@ struct JobQueueOptions {
     // Concurrency limits.
     unsigned maxLightRunning = 10;
     unsigned maxDownloadsRunning = 5;
+    // Longest a light job may run, connecting included: a host that trickles its reply a byte at a
+    // time must not keep a worker for good. Downloads have only the idle limit of their receive
+    // (the user can cancel them).
+    int lightJobTimeoutMs = 30'000;
 };
 
 // Sizes of the queue's lists, for diagnostics.
@@ -89,7 +93,8 @@ public:
     CJobQueue& operator=(const CJobQueue&) = delete;
 
     // Each returns the new job's id at once, before any network activity. `stop` is the flag the
-    // job watches: a transfer's own cancel flag, or the shutdown flag. Called from one thread.
+    // job watches: a transfer's own cancel flag, or the shutdown flag (a light job notices it
+    // within one scheduler pass). Called from one thread.
     JobId AddExpandJob(Ipv4 address, const std::string& remotePath, const StopFlag* stop);
     JobId AddHostInfoJob(Ipv4 address, const StopFlag* stop);
     JobId AddHostModifiedJob(Ipv4 address, const StopFlag* stop);
@@ -115,6 +120,7 @@ private:
     void SchedulerThreadFunction();
     bool StartNextJob();
     void ReapFinishedWorkers();
+    void WatchRunningLightJobs();
     void RunWorker(Job& job);
     void NotifyScheduler();
     bool ShuttingDown() const;

@@ -1,6 +1,7 @@
 // A job as the queue keeps it from its addition until its worker has been reaped.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <thread>
 
@@ -15,6 +16,11 @@ struct CJobQueue::Job {
     std::string remotePath;
     std::string localPath;
     const StopFlag* stop = nullptr;
+    // What the network calls of a light job watch instead of `stop`: set by the scheduler once
+    // `stop` is set or the job's time is up.
+    StopFlag abort{false};
+    // Steady-clock milliseconds by which a running light job must be done.
+    std::int64_t deadlineMs = 0;
     // Set under the queue lock by the worker as its last step; the scheduler then joins it.
     bool finished = false;
 };

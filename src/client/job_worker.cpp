@@ -31,10 +31,12 @@ bool Exchange(net::Socket socket, const std::string& request, std::string& reply
 }  // namespace
 
 void CJobQueue::RunWorker(Job& job) {
+    // A light job's flag is set by the scheduler when the job's own flag is, or when its time is
+    // up; a download watches its own flag directly.
+    const StopFlag* stop = job.light ? &job.abort : job.stop;
     net::UniqueSocket socket;
-    if (!IsSet(job.stop)) {
-        socket =
-            net::ConnectTo(job.address, options_.requestPort, job.stop, options_.connectAttempts);
+    if (!IsSet(job.stop) && !IsSet(stop)) {
+        socket = net::ConnectTo(job.address, options_.requestPort, stop, options_.connectAttempts);
     }
     const bool connected = socket.valid();
     std::string reply;
@@ -47,18 +49,18 @@ void CJobQueue::RunWorker(Job& job) {
             }
             CreateParentFolders(job.localPath);
             if (!net::SendString(socket.get(), proto::BuildRequest("retrieve", job.remotePath),
-                                 job.stop)) {
+                                 stop)) {
                 downloadListener_->OnDownloadFinished(job.id, false);
                 break;
             }
             DownloadProgressAdapter progress(*downloadListener_, job.id);
-            net::ReceiveFile(socket.get(), job.localPath, job.stop, nullptr, &progress);
+            net::ReceiveFile(socket.get(), job.localPath, stop, nullptr, &progress);
             break;
         }
         case JobType::Expand: {
             const bool success =
                 connected && Exchange(socket.get(), proto::BuildRequest("expand", job.remotePath),
-                                      reply, net::kMaxListingLength, job.stop);
+                                      reply, net::kMaxListingLength, stop);
             const auto listing = success ? proto::ParseListing(reply) : std::vector<DirEntry>();
             jobListener_->OnExpandResult(job.id, listing, success);
             break;
@@ -67,7 +69,7 @@ void CJobQueue::RunWorker(Job& job) {
             const char* word = extendedHostInfo_ ? "gethostinfoex" : "gethostinfo";
             // A host that does not answer is simply not reported.
             if (connected && Exchange(socket.get(), proto::BuildRequest(word), reply,
-                                      net::kMaxHostInfoLength, job.stop)) {
+                                      net::kMaxHostInfoLength, stop)) {
                 jobListener_->OnHostInfoResult(
                     job.id, proto::ParseHostInfo(reply, extendedHostInfo_), true);
             }
@@ -75,8 +77,7 @@ void CJobQueue::RunWorker(Job& job) {
         }
         case JobType::HostModified:
             // The host answers nothing.
-            if (connected)
-                net::SendString(socket.get(), proto::BuildRequest("hostmodified"), job.stop);
+            if (connected) net::SendString(socket.get(), proto::BuildRequest("hostmodified"), stop);
             break;
     }
 }
