@@ -51,15 +51,19 @@ void CJobQueue::NotifyScheduler() {
     schedulerWake_.notify_all();
 }
 
-JobId CJobQueue::AddJob(JobType type, Ipv4 address, const std::string& remotePath,
-                        const std::string& localPath, const StopFlag* stop) {
-    auto job = std::make_unique<Job>();
+std::unique_ptr<CJobQueue::Job> CJobQueue::NewJob(JobType type, Ipv4 address,
+                                                  const std::string& remotePath,
+                                                  const StopFlag* stop) {
+    auto job = std::make_unique<CJobQueue::Job>();
     job->light = IsLight(type);
     job->type = type;
     job->address = address;
     job->remotePath = remotePath;
-    job->localPath = localPath;
     job->stop = stop;
+    return job;
+}
+
+JobId CJobQueue::AddJob(std::unique_ptr<Job> job) {
     JobId id = 0;
     {
         std::lock_guard guard(lock_);
@@ -71,20 +75,24 @@ JobId CJobQueue::AddJob(JobType type, Ipv4 address, const std::string& remotePat
 }
 
 JobId CJobQueue::AddExpandJob(Ipv4 address, const std::string& remotePath, const StopFlag* stop) {
-    return AddJob(JobType::Expand, address, remotePath, std::string(), stop);
+    return AddJob(NewJob(JobType::Expand, address, remotePath, stop));
 }
 
 JobId CJobQueue::AddHostInfoJob(Ipv4 address, const StopFlag* stop) {
-    return AddJob(JobType::GetHostInfo, address, std::string(), std::string(), stop);
+    return AddJob(NewJob(JobType::GetHostInfo, address, std::string(), stop));
 }
 
 JobId CJobQueue::AddHostModifiedJob(Ipv4 address, const StopFlag* stop) {
-    return AddJob(JobType::HostModified, address, std::string(), std::string(), stop);
+    return AddJob(NewJob(JobType::HostModified, address, std::string(), stop));
 }
 
 JobId CJobQueue::AddRetrieveJob(Ipv4 address, const std::string& remotePath,
-                                const std::string& localPath, const StopFlag* stop) {
-    return AddJob(JobType::Retrieve, address, remotePath, localPath, stop);
+                                const std::string& localPath, const StopFlag* stop,
+                                std::optional<std::uint64_t> expectedSize) {
+    auto job = NewJob(JobType::Retrieve, address, remotePath, stop);
+    job->localPath = localPath;
+    job->expectedSize = expectedSize;
+    return AddJob(std::move(job));
 }
 
 bool CJobQueue::GetJobInfo(JobId id, JobInfo* out) const {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -99,9 +100,12 @@ public:
     JobId AddHostInfoJob(Ipv4 address, const StopFlag* stop);
     JobId AddHostModifiedJob(Ipv4 address, const StopFlag* stop);
     // `localPath` is the full local file name; missing folders are created, an existing file is
-    // replaced only once the whole file has arrived.
+    // replaced only once the whole file has arrived. With `expectedSize` (the size the listing
+    // showed) a reply announcing more fails before anything is written, so that a hostile host
+    // cannot stream until the disk is full.
     JobId AddRetrieveJob(Ipv4 address, const std::string& remotePath, const std::string& localPath,
-                         const StopFlag* stop);
+                         const StopFlag* stop,
+                         std::optional<std::uint64_t> expectedSize = std::nullopt);
 
     // True if the job is running or waiting; fills `out` when given.
     bool GetJobInfo(JobId id, JobInfo* out) const;
@@ -115,8 +119,9 @@ public:
 private:
     struct Job;
 
-    JobId AddJob(JobType type, Ipv4 address, const std::string& remotePath,
-                 const std::string& localPath, const StopFlag* stop);
+    static std::unique_ptr<Job> NewJob(JobType type, Ipv4 address, const std::string& remotePath,
+                                       const StopFlag* stop);
+    JobId AddJob(std::unique_ptr<Job> job);
     void SchedulerThreadFunction();
     bool StartNextJob();
     void ReapFinishedWorkers();

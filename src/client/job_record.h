@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -16,6 +17,7 @@ struct CJobQueue::Job {
     std::string remotePath;
     std::string localPath;
     const StopFlag* stop = nullptr;
+    std::optional<std::uint64_t> expectedSize;
     // What the network calls of a light job watch instead of `stop`: set by the scheduler once
     // `stop` is set or the job's time is up.
     StopFlag abort{false};

@@ -1,5 +1,6 @@
 // What a worker thread does with one job: one connection, one request, one report.
 #include <filesystem>
+#include <limits>
 
 #include "client/download_progress.h"
 #include "client/job_queue.h"
@@ -54,7 +55,8 @@ void CJobQueue::RunWorker(Job& job) {
                 break;
             }
             DownloadProgressAdapter progress(*downloadListener_, job.id);
-            net::ReceiveFile(socket.get(), job.localPath, stop, nullptr, &progress);
+            net::ReceiveFile(socket.get(), job.localPath, stop, nullptr, &progress,
+                             job.expectedSize.value_or(std::numeric_limits<std::uint64_t>::max()));
             break;
         }
         case JobType::Expand: {

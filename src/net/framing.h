@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <string_view>
 
@@ -56,9 +57,11 @@ bool ReceiveExact(Socket socket, void* block, std::uint64_t length, const StopFl
 // non-negative decimal below 64 characters or announces more than maxLength bytes.
 bool ReceiveString(Socket socket, std::string& out, const StopFlag* stop, std::size_t maxLength);
 
-// One framed file into fileName (see ReceiveData).
+// One framed file into fileName (see ReceiveData). A header announcing more than maxLength bytes
+// fails before the file is created, like a header that cannot be read.
 bool ReceiveFile(Socket socket, const std::string& fileName, const StopFlag* stop, void* context,
-                 ProgressListener* listener);
+                 ProgressListener* listener,
+                 std::uint64_t maxLength = std::numeric_limits<std::uint64_t>::max());
 
 // Parses a received length header: digits only, no sign; false otherwise or on overflow.
 bool ParseLengthHeader(std::string_view header, std::uint64_t& length);

@@ -127,9 +127,9 @@ bool ReceiveString(Socket socket, std::string& out, const StopFlag* stop, std::s
 }
 
 bool ReceiveFile(Socket socket, const std::string& fileName, const StopFlag* stop, void* context,
-                 ProgressListener* listener) {
+                 ProgressListener* listener, std::uint64_t maxLength) {
     std::uint64_t length = 0;
-    if (!ReceiveHeader(socket, stop, length)) {
+    if (!ReceiveHeader(socket, stop, length) || length > maxLength) {
         if (listener != nullptr) listener->OnTransferEnd(context, false);
         return false;
     }

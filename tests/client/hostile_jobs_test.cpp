@@ -1,7 +1,9 @@
-// Hosts that answer our jobs in hostile ways: trickling a reply for ever.
+// Hosts that answer our jobs in hostile ways: trickling a reply for ever and announcing a download
+// far larger than its listing showed.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -139,6 +141,35 @@ TEST_F(HostileJobsTest, LightJobsEndAtTheirTimeLimitOrStopFlagDownloadsDoNot) {
     ASSERT_TRUE(Eventually([&] { return Idle(); }));
     EXPECT_EQ(Reports(), (Lines{"expand 2 fail", "expand 0 fail", "finished 3 ok"}));
     EXPECT_EQ(sandbox_.ReadFile("f"), "dddddddddd");
+}
+
+TEST_F(HostileJobsTest, ADownloadAnnouncingMoreThanItsListedSizeFailsBeforeWriting) {
+    HostileHost host([](const std::string& request, net::Socket socket, const StopFlag& stop) {
+        testing_support::WriteRaw(socket, request.ends_with("small") ? "5:hello" : "");
+        if (request.ends_with("huge")) Trickle(socket, stop);
+    });
+    Start(host.Port(), {});
+    const struct {
+        const char* remote;
+        std::optional<std::uint64_t> expected;
+        const char* report;
+        bool written;
+    } rows[] = {{"\\s\\small", 5, "finished 0 ok", true},
+                {"\\s\\small", std::nullopt, "finished 1 ok", true},
+                {"\\s\\small", 4, "finished 2 fail", false},
+                {"\\s\\huge", 1'000'000, "finished 3 fail", false}};
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        const std::string local = sandbox_.Path("d" + std::to_string(i));
+        queue_->AddRetrieveJob(LoopbackAddress(), rows[i].remote, local, &shutdown_,
+                               rows[i].expected);
+        ASSERT_TRUE(Eventually([&] { return Idle(); }));
+        EXPECT_EQ(Reports().back(), rows[i].report);
+        EXPECT_EQ(std::filesystem::exists(local), rows[i].written) << local;
+    }
+    // No part file is left behind either.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(sandbox_.Path("")),
+                            std::filesystem::directory_iterator()),
+              2);
 }
 
 }  // namespace
