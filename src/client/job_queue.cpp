@@ -68,7 +68,15 @@ JobId CJobQueue::AddJob(std::unique_ptr<Job> job) {
     {
         std::lock_guard guard(lock_);
         id = job->id = nextId_++;
-        (job->light ? lightWaiting_ : downloadsWaiting_).push_back(std::move(job));
+        if (!job->light) {
+            downloadsWaiting_.push_back(std::move(job));
+        } else if (lightWaiting_.size() < options_.maxLightWaiting) {
+            lightWaiting_.push_back(std::move(job));
+        } else if (job->type == JobType::Expand) {
+            // Refused: whatever adds jobs (a peer's "shares changed" notices, forged hosts) cannot
+            // grow the list without limit. Only an expand reports a failure.
+            refusedExpands_.push_back(id);
+        }
     }
     schedulerWake_.notify_all();
     return id;
@@ -182,17 +190,31 @@ void CJobQueue::WatchRunningLightJobs() {
     }
 }
 
+// Called with lock_ held; releases it while reporting.
+void CJobQueue::ReportRefusedJobs(std::unique_lock<std::mutex>& guard) {
+    if (refusedExpands_.empty()) return;
+    std::vector<JobId> refused;
+    refused.swap(refusedExpands_);
+    guard.unlock();
+    for (const JobId id : refused) {
+        if (!ShuttingDown()) jobListener_->OnExpandResult(id, {}, false);
+    }
+    guard.lock();
+}
+
 void CJobQueue::SchedulerThreadFunction() {
     std::unique_lock guard(lock_);
     while (!ShuttingDown()) {
         ReapFinishedWorkers();
         WatchRunningLightJobs();
+        ReportRefusedJobs(guard);
         if (StartNextJob()) continue;
         schedulerWake_.wait_for(guard, kStopCheckSlice);
     }
     // Waiting jobs are dropped without reports; running ones are left to their workers.
     lightWaiting_.clear();
     downloadsWaiting_.clear();
+    refusedExpands_.clear();
     WatchRunningLightJobs();
 }
 

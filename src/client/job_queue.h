@@ -72,6 +72,9 @@ struct JobQueueOptions {
     // time must not keep a worker for good. Downloads have only the idle limit of their receive
     // (the user can cancel them).
     int lightJobTimeoutMs = 30'000;
+    // Light jobs waiting at once. A job added beyond this is refused: it never runs and reports
+    // like a job whose host cannot be reached.
+    std::size_t maxLightWaiting = 1000;
 };
 
 // Sizes of the queue's lists, for diagnostics.
@@ -95,7 +98,8 @@ public:
 
     // Each returns the new job's id at once, before any network activity. `stop` is the flag the
     // job watches: a transfer's own cancel flag, or the shutdown flag (a light job notices it
-    // within one scheduler pass). Called from one thread.
+    // within one scheduler pass). Called from one thread. A refused light job (see
+    // maxLightWaiting) reports, from the scheduler thread, what a job reports that cannot connect.
     JobId AddExpandJob(Ipv4 address, const std::string& remotePath, const StopFlag* stop);
     JobId AddHostInfoJob(Ipv4 address, const StopFlag* stop);
     JobId AddHostModifiedJob(Ipv4 address, const StopFlag* stop);
@@ -126,6 +130,7 @@ private:
     bool StartNextJob();
     void ReapFinishedWorkers();
     void WatchRunningLightJobs();
+    void ReportRefusedJobs(std::unique_lock<std::mutex>& guard);
     void RunWorker(Job& job);
     void NotifyScheduler();
     bool ShuttingDown() const;
@@ -143,6 +148,8 @@ private:
     std::vector<std::unique_ptr<Job>> downloadsWaiting_;
     std::vector<std::unique_ptr<Job>> lightWaiting_;
     std::vector<std::unique_ptr<Job>> running_;
+    // Expand jobs refused for a full waiting list, whose failure the scheduler reports.
+    std::vector<JobId> refusedExpands_;
     unsigned downloadsRunning_ = 0;
     unsigned lightRunning_ = 0;
     // Set by the destructor so that a queue dropped without shutdown still ends its scheduler.

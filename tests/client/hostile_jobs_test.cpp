@@ -1,5 +1,5 @@
-// Hosts that answer our jobs in hostile ways: trickling a reply for ever and announcing a download
-// far larger than its listing showed.
+// Hosts that answer our jobs in hostile ways: trickling a reply for ever, announcing a download far
+// larger than its listing showed, and more jobs than the queue should hold.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -170,6 +170,33 @@ TEST_F(HostileJobsTest, ADownloadAnnouncingMoreThanItsListedSizeFailsBeforeWriti
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(sandbox_.Path("")),
                             std::filesystem::directory_iterator()),
               2);
+}
+
+// Whatever adds light jobs (a peer's "shares changed" notices, forged hosts) cannot grow the
+// waiting list without limit: beyond it a job is refused and reports like an unreachable host.
+TEST_F(HostileJobsTest, LightJobsBeyondTheWaitingBoundAreRefused) {
+    StopFlag answer{false};
+    HostileHost host([&](const std::string&, net::Socket socket, const StopFlag& stop) {
+        while (!answer && !stop) std::this_thread::sleep_for(10ms);
+        testing_support::WriteRaw(socket, "0:");
+    });
+    Start(host.Port(), JobQueueOptions{.maxLightRunning = 1, .maxLightWaiting = 2});
+    queue_->AddExpandJob(LoopbackAddress(), "\\a", &shutdown_);
+    ASSERT_TRUE(Eventually([&] { return queue_->Counts().lightRunning == 1; }));
+    std::vector<JobId> ids;
+    for (const char* path : {"\\b", "\\c", "\\d"})
+        ids.push_back(queue_->AddExpandJob(LoopbackAddress(), path, &shutdown_));
+    ids.push_back(queue_->AddHostInfoJob(LoopbackAddress(), &shutdown_));
+    EXPECT_TRUE(Eventually([&] { return Reports() == Lines{"expand 3 fail"}; }));
+    EXPECT_EQ(queue_->Counts().lightWaiting, 2u);
+    EXPECT_TRUE(queue_->GetJobInfo(ids[1], nullptr));
+    EXPECT_FALSE(queue_->GetJobInfo(ids[2], nullptr));
+    EXPECT_FALSE(queue_->GetJobInfo(ids[3], nullptr));
+    answer = true;
+    ASSERT_TRUE(Eventually([&] { return Idle(); }));
+    Lines reports = Reports();
+    std::sort(reports.begin(), reports.end());
+    EXPECT_EQ(reports, (Lines{"expand 0 ok", "expand 1 ok", "expand 2 ok", "expand 3 fail"}));
 }
 
 }  // namespace
