@@ -4,235 +4,177 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cstdint>
 #include <deque>
 #include <functional>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "model/net_node.h"
-#include "model/tree_sink.h"
 #include "ui/lumvale_dialog_views.h"
 
 namespace fakes {
 
-// The tree: items with their texts and images, plus selection and expansion.
-class FakeTree final : public TreeSink, public ui::TreeView {
-public:
+using Lines = std::vector<std::string>;
+
+struct FakeTree final : TreeSink, ui::TreeView {
     struct Item {
         std::string text;
         TreeItem parent = kTreeRoot;
         int image = -1;
-        int selectedImage = -1;
         CNetNode* node = nullptr;
     };
-
     TreeItem InsertItem(const std::string& text, TreeItem parent) override {
-        const TreeItem item = nextItem_++;
-        items[item] = Item{text, parent, -1, -1, nullptr};
-        return item;
+        items[next] = Item{text, parent};
+        return next++;
     }
-    void SetItemImages(TreeItem item, int image, int selectedImage) override {
-        items.at(item).image = image;
-        items.at(item).selectedImage = selectedImage;
-    }
+    void SetItemImages(TreeItem item, int image, int) override { items.at(item).image = image; }
     void SetItemData(TreeItem item, CNetNode* node) override { items.at(item).node = node; }
     void SetItemText(TreeItem item, const std::string& text) override {
         items.at(item).text = text;
     }
     void DeleteItem(TreeItem item) override {
         std::vector<TreeItem> children;
-        for (const auto& [handle, entry] : items) {
+        for (const auto& [handle, entry] : items)
             if (entry.parent == item) children.push_back(handle);
-        }
         for (TreeItem child : children) DeleteItem(child);
         items.erase(item);
         if (selected == item) selected = kNoTreeItem;
-        expanded.erase(std::remove(expanded.begin(), expanded.end(), item), expanded.end());
     }
     void Invalidate() override {}
-
     CNetNode* SelectedNode() const override {
-        const auto found = items.find(selected);
-        return found == items.end() ? nullptr : found->second.node;
+        return items.count(selected) ? items.at(selected).node : nullptr;
     }
     bool IsExpanded(const CNetNode& node) const override {
-        return std::find(expanded.begin(), expanded.end(), node.GetTreeItem()) != expanded.end();
+        return expanded.count(node.GetTreeItem());
     }
     void SelectNode(const CNetNode& node) override { selected = node.GetTreeItem(); }
 
     // The item whose text is `text`, or kNoTreeItem.
     TreeItem Find(const std::string& text) const {
-        for (const auto& [handle, entry] : items) {
+        for (const auto& [handle, entry] : items)
             if (entry.text == text) return handle;
-        }
         return kNoTreeItem;
     }
+    bool Has(const std::string& text) const { return Find(text) != kNoTreeItem; }
     CNetNode* NodeOf(const std::string& text) const {
-        const TreeItem item = Find(text);
-        return item == kNoTreeItem ? nullptr : items.at(item).node;
+        return Has(text) ? items.at(Find(text)).node : nullptr;
     }
+    int ImageOf(const std::string& text) const { return items.at(Find(text)).image; }
     void Select(const std::string& text) { selected = Find(text); }
-    void Expand(const std::string& text) { expanded.push_back(Find(text)); }
 
     std::map<TreeItem, Item> items;
     TreeItem selected = kNoTreeItem;
-    std::vector<TreeItem> expanded;
-
-private:
-    TreeItem nextItem_ = 1;
+    std::set<TreeItem> expanded;
+    TreeItem next = 1;
 };
 
-class FakeFileList final : public ui::FileListView {
-public:
-    struct Row {
-        std::string name;
-        std::string size;
-        int image = -1;
-    };
-    void Clear() override {
-        rows.clear();
-        ++clears;
-    }
-    void AddRow(const std::string& name, const std::string& sizeText, int image) override {
-        rows.push_back({name, sizeText, image});
+// Rows as "name|size|image" of the file list, "name|status|host|image" of the transfer list.
+struct FakeFileList final : ui::FileListView {
+    void Clear() override { rows.clear(), ++clears; }
+    void AddRow(const std::string& name, const std::string& size, int image) override {
+        rows.push_back(name + "|" + size + "|" + std::to_string(image));
     }
     std::vector<std::size_t> SelectedRows() const override { return selected; }
     void SetSortMark(int column, ui::SortMark mark) override { marks[column] = mark; }
-
-    std::vector<std::string> Names() const {
-        std::vector<std::string> names;
-        for (const Row& row : rows) names.push_back(row.name);
+    Lines Names() const {
+        Lines names;
+        for (const std::string& row : rows) names.push_back(row.substr(0, row.find('|')));
         return names;
     }
-    // Selects the rows with these names.
-    void SelectNames(const std::vector<std::string>& names) {
+    void SelectNames(const Lines& names) {
         selected.clear();
-        for (std::size_t i = 0; i < rows.size(); ++i) {
-            if (std::find(names.begin(), names.end(), rows[i].name) != names.end()) {
-                selected.push_back(i);
-            }
-        }
+        for (std::size_t i = 0; i < rows.size(); ++i)
+            if (std::count(names.begin(), names.end(), Names()[i])) selected.push_back(i);
     }
 
-    std::vector<Row> rows;
+    Lines rows;
     std::vector<std::size_t> selected;
     std::map<int, ui::SortMark> marks;
     int clears = 0;
 };
 
-class FakeTransferList final : public ui::TransferListView {
-public:
-    struct Row {
-        std::string name;
-        std::string status;
-        std::string host;
-        int image = -1;
-    };
+struct FakeTransferList final : ui::TransferListView {
     void AppendRow(const std::string& name, const std::string& status, const std::string& host,
                    int image) override {
-        rows.push_back({name, status, host, image});
+        rows.push_back({name, status, host, std::to_string(image)});
     }
     void SetStatus(std::size_t row, const std::string& status) override {
-        rows.at(row).status = status;
+        rows.at(row)[1] = status;
     }
-    void DeleteRow(std::size_t row) override {
-        rows.erase(rows.begin() + static_cast<std::ptrdiff_t>(row));
-    }
+    void DeleteRow(std::size_t row) override { rows.erase(rows.begin() + std::ptrdiff_t(row)); }
     std::vector<std::size_t> SelectedRows() const override { return selected; }
+    // One column of every row: 0 name, 1 status, 2 host, 3 image.
+    Lines Column(std::size_t column) const {
+        Lines cells;
+        for (const Lines& row : rows) cells.push_back(row[column]);
+        return cells;
+    }
+    std::string StatusOf(const std::string& name) const {
+        for (const Lines& row : rows)
+            if (row[0] == name) return row[1];
+        return {};
+    }
 
-    std::vector<Row> rows;
+    std::vector<Lines> rows;
     std::vector<std::size_t> selected;
 };
 
-class FakeChat final : public ui::ChatView {
-public:
-    void AppendHistoryLine(const std::string& line) override { lines.push_back(line); }
-    void RemoveFirstHistoryLine() override { lines.pop_front(); }
-    std::string InputText() const override { return input; }
-    void ClearInput() override { input.clear(); }
-    void FocusInput() override { ++focusCount; }
-
-    std::deque<std::string> lines;
-    std::string input;
-    int focusCount = 0;
-};
-
-// Answers every question with the next queued answer, or `fallback` when none is queued.
-class FakePrompt final : public ui::PromptView {
-public:
+// What the user types, hears, is asked and answers, where the focus is, and the clock.
+struct FakeUser final : ui::ChatView,
+                        ui::PromptView,
+                        ui::FolderChooserView,
+                        ui::SoundView,
+                        ui::FocusView,
+                        ui::Clock {
+    void AppendHistoryLine(const std::string& line) override { chatLines.push_back(line); }
+    void RemoveFirstHistoryLine() override { chatLines.pop_front(); }
+    std::string InputText() const override { return chatInput; }
+    void ClearInput() override { chatInput.clear(); }
+    void FocusInput() override { ++inputFocused; }
+    // Answers with the next queued answer, or No when none is queued.
     ui::Answer Ask(const std::string& text, ui::PromptButtons buttons) override {
         questions.push_back(text);
         lastButtons = buttons;
         if (whileAsking) whileAsking();
-        if (answers.empty()) return fallback;
+        if (answers.empty()) return ui::Answer::No;
         const ui::Answer answer = answers.front();
         answers.pop_front();
         return answer;
     }
-
-    std::vector<std::string> questions;
-    ui::PromptButtons lastButtons = ui::PromptButtons::YesNo;
-    std::deque<ui::Answer> answers;
-    ui::Answer fallback = ui::Answer::No;
-    // Runs while the question is on screen, as a modal message loop would.
-    std::function<void()> whileAsking;
-};
-
-class FakeFolderChooser final : public ui::FolderChooserView {
-public:
     bool ChooseFolder(const std::string& title, const std::string& start,
                       std::string& chosen) override {
-        ++asked;
-        lastTitle = title;
-        lastStart = start;
-        if (answer.empty()) return false;
-        chosen = answer;
-        return true;
+        folderQuestions.push_back(title + " at " + start);
+        chosen = folderAnswer;
+        return !chosen.empty();
     }
-
-    int asked = 0;
-    std::string lastTitle;
-    std::string lastStart;
-    // Empty: the user cancels.
-    std::string answer;
-};
-
-class FakeSound final : public ui::SoundView {
-public:
     void Play(ui::EventSound kind) override { played.push_back(kind); }
-    std::vector<ui::EventSound> played;
-};
-
-class FakeFocus final : public ui::FocusView {
-public:
     ui::FocusTarget FocusedControl() const override { return focused; }
-    ui::FocusTarget focused = ui::FocusTarget::Tree;
-};
+    std::uint32_t NowMs() const override { return now; }
 
-class FakeClock final : public ui::Clock {
-public:
-    std::uint32_t NowMs() const override { return now.load(); }
-    void Advance(std::uint32_t ms) { now += ms; }
+    std::deque<std::string> chatLines;
+    std::string chatInput;
+    int inputFocused = 0;
+    Lines questions;
+    ui::PromptButtons lastButtons = ui::PromptButtons::YesNo;
+    std::deque<ui::Answer> answers;
+    std::function<void()> whileAsking;  // runs while the question is open, like a modal loop
+    Lines folderQuestions;              // "<title> at <start folder>"
+    std::string folderAnswer;           // empty: the user cancels
+    std::vector<ui::EventSound> played;
+    ui::FocusTarget focused = ui::FocusTarget::Tree;
     std::atomic<std::uint32_t> now{1'000'000};
 };
 
-// All views of one controller.
 struct FakeViews {
     FakeTree tree;
     FakeFileList files;
     FakeTransferList transfers;
-    FakeChat chat;
-    FakePrompt prompt;
-    FakeFolderChooser folders;
-    FakeSound sound;
-    FakeFocus focus;
-    FakeClock clock;
+    FakeUser user;
 
     ui::ControllerViews Bind(ui::Dispatcher& dispatcher) {
-        return ui::ControllerViews{tree,    tree,  files, transfers, chat,      prompt,
-                                   folders, sound, focus, clock,     dispatcher};
+        return {tree, tree, files, transfers, user, user, user, user, user, user, dispatcher};
     }
 };
 

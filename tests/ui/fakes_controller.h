@@ -5,11 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <string>
-#include <vector>
 
 #include "core/parseini.h"
-#include "net/socket.h"
 #include "support/ui_pure_sandbox.h"
 #include "ui/dispatcher_queue.h"
 #include "ui/fakes.h"
@@ -20,17 +17,18 @@
 
 namespace fakes {
 
+using ui::FocusTarget;
+
 inline Ipv4 Ip(const char* dotted) {
     Ipv4 address = 0;
     net::ParseIpv4(dotted, address);
     return address;
 }
-
 inline DirEntry Folder(const std::string& name) {
     return DirEntry{name, 0, true};
 }
 inline DirEntry File(const std::string& name, std::int64_t size = 1) {
-    return DirEntry{name, size, false};
+    return {name, size, false};
 }
 
 class ControllerTest : public ::testing::Test {
@@ -40,19 +38,15 @@ protected:
         ASSERT_TRUE(sandbox.Valid());
         StartController();
     }
-
-    // A fresh controller on fresh views; the previous one shuts down first.
+    // A fresh controller on a fresh tree and lists; the previous one shuts down first.
     void StartController(bool debugFeatures = false) {
         controller.reset();
-        network = nullptr;
         views.tree = FakeTree();
         views.files = FakeFileList();
         views.transfers = FakeTransferList();
-        // A dispatcher that has seen a shutdown stays shut.
-        dispatcher = std::make_unique<ui::QueuedDispatcher>();
-        // Fixed number format: the tests compare texts.
-        ui::ControllerOptions options{sandbox.IniPath(), debugFeatures, "testbox",
-                                      ui::NumberFormat{}};
+        dispatcher = std::make_unique<ui::QueuedDispatcher>();  // a shut one stays shut
+        // A fixed number format: the tests compare texts.
+        const ui::ControllerOptions options{sandbox.IniPath(), debugFeatures, "testbox", {}};
         controller = std::make_unique<ui::CLumvaleDialog>(
             views.Bind(*dispatcher), options, [this](const ui::NetworkSetup& setup) {
                 auto fake = std::make_unique<FakeNetwork>(setup.listeners);
@@ -63,13 +57,14 @@ protected:
     }
 
     utilcpp::CParseini Settings() const { return utilcpp::CParseini(sandbox.IniPath()); }
-
-    // A host reported by discovery; returns its root node.
-    CNetNode* AppearHost(const char* dotted, const std::string& name = {}) {
-        network->AddHost(Ip(dotted), name, HostKind::Discovered);
-        return controller->Model().FindNode(Ip(dotted), "\\");
+    std::string Setting(const std::string& section, const std::string& key) const {
+        std::string value;
+        Settings().GetString(section, key, value, "");
+        return value;
     }
-
+    void AppearHost(const char* dotted, const std::string& name = {}) {
+        network->AddHost(Ip(dotted), name, HostKind::Discovered);
+    }
     // A listing of `path` arrives for a job asked for just now.
     JobId DeliverListing(const char* dotted, const std::string& path,
                          const std::vector<DirEntry>& listing) {
@@ -77,17 +72,23 @@ protected:
         controller->OnExpandSucceeded(id, listing);
         return id;
     }
-
-    // A remote host with the share Music holding folder Live (a.mp3, folder x with b.mp3) and
-    // the file top.txt; the share is selected in the tree.
-    void MusicHost(const char* dotted = "127.0.0.5") {
-        AppearHost(dotted, "remote");
-        DeliverListing(dotted, "\\", {Folder("Music")});
-        DeliverListing(dotted, "\\Music\\", {Folder("Live"), File("top.txt", 2048)});
-        views.tree.Select("Music");
+    // The tree item `text` is selected and the file list filled from it.
+    void Show(const std::string& text) {
+        views.tree.Select(text);
         controller->FillFileList();
     }
-
+    void SelectRows(const Lines& names) {
+        views.user.focused = FocusTarget::FileList;
+        views.files.SelectNames(names);
+    }
+    // The remote host "remote" whose share Music holds the folder Live and the file top.txt; the
+    // share is shown.
+    void MusicHost() {
+        AppearHost("127.0.0.5", "remote");
+        DeliverListing("127.0.0.5", "\\", {Folder("Music")});
+        DeliverListing("127.0.0.5", "\\Music\\", {Folder("Live"), File("top.txt", 2048)});
+        Show("Music");
+    }
     const ui::Transfers& Transfers() const { return controller->TransferState(); }
 
     testing_support::Sandbox sandbox;

@@ -1,7 +1,7 @@
 // A recording stand-in for discovery, the share server, the job queue and chat. It keeps the
-// contracts the controller relies on: job ids count up from the first job id and stay known until
-// the test reports them done, and AddHost / RemoveHost report back through the host listener like
-// discovery does (once per address).
+// contracts the controller relies on: job ids count up and stay known until the test reaps them,
+// and AddHost / RemoveHost report back through the host listener like discovery does (once per
+// address).
 #pragma once
 
 #include <algorithm>
@@ -9,12 +9,12 @@
 #include <string>
 #include <vector>
 
+#include "net/socket.h"
 #include "ui/lumvale_dialog_network.h"
 
 namespace fakes {
 
-class FakeNetwork final : public ui::ControllerNetwork {
-public:
+struct FakeNetwork final : ui::ControllerNetwork {
     struct Job {
         JobId id = 0;
         JobType type = JobType::Expand;
@@ -24,102 +24,88 @@ public:
         const StopFlag* stop = nullptr;
     };
 
-    explicit FakeNetwork(const ui::NetworkListeners& listeners) : listeners_(listeners) {}
+    explicit FakeNetwork(const ui::NetworkListeners& listeners) : listeners(listeners) {}
 
     void AddHost(Ipv4 address, const std::string& name, HostKind kind) override {
-        addedHosts.push_back({address, name, kind});
-        if (std::find(knownHosts.begin(), knownHosts.end(), address) != knownHosts.end()) return;
+        const char* kinds[] = {"local", "discovered", "manual"};
+        addedHosts.push_back(kinds[int(kind)] + (" " + net::FormatIpv4(address)) + " " + name);
+        if (std::count(knownHosts.begin(), knownHosts.end(), address)) return;
         knownHosts.push_back(address);
-        listeners_.host.OnHostAppeared(address, name, kind);
+        listeners.host.OnHostAppeared(address, name, kind);
     }
     void RemoveHost(Ipv4 address) override {
-        const auto known = std::find(knownHosts.begin(), knownHosts.end(), address);
-        if (known == knownHosts.end()) return;
-        knownHosts.erase(known);
-        listeners_.host.OnHostDisappeared(address);
+        if (std::erase(knownHosts, address)) listeners.host.OnHostDisappeared(address);
     }
     void CheckAddressChange() override { ++addressChecks; }
-
     void SetServerHostName(const std::string& name) override { serverHostName = name; }
-    bool GetUploadInfo(std::uint32_t uploadId, ServerConnectionInfo& out) const override {
-        const auto found = uploads.find(uploadId);
-        if (found == uploads.end()) return false;
-        out = found->second;
-        return true;
+    bool GetUploadInfo(std::uint32_t id, ServerConnectionInfo& out) const override {
+        if (uploads.count(id)) out = uploads.at(id);
+        return uploads.count(id);
     }
-
-    JobId AddExpandJob(Ipv4 address, const std::string& remotePath, const StopFlag* stop) override {
-        return Add(JobType::Expand, address, remotePath, {}, stop);
+    JobId AddExpandJob(Ipv4 address, const std::string& path, const StopFlag* stop) override {
+        return Add({0, JobType::Expand, address, path, {}, stop});
     }
     JobId AddHostInfoJob(Ipv4 address, const StopFlag* stop) override {
-        return Add(JobType::GetHostInfo, address, {}, {}, stop);
+        return Add({0, JobType::GetHostInfo, address, {}, {}, stop});
     }
     JobId AddHostModifiedJob(Ipv4 address, const StopFlag* stop) override {
-        return Add(JobType::HostModified, address, {}, {}, stop);
+        return Add({0, JobType::HostModified, address, {}, {}, stop});
     }
     JobId AddRetrieveJob(Ipv4 address, const std::string& remotePath, const std::string& localPath,
                          const StopFlag* stop) override {
-        return Add(JobType::Retrieve, address, remotePath, localPath, stop);
+        return Add({0, JobType::Retrieve, address, remotePath, localPath, stop});
     }
     bool GetJobInfo(JobId id, JobInfo& out) const override {
-        const auto found = live_.find(id);
-        if (found == live_.end()) return false;
-        out = JobInfo{found->second.type, found->second.address, found->second.remotePath,
-                      found->second.localPath};
+        if (!live.count(id)) return false;
+        const Job& job = live.at(id);
+        out = JobInfo{job.type, job.address, job.remotePath, job.localPath};
         return true;
     }
-
     void QueueChatMessage(const std::string& text) override { chatSent.push_back(text); }
     void AddChatRecipient(Ipv4 address) override { recipients.push_back(address); }
-    void RemoveChatRecipient(Ipv4 address) override {
-        const auto found = std::find(recipients.begin(), recipients.end(), address);
-        if (found != recipients.end()) recipients.erase(found);
+    void RemoveChatRecipient(Ipv4 address) override { std::erase(recipients, address); }
+    void WaitForThreads() override {}
+
+    JobId Add(Job job) {
+        job.id = nextId++;
+        jobs.push_back(job);
+        live[job.id] = job;
+        return job.id;
     }
-
-    void WaitForThreads() override { ++waits; }
-
     // The job has reported and been reaped: the queue no longer knows it.
-    void Reap(JobId id) { live_.erase(id); }
-    // Every job queued so far has reported.
-    void ReapAll() { live_.clear(); }
-    // Jobs of one type, in the order queued.
+    void Reap(JobId id) { live.erase(id); }
+    void ReapAll() { live.clear(); }
+    void ClearJobs() { jobs.clear(); }
+    const Job& Last() const { return jobs.back(); }
     std::vector<Job> JobsOf(JobType type) const {
         std::vector<Job> result;
-        for (const Job& job : jobs) {
-            if (job.type == type) result.push_back(job);
-        }
+        std::copy_if(jobs.begin(), jobs.end(), std::back_inserter(result),
+                     [&](const Job& job) { return job.type == type; });
         return result;
     }
-    const Job& Last() const { return jobs.back(); }
-    void ClearJobs() { jobs.clear(); }
+    // The jobs since the last ClearJobs, one line each: "<type> <address>[ <path>][ -> <local>]".
+    std::vector<std::string> JobLines() const {
+        const char* types[] = {"retrieve", "expand", "info", "modified"};
+        std::vector<std::string> lines;
+        for (const Job& job : jobs) {
+            lines.push_back(types[int(job.type)] + (" " + net::FormatIpv4(job.address)));
+            if (!job.remotePath.empty()) lines.back() += " " + job.remotePath;
+            if (!job.localPath.empty()) lines.back() += " -> " + job.localPath;
+        }
+        return lines;
+    }
 
-    struct AddedHost {
-        Ipv4 address;
-        std::string name;
-        HostKind kind;
-    };
-    std::vector<AddedHost> addedHosts;
+    ui::NetworkListeners listeners;
+    JobId nextId = kFirstJobId;
+    std::vector<Job> jobs;  // since the last ClearJobs
+    std::map<JobId, Job> live;
+    std::vector<std::string> addedHosts;  // "<kind> <address> <name>"
     std::vector<Ipv4> knownHosts;
-    std::vector<Job> jobs;
     std::vector<std::string> chatSent;
     std::vector<Ipv4> recipients;
     std::map<std::uint32_t, ServerConnectionInfo> uploads;
     std::string serverHostName;
     int addressChecks = 0;
-    int waits = 0;
-
-private:
-    JobId Add(JobType type, Ipv4 address, const std::string& remotePath,
-              const std::string& localPath, const StopFlag* stop) {
-        const Job job{nextId_++, type, address, remotePath, localPath, stop};
-        jobs.push_back(job);
-        live_[job.id] = job;
-        return job.id;
-    }
-
-    ui::NetworkListeners listeners_;
-    JobId nextId_ = kFirstJobId;
-    std::map<JobId, Job> live_;
 };
 
 }  // namespace fakes

@@ -32,12 +32,9 @@ inline ui::NetworkOptions LoopbackNetworkOptions(std::uint16_t requestPort,
     options.discovery.requestPort = requestPort;
     options.discovery.enumerateInterfaces = [] { return std::vector<net::InterfaceEntry>{}; };
     options.discovery.sendBroadcast = [](std::uint16_t, std::string_view, Ipv4) { return true; };
-    options.server.bindAddress = loopback;
-    options.server.port = requestPort;
-    options.jobs.requestPort = requestPort;
-    options.chat.bindAddress = loopback;
-    options.chat.port = chatPort;
-    options.chat.sendPort = chatPort;
+    options.server.bindAddress = options.chat.bindAddress = loopback;
+    options.server.port = options.jobs.requestPort = requestPort;
+    options.chat.port = options.chat.sendPort = chatPort;
     options.watchAddressChanges = false;
     options.versionText = "1.0 00:00:00 01.01.26 ";
     return options;
@@ -45,8 +42,8 @@ inline ui::NetworkOptions LoopbackNetworkOptions(std::uint16_t requestPort,
 
 class ScriptedPeer {
 public:
-    // Listens on address:port; a request found in `replies` is answered with its text, any other
-    // is read and left without an answer, the connection held open.
+    // A request found in `replies` is answered with its text; any other is read and left
+    // unanswered, its connection held open.
     ScriptedPeer(Ipv4 address, std::uint16_t port, std::map<std::string, std::string> replies)
         : listener_(net::CreateListener(address, port)), replies_(std::move(replies)) {
         if (listener_.valid()) thread_ = std::thread([this] { Run(); });
@@ -55,8 +52,6 @@ public:
         stop_ = true;
         if (thread_.joinable()) thread_.join();
     }
-    ScriptedPeer(const ScriptedPeer&) = delete;
-    ScriptedPeer& operator=(const ScriptedPeer&) = delete;
 
     bool Valid() const { return listener_.valid(); }
     std::vector<std::string> Requests() const {
@@ -66,21 +61,19 @@ public:
 
 private:
     void Run() {
-        while (!stop_.load()) {
+        while (!stop_) {
             Ipv4 peer = 0;
             net::UniqueSocket connection =
                 net::AcceptConnection(listener_.get(), &stop_, &peer, 50);
-            if (!connection.valid()) continue;
             std::string request;
-            if (net::ReceiveString(connection.get(), request, &stop_, 4096)) {
-                {
-                    std::lock_guard<std::mutex> guard(lock_);
-                    requests_.push_back(request);
-                }
-                const auto reply = replies_.find(request);
-                if (reply != replies_.end())
-                    net::SendString(connection.get(), reply->second, &stop_);
+            if (!connection.valid() || !net::ReceiveString(connection.get(), request, &stop_, 4096))
+                continue;
+            {
+                std::lock_guard<std::mutex> guard(lock_);
+                requests_.push_back(request);
             }
+            if (replies_.count(request))
+                net::SendString(connection.get(), replies_.at(request), &stop_);
             held_.push_back(std::move(connection));
         }
     }
@@ -99,21 +92,21 @@ private:
 inline net::UniqueSocket SendRequestFrom(Ipv4 source, std::uint16_t port,
                                          const std::string& request) {
     net::UniqueSocket socket(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
-    if (!socket.valid()) return {};
     sockaddr_in local{};
     local.sin_family = AF_INET;
     local.sin_addr.s_addr = source;
-    if (::bind(socket.get(), reinterpret_cast<sockaddr*>(&local), sizeof local) != 0) return {};
-    testing_support::ShrinkBuffers(socket.get());
-    sockaddr_in remote{};
-    remote.sin_family = AF_INET;
+    sockaddr_in remote = local;
     remote.sin_addr.s_addr = testing_support::LoopbackAddress();
     remote.sin_port = htons(port);
-    if (::connect(socket.get(), reinterpret_cast<sockaddr*>(&remote), sizeof remote) != 0) {
+    if (!socket.valid() ||
+        ::bind(socket.get(), reinterpret_cast<sockaddr*>(&local), sizeof local) != 0) {
         return {};
     }
-    const std::string framed = std::to_string(request.size()) + ":" + request;
-    if (!testing_support::WriteRaw(socket.get(), framed)) return {};
+    testing_support::ShrinkBuffers(socket.get());
+    if (::connect(socket.get(), reinterpret_cast<sockaddr*>(&remote), sizeof remote) != 0 ||
+        !testing_support::WriteRaw(socket.get(), std::to_string(request.size()) + ":" + request)) {
+        return {};
+    }
     return socket;
 }
 

@@ -4,116 +4,115 @@
 namespace fakes {
 namespace {
 
-using ui::FocusTarget;
-
 TEST_F(ControllerTest, RefreshListsTheSelectedNodeAndAsksAHostForItsName) {
     MusicHost();
     network->ClearJobs();
-    controller->Refresh();
-    ASSERT_EQ(network->jobs.size(), 1u);
-    EXPECT_EQ(network->jobs[0].remotePath, "\\Music\\");
-    views.tree.Select("remote");
-    controller->Refresh();
-    ASSERT_EQ(network->jobs.size(), 3u);
-    EXPECT_EQ(network->jobs[1].remotePath, "\\");
-    EXPECT_EQ(network->jobs[2].type, JobType::GetHostInfo);
-    views.tree.selected = kNoTreeItem;
-    controller->Refresh();
-    EXPECT_EQ(network->jobs.size(), 3u);
+    for (const std::string selected : {"Music", "remote", ""}) {
+        views.tree.Select(selected);
+        controller->Refresh();
+    }
+    EXPECT_EQ(network->JobLines(),
+              (Lines{"expand 127.0.0.5 \\Music\\", "expand 127.0.0.5 \\", "info 127.0.0.5"}));
+}
+
+// The enabled commands in the order of MenuState's fields.
+std::string Enabled(const ui::MenuState& state) {
+    const std::pair<bool, const char*> flags[] = {
+        {state.download, "download"},       {state.addShare, "addShare"},
+        {state.removeShare, "removeShare"}, {state.shareProperties, "properties"},
+        {state.refresh, "refresh"},         {state.removeHost, "removeHost"},
+        {state.cancel, "cancel"},           {state.showHostCommands, "hostCommands"}};
+    std::string text;
+    for (const auto& [on, name] : flags)
+        if (on) text += (text.empty() ? "" : " ") + std::string(name);
+    return text;
+}
+
+TEST_F(ControllerTest, MenuStateFollowsTheSelectionAndFocus) {
+    Settings().SetString("shares", "Mine", "/srv/mine");
+    DeliverListing("127.0.0.1", "\\", {Folder("Mine")});
+    MusicHost();
+    controller->AddManualHost(Ip("127.0.0.9"), "byhand");
+    network->uploads[3] = {proto::JobType::Retrieve, Ip("127.0.0.1"), "f"};
+    controller->OnUploadRequested(3);
+    using F = FocusTarget;
+    const std::tuple<const char*, F, Lines, bool, const char*> cases[] = {
+        {"testbox", F::Tree, {}, false, "addShare refresh"},
+        // No downloads from oneself without debug features.
+        {"Mine", F::Tree, {}, false, "addShare removeShare properties refresh"},
+        {"remote", F::Tree, {}, false, "refresh"},
+        {"Music", F::Tree, {}, false, "download refresh"},
+        {"byhand", F::Tree, {}, false, "refresh removeHost"},
+        {"", F::Tree, {}, false, "refresh"},
+        {"Music", F::FileList, {"top.txt"}, false, "download"},
+        {"Music", F::FileList, {}, false, ""},
+        {"Music", F::ChatInput, {}, true, ""},
+        {"Music", F::TransferList, {}, false, ""},
+        {"Music", F::TransferList, {}, true, "cancel"}};
+    for (const auto& [selected, focus, rows, transferRow, enabled] : cases) {
+        SCOPED_TRACE(testing::Message() << selected << " " << int(focus));
+        Show(selected);
+        views.user.focused = focus;
+        views.files.SelectNames(rows);
+        views.transfers.selected.assign(transferRow ? 1 : 0, 0);
+        EXPECT_EQ(Enabled(controller->GetMenuState()), enabled);
+        EXPECT_EQ(controller->CanDownload(), std::string(enabled).find("download") == 0);
+    }
+    EXPECT_EQ(controller->SelectedLocalShare(), std::nullopt);
+    Show("Mine");
+    const auto share = controller->SelectedLocalShare();
+    ASSERT_TRUE(share.has_value());
+    EXPECT_EQ(share->name + "=" + share->folder, "Mine=/srv/mine");
+}
+
+TEST_F(ControllerTest, MenuShowsHostCommandsWhenAskedForAndALastFolderThatExists) {
+    Settings().SetInt("global", "addonfeatures", 1);
+    Settings().SetString("global", "lastdownloadpath", sandbox.MakeFolder("dl") + "/");
+    EXPECT_EQ(Enabled(controller->GetMenuState()), "refresh hostCommands");
+    EXPECT_EQ(controller->GetMenuState().lastDownloadFolder, sandbox.Path("dl") + "/");
+    Settings().SetString("global", "lastdownloadpath", sandbox.Path("gone"));
+    EXPECT_EQ(controller->GetMenuState().lastDownloadFolder, "");
+
+    Settings().SetInt("global", "addonfeatures", 0);
+    StartController(/*debugFeatures=*/true);
+    DeliverListing("127.0.0.1", "\\", {Folder("Mine")});
+    views.tree.Select("Mine");  // downloads from oneself, to try things out
+    EXPECT_EQ(Enabled(controller->GetMenuState()),
+              "download addShare removeShare properties refresh hostCommands");
 }
 
 TEST_F(ControllerTest, RemoveShareDeletesOnlyALocalShareAndTellsEveryHost) {
     Settings().SetString("shares", "Music", "/srv/music");
-    MusicHost();  // a remote share of the same name
+    MusicHost();  // a remote share of the same name is selected
     controller->RemoveShare();
-    std::string folder;
-    Settings().GetString("shares", "Music", folder, "");
-    EXPECT_EQ(folder, "/srv/music");
-    EXPECT_TRUE(network->JobsOf(JobType::HostModified).empty());
-
+    EXPECT_EQ(Setting("shares", "Music"), "/srv/music");
     DeliverListing("127.0.0.1", "\\", {Folder("Music")});
-    views.tree.Select("testbox");
-    controller->FillFileList();
     views.tree.selected = views.tree.NodeOf("testbox")->GetChildren()[0]->GetTreeItem();
+    network->ClearJobs();
     controller->RemoveShare();
-    Settings().GetString("shares", "Music", folder, "");
-    EXPECT_EQ(folder, "");
-    const auto notices = network->JobsOf(JobType::HostModified);
-    ASSERT_EQ(notices.size(), 2u);
-    EXPECT_EQ(notices[0].address, Ip("127.0.0.1"));
-    EXPECT_EQ(notices[1].address, Ip("127.0.0.5"));
+    EXPECT_EQ(Setting("shares", "Music"), "");
+    EXPECT_EQ(network->JobLines(), (Lines{"modified 127.0.0.1", "modified 127.0.0.5"}));
 }
 
-TEST_F(ControllerTest, MenuStateFollowsTheSelectionAndFocus) {
-    MusicHost();
-    views.focus.focused = FocusTarget::Tree;
-    ui::MenuState state = controller->GetMenuState();
-    EXPECT_FALSE(state.addShare);
-    EXPECT_FALSE(state.removeShare);  // a share, but not of this computer
-    EXPECT_TRUE(state.refresh);
-    EXPECT_TRUE(state.download);
-    EXPECT_FALSE(state.showHostCommands);
-    EXPECT_TRUE(state.lastDownloadFolder.empty());
-
-    views.tree.Select("testbox");
-    state = controller->GetMenuState();
-    EXPECT_TRUE(state.addShare);
-    EXPECT_FALSE(state.removeShare);  // the host item itself
-    EXPECT_FALSE(state.removeHost);
-
-    views.focus.focused = FocusTarget::FileList;
-    state = controller->GetMenuState();
-    EXPECT_FALSE(state.addShare);
-    EXPECT_FALSE(state.refresh);
-    EXPECT_FALSE(state.cancel);
-
-    Settings().SetInt("global", "addonfeatures", 1);
-    Settings().SetString("global", "lastdownloadpath", sandbox.MakeFolder("dl") + "/");
-    state = controller->GetMenuState();
-    EXPECT_TRUE(state.showHostCommands);
-    EXPECT_EQ(state.lastDownloadFolder, sandbox.Path("dl") + "/");
-    Settings().SetString("global", "lastdownloadpath", sandbox.Path("gone"));
-    EXPECT_TRUE(controller->GetMenuState().lastDownloadFolder.empty());
-
-    Settings().SetInt("global", "addonfeatures", 0);
-    StartController(/*debugFeatures=*/true);
-    EXPECT_TRUE(controller->GetMenuState().showHostCommands);
-}
-
-TEST_F(ControllerTest, RemoveHostIsOfferedForManualHostsAndRemovesThem) {
+TEST_F(ControllerTest, RemoveHostRemovesAManualHostButNeverTheLocalOne) {
     controller->AddManualHost(Ip("127.0.0.9"), "byhand");
-    views.focus.focused = FocusTarget::Tree;
-    views.tree.Select("byhand");
-    EXPECT_TRUE(controller->GetMenuState().removeHost);
-    controller->RemoveSelectedHost();
-    EXPECT_EQ(views.tree.Find("byhand"), kNoTreeItem);
-
-    views.tree.Select("testbox");
-    controller->RemoveSelectedHost();
-    EXPECT_NE(views.tree.Find("testbox"), kNoTreeItem);
+    for (const char* host : {"byhand", "testbox"}) {
+        views.tree.Select(host);
+        controller->RemoveSelectedHost();
+    }
+    EXPECT_FALSE(views.tree.Has("byhand"));
+    EXPECT_TRUE(views.tree.Has("testbox"));
     EXPECT_EQ(network->knownHosts, std::vector<Ipv4>{Ip("127.0.0.1")});
 }
 
-TEST_F(ControllerTest, CancelIsOfferedForASelectedRowOfTheFocusedTransferList) {
-    network->uploads[3] = ServerConnectionInfo{proto::JobType::Retrieve, Ip("127.0.0.1"), "f"};
-    controller->OnUploadRequested(3);
-    views.focus.focused = FocusTarget::TransferList;
-    EXPECT_FALSE(controller->GetMenuState().cancel);
-    views.transfers.selected = {0};
-    EXPECT_TRUE(controller->GetMenuState().cancel);
-}
-
-TEST_F(ControllerTest, SendChatQueuesTheTextAndEmptiesTheInput) {
-    controller->SendChat();
-    EXPECT_TRUE(network->chatSent.empty());
-    views.chat.input = "hello";
-    controller->SendChat();
-    EXPECT_EQ(network->chatSent, std::vector<std::string>{"hello"});
-    EXPECT_EQ(views.chat.input, "");
-    EXPECT_EQ(views.chat.focusCount, 1);
-    views.chat.input = std::string(2000, 'x');
-    controller->SendChat();
-    EXPECT_EQ(network->chatSent.back().size(), 1023u);
+TEST_F(ControllerTest, SendChatQueuesTheTextCutToTheInputsLengthAndEmptiesTheInput) {
+    for (const std::string& input : Lines{"", "hello", std::string(2000, 'x')}) {
+        views.user.chatInput = input;
+        controller->SendChat();
+    }
+    EXPECT_EQ(network->chatSent, (Lines{"hello", std::string(1023, 'x')}));
+    EXPECT_EQ(views.user.chatInput, "");
+    EXPECT_EQ(views.user.inputFocused, 2);
 }
 
 TEST_F(ControllerTest, HostNameChangeReachesTheServerAndEveryHost) {
@@ -122,57 +121,30 @@ TEST_F(ControllerTest, HostNameChangeReachesTheServerAndEveryHost) {
     Settings().SetString("global", "hostname", "renamed");
     controller->ApplyHostName();
     EXPECT_EQ(network->serverHostName, "renamed");
-    EXPECT_EQ(network->JobsOf(JobType::HostModified).size(), 2u);
+    EXPECT_EQ(network->JobLines(), (Lines{"modified 127.0.0.1", "modified 127.0.0.5"}));
 }
 
-TEST_F(ControllerTest, SelectedLocalShareComesWithItsFolder) {
-    Settings().SetString("shares", "Mine", "/srv/mine");
-    DeliverListing("127.0.0.1", "\\", {Folder("Mine")});
-    views.tree.Select("Mine");
-    const auto share = controller->SelectedLocalShare();
-    ASSERT_TRUE(share.has_value());
-    EXPECT_EQ(share->name, "Mine");
-    EXPECT_EQ(share->folder, "/srv/mine");
-    views.tree.Select("testbox");
-    EXPECT_FALSE(controller->SelectedLocalShare().has_value());
-}
-
-TEST_F(ControllerTest, UpSelectsTheParent) {
+TEST_F(ControllerTest, UpSelectsTheParentUpToTheHost) {
     MusicHost();
     controller->SelectParent();
-    EXPECT_EQ(views.tree.SelectedNode(), views.tree.NodeOf("remote"));
-    EXPECT_EQ(views.files.Names(), std::vector<std::string>{"Music"});
     controller->SelectParent();
     EXPECT_EQ(views.tree.SelectedNode(), views.tree.NodeOf("remote"));
+    EXPECT_EQ(views.files.Names(), Lines{"Music"});
 }
 
 TEST_F(ControllerTest, LonelyHostHintBlinksUntilAnotherHostIsKnown) {
     const std::string hint =
         "Please start Wendaro on at least one other computer in the local network.";
-    for (int tick = 0; tick < 50; ++tick) {
-        views.clock.Advance(100);
+    std::set<int> images;  // of the hint, tick by tick
+    for (int tick = 1; tick <= 62; ++tick) {
+        views.user.now += 100;
+        if (tick == 61) AppearHost("127.0.0.5");
         controller->OnTenthSecondTimer();
+        EXPECT_EQ(views.tree.Has(hint), tick > 50 && tick <= 60) << tick;
+        if (views.tree.Has(hint)) images.insert(views.tree.ImageOf(hint));
     }
-    EXPECT_EQ(views.tree.Find(hint), kNoTreeItem);
-    views.clock.Advance(100);
-    controller->OnTenthSecondTimer();
-    const TreeItem item = views.tree.Find(hint);
-    ASSERT_NE(item, kNoTreeItem);
-    std::vector<int> images;
-    for (int tick = 0; tick < 10; ++tick) {
-        images.push_back(views.tree.items.at(item).image);
-        views.clock.Advance(100);
-        controller->OnTenthSecondTimer();
-    }
-    // Both images show within a second.
-    EXPECT_NE(std::count(images.begin(), images.end(), ui::kHintImageFirst), 0);
-    EXPECT_NE(std::count(images.begin(), images.end(), ui::kHintImageSecond), 0);
-    EXPECT_EQ(network->addressChecks, 61);
-
-    AppearHost("127.0.0.5");
-    views.clock.Advance(100);
-    controller->OnTenthSecondTimer();
-    EXPECT_EQ(views.tree.Find(hint), kNoTreeItem);
+    EXPECT_EQ(images, (std::set<int>{ui::kHintImageFirst, ui::kHintImageSecond}));
+    EXPECT_EQ(network->addressChecks, 62);
 }
 
 }  // namespace

@@ -1,0 +1,249 @@
+// The network events: hosts coming and going, host information and change notices, the
+// permission question, chat lines and sounds, listings with their prefetch, and the file list.
+#include <thread>
+
+#include "ui/fakes_controller.h"
+#include "ui/lumvale_dialog_chat.h"
+#include "ui/lumvale_dialog_listeners.h"
+
+namespace fakes {
+namespace {
+
+using ui::Answer;
+using Addresses = std::vector<Ipv4>;
+
+TEST_F(ControllerTest, StartAddsTheLocalHostUnderItsConfiguredName) {
+    EXPECT_EQ(controller->HostName(), "testbox");  // without a setting: the computer's name
+    Settings().SetString("global", "hostname", "studio");
+    StartController();
+    EXPECT_EQ(network->addedHosts, Lines{"local 127.0.0.1 studio"});
+    EXPECT_EQ(network->serverHostName, "studio");
+    EXPECT_EQ(views.tree.ImageOf("studio"), tree_image::kLocalHost);
+    EXPECT_EQ(network->recipients, Addresses{Ip("127.0.0.1")});
+    // Host information first, then the share list.
+    EXPECT_EQ(network->JobLines(), (Lines{"info 127.0.0.1", "expand 127.0.0.1 \\"}));
+    EXPECT_EQ(views.files.marks[0], ui::SortMark::Ascending);
+}
+
+TEST_F(ControllerTest, HostsComeAndGoButTheLocalHostStays) {
+    network->ClearJobs();
+    AppearHost("127.0.0.5");
+    EXPECT_EQ(views.tree.ImageOf("127.0.0.5"), tree_image::kDiscoveredHost);
+    EXPECT_EQ(network->JobLines(), (Lines{"info 127.0.0.5", "expand 127.0.0.5 \\"}));
+    // Light jobs stop with the program.
+    EXPECT_NE(network->jobs[0].stop, nullptr);
+    EXPECT_EQ(network->jobs[1].stop, network->jobs[0].stop);
+    EXPECT_EQ(network->recipients, (Addresses{Ip("127.0.0.1"), Ip("127.0.0.5")}));
+
+    DeliverListing("127.0.0.5", "\\", {Folder("Music")});
+    network->RemoveHost(Ip("127.0.0.5"));
+    controller->OnHostDisappeared(Ip("127.0.0.1"));
+    controller->OnHostDisappeared(Ip("127.0.0.9"));  // nobody knows it
+    EXPECT_FALSE(views.tree.Has("127.0.0.5") || views.tree.Has("Music"));
+    EXPECT_TRUE(views.tree.Has("testbox"));
+    EXPECT_EQ(network->recipients, Addresses{Ip("127.0.0.1")});
+    // Discovery forgot the local host, the tree kept it: it comes back without a second entry.
+    network->knownHosts.clear();
+    network->AddHost(Ip("127.0.0.1"), "testbox", HostKind::LocalHost);
+    EXPECT_EQ(controller->Model().GetHostCount(), 1u);
+    EXPECT_EQ(network->recipients.size(), 1u);
+}
+
+TEST_F(ControllerTest, HostInformationRenamesTheHostAndShowsAllFieldsWithDebugFeatures) {
+    AppearHost("127.0.0.5");
+    const JobId info = network->JobsOf(JobType::GetHostInfo).back().id;
+    controller->OnHostInfo(info, {"kitchen", "1.0 ", "01.02.2026", "10:00:00", ""});
+    network->Reap(info);  // a reply for a job the queue no longer knows changes nothing
+    controller->OnHostInfo(info, {"other", "", "", "", ""});
+    EXPECT_TRUE(views.tree.Has("kitchen"));
+    EXPECT_FALSE(views.tree.Has("127.0.0.5"));
+
+    StartController(/*debugFeatures=*/true);
+    AppearHost("127.0.0.5");
+    controller->OnHostInfo(network->JobsOf(JobType::GetHostInfo).back().id,
+                           {"kitchen", "1.0 x ", "d", "t", "Linux.6"});
+    EXPECT_TRUE(views.tree.Has("127.0.0.5 (kitchen, 1.0 x , d, t, Linux.6)"));
+}
+
+TEST_F(ControllerTest, HostModifiedFetchesNameAndSharesAgainSilently) {
+    AppearHost("127.0.0.5");
+    network->ReapAll();  // the first name and share list have arrived
+    network->ClearJobs();
+    controller->OnHostModified(Ip("127.0.0.5"));
+    EXPECT_EQ(network->JobLines(), (Lines{"info 127.0.0.5", "expand 127.0.0.5 \\"}));
+    EXPECT_TRUE(views.user.played.empty());
+}
+
+TEST_F(ControllerTest, OnlyUnknownHostsAreAskedAndARefusalLastsUntilTenQuietSeconds) {
+    AppearHost("127.0.0.5");
+    views.user.answers = {Answer::Yes};
+    EXPECT_TRUE(controller->OnDownloadRequest(Ip("127.0.0.5")));
+    EXPECT_TRUE(controller->OnDownloadRequest(Ip("127.0.0.7")));
+    EXPECT_TRUE(controller->OnDownloadRequest(Ip("127.0.0.7")));  // now a known host
+    EXPECT_EQ(views.user.questions, Lines{"A unknown host with the ip address 127.0.0.7 wants to "
+                                          "download a file from you.\nDo you want to allow this?"});
+    EXPECT_EQ(views.user.lastButtons, ui::PromptButtons::YesNo);
+    EXPECT_EQ(network->addedHosts.back(), "manual 127.0.0.7 ");
+    EXPECT_EQ(views.tree.ImageOf("127.0.0.7"), tree_image::kManualHost);
+
+    EXPECT_FALSE(controller->OnDownloadRequest(Ip("127.0.0.8")));  // No
+    for (const std::uint32_t wait : {5000, 9000}) {                // each refusal renews the memory
+        views.user.now += wait;
+        EXPECT_FALSE(controller->OnDownloadRequest(Ip("127.0.0.8")));
+    }
+    EXPECT_EQ(views.user.questions.size(), 2u);
+    EXPECT_FALSE(views.tree.Has("127.0.0.8"));
+    views.user.now += 10'001;
+    EXPECT_FALSE(controller->OnDownloadRequest(Ip("127.0.0.8")));
+    EXPECT_EQ(views.user.questions.size(), 3u);
+}
+
+// Two server connections ask for the same unknown host at once. The question is modal: while it
+// is open the UI thread keeps handling events. The second asker must wait for the first answer
+// instead of raising a second question.
+TEST_F(ControllerTest, PermissionQuestionsAreAskedOneAtATime) {
+    ui::ControllerListeners listeners(*controller, *dispatcher);
+    std::atomic<int> asking{0}, answered{0}, allowed{0};
+    int mostAtOnce = 0;
+    views.user.whileAsking = [&] {
+        mostAtOnce = std::max(mostAtOnce, ++asking);
+        for (int i = 0; i < 30; ++i) dispatcher->WaitAndRun(std::chrono::milliseconds(2));
+        --asking;
+    };
+    auto ask = [&] {
+        allowed += listeners.MayDownload(Ip("127.0.0.8"));
+        ++answered;
+    };
+    std::thread first(ask), second(ask);
+    for (int i = 0; i < 1000 && answered < 2; ++i)
+        dispatcher->WaitAndRun(std::chrono::milliseconds(2));
+    first.join();
+    second.join();
+    EXPECT_EQ(answered.load(), 2);
+    EXPECT_EQ(allowed.load(), 0);
+    EXPECT_EQ(mostAtOnce, 1);
+    EXPECT_EQ(views.user.questions.size(), 1u);
+}
+
+TEST_F(ControllerTest, ChatLinesNameTheSenderAndOnlyTheyAreHeardWhileSoundIsOn) {
+    AppearHost("127.0.0.5", "kitchen");
+    controller->OnChatMessage(Ip("192.168.1.9"), "hello");
+    controller->OnChatMessage(Ip("127.0.0.5"), "hi there");
+    EXPECT_EQ(Lines(views.user.chatLines.begin(), views.user.chatLines.end()),
+              (Lines{"192.168.1.9: hello", "kitchen: hi there"}));
+    // Hosts and transfers coming and going are silent.
+    network->RemoveHost(Ip("127.0.0.5"));
+    network->uploads[7] = {proto::JobType::Retrieve, Ip("127.0.0.1"), "f"};
+    controller->OnUploadRequested(7);
+    controller->OnUploadStarted(7);
+    controller->OnUploadFinished(7, false);
+    Settings().SetInt("global", "sound", 0);
+    controller->OnChatMessage(Ip("127.0.0.6"), "two");
+    EXPECT_EQ(views.user.played, std::vector<ui::EventSound>(2, ui::EventSound::ChatMessage));
+}
+
+TEST(ChatHistory, DropsWholeFirstLinesUntilTheLimitBeforeAppending) {
+    FakeUser view;
+    ui::ChatHistory history(view);
+    history.Append(std::string(ui::ChatHistory::kMaxLength, 'x'));
+    history.Append("next");   // up to the limit nothing goes
+    history.Append("third");  // above it the long first line goes
+    EXPECT_EQ(Lines(view.chatLines.begin(), view.chatLines.end()), (Lines{"next", "third"}));
+    EXPECT_EQ(history.Length(), 4u + 2 + 5);
+
+    FakeUser other;
+    ui::ChatHistory full(other);
+    // 28 lines of 998 characters and one of 2 000 make 30 000 with their 28 breaks of two.
+    for (int i = 0; i < 28; ++i) full.Append(std::string(997, 'a') + char('A' + i));
+    full.Append(std::string(2000, 'z'));
+    ASSERT_EQ(full.Length(), 30'000u);
+    full.Append("new");
+    // Two first lines of 1 000 characters each (with their breaks) had to go.
+    EXPECT_EQ(other.chatLines.size(), 28u);
+    EXPECT_EQ(other.chatLines.front().back(), 'C');
+    EXPECT_EQ(full.Length(), 28'000u + 2 + 3);
+    EXPECT_EQ(full.LineCount(), other.chatLines.size());
+}
+
+TEST_F(ControllerTest, ListingFillsTheTreeAndOnlyTheSelectedNodesFileList) {
+    AppearHost("127.0.0.5", "remote");
+    const JobId stale = network->AddExpandJob(Ip("127.0.0.5"), "\\", nullptr);
+    network->Reap(stale);  // a listing for a job the queue no longer knows is dropped
+    controller->OnExpandSucceeded(stale, {Folder("Stale")});
+    EXPECT_FALSE(views.tree.Has("Stale"));
+    Show("remote");
+    EXPECT_TRUE(views.files.rows.empty());
+    DeliverListing("127.0.0.5", "\\", {Folder("Music"), Folder("Docs")});
+    EXPECT_TRUE(views.tree.Has("Music"));
+    const Lines shares{"Docs||6", "Music||6"};
+    EXPECT_EQ(views.files.rows, shares);
+    const int clears = views.files.clears;
+    DeliverListing("127.0.0.5", "\\Music\\", {File("a.mp3")});
+    EXPECT_EQ(views.files.clears, clears);
+    EXPECT_EQ(views.files.rows, shares);
+}
+
+TEST_F(ControllerTest, ListingOfAnExpandedNodePrefetchesItsFoldersLastFirst) {
+    for (const bool expanded : {true, false}) {
+        SCOPED_TRACE(expanded ? "expanded" : "collapsed");
+        StartController();
+        AppearHost("127.0.0.5", "remote");
+        if (expanded) views.tree.expanded.insert(views.tree.Find("remote"));
+        network->ClearJobs();
+        DeliverListing("127.0.0.5", "\\", {Folder("A"), Folder("B"), File("f")});
+        // The job that brought the listing, then one per folder from the last to the first.
+        const Lines all{"expand 127.0.0.5 \\", "expand 127.0.0.5 \\B\\", "expand 127.0.0.5 \\A\\"};
+        EXPECT_EQ(network->JobLines(), expanded ? all : Lines{all[0]});
+        EXPECT_EQ(views.tree.NodeOf("A")->IsListingRequested(), expanded);
+    }
+}
+
+TEST_F(ControllerTest, ExpandingAsksOnceForEachUnlistedChildFolderAndAgainAfterAFailure) {
+    MusicHost();
+    DeliverListing("127.0.0.5", "\\Music\\", {Folder("A"), File("x"), Folder("B")});
+    network->ClearJobs();
+    CNetNode& music = *views.tree.NodeOf("Music");
+    controller->OnTreeItemExpanding(music);
+    controller->OnTreeItemExpanding(music);
+    controller->OnExpandFailed(network->Last().id);
+    EXPECT_FALSE(views.tree.NodeOf("A")->IsListingRequested());
+    controller->OnTreeItemExpanding(music);
+    EXPECT_EQ(network->JobLines(),
+              (Lines{"expand 127.0.0.5 \\Music\\B\\", "expand 127.0.0.5 \\Music\\A\\",
+                     "expand 127.0.0.5 \\Music\\A\\"}));
+}
+
+TEST_F(ControllerTest, FileListFollowsColumnClicksAndShowsFoldersFirstWithSizes) {
+    MusicHost();
+    controller->SortByColumn(0);  // the second click on Name
+    EXPECT_EQ(views.files.Names(), (Lines{"top.txt", "Live"}));
+    controller->SortByColumn(1);
+    EXPECT_EQ(views.files.marks,
+              (std::map<int, ui::SortMark>{{0, ui::SortMark::None}, {1, ui::SortMark::Ascending}}));
+    EXPECT_EQ(views.files.Names(), (Lines{"Live", "top.txt"}));
+    controller->SortByColumn(0);
+    EXPECT_EQ(views.files.marks[0], ui::SortMark::Ascending);
+    DeliverListing("127.0.0.5", "\\Music\\",
+                   {File("b.txt", 1025), Folder("zeta"), File("A.txt", 0), Folder("alpha")});
+    EXPECT_EQ(views.files.rows,
+              (Lines{"alpha||1", "zeta||1", "A.txt|0.00 kB|3", "b.txt|2.00 kB|3"}));
+    // The rows lead back to their nodes.
+    ASSERT_EQ(controller->FileListNodes().size(), 4u);
+    EXPECT_EQ(controller->FileListNodes()[3]->GetName(), "b.txt");
+}
+
+TEST_F(ControllerTest, FileListEmptiesWhenItsNodeGoes) {
+    MusicHost();
+    DeliverListing("127.0.0.5", "\\Music\\Live\\", {File("a.mp3")});
+    Show("Live");
+    ASSERT_EQ(views.files.Names(), Lines{"a.mp3"});
+    DeliverListing("127.0.0.5", "\\Music\\", {Folder("Live")});  // replaces Live and its files
+    EXPECT_TRUE(views.files.rows.empty() && controller->FileListNodes().empty());
+    Show("Music");
+    ASSERT_EQ(views.files.Names(), Lines{"Live"});
+    network->RemoveHost(Ip("127.0.0.5"));
+    EXPECT_TRUE(views.files.rows.empty() && controller->FileListNodes().empty());
+}
+
+}  // namespace
+}  // namespace fakes

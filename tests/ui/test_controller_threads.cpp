@@ -1,0 +1,200 @@
+// The hop onto the UI thread, and the controller with its real network objects on loopback
+// addresses only: a whole download through the share server, a chat line, and a shutdown while
+// everything is under way.
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "protocol/request_protocol.h"
+#include "ui/fakes_controller.h"
+#include "ui/fakes_peer.h"
+
+namespace fakes {
+namespace {
+
+using namespace std::chrono_literals;
+
+// Waits up to two seconds for `done`, pumping the queue when `dispatcher` is given.
+template <typename Done>
+bool WaitFor(Done done, ui::QueuedDispatcher* dispatcher = nullptr) {
+    for (int i = 0; i < 200 && !done(); ++i) {
+        if (dispatcher)
+            dispatcher->WaitAndRun(10ms);
+        else
+            std::this_thread::sleep_for(10ms);
+    }
+    return done();
+}
+
+TEST(QueuedDispatcher, RunsAtOnceOnTheUiThreadAndQueuesOtherThreads) {
+    ui::QueuedDispatcher dispatcher;
+    int ranInline = 0;
+    EXPECT_TRUE(dispatcher.RunOnUiThread([&] { ++ranInline; }));
+    EXPECT_EQ(ranInline, 1);
+    std::atomic<bool> returned{false};
+    std::thread::id ranOn;
+    std::thread worker([&] {
+        EXPECT_TRUE(dispatcher.RunOnUiThread([&] { ranOn = std::this_thread::get_id(); }));
+        returned = true;
+    });
+    // The worker stays blocked until the UI thread runs its call.
+    EXPECT_TRUE(WaitFor([&] { return dispatcher.QueuedCount() == 1; }));
+    EXPECT_FALSE(returned.load());
+    WaitFor([&] { return returned.load(); }, &dispatcher);
+    worker.join();
+    EXPECT_EQ(ranOn, std::this_thread::get_id());
+}
+
+TEST(QueuedDispatcher, ShutdownReleasesWaitingCallersWithoutRunningThemAndRefusesLaterOnes) {
+    ui::QueuedDispatcher dispatcher;
+    std::atomic<int> ran{0}, refused{0};
+    auto call = [&] { refused += !dispatcher.RunOnUiThread([&] { ++ran; }); };
+    std::vector<std::thread> workers;
+    for (int i = 0; i < 3; ++i) workers.emplace_back(call);
+    EXPECT_TRUE(WaitFor([&] { return dispatcher.QueuedCount() == 3; }));
+    dispatcher.BeginShutdown();
+    for (auto& worker : workers) worker.join();
+    call();
+    std::thread(call).join();
+    EXPECT_EQ(ran.load(), 0);
+    EXPECT_EQ(refused.load(), 5);
+}
+
+// One pass runs what was queued when it began, so a handler that makes a network thread report
+// again cannot hold the UI thread.
+TEST(QueuedDispatcher, CallsQueuedByAHandlerWaitForTheNextPass) {
+    ui::QueuedDispatcher dispatcher;
+    std::atomic<int> second{0};
+    std::thread inner;
+    std::thread outer([&] {
+        dispatcher.RunOnUiThread([&] {
+            inner = std::thread([&] { dispatcher.RunOnUiThread([&] { ++second; }); });
+            WaitFor([&] { return dispatcher.QueuedCount() == 1; });
+        });
+    });
+    EXPECT_TRUE(WaitFor([&] { return dispatcher.QueuedCount() == 1; }));
+    EXPECT_EQ(dispatcher.RunPending(), 1u);
+    EXPECT_EQ(second.load(), 0);
+    EXPECT_EQ(dispatcher.RunPending(), 1u);
+    outer.join();
+    inner.join();
+    EXPECT_EQ(second.load(), 1);
+}
+
+class RealNetworkTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ui::SetCurrentLanguage(ui::Language::English);
+        ASSERT_TRUE(sandbox.Valid() && requestPort != 0 && chatPort != 0);
+        utilcpp::CParseini(sandbox.IniPath())
+            .SetString("shares", "Mine", sandbox.MakeFolder("share"));
+        views.user.folderAnswer = sandbox.MakeFolder("target");
+    }
+    void Start(bool debugFeatures) {
+        const ui::ControllerOptions options{sandbox.IniPath(), debugFeatures, "testbox", {}};
+        controller = std::make_unique<ui::CLumvaleDialog>(
+            views.Bind(dispatcher), options,
+            ui::OwnedNetworkFactory(LoopbackNetworkOptions(requestPort, chatPort)));
+        controller->Start();
+    }
+    // Runs the UI thread's side until `done`, for at most ten seconds.
+    template <typename Done>
+    bool PumpUntil(Done done) {
+        const auto deadline = std::chrono::steady_clock::now() + 10s;
+        while (!done() && std::chrono::steady_clock::now() < deadline) dispatcher.WaitAndRun(10ms);
+        return done();
+    }
+    void ListAndDownload(const std::string& share, const std::string& file) {
+        ASSERT_TRUE(PumpUntil([&] { return views.tree.Has(share); }));
+        views.tree.Select(share);
+        controller->Refresh();
+        ASSERT_TRUE(PumpUntil([&] { return views.files.rows.size() > 0; }));
+        views.user.focused = FocusTarget::FileList;
+        views.files.SelectNames({file});
+        ASSERT_EQ(views.files.selected.size(), 1u);
+        controller->Download(false);
+    }
+
+    testing_support::Sandbox sandbox;
+    FakeViews views;
+    ui::QueuedDispatcher dispatcher;
+    std::unique_ptr<ui::CLumvaleDialog> controller;
+    std::uint16_t requestPort = testing_support::ClosedLoopbackPort();
+    std::uint16_t chatPort = testing_support::ClosedLoopbackPort();
+};
+
+TEST_F(RealNetworkTest, LocalShareIsListedAndDownloadedThroughTheShareServer) {
+    sandbox.MakeFile("share/a.txt", "hello world");
+    Start(/*debugFeatures=*/true);
+    // Discovery added the local host during start, on this very thread.
+    ASSERT_EQ(controller->Model().GetHostCount(), 1u);
+    ListAndDownload("Mine", "a.txt");
+    ASSERT_TRUE(PumpUntil([&] { return views.transfers.StatusOf("a.txt") == "Finished"; }));
+    EXPECT_EQ(sandbox.ReadFile("target/a.txt"), "hello world");
+    // The same file went out through the local share server: its upload has a row as well.
+    const std::string upload = sandbox.Path("share/a.txt");
+    EXPECT_TRUE(PumpUntil([&] { return views.transfers.StatusOf(upload) == "Finished"; }));
+}
+
+TEST_F(RealNetworkTest, ChatLineComesBackThroughTheLocalHost) {
+    Start(/*debugFeatures=*/false);
+    views.user.chatInput = "hello";
+    controller->SendChat();
+    ASSERT_TRUE(PumpUntil([&] { return !views.user.chatLines.empty(); }));
+    EXPECT_EQ(views.user.chatLines.front(), "testbox: hello");
+}
+
+// Everything that can hold a network thread is under way when the window closes: a download
+// and a listing from a host that never answers, an upload to a client that never reads, and two
+// unknown hosts waiting for the permission question. Shutdown must still end promptly.
+TEST_F(RealNetworkTest, ShutdownDuringTransfersListingsAndAPendingQuestionEndsPromptly) {
+    std::filesystem::resize_file(sandbox.MakeFile("share/big.bin", ""), 8 << 20);
+    Start(/*debugFeatures=*/false);
+    ScriptedPeer peer(
+        Ip("127.0.0.3"), requestPort,
+        {{"expand:\\", proto::EncodeListing({Folder("Share")})},
+         {"expand:\\Share\\", proto::EncodeListing({File("big", 1000), Folder("sub")})}});
+    ASSERT_TRUE(peer.Valid());
+    controller->AddManualHost(Ip("127.0.0.3"), "peer");
+    ListAndDownload("Share", "big");
+    controller->OnTreeItemExpanding(*views.tree.NodeOf("Share"));  // sub's listing never comes
+    ASSERT_TRUE(PumpUntil([&] {
+        const auto requests = peer.Requests();
+        return std::count(requests.begin(), requests.end(), "retrieve:\\Share\\big") == 1 &&
+               std::count(requests.begin(), requests.end(), "expand:\\Share\\sub\\") == 1;
+    }));
+    const std::string request = "retrieve:\\Mine\\big.bin";
+    net::UniqueSocket reader = SendRequestFrom(Ip("127.0.0.1"), requestPort, request);
+    const std::string upload = sandbox.Path("share/big.bin");
+    ASSERT_TRUE(PumpUntil([&] { return views.transfers.StatusOf(upload).find("Send") == 0; }));
+
+    // Nothing else reports now; the next queued event is a permission question.
+    PumpUntil([&] { return dispatcher.QueuedCount() == 0; });
+    net::UniqueSocket askers[] = {SendRequestFrom(Ip("127.0.0.4"), requestPort, request),
+                                  SendRequestFrom(Ip("127.0.0.6"), requestPort, request)};
+    ASSERT_TRUE(askers[0].valid() && askers[1].valid());
+    ASSERT_TRUE(WaitFor([&] { return dispatcher.QueuedCount() == 1; }));
+    ASSERT_EQ(controller->TransferState().Running().downloads, 1u);
+    ASSERT_EQ(controller->TransferState().Running().uploads, 1u);
+
+    // Should shutdown wait for a thread that waits for the UI thread, the watchdog releases it
+    // after ten seconds so that the test fails instead of hanging.
+    std::atomic<bool> shutDown{false};
+    std::thread watchdog([&] {
+        for (int i = 0; i < 1000 && !shutDown; ++i) std::this_thread::sleep_for(10ms);
+        if (!shutDown) dispatcher.BeginShutdown();
+    });
+    const auto started = std::chrono::steady_clock::now();
+    controller->Shutdown();
+    const auto took = std::chrono::steady_clock::now() - started;
+    shutDown = true;
+    watchdog.join();
+    EXPECT_LT(took, 3s) << std::chrono::duration_cast<std::chrono::milliseconds>(took).count();
+    // No question reached the user, and the askers got no file.
+    EXPECT_TRUE(views.user.questions.empty());
+    for (const auto& asker : askers)
+        EXPECT_EQ(testing_support::ReadRaw(asker.get(), 1024, 2000), "");
+}
+
+}  // namespace
+}  // namespace fakes

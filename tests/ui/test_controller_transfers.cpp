@@ -1,0 +1,294 @@
+// Downloads of files and folders, uploads, the transfer rows with their countdown, and Cancel.
+#include <filesystem>
+#include <functional>
+
+#include "ui/fakes_controller.h"
+
+namespace fakes {
+namespace {
+
+using ui::Answer;
+
+class TransferTest : public ControllerTest {
+protected:
+    void SetUp() override {
+        ControllerTest::SetUp();
+        MusicHost();
+        target = sandbox.MakeFolder("target") + "/";
+        views.user.folderAnswer = sandbox.Path("target");
+    }
+    // Downloads these rows of the shown file list; no rows: the selected tree node itself.
+    void Download(const Lines& rows, bool useLastFolder = false) {
+        if (rows.empty())
+            views.user.focused = FocusTarget::Tree;
+        else
+            SelectRows(rows);
+        controller->Download(useLastFolder);
+    }
+    // The walk's listing job for `path` brings `listing`.
+    void ListingArrives(const std::string& path, const std::vector<DirEntry>& listing) {
+        for (const auto& job : network->JobsOf(JobType::Expand)) {
+            if (job.remotePath == path) return controller->OnExpandSucceeded(job.id, listing);
+        }
+        ADD_FAILURE() << "no listing job for " << path;
+    }
+    FakeNetwork::Job Retrieve(std::size_t i) const {
+        return network->JobsOf(JobType::Retrieve).at(i);
+    }
+    Lines Retrieves() const {
+        Lines lines;
+        for (const auto& job : network->JobsOf(JobType::Retrieve))
+            lines.push_back(job.remotePath + " -> " + job.localPath);
+        return lines;
+    }
+    std::string Status() const { return views.transfers.rows.at(0)[1]; }
+
+    std::string target;
+};
+
+TEST_F(TransferTest, FileGoesIntoTheChosenFolderAndItsRowShowsHowItGoes) {
+    Download({"top.txt"});
+    EXPECT_EQ(views.user.folderQuestions, Lines{"Select the target directory. at "});
+    EXPECT_EQ(Retrieves(), Lines{"\\Music\\top.txt -> " + target + "top.txt"});
+    EXPECT_EQ(Setting("global", "lastdownloadpath"), target);
+    const FakeNetwork::Job job = network->Last();
+    EXPECT_NE(job.stop, network->jobs[0].stop);  // its own cancel flag, not the program's
+    EXPECT_EQ(views.transfers.rows, (std::vector<Lines>{{"top.txt", "Wait", "remote", "8"}}));
+    const std::pair<std::function<void()>, const char*> steps[] = {
+        {[&] { controller->OnDownloadStarted(job.id); }, "Receive 0% (0.00 KB/s)"},
+        {[&] { controller->OnDownloadProgress(job.id, 42, 1234.5); },
+         "Receive 42% (1,234.50 KB/s)"},
+        {[&] { controller->OnDownloadFinished(job.id, true); }, "Finished"}};
+    for (const auto& [step, status] : steps) {
+        step();
+        EXPECT_EQ(Status(), status);
+    }
+    EXPECT_EQ(Transfers().Running().downloads, 0u);
+
+    // A failed download says whether it was cancelled.
+    network->Reap(job.id);
+    Download({"top.txt"});
+    controller->OnDownloadFinished(network->Last().id, false);
+    Download({"top.txt"});
+    views.transfers.selected = {2};
+    controller->CancelSelectedTransfers();
+    EXPECT_TRUE(network->Last().stop->load());
+    controller->OnDownloadFinished(network->Last().id, false);
+    EXPECT_EQ(views.transfers.Column(1), (Lines{"Finished", "Failed", "Cancelled"}));
+}
+
+TEST_F(TransferTest, FinishedRowsStayFiveToSixSecondsAndRunningRowsStay) {
+    Download({"top.txt"});
+    const JobId file = network->Last().id;
+    Download({"Live"});
+    controller->OnDownloadFinished(file, true);
+    for (int tick = 0; tick < 5; ++tick) controller->OnSecondTimer();
+    EXPECT_EQ(views.transfers.rows.size(), 2u);
+    for (int tick = 0; tick < 20; ++tick) controller->OnSecondTimer();
+    EXPECT_EQ(views.transfers.Column(0), Lines{"Live"});
+}
+
+TEST_F(TransferTest, TargetFolderIsAskedUnlessTheLastOneStillExists) {
+    views.user.folderAnswer.clear();  // the user cancels the folder question
+    Download({"top.txt"});
+    EXPECT_TRUE(views.transfers.rows.empty());
+    views.user.folderAnswer = sandbox.Path("target");
+    Download({"top.txt"});
+    Download({"top.txt"});  // a file being fetched is left out: nothing left to ask for
+    EXPECT_EQ(views.user.folderQuestions.size(), 2u);
+    for (const bool folderGone : {false, true}) {
+        network->Reap(network->Last().id);
+        controller->OnDownloadFinished(network->Last().id, true);
+        if (folderGone) std::filesystem::remove_all(sandbox.Path("target"));
+        views.user.folderAnswer = sandbox.MakeFolder("other");
+        Download({"top.txt"}, /*useLastFolder=*/true);
+    }
+    EXPECT_EQ(views.user.folderQuestions.back(), "Select the target directory. at " + target);
+    EXPECT_EQ(views.user.folderQuestions.size(), 3u);
+    const std::string first = "\\Music\\top.txt -> " + target + "top.txt";
+    EXPECT_EQ(Retrieves(),
+              (Lines{first, first, "\\Music\\top.txt -> " + sandbox.Path("other/top.txt")}));
+}
+
+TEST_F(TransferTest, ExistingNamesAreAskedAboutAndCancelEndsTheCommand) {
+    const std::tuple<std::deque<Answer>, Lines, std::size_t> cases[] = {
+        {{Answer::Yes, Answer::No}, {"a", "c"}, 1},
+        {{Answer::No, Answer::Yes}, {"a", "b", "c"}, 0},
+        {{Answer::Yes, Answer::Cancel}, {"a"}, 1}};
+    for (const auto& [answers, files, folders] : cases) {
+        SCOPED_TRACE(files.size());
+        StartController();
+        MusicHost();
+        DeliverListing("127.0.0.5", "\\Music\\", {File("a"), File("b"), File("c"), Folder("Live")});
+        sandbox.MakeFile("target/b", "old");
+        sandbox.MakeFolder("target/Live");
+        views.user.questions.clear();
+        views.user.answers = answers;
+        Download({"a", "b", "c", "Live"});
+        Lines expected;
+        for (const auto& name : files)
+            expected.push_back("\\Music\\" + name + " -> " + target + name);
+        EXPECT_EQ(Retrieves(), expected);
+        EXPECT_EQ(Transfers().Running().folderDownloads, folders);
+        EXPECT_EQ(views.user.lastButtons, ui::PromptButtons::YesNoCancel);
+    }
+    // Folders come first in the file list, so Live is asked about first.
+    ASSERT_EQ(views.user.questions.size(), 2u);
+    EXPECT_EQ(views.user.questions[0].rfind("A folder named \"Live\" already exists.", 0), 0u);
+    EXPECT_EQ(views.user.questions[1],
+              "A file with the name \"b\" already exists. Do you want to overwrite it?");
+}
+
+TEST_F(TransferTest, OpeningAFolderRowOpensItAndAFileRowDownloadsItUnlessItsNameIsUnsafe) {
+    SelectRows({"Live"});
+    controller->OpenSelectedRow(false);
+    EXPECT_EQ(views.tree.SelectedNode(), views.tree.NodeOf("Live"));
+    Show("Music");
+    DeliverListing("127.0.0.5", "\\Music\\", {File("../escape"), File(".."), File("ok")});
+    SelectRows({"../escape", "..", "ok"});
+    controller->OpenSelectedRow(false);
+    EXPECT_EQ(Retrieves(), Lines{"\\Music\\ok -> " + target + "ok"});
+}
+
+TEST_F(TransferTest, FolderIsRecreatedUnderTheTargetOneFileAtATime) {
+    Download({"Live"});
+    EXPECT_EQ(views.transfers.Column(0), Lines{"Live"});
+    ListingArrives("\\Music\\Live", {File("a.mp3"), Folder("x")});
+    EXPECT_EQ(Retrieves(), Lines{"\\Music\\Live\\a.mp3 -> " + target + "Live/a.mp3"});
+    // Listings and files of the walk watch the walk's cancel flag.
+    EXPECT_EQ(network->Last().stop, network->JobsOf(JobType::Expand).back().stop);
+    const JobId first = Retrieve(0).id;
+    controller->OnDownloadProgress(first, 30, 2.0);
+    EXPECT_EQ(Status(), "Receive (1/1) 30% (2.00 KB/s)");
+    ListingArrives("\\Music\\Live\\x", {File("b.mp3")});
+    controller->OnDownloadProgress(first, 60, 2.0);
+    EXPECT_EQ(Status(), "Receive (1/2) 60% (2.00 KB/s)");
+    network->ClearJobs();
+    Download({"Live"});  // a second command leaves out the folder being fetched
+    EXPECT_TRUE(network->jobs.empty());
+    controller->OnDownloadFinished(first, true);
+    EXPECT_EQ(Retrieves(), Lines{"\\Music\\Live\\x\\b.mp3 -> " + target + "Live/x/b.mp3"});
+    EXPECT_NE(Status(), "Finished");
+    controller->OnDownloadFinished(Retrieve(0).id, true);
+    EXPECT_EQ(Status(), "Finished");
+    EXPECT_EQ(Transfers().Running().folderDownloads, 0u);
+
+    network->ClearJobs();
+    Download({});  // the share itself keeps its name
+    ListingArrives("\\Music", {File("a.mp3")});
+    EXPECT_EQ(Retrieve(0).localPath, target + "Music/a.mp3");
+}
+
+TEST_F(TransferTest, WalkEndsAtItsFirstFailureOrCancelOrWhenNothingIsLeft) {
+    auto cancel = [&](const FakeNetwork::Job& running) {
+        views.transfers.selected = {0};
+        controller->CancelSelectedTransfers();
+        EXPECT_TRUE(running.stop->load());
+    };
+    auto listing = [&] { return network->JobsOf(JobType::Expand).back(); };
+    const std::vector<DirEntry> twoFiles{File("a"), File("b")};
+    const std::tuple<const char*, std::function<void()>, const char*, std::size_t> cases[] = {
+        {"empty folder", [&] { ListingArrives("\\Music\\Live", {}); }, "Finished", 0},
+        {"file failed",
+         [&] {
+             ListingArrives("\\Music\\Live", twoFiles);
+             controller->OnDownloadFinished(Retrieve(0).id, false);
+         },
+         "Failed", 1},
+        {"file cancelled",
+         [&] {
+             ListingArrives("\\Music\\Live", twoFiles);
+             cancel(Retrieve(0));
+             controller->OnDownloadFinished(Retrieve(0).id, false);
+         },
+         "Cancelled", 1},
+        {"listing cancelled",
+         [&] {
+             cancel(listing());
+             controller->OnExpandFailed(listing().id);
+         },
+         "Cancelled", 0},
+        {"listing failed",
+         [&] {
+             ListingArrives("\\Music\\Live", {File("a"), Folder("x")});
+             controller->OnExpandFailed(listing().id);
+         },
+         "Failed", 1}};
+    for (const auto& [name, steps, status, files] : cases) {
+        SCOPED_TRACE(name);
+        StartController();
+        MusicHost();
+        Download({"Live"});
+        steps();
+        EXPECT_EQ(Status(), status);
+        EXPECT_EQ(Retrieves().size(), files);
+        EXPECT_EQ(Transfers().Running().folderDownloads, 0u);
+    }
+    // The failed listing left a file running that still reads the walk's flag: the walk's record
+    // waits for its report.
+    EXPECT_TRUE(Retrieve(0).stop->load());
+    EXPECT_EQ(Transfers().RetiredWalkCount(), 1u);
+    controller->OnDownloadFinished(Retrieve(0).id, false);
+    EXPECT_EQ(Transfers().RetiredWalkCount(), 0u);
+}
+
+TEST_F(TransferTest, WalkTakesOnlyListingsOfItsOwnFoldersAndOnlySafeNames) {
+    network->ClearJobs();
+    Download({"Live"});
+    // A folder beside the root whose name begins the same, and a folder below the root that
+    // the walk has not asked for yet.
+    DeliverListing("127.0.0.5", "\\Music\\", {Folder("Live"), Folder("Live2")});
+    DeliverListing("127.0.0.5", "\\Music\\Live2\\", {File("wrong")});
+    EXPECT_TRUE(Retrieves().empty());
+    ListingArrives("\\Music\\Live",
+                   {File("../../evil"), File(".."), File("..\\up"), Folder("a/b"), Folder("x")});
+    // The user's own listing of x counts for the walk; the walk's own x listing is then unused.
+    DeliverListing("127.0.0.5", "\\Music\\Live\\x\\", {File("b")});
+    ListingArrives("\\Music\\Live\\x", {File("b")});
+    EXPECT_EQ(Retrieves(), Lines{"\\Music\\Live\\x\\b -> " + target + "Live/x/b"});
+    EXPECT_EQ(network->JobsOf(JobType::Expand).size(), 5u);  // none for "a/b"
+}
+
+TEST_F(ControllerTest, UploadRowsShowHowUploadsGoAndEnd) {
+    AppearHost("127.0.0.5", "remote");
+    EXPECT_EQ(controller->OnUploadRequested(7), nullptr);  // the server knows no such upload
+    controller->OnUploadFinished(7, true);
+    EXPECT_TRUE(views.transfers.rows.empty());
+    for (const std::uint32_t id : {7, 8, 9})
+        network->uploads[id] = {proto::JobType::Retrieve, Ip("127.0.0.5"), "/s/song"};
+    const StopFlag* flag = controller->OnUploadRequested(7);
+    ASSERT_NE(flag, nullptr);
+    EXPECT_FALSE(flag->load());
+    EXPECT_EQ(views.transfers.rows, (std::vector<Lines>{{"/s/song", "Wait", "remote", "7"}}));
+    controller->OnUploadStarted(7);
+    EXPECT_EQ(views.transfers.StatusOf("/s/song"), "Send 0% (0.00 KB/s)");
+    controller->OnUploadProgress(7, 50, 1024.0);
+    EXPECT_EQ(views.transfers.StatusOf("/s/song"), "Send 50% (1,024.00 KB/s)");
+    controller->OnUploadFinished(7, true);
+    EXPECT_EQ(Transfers().Running().uploads, 0u);
+
+    const StopFlag* cancelled = controller->OnUploadRequested(8);
+    controller->OnUploadRequested(9);
+    views.transfers.selected = {1};
+    controller->CancelSelectedTransfers();
+    EXPECT_TRUE(cancelled->load());
+    controller->OnUploadFinished(8, false);
+    controller->OnUploadFinished(9, false);
+    EXPECT_EQ(views.transfers.Column(1), (Lines{"Finished", "Cancelled", "Failed"}));
+}
+
+TEST_F(ControllerTest, StandbyIsAskedOnlyForSingleTransfersAndClosingForAny) {
+    EXPECT_TRUE(controller->ConfirmStandby() && controller->ConfirmClose());
+    EXPECT_TRUE(views.user.questions.empty());
+    network->uploads[7] = {proto::JobType::Retrieve, Ip("127.0.0.1"), "f"};
+    controller->OnUploadRequested(7);
+    views.user.answers = {Answer::Cancel, Answer::Yes};
+    EXPECT_FALSE(controller->ConfirmStandby());
+    EXPECT_EQ(views.user.lastButtons, ui::PromptButtons::YesNoCancel);
+    EXPECT_TRUE(controller->ConfirmClose());
+    EXPECT_EQ(views.user.lastButtons, ui::PromptButtons::YesNo);
+    EXPECT_EQ(views.user.questions.size(), 2u);
+}
+
+}  // namespace
+}  // namespace fakes

@@ -1,0 +1,306 @@
+// The dialogs' logic: share checks and writes, the add-host list, the wizard's pages and what
+// Finish writes, the first-run decisions and the options page.
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "core/parseini.h"
+#include "net/socket.h"
+#include "support/ui_pure_sandbox.h"
+#include "ui/first_run.h"
+#include "ui/host_mru.h"
+#include "ui/options_settings.h"
+#include "ui/share_checks.h"
+#include "ui/wizard_flow.h"
+
+namespace ui {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+class DialogTest : public testing::Test {
+protected:
+    Lines Section(const char* name) const {
+        Lines lines;
+        settings_.GetSection(name, lines);
+        return lines;
+    }
+
+    testing_support::Sandbox sandbox_;
+    utilcpp::CParseini settings_{sandbox_.IniPath()};
+    const std::string folder_ = sandbox_.MakeFolder("Music");
+    const std::string file_ = sandbox_.MakeFile("notes.txt");
+    const std::string missing_ = sandbox_.Path("missing");
+};
+
+TEST_F(DialogTest, ShareChecksReportTheFirstProblemWithItsMessage) {
+    using P = ShareProblem;
+    const std::tuple<std::string, std::string, ShareProblem> cases[] = {
+        {"", "", P::NameOrPathEmpty},
+        {"docs", "", P::NameOrPathEmpty},
+        {"docs\\old", "", P::NameOrPathEmpty},
+        {"docs\\old", folder_, P::BackslashInName},
+        {"docs\\old", missing_, P::BackslashInName},
+        {"docs", file_, P::PathNotAFolder},
+        {"docs", missing_, P::PathNotAFolder},
+        {"docs", folder_, P::None},
+        // Names are taken as they are: blanks and other hosts' conventions are fine.
+        {" ", folder_, P::None},
+        {"a/b", folder_, P::None}};
+    for (const auto& [name, path, problem] : cases) {
+        EXPECT_EQ(CheckShare(name, path), problem) << name << " " << path;
+    }
+    EXPECT_EQ(ShareProblemMessage(P::NameOrPathEmpty), StringId::ShareNameAndPathMissing);
+    EXPECT_EQ(ShareProblemMessage(P::BackslashInName), StringId::ShareNameBackslash);
+    EXPECT_EQ(ShareProblemMessage(P::PathNotAFolder), StringId::SharePathInvalid);
+    EXPECT_EQ(ShareProblemMessage(P::None), std::nullopt);
+}
+
+TEST_F(DialogTest, FolderTestFollowsLinks) {
+    std::filesystem::create_directory_symlink(folder_, sandbox_.Path("to-folder"));
+    std::filesystem::create_symlink(file_, sandbox_.Path("to-file"));
+    std::filesystem::create_symlink(missing_, sandbox_.Path("dangling"));
+    EXPECT_TRUE(IsExistingFolder(sandbox_.Path("to-folder")) && IsExistingFolder(folder_ + "/"));
+    EXPECT_FALSE(IsExistingFolder(sandbox_.Path("to-file")));
+    EXPECT_FALSE(IsExistingFolder(sandbox_.Path("dangling")));
+    EXPECT_FALSE(IsExistingFolder(""));
+}
+
+TEST(ShareNameTest, DropAndWizardProposeTheLastFolderName) {
+    // A dropped root keeps its whole path, which the user must change when it holds a backslash.
+    const std::tuple<const char*, const char*, const char*> cases[] = {
+        {"/home/ann/Photos", "Photos", "Photos"},
+        {"D:\\Data\\Photos", "Photos", "Photos"},
+        {"D:\\Data\\Photos\\", "D:\\Data\\Photos\\", "Photos"},
+        {"/home/ann/Photos//", "/home/ann/Photos//", "Photos"},
+        {"Photos", "Photos", "Photos"},
+        {"D:\\", "D:\\", "D:"},
+        {"/", "/", ""},
+        {"", "", ""}};
+    for (const auto& [folder, dropped, wizard] : cases) {
+        EXPECT_EQ(ProposeShareNameForDrop(folder), dropped) << folder;
+        EXPECT_EQ(ProposeShareNameForFolder(folder), wizard) << folder;
+    }
+}
+
+TEST_F(DialogTest, AddingReplacesTheSameNameAndEditingLeavesOnlyTheNewName) {
+    ASSERT_TRUE(WriteNewShare(settings_, "Docs", file_));
+    ASSERT_TRUE(WriteNewShare(settings_, "Music", missing_));
+    ASSERT_TRUE(WriteNewShare(settings_, "Music", folder_));
+    EXPECT_EQ(Section("shares"), (Lines{"Docs=" + file_, "Music=" + folder_}));
+    ASSERT_TRUE(WriteEditedShare(settings_, "Music", "Songs", missing_));
+    EXPECT_EQ(Section("shares"), (Lines{"Docs=" + file_, "Songs=" + missing_}));
+    ASSERT_TRUE(WriteEditedShare(settings_, "Songs", "Songs", folder_));
+    EXPECT_EQ(Section("shares"), (Lines{"Docs=" + file_, "Songs=" + folder_}));
+}
+
+class HostMruTest : public DialogTest {
+protected:
+    // Entry n + 1 for each text; an empty text leaves its key out.
+    void Store(const Lines& entries) {
+        for (int n = 1; n <= kHostMruSize; ++n) settings_.DeleteKey("global", HostMruKey(n));
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            if (!entries[i].empty())
+                settings_.SetString("global", HostMruKey(int(i) + 1), entries[i]);
+        }
+    }
+    // The dialog shows the stored list, the user types `text` and presses OK.
+    AddHostResult Enter(const std::string& text, bool resolves = true) {
+        resolved_.clear();
+        const HostResolver resolver = [&](const std::string& name, Ipv4& address) {
+            resolved_ = name;
+            address = htonl(0x0A000005);
+            return resolves;
+        };
+        return AcceptHostEntry(text, DisplayOrder(LoadHostMru(settings_)), resolver, settings_);
+    }
+
+    std::string resolved_;
+};
+
+TEST_F(HostMruTest, ReadingStopsAtTheFirstGapSkipsOverlongEntriesAndShowsAlphabetically) {
+    Store({"pc-a", std::string(2000, 'x'), "pc-c", "", "pc-e"});
+    EXPECT_EQ(LoadHostMru(settings_), (Lines{"pc-a", "pc-c"}));
+    settings_.DeleteKey("global", HostMruKey(1));
+    EXPECT_EQ(LoadHostMru(settings_), Lines{});
+    EXPECT_EQ(DisplayOrder({"pc-b", "PC-A", "alpha", "pc-a", "Zulu"}),
+              (Lines{"alpha", "PC-A", "pc-a", "pc-b", "Zulu"}));
+}
+
+TEST_F(HostMruTest, AcceptedTextComesFirstAndTheShownEntriesFollow) {
+    using O = AddHostOutcome;
+    const std::tuple<Lines, std::string, bool, AddHostOutcome, Lines> cases[] = {
+        {{"pc-b", "pc-a"}, "pc-c", true, O::Accepted, {"pc-c", "pc-a", "pc-b"}},
+        {{"pc-a", "pc-b", "pc-c"}, "pc-b", true, O::Accepted, {"pc-b", "pc-a", "pc-c"}},
+        // Duplicates are compared with regard to case.
+        {{"pc-a", "pc-b"}, "PC-A", true, O::Accepted, {"PC-A", "pc-a", "pc-b"}},
+        // Ten at most: the alphabetically last one goes.
+        {{"j", "i", "h", "g", "f", "e", "d", "c", "b", "a"},
+         "new",
+         true,
+         O::Accepted,
+         {"new", "a", "b", "c", "d", "e", "f", "g", "h", "i"}},
+        {{"pc-a"}, "", true, O::Ignored, {"pc-a"}},
+        {{"pc-a"}, "nowhere", false, O::Unresolved, {"pc-a"}}};
+    for (const auto& [stored, typed, resolves, outcome, after] : cases) {
+        SCOPED_TRACE(typed);
+        Store(stored);
+        const AddHostResult result = Enter(typed, resolves);
+        EXPECT_EQ(result.outcome, outcome);
+        EXPECT_EQ(resolved_, typed);  // empty text is not even resolved
+        EXPECT_EQ(LoadHostMru(settings_), after);
+        if (outcome != O::Accepted) continue;
+        EXPECT_EQ(result.address, htonl(0x0A000005));
+        EXPECT_EQ(result.text, typed);
+    }
+}
+
+TEST_F(HostMruTest, TypedTextIsCutToWhatTheDialogHoldsAndAnAddressResolvesToItself) {
+    const AddHostResult cut = Enter(std::string(1500, 'h'));
+    EXPECT_EQ(cut.text, std::string(kMaxHostTextLength, 'h'));
+    EXPECT_EQ(resolved_, cut.text);
+    EXPECT_EQ(LoadHostMru(settings_), Lines{cut.text});
+    const AddHostResult dotted = AcceptHostEntry("127.0.0.1", {}, net::ResolveHost, settings_);
+    ASSERT_EQ(dotted.outcome, AddHostOutcome::Accepted);
+    EXPECT_EQ(dotted.address, htonl(INADDR_LOOPBACK));
+    EXPECT_EQ(LoadHostMru(settings_), Lines{"127.0.0.1"});
+}
+
+class WizardTest : public DialogTest {
+protected:
+    WizardFlow wizard_{true, "pc-start", IsExistingFolder};
+    WizardFlow shareWizard_{false, "pc-start", IsExistingFolder};
+};
+
+// Back, Next and Finish as "bnf", a dash for each that is not enabled.
+std::string Buttons(const WizardFlow& wizard) {
+    const WizardButtons b = wizard.Buttons();
+    return std::string(b.back ? "b" : "-") + (b.next ? "n" : "-") + (b.finish ? "f" : "-");
+}
+
+TEST_F(WizardTest, FirstRunWithoutShareGoesStraightToTheEnd) {
+    EXPECT_EQ(Buttons(wizard_), "-n-");
+    EXPECT_FALSE(wizard_.Back());
+    ASSERT_TRUE(wizard_.Next());
+    ASSERT_EQ(wizard_.Page(), WizardPage::ComputerName);
+    EXPECT_EQ(wizard_.HostField(), "pc-start");
+    EXPECT_TRUE(wizard_.ShareNowChecked());
+    wizard_.SetHostField("");
+    EXPECT_EQ(Buttons(wizard_), "b--");
+    EXPECT_FALSE(wizard_.Next() || wizard_.Finish(settings_));
+    wizard_.SetHostField("x");
+    wizard_.SetShareNowChecked(false);
+    ASSERT_TRUE(wizard_.Next());
+    EXPECT_EQ(wizard_.Page(), WizardPage::Completed);
+    EXPECT_EQ(Buttons(wizard_), "b-f");
+    ASSERT_TRUE(wizard_.Back());
+    EXPECT_EQ(wizard_.Page(), WizardPage::ComputerName);
+    ASSERT_TRUE(wizard_.Next() && wizard_.Finish(settings_));
+    EXPECT_EQ(Section("global"), (Lines{"hostname=x"}));
+    EXPECT_EQ(Section("shares"), Lines{});
+}
+
+TEST_F(WizardTest, FirstRunWithShareWritesNameAndShareOnlyOnFinish) {
+    wizard_.Next();
+    wizard_.SetHostField("ann");
+    ASSERT_TRUE(wizard_.Next());
+    ASSERT_EQ(wizard_.Page(), WizardPage::Folder);
+    EXPECT_EQ(wizard_.PathField(), "");
+    for (const std::string& path : {std::string(), missing_}) {
+        wizard_.SetPathField(path);
+        EXPECT_EQ(Buttons(wizard_), "b--");
+    }
+    wizard_.FolderChosen(folder_ + "/");
+    ASSERT_TRUE(wizard_.Next());
+    ASSERT_EQ(wizard_.Page(), WizardPage::ShareName);
+    EXPECT_EQ(wizard_.NameField(), "Music");
+    EXPECT_EQ(wizard_.NameWarning(), std::nullopt);
+    const std::pair<const char*, std::optional<StringId>> names[] = {
+        {"Mu\\sic", StringId::ShareNameBackslash}, {"", std::nullopt}};
+    for (const auto& [name, warning] : names) {
+        wizard_.SetNameField(name);
+        EXPECT_EQ(wizard_.NameWarning(), warning);
+        EXPECT_EQ(Buttons(wizard_), "b--");
+    }
+    wizard_.SetNameField("Songs");
+    ASSERT_TRUE(wizard_.Next());
+    EXPECT_EQ(wizard_.Page(), WizardPage::Completed);
+    ASSERT_TRUE(wizard_.Back());
+    EXPECT_EQ(wizard_.Page(), WizardPage::ShareName);
+    ASSERT_TRUE(wizard_.Next());
+    EXPECT_FALSE(std::filesystem::exists(sandbox_.IniPath()));
+    ASSERT_TRUE(wizard_.Finish(settings_));
+    EXPECT_EQ(Section("global"), (Lines{"hostname=ann"}));
+    EXPECT_EQ(Section("shares"), (Lines{"Songs=" + folder_ + "/"}));
+}
+
+// The share wizard skips the computer name; a name is proposed for each folder until one is
+// confirmed with Next, and a path only counts once confirmed.
+TEST_F(WizardTest, ShareWizardKeepsConfirmedFieldsAndTheHostName) {
+    settings_.SetString("global", "hostname", "old-name");
+    const std::string first = sandbox_.MakeFolder("First");
+    WizardFlow& wizard = shareWizard_;
+    ASSERT_TRUE(wizard.Next());
+    ASSERT_EQ(wizard.Page(), WizardPage::Folder);
+    wizard.SetPathField(first);
+    wizard.Next();
+    EXPECT_EQ(wizard.NameField(), "First");
+    wizard.SetNameField("typed");
+    wizard.Back();
+    wizard.SetPathField(folder_);
+    wizard.Next();
+    EXPECT_EQ(wizard.NameField(), "Music");
+
+    wizard.SetNameField("Mine");
+    wizard.Next();
+    wizard.Back();
+    wizard.Back();
+    ASSERT_EQ(wizard.Page(), WizardPage::Folder);
+    EXPECT_EQ(wizard.PathField(), folder_);
+    wizard.SetPathField(first);
+    wizard.Next();
+    EXPECT_EQ(wizard.NameField(), "Mine");
+    wizard.Back();
+    wizard.SetPathField("/typed/but/not/confirmed");
+    ASSERT_TRUE(wizard.Back());
+    ASSERT_EQ(wizard.Page(), WizardPage::Welcome);
+    wizard.Next();
+    EXPECT_EQ(wizard.PathField(), first);
+    wizard.Next();
+    ASSERT_TRUE(wizard.Next() && wizard.Finish(settings_));
+    EXPECT_EQ(Section("global"), (Lines{"hostname=old-name"}));
+    EXPECT_EQ(Section("shares"), (Lines{"Mine=" + first}));
+}
+
+TEST_F(DialogTest, FirstRunOffersTheWizardOnceUnlessAShareExists) {
+    EXPECT_TRUE(ShouldShowSplash(settings_) && ShouldOfferFirstRunWizard(settings_));
+    int wizardRuns = 0;
+    EXPECT_FALSE(RunFirstRun(settings_, [&] { return ++wizardRuns, false; }));  // cancelled
+    EXPECT_EQ(Section("global"), (Lines{"firstinstalled=1"}));
+    settings_.SetInt("global", "skipsplash", 1);
+    EXPECT_FALSE(ShouldShowSplash(settings_) || ShouldOfferFirstRunWizard(settings_));
+
+    settings_.SetInt("global", "firstinstalled", 0);
+    EXPECT_TRUE(RunFirstRun(settings_, [&] { return ++wizardRuns, true; }));
+    settings_.SetInt("global", "firstinstalled", 0);
+    settings_.SetString("shares", "Music", "/srv/music");
+    EXPECT_TRUE(HasAnyShare(settings_));
+    EXPECT_TRUE(RunFirstRun(settings_, [&] { return ++wizardRuns, false; }));
+    EXPECT_EQ(wizardRuns, 2);
+    EXPECT_FALSE(ShouldOfferFirstRunWizard(settings_));
+}
+
+TEST_F(DialogTest, OptionsDefaultToTheMachineNameAndSoundOnAndSaveANameAsTyped) {
+    EXPECT_EQ(LoadOptions(settings_, "machine"), (OptionsValues{"machine", true}));
+    settings_.SetInt("global", "sound", 7);
+    EXPECT_TRUE(LoadOptions(settings_, "machine").sound);
+    ASSERT_TRUE(SaveOptions(settings_, {"", false}));
+    EXPECT_EQ(Section("global"), (Lines{"sound=0", "hostname="}));
+    EXPECT_EQ(LoadOptions(settings_, "machine"), (OptionsValues{"", false}));
+    ASSERT_TRUE(SaveOptions(settings_, {"bob", true}));
+    EXPECT_EQ(LoadOptions(settings_, "machine"), (OptionsValues{"bob", true}));
+}
+
+}  // namespace
+}  // namespace ui

@@ -1,0 +1,259 @@
+// The main window's arithmetic: pane layout, splitter drags, the stored layout and placement,
+// centring, the lonely-host hint, the focus ring and when leaving needs a question.
+#include <gtest/gtest.h>
+
+#include "core/parseini.h"
+#include "support/ui_pure_sandbox.h"
+#include "ui/close_rules.h"
+#include "ui/focus_order.h"
+#include "ui/layout_settings.h"
+#include "ui/lonely_host_hint.h"
+#include "ui/main_window_timers.h"
+#include "ui/splitter_drag.h"
+#include "ui/window_layout.h"
+#include "ui/window_placement.h"
+
+namespace ui {
+namespace {
+
+constexpr Size kClient{1000, 700};
+constexpr PanelSizes kPanels{400, 250};
+
+TEST(MainLayoutTest, PlacesEveryChildForAKnownWindow) {
+    const MainLayout layout = ComputeMainLayout(kClient, kPanels);
+    EXPECT_EQ(layout.tree, (Rect{7, 36, 400, 402}));
+    EXPECT_EQ(layout.fileList, (Rect{412, 36, 581, 402}));
+    EXPECT_EQ(layout.horizontalSplitter, (Rect{7, 438, 986, 5}));
+    EXPECT_EQ(layout.verticalSplitter, (Rect{407, 43, 5, 650}));
+    EXPECT_EQ(layout.chatPane, (Rect{7, 443, 400, 250}));
+    EXPECT_EQ(layout.chatGroup, (Rect{0, 0, 400, 250}));
+    EXPECT_EQ(layout.chatHistory, (Rect{7, 14, 386, 200}));
+    EXPECT_EQ(layout.chatInput, (Rect{7, 222, 306, 22}));
+    EXPECT_EQ(layout.sendButton, (Rect{318, 221, 75, 24}));
+    EXPECT_EQ(layout.transferGroup, (Rect{412, 443, 581, 250}));
+    EXPECT_EQ(layout.transferList, (Rect{7, 14, 567, 229}));
+}
+
+// The panes must meet the splitter bars exactly and keep a 7-pixel margin to the window edge,
+// whatever the sizes; a wrong sign anywhere shows up as a gap or an overlap.
+TEST(MainLayoutTest, PanesAdjoinTheSplittersForManySizes) {
+    for (const Size client : {Size{850, 600}, Size{1280, 1000}, Size{400, 350}}) {
+        for (const int left : {150, 300, client.width - 150}) {
+            for (const int bottom : {98, 200, client.height - 150}) {
+                SCOPED_TRACE(testing::Message() << client.width << "x" << client.height << " L"
+                                                << left << " B" << bottom);
+                const MainLayout l = ComputeMainLayout(client, {left, bottom});
+                EXPECT_EQ(l.tree.Right(), l.verticalSplitter.x);
+                EXPECT_EQ(l.verticalSplitter.Right(), l.fileList.x);
+                EXPECT_EQ(l.fileList.Right(), client.width - 7);
+                EXPECT_EQ(l.tree.Bottom(), l.horizontalSplitter.y);
+                EXPECT_EQ(l.horizontalSplitter.Bottom(), l.chatPane.y);
+                EXPECT_EQ(l.chatPane.Bottom(), client.height - 7);
+                EXPECT_EQ(l.transferGroup.x, l.fileList.x);
+                EXPECT_EQ(l.transferGroup.y, l.chatPane.y);
+                EXPECT_EQ(l.transferGroup.Right(), client.width - 7);
+                EXPECT_EQ(l.transferList.Right(), l.transferGroup.width - 7);
+                EXPECT_EQ(l.sendButton.Right(), l.chatPane.width - 7);
+                EXPECT_LT(l.chatInput.Right(), l.sendButton.x);
+            }
+        }
+    }
+}
+
+TEST(MainLayoutTest, MinimumsDefaultsAndStoredPanelsFitTheWindow) {
+    EXPECT_EQ(MinimumTrackingSize({400, 250}), (Size{519, 419}));
+    EXPECT_EQ(MinimumTrackingSize({150, 98}), (Size{269, 267}));
+    EXPECT_EQ(DefaultBottomPanelHeight(541), 360);
+    for (const int width : {834, 835}) {  // equal panes for even and odd widths
+        const MainLayout l = ComputeMainLayout({width, 540}, {DefaultLeftPanelWidth(width), 360});
+        EXPECT_EQ((l.fileList.width - l.tree.width) * 2, width % 2 == 0 ? 2 : 0) << width;
+    }
+    EXPECT_EQ(ClampStoredPanels({5000, 5000}, {1000, 600}), (PanelSizes{850, 450}));
+    EXPECT_EQ(ClampStoredPanels({851, 451}, {1000, 600}), (PanelSizes{850, 450}));
+    EXPECT_EQ(ClampStoredPanels({300, 200}, {1000, 600}), (PanelSizes{300, 200}));
+}
+
+TEST(SplitterTest, BandsCoverTheBarsAndNothingElse) {
+    // Vertical bar: x in [L + 7, L + 12]; horizontal bar: y in [H - B - 12, H - B - 7]. Where
+    // the two cross, the vertical bar wins.
+    using B = SplitterBar;
+    const std::pair<Point, SplitterBar> cases[] = {
+        {{407, 100}, B::Vertical}, {{412, 100}, B::Vertical},   {{406, 100}, B::None},
+        {{413, 100}, B::None},     {{700, 438}, B::Horizontal}, {{700, 443}, B::Horizontal},
+        {{700, 437}, B::None},     {{700, 444}, B::None},       {{410, 440}, B::Vertical}};
+    for (const auto& [point, bar] : cases) {
+        EXPECT_EQ(HitTestSplitters(point, kClient, kPanels), bar) << point.x << "," << point.y;
+    }
+}
+
+TEST(SplitterTest, DraggedBarKeepsTheGrabOffsetAndStopsAtTheLimits) {
+    constexpr Size kSmall{200, 200};  // W - 111 < 150 and H - 115 < 98: the minimums win
+    const std::tuple<Size, PanelSizes, Point, Point, PanelSizes> cases[] = {
+        {kClient, kPanels, {409, 100}, {459, 300}, {450, 250}},
+        {kClient, kPanels, {409, 100}, {0, 100}, {150, 250}},
+        {kClient, kPanels, {409, 100}, {5000, 100}, {889, 250}},
+        // Grabbed 3 pixels above the horizontal bar's lower edge.
+        {kClient, kPanels, {700, 440}, {700, 450}, {400, 240}},
+        {kClient, kPanels, {700, 440}, {700, -50}, {400, 585}},
+        {kClient, kPanels, {700, 440}, {700, 5000}, {400, 98}},
+        {kSmall, {60, 60}, {69, 50}, {500, 50}, {150, 60}},
+        {kSmall, {60, 60}, {150, 130}, {150, 0}, {60, 98}}};
+    for (const auto& [client, start, press, to, expected] : cases) {
+        SCOPED_TRACE(testing::Message()
+                     << press.x << "," << press.y << " to " << to.x << "," << to.y);
+        SplitterDrag drag(press, client, start);
+        ASSERT_TRUE(drag.Active());
+        EXPECT_EQ(drag.MoveTo(to), expected);
+        // The outline is drawn where the bar will be.
+        const MainLayout layout = ComputeMainLayout(client, expected);
+        EXPECT_EQ(drag.BarRect(), drag.Bar() == SplitterBar::Vertical ? layout.verticalSplitter
+                                                                      : layout.horizontalSplitter);
+        EXPECT_EQ(drag.Cancel(), start);  // Escape
+        EXPECT_EQ(drag.Finish(to), expected);
+    }
+    SplitterDrag outside({200, 200}, kClient, kPanels);
+    EXPECT_FALSE(outside.Active());
+    EXPECT_EQ(outside.MoveTo({0, 0}), kPanels);
+}
+
+class StoredWindowTest : public testing::Test {
+protected:
+    std::string Raw(const std::string& key) const {
+        std::string value;
+        settings_.GetString("global", key, value, "-");
+        return value;
+    }
+    std::optional<WindowPlacement> Load(unsigned flags = kMainWindowRestoreFlags) const {
+        return LoadPlacement(settings_, "global", flags);
+    }
+
+    testing_support::Sandbox sandbox_;
+    utilcpp::CParseini settings_{sandbox_.IniPath()};
+};
+
+TEST_F(StoredWindowTest, LayoutHasDefaultsAndKeepsColumnsAsStoredWithPanelsClamped) {
+    EXPECT_EQ(LoadLayout(settings_, {834, 540}),
+              (StoredLayout{{200, 100}, {200, 100, 100}, {407, 360}}));
+    ASSERT_TRUE(SaveLayout(settings_, {{320, 5000}, {1, 2, 3}, {300, 5000}}));
+    EXPECT_EQ(LoadLayout(settings_, {1000, 600}),
+              (StoredLayout{{320, 5000}, {1, 2, 3}, {300, 450}}));
+    EXPECT_EQ(Raw("columnwidthtransferviewstatus") + " " + Raw("BottomPanelHeight"), "2 5000");
+}
+
+TEST_F(StoredWindowTest, PlacementRoundTripsWhereverItLiesAndNeedsAUsableSize) {
+    EXPECT_FALSE(Load().has_value());
+    settings_.SetInt("global", "XPos", 10);
+    settings_.SetInt("global", "YSize", 300);
+    EXPECT_FALSE(Load().has_value());
+    settings_.SetInt("global", "XSize", -5);  // hand-edited
+    EXPECT_FALSE(Load().has_value());
+    for (const WindowPlacement& saved : {WindowPlacement{{100, 50, 800, 640}, false, true},
+                                         WindowPlacement{{-3000, -200, 800, 600}}}) {
+        ASSERT_TRUE(SavePlacement(settings_, "global", saved, kMainWindowSaveFlags));
+        EXPECT_EQ(Load(), saved);
+    }
+    EXPECT_EQ(Raw("XSize") + " " + Raw("IsMaximized") + " " + Raw("IsHidden"), "800 0 0");
+
+    // A cleared flag deletes its key on save and is ignored on restore.
+    const WindowPlacement hiddenTopMost{{0, 0, 640, 480}, false, false, true, true};
+    ASSERT_TRUE(SavePlacement(settings_, "global", hiddenTopMost, kMainWindowSaveFlags));
+    EXPECT_EQ(Raw("IsTopMost"), "1");
+    ASSERT_TRUE(SavePlacement(settings_, "global", hiddenTopMost, kPlacementHidden));
+    EXPECT_EQ(Raw("IsTopMost") + Raw("IsMinimized") + Raw("IsHidden"), "--1");
+    const auto restored = Load(kPlacementMinimized | kPlacementMaximized);
+    ASSERT_TRUE(restored.has_value());
+    EXPECT_FALSE(restored->hidden || restored->topMost);
+}
+
+TEST(RestoreShowModeTest, HiddenWinsThenMaximizedThenMinimized) {
+    WindowPlacement p{{}, true, true, true};
+    EXPECT_EQ(RestoreShowMode(p, kMainWindowRestoreFlags), ShowMode::LeaveHidden);
+    p.hidden = false;
+    EXPECT_EQ(RestoreShowMode(p, kMainWindowRestoreFlags), ShowMode::Maximized);
+    p.maximized = false;
+    EXPECT_EQ(RestoreShowMode(p, kMainWindowRestoreFlags), ShowMode::Minimized);
+    p.minimized = false;
+    EXPECT_EQ(RestoreShowMode(p, kMainWindowRestoreFlags), ShowMode::Normal);
+    EXPECT_EQ(RestoreShowMode(p, kMainWindowSaveFlags), ShowMode::NormalNoActivate);
+}
+
+TEST(CentringTest, CentresOverTheOwnerOrThePrimaryAreaInsideTheWorkArea) {
+    constexpr Rect kScreen{0, 0, 1920, 1040};
+    constexpr Size kIcon{16, 16};
+    const std::tuple<Size, Rect, Rect, std::optional<Rect>, Size, Point> cases[] = {
+        {{200, 100}, kScreen, kScreen, Rect{100, 100, 400, 300}, kIcon, {200, 200}},
+        // Odd differences are halved toward zero.
+        {{200, 100}, kScreen, kScreen, Rect{100, 100, 401, 301}, kIcon, {200, 200}},
+        // At least one small icon inside the owner's corner.
+        {{300, 200}, kScreen, kScreen, Rect{100, 100, 200, 150}, kIcon, {116, 116}},
+        {{300, 200}, kScreen, kScreen, Rect{100, 100, 200, 150}, {20, 24}, {120, 124}},
+        // Without an owner: (100 - 301) / 2 = -100, toward zero, and no icon offset.
+        {{301, 301}, {-1000, -1000, 3000, 3000}, {0, 0, 100, 100}, {}, kIcon, {-100, -100}},
+        // Pushed back into the work area.
+        {{200, 100}, kScreen, kScreen, Rect{1800, 980, 400, 300}, kIcon, {1720, 940}},
+        {{200, 100}, kScreen, kScreen, Rect{-500, -400, 400, 300}, kIcon, {0, 0}},
+        // Larger than the work area: the top-left corner stays visible.
+        {{1200, 900}, {10, 20, 1000, 700}, kScreen, {}, kIcon, {10, 20}},
+        {{1200, 900}, {10, 20, 1000, 700}, kScreen, Rect{500, 300, 400, 300}, kIcon, {10, 20}}};
+    for (const auto& [window, work, primary, owner, icon, expected] : cases) {
+        const Point at =
+            CentredPosition({{0, 0, window.width, window.height}, work, primary, owner, icon});
+        EXPECT_EQ(at, expected) << expected.x << "," << expected.y << " but " << at.x << ","
+                                << at.y;
+    }
+    EXPECT_EQ(DefaultMainWindowRect(kScreen), (Rect{535, 220, 850, 600}));
+    EXPECT_EQ(DefaultMainWindowRect({0, 30, 1280, 994}), (Rect{215, 227, 850, 600}));
+    EXPECT_EQ(DefaultMainWindowRect({0, 0, 800, 480}), (Rect{0, 0, 850, 600}));
+}
+
+// One network-timer tick every 100 ms from about four seconds before the tick count wraps;
+// another host is known from 6.2 s to 20 s.
+TEST(LonelyHostHintTest, AppearsAfterFiveSecondsAloneBlinksAndGoesWhileAnotherHostIsKnown) {
+    const std::uint32_t start = 0xFFFFF000u;
+    LonelyHostHint hint(start);
+    std::vector<std::string> steps;
+    for (std::uint32_t t = kNetworkTimerPeriodMs; t <= 25100; t += kNetworkTimerPeriodMs) {
+        const HintStep step = hint.OnTimer(start + t, t >= 6200 && t <= 20000 ? 2 : 1);
+        if (!step.removeItem && !step.insertItem && !step.setImage) continue;
+        steps.push_back(std::to_string(t) + (step.removeItem ? " remove" : "") +
+                        (step.insertItem ? " insert" : "") +
+                        (step.setImage ? " image " + std::to_string(step.image) : ""));
+    }
+    // At 5000 ms the 5001 ms are not yet reached; the next tick shows the hint.
+    EXPECT_EQ(steps,
+              (std::vector<std::string>{"5100 insert image 4", "5600 image 10", "6100 image 4",
+                                        "6200 remove", "25100 insert image 10"}));
+}
+
+TEST(FocusOrderTest, TabGoesRoundTheRingShiftTabBackAndOtherControlsLoseTheFocus) {
+    using F = FocusTarget;
+    const F ring[] = {F::Tree, F::FileList, F::ChatInput, F::SendButton, F::TransferList};
+    for (std::size_t i = 0; i < 5; ++i) {
+        EXPECT_EQ(NextFocus(ring[i], true), ring[(i + 1) % 5]) << i;
+        EXPECT_EQ(NextFocus(ring[(i + 1) % 5], false), ring[i]) << i;
+        EXPECT_EQ(SelectsFirstRowOnFocus(ring[i]), i == 1 || i == 4) << i;
+    }
+    EXPECT_EQ(NextFocus(F::MainWindow, true), F::Tree);
+    EXPECT_EQ(NextFocus(F::MainWindow, false), F::TransferList);
+    for (const bool forward : {true, false}) {
+        EXPECT_EQ(NextFocus(F::Other, forward), F::None);
+        EXPECT_EQ(NextFocus(F::None, forward), F::None);
+    }
+}
+
+TEST(CloseRulesTest, ClosingAsksForAnyTransferAndStandbyNotForFolderDownloads) {
+    const std::tuple<RunningTransfers, bool, bool> cases[] = {{{0, 0, 0}, false, false},
+                                                              {{1, 0, 0}, true, true},
+                                                              {{0, 2, 0}, true, true},
+                                                              {{0, 0, 3}, true, false}};
+    for (const auto& [running, close, standby] : cases) {
+        EXPECT_EQ(CloseNeedsQuestion(running), close) << running.folderDownloads;
+        EXPECT_EQ(StandbyNeedsQuestion(running), standby) << running.folderDownloads;
+    }
+    EXPECT_TRUE(MayProceed(false, Answer::No));
+    EXPECT_TRUE(MayProceed(true, Answer::Yes));
+    EXPECT_FALSE(MayProceed(true, Answer::No) || MayProceed(true, Answer::Cancel));
+}
+
+}  // namespace
+}  // namespace ui
