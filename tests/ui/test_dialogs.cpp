@@ -34,7 +34,12 @@ protected:
     const std::string missing_ = sandbox_.Path("missing");
 };
 
-TEST_F(DialogTest, ShareChecksReportTheFirstProblemWithItsMessage) {
+// Names are taken as they are (blanks and other hosts' conventions are fine); folders may be
+// links.
+TEST_F(DialogTest, ShareChecksReportTheFirstProblem) {
+    std::filesystem::create_directory_symlink(folder_, sandbox_.Path("to-folder"));
+    std::filesystem::create_symlink(file_, sandbox_.Path("to-file"));
+    std::filesystem::create_symlink(missing_, sandbox_.Path("dangling"));
     using P = ShareProblem;
     const std::tuple<std::string, std::string, ShareProblem> cases[] = {
         {"", "", P::NameOrPathEmpty},
@@ -44,27 +49,17 @@ TEST_F(DialogTest, ShareChecksReportTheFirstProblemWithItsMessage) {
         {"docs\\old", missing_, P::BackslashInName},
         {"docs", file_, P::PathNotAFolder},
         {"docs", missing_, P::PathNotAFolder},
-        {"docs", folder_, P::None},
-        // Names are taken as they are: blanks and other hosts' conventions are fine.
+        {"docs", sandbox_.Path("to-file"), P::PathNotAFolder},
+        {"docs", sandbox_.Path("dangling"), P::PathNotAFolder},
+        {"docs", folder_ + "/", P::None},
+        {"docs", sandbox_.Path("to-folder"), P::None},
         {" ", folder_, P::None},
         {"a/b", folder_, P::None}};
     for (const auto& [name, path, problem] : cases) {
         EXPECT_EQ(CheckShare(name, path), problem) << name << " " << path;
+        if (problem != P::None && problem != P::PathNotAFolder) continue;
+        EXPECT_EQ(IsExistingFolder(path), problem == P::None) << path;
     }
-    EXPECT_EQ(ShareProblemMessage(P::NameOrPathEmpty), StringId::ShareNameAndPathMissing);
-    EXPECT_EQ(ShareProblemMessage(P::BackslashInName), StringId::ShareNameBackslash);
-    EXPECT_EQ(ShareProblemMessage(P::PathNotAFolder), StringId::SharePathInvalid);
-    EXPECT_EQ(ShareProblemMessage(P::None), std::nullopt);
-}
-
-TEST_F(DialogTest, FolderTestFollowsLinks) {
-    std::filesystem::create_directory_symlink(folder_, sandbox_.Path("to-folder"));
-    std::filesystem::create_symlink(file_, sandbox_.Path("to-file"));
-    std::filesystem::create_symlink(missing_, sandbox_.Path("dangling"));
-    EXPECT_TRUE(IsExistingFolder(sandbox_.Path("to-folder")) && IsExistingFolder(folder_ + "/"));
-    EXPECT_FALSE(IsExistingFolder(sandbox_.Path("to-file")));
-    EXPECT_FALSE(IsExistingFolder(sandbox_.Path("dangling")));
-    EXPECT_FALSE(IsExistingFolder(""));
 }
 
 TEST(ShareNameTest, DropAndWizardProposeTheLastFolderName) {
@@ -179,7 +174,7 @@ std::string Buttons(const WizardFlow& wizard) {
     return std::string(b.back ? "b" : "-") + (b.next ? "n" : "-") + (b.finish ? "f" : "-");
 }
 
-TEST_F(WizardTest, FirstRunWithoutShareGoesStraightToTheEnd) {
+TEST_F(WizardTest, FirstRunNamesTheComputerAndSharesAFolderOnlyWhenAskedAndOnlyOnFinish) {
     EXPECT_EQ(Buttons(wizard_), "-n-");
     EXPECT_FALSE(wizard_.Back());
     ASSERT_TRUE(wizard_.Next());
@@ -189,24 +184,17 @@ TEST_F(WizardTest, FirstRunWithoutShareGoesStraightToTheEnd) {
     wizard_.SetHostField("");
     EXPECT_EQ(Buttons(wizard_), "b--");
     EXPECT_FALSE(wizard_.Next() || wizard_.Finish(settings_));
-    wizard_.SetHostField("x");
+    wizard_.SetHostField("ann");
     wizard_.SetShareNowChecked(false);
     ASSERT_TRUE(wizard_.Next());
     EXPECT_EQ(wizard_.Page(), WizardPage::Completed);
     EXPECT_EQ(Buttons(wizard_), "b-f");
-    ASSERT_TRUE(wizard_.Back());
-    EXPECT_EQ(wizard_.Page(), WizardPage::ComputerName);
-    ASSERT_TRUE(wizard_.Next() && wizard_.Finish(settings_));
-    EXPECT_EQ(Section("global"), (Lines{"hostname=x"}));
-    EXPECT_EQ(Section("shares"), Lines{});
-}
+    WizardFlow withoutShare = wizard_;
 
-TEST_F(WizardTest, FirstRunWithShareWritesNameAndShareOnlyOnFinish) {
-    wizard_.Next();
-    wizard_.SetHostField("ann");
+    ASSERT_TRUE(wizard_.Back());
+    wizard_.SetShareNowChecked(true);
     ASSERT_TRUE(wizard_.Next());
     ASSERT_EQ(wizard_.Page(), WizardPage::Folder);
-    EXPECT_EQ(wizard_.PathField(), "");
     for (const std::string& path : {std::string(), missing_}) {
         wizard_.SetPathField(path);
         EXPECT_EQ(Buttons(wizard_), "b--");
@@ -226,13 +214,13 @@ TEST_F(WizardTest, FirstRunWithShareWritesNameAndShareOnlyOnFinish) {
     wizard_.SetNameField("Songs");
     ASSERT_TRUE(wizard_.Next());
     EXPECT_EQ(wizard_.Page(), WizardPage::Completed);
-    ASSERT_TRUE(wizard_.Back());
-    EXPECT_EQ(wizard_.Page(), WizardPage::ShareName);
-    ASSERT_TRUE(wizard_.Next());
     EXPECT_FALSE(std::filesystem::exists(sandbox_.IniPath()));
     ASSERT_TRUE(wizard_.Finish(settings_));
     EXPECT_EQ(Section("global"), (Lines{"hostname=ann"}));
     EXPECT_EQ(Section("shares"), (Lines{"Songs=" + folder_ + "/"}));
+    settings_.DeleteKey("shares", "Songs");
+    ASSERT_TRUE(withoutShare.Finish(settings_));
+    EXPECT_EQ(Section("shares"), Lines{});
 }
 
 // The share wizard skips the computer name; a name is proposed for each folder until one is

@@ -250,9 +250,6 @@ TEST(CloseRulesTest, ClosingAsksForAnyTransferAndStandbyNotForFolderDownloads) {
         EXPECT_EQ(CloseNeedsQuestion(running), close) << running.folderDownloads;
         EXPECT_EQ(StandbyNeedsQuestion(running), standby) << running.folderDownloads;
     }
-    EXPECT_TRUE(MayProceed(false, Answer::No));
-    EXPECT_TRUE(MayProceed(true, Answer::Yes));
-    EXPECT_FALSE(MayProceed(true, Answer::No) || MayProceed(true, Answer::Cancel));
 }
 
 }  // namespace
