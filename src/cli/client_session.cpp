@@ -60,32 +60,32 @@ ClientSession::End ClientSession::Run(const std::function<bool()>& done, SignalW
 }
 
 void ClientSession::OnExpandResult(JobId id, const std::vector<DirEntry>& listing, bool success) {
-    dispatcher_.Call([&] {
+    dispatcher_.RunOnUiThread([&] {
         if (onExpand) onExpand(id, listing, success);
     });
 }
 
 void ClientSession::OnHostInfoResult(JobId id, const proto::HostInfo& hostInfo, bool success) {
     if (!success) return;
-    dispatcher_.Call([&] {
+    dispatcher_.RunOnUiThread([&] {
         if (onHostInfo) onHostInfo(id, hostInfo);
     });
 }
 
 void ClientSession::OnDownloadStarted(JobId id) {
-    dispatcher_.Call([&] {
+    dispatcher_.RunOnUiThread([&] {
         if (onDownloadStarted) onDownloadStarted(id);
     });
 }
 
 void ClientSession::OnDownloadProgress(JobId id, unsigned percent, float speedKBs) {
-    dispatcher_.Call([&] {
+    dispatcher_.RunOnUiThread([&] {
         if (onDownloadProgress) onDownloadProgress(id, percent, speedKBs);
     });
 }
 
 void ClientSession::OnDownloadFinished(JobId id, bool success) {
-    dispatcher_.Call([&] {
+    dispatcher_.RunOnUiThread([&] {
         if (onDownloadFinished) onDownloadFinished(id, success);
     });
 }

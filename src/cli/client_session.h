@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "cli/call_dispatcher.h"
 #include "cli/command_context.h"
 #include "client/job_queue.h"
+#include "ui/dispatcher_queue.h"
 
 namespace cli {
 
@@ -33,7 +33,7 @@ public:
 
     CJobQueue& Jobs() { return *queue_; }
     // For other network objects of the command whose reports go the same way.
-    CallDispatcher& Dispatcher() { return dispatcher_; }
+    ui::QueuedDispatcher& Dispatcher() { return dispatcher_; }
     // The flag every job of the command watches; set on interruption.
     const StopFlag* Cancel() const { return &cancel_; }
 
@@ -52,7 +52,7 @@ private:
     void OnDownloadProgress(JobId id, unsigned percent, float speedKBs) override;
     void OnDownloadFinished(JobId id, bool success) override;
 
-    CallDispatcher dispatcher_;
+    ui::QueuedDispatcher dispatcher_;
     StopFlag shutdown_{false};
     StopFlag cancel_{false};
     std::unique_ptr<CJobQueue> queue_;

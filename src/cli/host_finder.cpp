@@ -19,11 +19,11 @@ constexpr std::chrono::milliseconds kNameSearch{3000};
 
 class FoundHostCollector final : public HostListener {
 public:
-    FoundHostCollector(ClientSession& session, CallDispatcher& dispatcher)
+    FoundHostCollector(ClientSession& session, ui::QueuedDispatcher& dispatcher)
         : session_(session), dispatcher_(dispatcher) {}
 
     void OnHostAppeared(Ipv4 address, const std::string&, HostKind) override {
-        dispatcher_.Call([&] {
+        dispatcher_.RunOnUiThread([&] {
             if (byAddress_.contains(address)) return;
             byAddress_[address] = hosts_.size();
             hosts_.push_back({address, {}, false});
@@ -48,7 +48,7 @@ public:
 
 private:
     ClientSession& session_;
-    CallDispatcher& dispatcher_;
+    ui::QueuedDispatcher& dispatcher_;
     std::vector<FoundHost> hosts_;
     std::map<Ipv4, std::size_t> byAddress_;
     std::map<JobId, Ipv4> asked_;
@@ -61,7 +61,7 @@ std::vector<FoundHost> FindHosts(const GlobalOptions& options, std::chrono::mill
                                  const std::function<bool(const FoundHost&)>& enough,
                                  SignalWatch* signals) {
     ClientSession session(options, false);
-    CallDispatcher& dispatcher = session.Dispatcher();
+    ui::QueuedDispatcher& dispatcher = session.Dispatcher();
     FoundHostCollector collector(session, dispatcher);
     bool satisfied = false;
     session.onHostInfo = [&](JobId id, const proto::HostInfo& info) {

@@ -1,77 +1,151 @@
-// serve: this host's shares, discovery and chat, until SIGINT or SIGTERM.
+// serve: this host's shares, discovery and chat, until SIGINT or SIGTERM. The main-window
+// controller does the work, as in the GUI; serve gives it console views and runs its loop.
 #include <poll.h>
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
 #include <array>
 #include <cerrno>
+#include <chrono>
 
-#include "cli/call_dispatcher.h"
 #include "cli/command_context.h"
 #include "cli/commands.h"
-#include "cli/serve_console.h"
-#include "cli/serve_session.h"
+#include "cli/console_views.h"
 #include "cli/signal_watch.h"
 #include "cli/stdin_lines.h"
-#include "net/interfaces.h"
+#include "net/socket.h"
+#include "ui/dispatcher_queue.h"
+#include "ui/lumvale_dialog.h"
 
 namespace cli {
 
 namespace {
 
+using SteadyTime = std::chrono::steady_clock::time_point;
+using std::chrono::milliseconds;
+
 // What the chat pane lets a user type.
 constexpr std::size_t kMaxChatLine = 1023;
+constexpr milliseconds kSecondTimer{1000};
+constexpr milliseconds kTenthSecondTimer{100};
+
+ui::NetworkOptions ServeNetworkOptions(const GlobalOptions& options) {
+    ui::NetworkOptions network;
+    network.discovery.discoveryPort = options.discoveryPort;
+    network.discovery.requestPort = options.requestPort;
+    network.server.port = options.requestPort;
+    // A burst of requests (many hosts opening folders at once) waits for its turn instead of
+    // being turned away; the total stays bounded by the connection limit.
+    network.server.maxWaiting = network.server.maxConnections;
+    network.jobs.requestPort = options.requestPort;
+    network.chat.port = options.chatPort;
+    network.chat.sendPort = options.chatPort;
+    return network;
+}
+
+// The network objects report no failure to listen; a port that another copy holds is found here,
+// before anything starts.
+bool PortsAreFree(const GlobalOptions& options, std::string& error) {
+    for (const std::uint16_t port : {options.requestPort, options.chatPort}) {
+        if (!net::CreateListener(0, port).valid()) {
+            error =
+                "Cannot listen on TCP port " + std::to_string(port) + " (does another copy run?).";
+            return false;
+        }
+    }
+    return true;
+}
+
+// A timer of the controller: due when its period has passed since it last ran.
+struct LoopTimer {
+    milliseconds period;
+    SteadyTime due;
+
+    bool TakeIfDue(SteadyTime now) {
+        if (now < due) return false;
+        // A loop that fell behind runs the timer once, not once per missed period.
+        due = std::max(due + period, now);
+        return true;
+    }
+};
+
+class ServeLoop {
+public:
+    ServeLoop(ui::CLumvaleDialog& controller, ui::QueuedDispatcher& dispatcher, ConsoleChat& chat,
+              SignalWatch& signals)
+        : controller_(controller), dispatcher_(dispatcher), chat_(chat), signals_(signals) {}
+
+    // Until a stop signal arrives.
+    void Run() {
+        const SteadyTime start = std::chrono::steady_clock::now();
+        LoopTimer second{kSecondTimer, start + kSecondTimer};
+        LoopTimer tenth{kTenthSecondTimer, start + kTenthSecondTimer};
+        enum Slot { kSignal, kCalls, kInput, kSlots };
+        while (true) {
+            const SteadyTime now = std::chrono::steady_clock::now();
+            if (second.TakeIfDue(now)) controller_.OnSecondTimer();
+            if (tenth.TakeIfDue(now)) controller_.OnTenthSecondTimer();
+            const auto wait =
+                std::chrono::ceil<milliseconds>(std::min(second.due, tenth.due) - now);
+
+            std::array<pollfd, kSlots> watched{};
+            watched[kSignal] = {signals_.Descriptor(), POLLIN, 0};
+            watched[kCalls] = {dispatcher_.WakeDescriptor(), POLLIN, 0};
+            watched[kInput] = {readInput_ ? STDIN_FILENO : -1, POLLIN, 0};
+            const int timeout = static_cast<int>(std::max<long long>(wait.count(), 0));
+            if (poll(watched.data(), watched.size(), timeout) < 0) {
+                if (errno == EINTR) continue;
+                return;
+            }
+            if ((watched[kSignal].revents & POLLIN) != 0 && signals_.Take() != 0) return;
+            if ((watched[kCalls].revents & POLLIN) != 0) dispatcher_.RunPending();
+            if ((watched[kInput].revents & (POLLIN | POLLHUP | POLLERR)) != 0) ReadInput();
+        }
+    }
+
+private:
+    void ReadInput() {
+        char buffer[4096];
+        const ssize_t got = read(STDIN_FILENO, buffer, sizeof buffer);
+        if (got > 0) {
+            for (auto& line : lines_.Feed(buffer, static_cast<std::size_t>(got))) Send(line);
+        } else if (got == 0 || (errno != EINTR && errno != EAGAIN)) {
+            // Input ended: the host goes on serving without it.
+            for (auto& line : lines_.Finish()) Send(line);
+            readInput_ = false;
+        }
+    }
+
+    // As if the line had been typed into the chat pane and sent.
+    void Send(std::string& line) {
+        chat_.SetInput(std::move(line));
+        controller_.SendChat();
+    }
+
+    ui::CLumvaleDialog& controller_;
+    ui::QueuedDispatcher& dispatcher_;
+    ConsoleChat& chat_;
+    SignalWatch& signals_;
+    LineReader lines_{kMaxChatLine};
+    bool readInput_ = true;
+};
 
 int RunServe(const CommandContext& context) {
     // Before any thread starts, so that all of them inherit the blocked signals.
     SignalWatch signals;
     if (!signals.Valid()) return context.Fail("Cannot watch for stop signals.");
-    CallDispatcher dispatcher;
-    ServeConsole console(context.out);
-    ServeSession session(context.options, context.SettingsFile(), console, dispatcher);
     std::string error;
-    if (!session.Start(error)) {
-        session.Shutdown();
-        return context.Fail(error);
-    }
+    if (!PortsAreFree(context.options, error)) return context.Fail(error);
 
-    net::AddressChangeWatcher addresses;
-    const bool watchAddresses = addresses.Arm();
-    LineReader lines(kMaxChatLine);
-    bool readInput = true;
-
-    enum Slot { kSignal, kCalls, kInput, kAddresses, kSlots };
-    while (true) {
-        std::array<pollfd, kSlots> watched{};
-        watched[kSignal] = {signals.Descriptor(), POLLIN, 0};
-        watched[kCalls] = {dispatcher.WakeDescriptor(), POLLIN, 0};
-        watched[kInput] = {readInput ? STDIN_FILENO : -1, POLLIN, 0};
-        watched[kAddresses] = {watchAddresses ? addresses.Descriptor() : -1, POLLIN, 0};
-        if (poll(watched.data(), watched.size(), -1) < 0) {
-            if (errno == EINTR) continue;
-            break;
-        }
-        if ((watched[kSignal].revents & POLLIN) != 0 && signals.Take() != 0) break;
-        if ((watched[kCalls].revents & POLLIN) != 0) dispatcher.RunPending();
-        if ((watched[kInput].revents & (POLLIN | POLLHUP | POLLERR)) != 0) {
-            char buffer[4096];
-            const ssize_t got = read(STDIN_FILENO, buffer, sizeof buffer);
-            if (got > 0) {
-                for (const auto& line : lines.Feed(buffer, static_cast<std::size_t>(got))) {
-                    session.QueueChat(line);
-                }
-            } else if (got == 0 || (errno != EINTR && errno != EAGAIN)) {
-                // Input ended: the host goes on serving without it.
-                for (const auto& line : lines.Finish()) session.QueueChat(line);
-                readInput = false;
-            }
-        }
-        if ((watched[kAddresses].revents & POLLIN) != 0 && addresses.CheckChanged()) {
-            session.RefreshInterfaces();
-            addresses.Arm();
-        }
-    }
-    session.Shutdown();
+    ui::QueuedDispatcher dispatcher;
+    ServeViews views(context.out, context.SettingsFile(), dispatcher);
+    ui::ControllerOptions options;
+    options.settingsFile = context.SettingsFile();
+    ui::CLumvaleDialog controller(views.Views(), options,
+                                  ui::OwnedNetworkFactory(ServeNetworkOptions(context.options)));
+    controller.Start();
+    ServeLoop(controller, dispatcher, views.Chat(), signals).Run();
+    controller.Shutdown();
     return kExitOk;
 }
 

@@ -1,11 +1,30 @@
 #include "ui/dispatcher_queue.h"
 
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+#include <cstdint>
+
 namespace ui {
 
-QueuedDispatcher::QueuedDispatcher() : uiThread_(std::this_thread::get_id()) {}
+QueuedDispatcher::QueuedDispatcher()
+    : uiThread_(std::this_thread::get_id()), wakeFd_(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {}
 
 QueuedDispatcher::~QueuedDispatcher() {
     BeginShutdown();
+    if (wakeFd_ >= 0) close(wakeFd_);
+}
+
+void QueuedDispatcher::SignalDescriptor() {
+    if (wakeFd_ < 0) return;
+    const std::uint64_t one = 1;
+    [[maybe_unused]] const auto written = write(wakeFd_, &one, sizeof one);
+}
+
+void QueuedDispatcher::DrainDescriptor() {
+    if (wakeFd_ < 0) return;
+    std::uint64_t count = 0;
+    [[maybe_unused]] const auto got = read(wakeFd_, &count, sizeof count);
 }
 
 bool QueuedDispatcher::RunOnUiThread(const std::function<void()>& call) {
@@ -22,6 +41,7 @@ bool QueuedDispatcher::RunOnUiThread(const std::function<void()>& call) {
     if (shutdown_.load()) return false;
     queue_.push_back(&pending);
     queued_.notify_all();
+    SignalDescriptor();
     finished_.wait(guard,
                    [&] { return pending.state == State::Done || pending.state == State::Dropped; });
     return pending.state == State::Done;
@@ -42,6 +62,9 @@ bool QueuedDispatcher::ShutdownBegun() const {
 }
 
 std::size_t QueuedDispatcher::RunPending() {
+    // Before the queue is looked at: a call queued from now on makes the descriptor readable
+    // again, so a poll loop never sleeps on a waiting call.
+    DrainDescriptor();
     std::size_t ran = 0;
     std::unique_lock<std::mutex> guard(lock_);
     // Only the calls queued before this pass: a handler that makes a network thread report again
@@ -75,6 +98,7 @@ void QueuedDispatcher::Wake() {
     std::lock_guard<std::mutex> guard(lock_);
     woken_ = true;
     queued_.notify_all();
+    SignalDescriptor();
 }
 
 std::size_t QueuedDispatcher::QueuedCount() const {

@@ -1,5 +1,6 @@
 // A dispatcher for front ends that run their own loop on the UI thread (the headless daemon and
-// the tests): network threads queue their calls, the UI thread runs them when it pumps.
+// the tests): network threads queue their calls, the UI thread runs them when it pumps. A loop
+// that also waits for other descriptors (signals, standard input) polls WakeDescriptor beside them.
 #pragma once
 
 #include <atomic>
@@ -32,8 +33,11 @@ public:
     // UI thread: waits until a call is queued, Wake is called or `timeout` passes, then runs what
     // is queued. Returns how many ran.
     std::size_t WaitAndRun(std::chrono::milliseconds timeout);
-    // Any thread: ends a WaitAndRun early.
+    // Any thread: ends a WaitAndRun early and makes WakeDescriptor readable.
     void Wake();
+    // Readable while calls are queued or after Wake, until RunPending or WaitAndRun takes them;
+    // -1 when the descriptor could not be made (then only WaitAndRun notices calls).
+    int WakeDescriptor() const { return wakeFd_; }
 
     // Calls queued and not yet taken by the UI thread.
     std::size_t QueuedCount() const;
@@ -46,8 +50,11 @@ private:
     };
 
     bool OnUiThread() const { return std::this_thread::get_id() == uiThread_; }
+    void SignalDescriptor();
+    void DrainDescriptor();
 
     const std::thread::id uiThread_;
+    const int wakeFd_;
     std::atomic<bool> shutdown_{false};
 
     mutable std::mutex lock_;

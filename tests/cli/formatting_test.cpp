@@ -1,16 +1,10 @@
-// Golden output of the texts the commands print: listings, sizes, progress lines, serve events.
-#include <arpa/inet.h>
+// Golden output of the texts the commands print: listings, sizes and progress lines.
 #include <gtest/gtest.h>
 
 #include "cli/listing_format.h"
 #include "cli/progress_line.h"
-#include "cli/serve_console.h"
 
 namespace {
-
-Ipv4 Address(const char* dotted) {
-    return inet_addr(dotted);
-}
 
 TEST(ListingFormat, FoldersFirstThenFilesEachByNameWithSummary) {
     const std::vector<DirEntry> listing = {
@@ -82,28 +76,6 @@ TEST(ProgressLine, DurationFormats) {
     EXPECT_EQ(cli::FormatDuration(3723), "1:02:03");
     EXPECT_EQ(cli::FormatDuration(-1), "--:--");
     EXPECT_EQ(cli::FormatDuration(1e12), "--:--");
-}
-
-TEST(ServeConsole, EventLines) {
-    const Ipv4 peer = Address("10.77.0.2");
-    EXPECT_EQ(cli::HostAppearedLine(peer, ""), "host appeared: 10.77.0.2");
-    EXPECT_EQ(cli::HostAppearedLine(Address("127.0.0.1"), "me"), "host appeared: 127.0.0.1 me");
-    EXPECT_EQ(cli::HostNamedLine(peer, "pc-b"), "host named: 10.77.0.2 pc-b");
-    EXPECT_EQ(cli::HostGoneLine(peer, "pc-b"), "host gone: 10.77.0.2 pc-b");
-    EXPECT_EQ(cli::UploadStartedLine("/srv/a b.mp3", "pc-b"),
-              "upload started: /srv/a b.mp3 to pc-b");
-    EXPECT_EQ(cli::UploadFinishedLine("/srv/a", "10.77.0.2", true),
-              "upload finished: /srv/a to 10.77.0.2: ok");
-    EXPECT_EQ(cli::UploadFinishedLine("/srv/a", "pc-b", false),
-              "upload finished: /srv/a to pc-b: failed");
-}
-
-TEST(ServeConsole, ChatLineNamesTheSenderOrItsAddress) {
-    const Ipv4 peer = Address("10.77.0.2");
-    EXPECT_EQ(cli::ChatLine(peer, "pc-b", "hello"), "pc-b: hello");
-    EXPECT_EQ(cli::ChatLine(peer, "", "hello"), "10.77.0.2: hello");
-    // A text cannot forge a second line.
-    EXPECT_EQ(cli::ChatLine(peer, "pc-b", "hi\nhost gone: 1.2.3.4"), "pc-b: hi?host gone: 1.2.3.4");
 }
 
 }  // namespace

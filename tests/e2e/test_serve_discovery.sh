@@ -86,6 +86,11 @@ else
     e2e_fail "pc-a did not find the restarted pc-b within 3 s"
 fi
 e2e_check "the restarted pc-b finds pc-a" e2e_wait_for_line "$E2E_TMP/b2.out" "^host appeared: $A" 3
+# A host that returns is asked for its information again, as every host that appears is.
+e2e_check "pc-a asks the returned pc-b for its name" \
+    e2e_wait_for_line "$E2E_TMP/a.out" "^host named: $B pc-b\$" 5 2
+e2e_check "the restarted pc-b asks pc-a for its name" \
+    e2e_wait_for_line "$E2E_TMP/b2.out" "^host named: $A pc-a\$" 5
 
 for host in a b; do
     pid_var="PID_${host^^}"

@@ -80,6 +80,11 @@ e2e_check "with --overwrite it is replaced" \
 e2e_check "the replaced file is the shared one" cmp "$TREE/big one.bin" "$E2E_TMP/kept/big one.bin"
 
 # The client runs no serve, so discovery on pc-a does not know it: only "allowunknown" lets it in.
+# A host let in is listed like a host added by hand until its keep-alive fails (the client has no
+# server to ping), and is then let in only if asked anew.
+e2e_check "the client let in is listed" grep -qx "host appeared: 10.77.0.2" "$E2E_TMP/server.out"
+e2e_check "and goes once it cannot be reached" \
+    e2e_wait_for_line "$E2E_TMP/server.out" "^host gone: 10\.77\.0\.2$" 5
 e2e_config "$E2E_TMP/server.ini" pc-a 0
 "$E2E_CLI" --config "$E2E_TMP/server.ini" share add tree "$TREE"
 mkdir -p "$E2E_TMP/unknown"
@@ -94,18 +99,27 @@ e2e_check "a refused download leaves no file" test -z "$(ls -A "$E2E_TMP/unknown
 e2e_check "the serving host shows uploads to the client" \
     grep -q "^upload finished: $TREE/big one.bin to 10.77.0.2: ok$" "$E2E_TMP/server.out"
 
+# A refused host is refused without asking for a while; a fresh serve asks again.
+if e2e_stop "$SERVE_PID" TERM 2; then
+    e2e_check "serve exits 0 on SIGTERM ($E2E_STOP_MS ms)" test "$E2E_STOP_STATUS" -eq 0
+else
+    e2e_fail "serve did not stop within 2 s of SIGTERM"
+fi
+
 # Shutdown while a transfer runs: a client that stops reading holds the send open.
 e2e_config "$E2E_TMP/server.ini" pc-a 1
 mkdir -p "$E2E_TMP/huge"
 truncate -s 4G "$E2E_TMP/huge/sparse.bin"
 "$E2E_CLI" --config "$E2E_TMP/server.ini" share add huge "$E2E_TMP/huge"
+e2e_start_serve 1 "$E2E_TMP/server.ini" "$E2E_TMP/server2.out"
+SERVE_PID=$E2E_SERVE_PID
 mkdir -p "$E2E_TMP/partial"
 ip netns exec "$(e2e_ns 2)" "$E2E_CLI" --config "$CLIENT_INI" get "$SERVER" /huge/sparse.bin \
     "$E2E_TMP/partial" >/dev/null 2>&1 &
 CLIENT_PID=$!
 E2E_PIDS+=("$CLIENT_PID")
 e2e_check "the big upload starts" \
-    e2e_wait_for_line "$E2E_TMP/server.out" "^upload started: $E2E_TMP/huge/sparse.bin" 10
+    e2e_wait_for_line "$E2E_TMP/server2.out" "^upload started: $E2E_TMP/huge/sparse.bin" 10
 kill -STOP "$CLIENT_PID"
 if e2e_stop "$SERVE_PID" TERM 2; then
     e2e_check "serve exits 0 within 2 s of SIGTERM during an upload ($E2E_STOP_MS ms)" \
@@ -121,7 +135,9 @@ else
 fi
 e2e_check "the cut-off download leaves no partial file" test -z "$(ls -A "$E2E_TMP/partial")"
 if [ "$E2E_FAILURES" -ne 0 ]; then
-    echo "--- server.out"
-    cat "$E2E_TMP/server.out"
+    for f in server.out server2.out; do
+        echo "--- $f"
+        cat "$E2E_TMP/$f"
+    done
 fi
 e2e_finish

@@ -1,0 +1,65 @@
+#include "cli/console_transfer_lines.h"
+
+#include <ostream>
+
+#include "cli/listing_format.h"
+#include "ui/file_list_rows.h"
+#include "ui/ui_strings.h"
+
+namespace cli {
+
+namespace {
+
+std::string FileAndHost(TransferDirection direction, const std::string& file,
+                        const std::string& host) {
+    // The host column stays empty for a host that left the tree before its transfer was listed.
+    return PrintableText(file) + (direction == TransferDirection::Upload ? " to " : " from ") +
+           (host.empty() ? std::string("unknown host") : PrintableText(host));
+}
+
+const char* Verb(TransferDirection direction) {
+    return direction == TransferDirection::Upload ? "upload" : "download";
+}
+
+}  // namespace
+
+std::string TransferStartedLine(TransferDirection direction, const std::string& file,
+                                const std::string& host) {
+    return std::string(Verb(direction)) + " started: " + FileAndHost(direction, file, host);
+}
+
+std::string TransferFinishedLine(TransferDirection direction, const std::string& file,
+                                 const std::string& host, bool success) {
+    return std::string(Verb(direction)) + " finished: " + FileAndHost(direction, file, host) +
+           ": " + (success ? "ok" : "failed");
+}
+
+void ConsoleTransferLines::AppendRow(const std::string& name, const std::string&,
+                                     const std::string& host, int image) {
+    rows_.push_back(
+        {name, host,
+         image == ui::kImageUpload ? TransferDirection::Upload : TransferDirection::Download, false,
+         false});
+}
+
+void ConsoleTransferLines::SetStatus(std::size_t row, const std::string& status) {
+    if (row >= rows_.size() || rows_[row].ended) return;
+    Row& shown = rows_[row];
+    const bool finished = status == ui::Text(ui::StringId::StatusFinished);
+    if (finished || status == ui::Text(ui::StringId::StatusFailed) ||
+        status == ui::Text(ui::StringId::StatusCancelled)) {
+        shown.ended = true;
+        out_ << TransferFinishedLine(shown.direction, shown.name, shown.host, finished)
+             << std::endl;
+        return;
+    }
+    if (shown.started || status == ui::Text(ui::StringId::StatusWait)) return;
+    shown.started = true;
+    out_ << TransferStartedLine(shown.direction, shown.name, shown.host) << std::endl;
+}
+
+void ConsoleTransferLines::DeleteRow(std::size_t row) {
+    if (row < rows_.size()) rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(row));
+}
+
+}  // namespace cli

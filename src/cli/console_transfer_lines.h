@@ -1,0 +1,46 @@
+// The transfer list of a serving host, shown as lines: a row whose transfer begins to move and a
+// row that reaches its final status each become one line on the console.
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+#include "ui/transfer_list_view.h"
+
+namespace cli {
+
+enum class TransferDirection { Upload, Download };
+
+// Each returns the line without its line end; names are cleaned of control characters.
+std::string TransferStartedLine(TransferDirection direction, const std::string& file,
+                                const std::string& host);
+std::string TransferFinishedLine(TransferDirection direction, const std::string& file,
+                                 const std::string& host, bool success);
+
+class ConsoleTransferLines final : public ui::TransferListView {
+public:
+    explicit ConsoleTransferLines(std::ostream& out) : out_(out) {}
+
+    void AppendRow(const std::string& name, const std::string& status, const std::string& host,
+                   int image) override;
+    // The first status after "Wait" means the transfer started; "Finished", "Failed" and
+    // "Cancelled" mean it ended.
+    void SetStatus(std::size_t row, const std::string& status) override;
+    void DeleteRow(std::size_t row) override;
+    std::vector<std::size_t> SelectedRows() const override { return {}; }
+
+private:
+    struct Row {
+        std::string name;
+        std::string host;
+        TransferDirection direction = TransferDirection::Download;
+        bool started = false;
+        bool ended = false;
+    };
+
+    std::ostream& out_;
+    std::vector<Row> rows_;
+};
+
+}  // namespace cli

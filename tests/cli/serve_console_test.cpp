@@ -1,0 +1,126 @@
+// What a serving host prints and answers: host, transfer and chat lines in the formats that
+// scripts read, the questions nobody is there to answer, and the chat lines read from input.
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <sstream>
+
+#include "cli/console_views.h"
+#include "cli/stdin_lines.h"
+#include "cli_test_support.h"
+#include "model/net_structure.h"
+#include "ui/file_list_rows.h"
+#include "ui/ui_strings.h"
+
+namespace {
+
+using ui::StringId;
+
+Ipv4 Address(const char* dotted) {
+    return inet_addr(dotted);
+}
+
+std::vector<std::string> TakeLines(std::ostringstream& out) {
+    std::vector<std::string> lines;
+    std::istringstream in(out.str());
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    out.str({});
+    return lines;
+}
+
+TEST(ServeConsole, HostsComingNamedAndGoingAreOneLineEach) {
+    std::ostringstream out;
+    cli::ConsoleHostLines sink(out);
+    StopFlag closing{false};
+    auto model = std::make_unique<CNetStructure>(sink, &closing);
+    const Ipv4 peer = Address("10.77.0.2");
+    model->AddHost(Address("127.0.0.1"), "me", HostKind::LocalHost);
+    model->AddHost(peer, "", HostKind::Discovered);
+    // The hint shown while no other host is known is no host.
+    sink.DeleteItem(sink.InsertItem("No other host found yet", kTreeRoot));
+    EXPECT_EQ(TakeLines(out), (std::vector<std::string>{"host appeared: 127.0.0.1 me",
+                                                        "host appeared: 10.77.0.2"}));
+
+    std::size_t index = 0;
+    ASSERT_TRUE(model->FindHost(peer, index));
+    model->SetHostName(index, "10.77.0.2");  // the name it had: nothing new
+    model->SetListing(peer, "\\", {{"Music", 0, true}, {"a.txt", 1, false}});
+    EXPECT_TRUE(TakeLines(out).empty()) << "shares and folders are no host events";
+    // A name cannot forge a second line.
+    model->SetHostName(index, "pc-b\nhost gone: 1.2.3.4");
+    model->RemoveHost(peer);
+    EXPECT_EQ(TakeLines(out),
+              (std::vector<std::string>{"host named: 10.77.0.2 pc-b?host gone: 1.2.3.4",
+                                        "host gone: 10.77.0.2 pc-b?host gone: 1.2.3.4"}));
+    // At shutdown the tree's items are left alone: no host is reported gone.
+    model->AddHost(peer, "", HostKind::Discovered);
+    TakeLines(out);
+    closing = true;
+    model.reset();
+    EXPECT_TRUE(out.str().empty()) << out.str();
+}
+
+TEST(ServeConsole, TransferRowsBecomeStartedAndFinishedLines) {
+    std::ostringstream out;
+    cli::ConsoleTransferLines list(out);
+    const std::string wait = ui::Text(StringId::StatusWait);
+    const std::string moving = ui::FormatText(StringId::StatusSend, {50u, "12"});
+    const std::string receiving = ui::FormatText(StringId::StatusReceiveFolder, {1, 3, 0u, "0"});
+    list.AppendRow("/srv/a b.mp3", wait, "pc-b", ui::kImageUpload);
+    list.AppendRow("Live", wait, "", ui::kImageDownload);
+    list.AppendRow("/srv/c", wait, "10.77.0.2", ui::kImageUpload);
+    list.SetStatus(0, moving);
+    list.SetStatus(0, moving);
+    list.SetStatus(1, receiving);
+    list.SetStatus(0, ui::Text(StringId::StatusFinished));
+    list.SetStatus(0, ui::Text(StringId::StatusFailed));  // a row ends once
+    // A finished row goes; the rows behind it move up.
+    list.DeleteRow(0);
+    list.SetStatus(1, ui::Text(StringId::StatusCancelled));
+    list.SetStatus(0, ui::Text(StringId::StatusFinished));
+    EXPECT_EQ(TakeLines(out), (std::vector<std::string>{
+                                  "upload started: /srv/a b.mp3 to pc-b",
+                                  "download started: Live from unknown host",
+                                  "upload finished: /srv/a b.mp3 to pc-b: ok",
+                                  "upload finished: /srv/c to 10.77.0.2: failed",
+                                  "download finished: Live from unknown host: ok",
+                              }));
+}
+
+TEST(ServeConsole, ChatLinesCannotSteerTheTerminal) {
+    std::ostringstream out;
+    cli::ConsoleChat chat(out);
+    chat.AppendHistoryLine("pc-b: hi\nhost gone: 1.2.3.4\x1b[2J");
+    EXPECT_EQ(out.str(), "pc-b: hi?host gone: 1.2.3.4?[2J\n");
+}
+
+TEST(ServeConsole, OnlyAnUnknownHostMayBeLetInAndOnlyBySetting) {
+    cli_test::TempFolder temp;
+    const std::string ini = temp.Path("w.ini");
+    const std::string unknownHost =
+        ui::FormatText(StringId::UnknownHostWantsDownload, {"10.77.0.9"});
+    const std::string overwrite = ui::FormatText(StringId::FileExists, {"a.txt"});
+    cli::SettingsPrompt prompt(ini);
+    EXPECT_EQ(prompt.Ask(unknownHost, ui::PromptButtons::YesNo), ui::Answer::No) << "no setting";
+    for (const auto& [allow, answer] :
+         {std::pair{"1", ui::Answer::Yes}, {"0", ui::Answer::No}, {"2", ui::Answer::No}}) {
+        utilcpp::CParseini(ini).SetString("global", "allowunknown", allow);
+        EXPECT_EQ(prompt.Ask(unknownHost, ui::PromptButtons::YesNo), answer) << allow;
+        EXPECT_EQ(prompt.Ask(overwrite, ui::PromptButtons::YesNoCancel), ui::Answer::No);
+        EXPECT_EQ(prompt.Ask(ui::Text(StringId::ExitWhileTransferring), ui::PromptButtons::YesNo),
+                  ui::Answer::No);
+    }
+    EXPECT_FALSE(cli::IsUnknownHostQuestion("10.77.0.9"));
+}
+
+TEST(ServeConsole, InputLinesAreSplitAcrossReadsAndCut) {
+    cli::LineReader reader(4);
+    EXPECT_TRUE(reader.Feed("hel", 3).empty());
+    const std::string rest = "lo again\r\nxy\n\nlast";
+    EXPECT_EQ(reader.Feed(rest.data(), rest.size()), (std::vector<std::string>{"hell", "xy", ""}));
+    EXPECT_EQ(reader.Finish(), std::vector<std::string>{"last"});
+    EXPECT_TRUE(reader.Finish().empty());
+}
+
+}  // namespace
