@@ -1,50 +1,32 @@
-// Shared pieces of the command-line tests: a private temporary folder and a way to run the front
-// end as a function with captured streams.
+// Shared pieces of the command-line tests: a private temporary folder with files made by relative
+// path, and a way to run the front end as a function with captured streams.
 #pragma once
 
-#include <stdlib.h>
-
+#include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "cli/cli_app.h"
+#include "support/temp_folder.h"
 
 namespace cli_test {
 
-class TempFolder {
+class TempFolder : public testing_support::TempFolder {
 public:
-    TempFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "wendaro-cli-XXXXXX");
-        if (::mkdtemp(pattern.data()) != nullptr) root_ = pattern;
-    }
-    ~TempFolder() {
-        std::error_code ignored;
-        if (!root_.empty()) std::filesystem::remove_all(root_, ignored);
-    }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-
-    const std::filesystem::path& Root() const { return root_; }
-    std::string Path(const std::string& relative) const { return (root_ / relative).string(); }
     std::string Folder(const std::string& relative) const {
-        std::filesystem::create_directories(root_ / relative);
+        std::filesystem::create_directories(Root() / relative);
         return Path(relative);
     }
     std::string File(const std::string& relative, const std::string& content) const {
-        std::filesystem::create_directories((root_ / relative).parent_path());
-        std::ofstream(root_ / relative, std::ios::binary) << content;
+        std::filesystem::create_directories((Root() / relative).parent_path());
+        Write(Path(relative), content);
         return Path(relative);
     }
     std::string Read(const std::string& relative) const {
-        std::ifstream in(root_ / relative, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
+        return testing_support::TempFolder::Read(Path(relative));
     }
-
-private:
-    std::filesystem::path root_;
 };
 
 struct CliResult {
@@ -66,9 +48,7 @@ inline CliResult RunCommand(std::vector<std::string> args, const std::string& in
 }
 
 inline int LineCount(const std::string& text) {
-    int lines = 0;
-    for (char c : text) lines += c == '\n' ? 1 : 0;
-    return lines;
+    return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
 }
 
 }  // namespace cli_test

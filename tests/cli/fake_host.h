@@ -5,9 +5,8 @@
 #include <arpa/inet.h>
 #include <sys/socket.h>
 
-#include <atomic>
-#include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -20,16 +19,6 @@ namespace cli_test {
 
 class FakeHost {
 public:
-    // What to do with one request line: reply with the text (framed), or stay silent until the
-    // test ends (`silent`), or close at once.
-    struct Answer {
-        std::string reply;
-        bool silent = false;
-        bool close = false;
-        // Sent as it stands, unframed, before closing: for replies that break off.
-        std::string raw;
-    };
-
     FakeHost() {
         listener_ = net::CreateListener(htonl(INADDR_LOOPBACK), 0);
         if (listener_.valid()) port_ = net::LocalPort(listener_.get());
@@ -45,12 +34,14 @@ public:
 
     std::uint16_t Port() const { return port_; }
 
-    void Set(const std::string& request, Answer answer) {
-        std::lock_guard guard(lock_);
-        answers_[request] = std::move(answer);
-    }
+    // The answer to one request line: a framed reply, silence until the test ends, or bytes sent
+    // as they stand before closing (for replies that break off). Other requests are closed at once.
     void SetReply(const std::string& request, std::string reply) {
-        Set(request, {std::move(reply), false, false, {}});
+        Set(request, {Kind::Reply, std::move(reply)});
+    }
+    void SetSilent(const std::string& request) { Set(request, {Kind::Silent, {}}); }
+    void SetRaw(const std::string& request, std::string bytes) {
+        Set(request, {Kind::Raw, std::move(bytes)});
     }
 
     std::vector<std::string> Requests() const {
@@ -59,11 +50,20 @@ public:
     }
 
 private:
+    enum class Kind { Close, Reply, Silent, Raw };
+    struct Answer {
+        Kind kind = Kind::Close;
+        std::string text;
+    };
+
+    void Set(const std::string& request, Answer answer) {
+        std::lock_guard guard(lock_);
+        answers_[request] = std::move(answer);
+    }
+
     void Serve() {
         while (!stop_) {
-            Ipv4 peer = 0;
-            net::UniqueSocket connection =
-                net::AcceptConnection(listener_.get(), &stop_, &peer, 100);
+            net::UniqueSocket connection = net::AcceptConnection(listener_.get(), &stop_, nullptr);
             if (!connection.valid()) continue;
             workers_.emplace_back([this, socket = std::make_shared<net::UniqueSocket>(
                                              std::move(connection))] { Respond(socket->get()); });
@@ -73,30 +73,28 @@ private:
     void Respond(net::Socket socket) {
         std::string request;
         if (!net::ReceiveString(socket, request, &stop_, 64 * 1024)) return;
-        FakeHost::Answer answer{{}, false, true, {}};
+        Answer answer;
         {
             std::lock_guard guard(lock_);
             requests_.push_back(request);
-            const auto found = answers_.find(request);
-            if (found != answers_.end()) answer = found->second;
+            if (const auto found = answers_.find(request); found != answers_.end()) {
+                answer = found->second;
+            }
         }
-        if (answer.close) return;
-        if (!answer.raw.empty()) {
-            ::send(socket, answer.raw.data(), answer.raw.size(), MSG_NOSIGNAL);
-            return;
+        if (answer.kind == Kind::Reply) net::SendString(socket, answer.text, &stop_);
+        if (answer.kind == Kind::Raw) {
+            ::send(socket, answer.text.data(), answer.text.size(), MSG_NOSIGNAL);
         }
-        if (answer.silent) {
-            while (!stop_) std::this_thread::sleep_for(std::chrono::milliseconds(20));
-            return;
+        while (answer.kind == Kind::Silent && !stop_) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
-        net::SendString(socket, answer.reply, &stop_);
     }
 
     net::UniqueSocket listener_;
     std::uint16_t port_ = 0;
     StopFlag stop_{false};
     mutable std::mutex lock_;
-    std::map<std::string, FakeHost::Answer> answers_;
+    std::map<std::string, Answer> answers_;
     std::vector<std::string> requests_;
     std::thread thread_;
     std::vector<std::thread> workers_;

@@ -15,15 +15,21 @@ DirEntry Folder(const std::string& name) {
     return {name, 0, true};
 }
 
-TEST(FolderWalk, EmptyFolderFinishesWithItsOnlyListing) {
-    cli::FolderWalk walk("\\Music\\Live", "/t");
-    EXPECT_FALSE(walk.Finished());
-    const auto use = walk.OnListing("\\Music\\Live", {});
+TEST(FolderWalk, EndsWithItsListingsEvenEmptyOrFailedOnes) {
+    cli::FolderWalk empty("\\Music\\Live", "/t");
+    EXPECT_FALSE(empty.Finished());
+    const auto use = empty.OnListing("\\Music\\Live", {});
     EXPECT_TRUE(use.used);
     EXPECT_EQ(use.localFolder, fs::path("/t/Live"));
-    EXPECT_TRUE(use.foldersToList.empty());
-    EXPECT_TRUE(walk.Finished());
-    EXPECT_FALSE(walk.TakeNextFile());
+    EXPECT_TRUE(empty.Finished());
+    EXPECT_FALSE(empty.TakeNextFile());
+
+    cli::FolderWalk failed("\\S", "/t");
+    failed.OnListing("\\S", {Folder("a"), File("f")});
+    failed.OnListingFailed();
+    EXPECT_FALSE(failed.Finished()) << "a file is still pending";
+    failed.TakeNextFile();
+    EXPECT_TRUE(failed.Finished());
 }
 
 TEST(FolderWalk, FilesComeInTheOrderFoundWhileListingsStillArrive) {
@@ -40,49 +46,30 @@ TEST(FolderWalk, FilesComeInTheOrderFoundWhileListingsStillArrive) {
     EXPECT_EQ(walk.FilesStarted(), 1u);
     EXPECT_FALSE(walk.Finished()) << "a listing is still on its way";
 
+    // Repeated, or never asked for: both ignored.
+    EXPECT_FALSE(walk.OnListing("\\Music\\Live", {File("again")}).used);
+    EXPECT_FALSE(walk.OnListing("\\Elsewhere", {File("stray")}).used);
     use = walk.OnListing("\\Music\\Live\\x", {File("c.mp3")});
     EXPECT_EQ(use.localFolder, fs::path("/t/Live/x"));
     // The count of files found grows as listings arrive.
     EXPECT_EQ(walk.FilesFound(), 3u);
     EXPECT_EQ(walk.TakeNextFile()->remotePath, "\\Music\\Live\\b.mp3");
-    const auto last = walk.TakeNextFile();
-    EXPECT_EQ(last->localPath, fs::path("/t/Live/x/c.mp3"));
+    EXPECT_EQ(walk.TakeNextFile()->localPath, fs::path("/t/Live/x/c.mp3"));
     EXPECT_TRUE(walk.Finished());
 }
 
-TEST(FolderWalk, ListingIsUsedOnceAndOnlyWhenAskedFor) {
-    cli::FolderWalk walk("\\Music", "/t");
-    ASSERT_TRUE(walk.OnListing("\\Music", {Folder("sub")}).used);
-    // Repeated, or never asked for: both ignored, the walk still waits for "sub".
-    EXPECT_FALSE(walk.OnListing("\\Music", {File("again")}).used);
-    EXPECT_FALSE(walk.OnListing("\\Elsewhere", {File("stray")}).used);
-    EXPECT_EQ(walk.FilesFound(), 0u);
-    EXPECT_EQ(walk.PendingListings(), 1u);
-    EXPECT_TRUE(walk.OnListing("\\Music\\sub", {}).used);
-    EXPECT_TRUE(walk.Finished());
-}
-
-TEST(FolderWalk, HostileNamesAreRefusedAndReportedNeverQueued) {
+TEST(FolderWalk, HostileAndRepeatedNamesAreRefusedNeverQueued) {
     cli::FolderWalk walk("\\Share", "/t");
-    const auto use = walk.OnListing(
-        "\\Share", {File(".."), Folder(".."), Folder("."), File("../../etc/passwd"), File("a/b"),
-                    File(std::string("nul\0name", 8)), File(""), File("ok.txt")});
-    EXPECT_EQ(use.refused.size(), 7u);
-    EXPECT_TRUE(use.foldersToList.empty());
+    const auto use =
+        walk.OnListing("\\Share", {File(".."), Folder(".."), Folder("."), File("../../etc/passwd"),
+                                   File("a/b"), File(std::string("nul\0name", 8)), File(""),
+                                   File("ok.txt"), File("ok.txt"), Folder("d"), Folder("d")});
+    EXPECT_EQ(use.refused.size(), 9u);
+    EXPECT_EQ(use.foldersToList, std::vector<std::string>{"\\Share\\d"});
     EXPECT_EQ(walk.FilesFound(), 1u);
     EXPECT_EQ(walk.TakeNextFile()->localPath, fs::path("/t/Share/ok.txt"));
-    EXPECT_TRUE(walk.Finished());
-}
-
-TEST(FolderWalk, NameListedTwiceIsTakenOnce) {
-    cli::FolderWalk walk("\\Share", "/t");
-    const auto use = walk.OnListing("\\Share", {File("a"), File("a"), Folder("d"), Folder("d")});
-    EXPECT_EQ(use.refused.size(), 2u);
-    EXPECT_EQ(use.foldersToList.size(), 1u);
-    EXPECT_EQ(walk.FilesFound(), 1u);
-    walk.TakeNextFile();
-    walk.OnListing("\\Share\\d", {});
     // Without the second "d" being refused the walk would wait for a listing forever.
+    walk.OnListing("\\Share\\d", {});
     EXPECT_TRUE(walk.Finished());
 }
 
@@ -103,15 +90,6 @@ TEST(FolderWalk, EndlessNestingAndEndlessFilesAreCut) {
     EXPECT_TRUE(deepest.foldersToList.empty());
     EXPECT_EQ(deepest.refused.size(), 2u);  // the folder too deep and the fourth file
     EXPECT_EQ(walk.FilesFound(), 3u);
-}
-
-TEST(FolderWalk, FailedListingLetsTheWalkEnd) {
-    cli::FolderWalk walk("\\S", "/t");
-    walk.OnListing("\\S", {Folder("a"), File("f")});
-    walk.OnListingFailed();
-    EXPECT_FALSE(walk.Finished()) << "a file is still pending";
-    walk.TakeNextFile();
-    EXPECT_TRUE(walk.Finished());
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 // Golden output of the texts the commands print: listings, sizes and progress lines.
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "cli/listing_format.h"
 #include "cli/progress_line.h"
 
@@ -11,45 +13,42 @@ TEST(ListingFormat, FoldersFirstThenFilesEachByNameWithSummary) {
         {"zeta.txt", 5, false}, {"Live", 0, true},    {"album.flac", 4404019, false},
         {"empty", 0, false},    {"Archive", 0, true}, {"movie.mkv", 1610612736, false},
     };
-    const std::string expected =
-        "     <DIR>  Archive\n"
-        "     <DIR>  Live\n"
-        "   4.2 MiB  album.flac\n"
-        "       0 B  empty\n"
-        "   1.5 GiB  movie.mkv\n"
-        "       5 B  zeta.txt\n"
-        "2 folders, 4 files, 1.5 GiB\n";
-    EXPECT_EQ(cli::FormatListing(listing), expected);
-}
-
-TEST(ListingFormat, EmptyAndSingularSummaries) {
+    EXPECT_EQ(cli::FormatListing(listing),
+              "     <DIR>  Archive\n"
+              "     <DIR>  Live\n"
+              "   4.2 MiB  album.flac\n"
+              "       0 B  empty\n"
+              "   1.5 GiB  movie.mkv\n"
+              "       5 B  zeta.txt\n"
+              "2 folders, 4 files, 1.5 GiB\n");
     EXPECT_EQ(cli::FormatListing({}), "0 folders, 0 files, 0 B\n");
     EXPECT_EQ(cli::FormatListing({{"Music", 0, true}}),
               "     <DIR>  Music\n1 folder, 0 files, 0 B\n");
 }
 
-TEST(ListingFormat, ControlCharactersInNamesCannotReachTheTerminal) {
-    const std::string out = cli::FormatListing({{"evil\x1b[2J\nname\x7f", 1, false}});
-    EXPECT_EQ(out, "       1 B  evil?[2J?name?\n0 folders, 1 file, 1 B\n");
-}
-
-TEST(ListingFormat, ClaimedSizesThatOverflowTheTotalSaturate) {
+TEST(ListingFormat, HostileNamesAndSizesCannotGarbleTheOutput) {
+    EXPECT_EQ(cli::FormatListing({{"evil\x1b[2J\nname\x7f", 1, false}}),
+              "       1 B  evil?[2J?name?\n0 folders, 1 file, 1 B\n");
+    // Claimed sizes whose total overflows saturate.
     const std::int64_t huge = std::numeric_limits<std::int64_t>::max();
     const std::string out = cli::FormatListing({{"a", huge, false}, {"b", huge, false}});
     EXPECT_NE(out.find("2 files, 8.0 EiB"), std::string::npos) << out;
 }
 
 TEST(SizeFormat, UnitBoundaries) {
-    EXPECT_EQ(cli::FormatSize(0), "0 B");
-    EXPECT_EQ(cli::FormatSize(-5), "0 B");
-    EXPECT_EQ(cli::FormatSize(1023), "1023 B");
-    EXPECT_EQ(cli::FormatSize(1024), "1.0 KiB");
-    EXPECT_EQ(cli::FormatSize(1536), "1.5 KiB");
     // Rounding up to the next unit shows the next unit, never "1024.0 KiB".
-    EXPECT_EQ(cli::FormatSize(1048575), "1.0 MiB");
-    EXPECT_EQ(cli::FormatSize(1048576), "1.0 MiB");
-    EXPECT_EQ(cli::FormatSize(4LL << 30), "4.0 GiB");
-    EXPECT_EQ(cli::FormatSize(3LL << 40), "3.0 TiB");
+    const std::vector<std::pair<std::int64_t, std::string>> cases = {
+        {0, "0 B"},
+        {-5, "0 B"},
+        {1023, "1023 B"},
+        {1024, "1.0 KiB"},
+        {1536, "1.5 KiB"},
+        {1048575, "1.0 MiB"},
+        {1048576, "1.0 MiB"},
+        {4LL << 30, "4.0 GiB"},
+        {3LL << 40, "3.0 TiB"},
+    };
+    for (const auto& [bytes, text] : cases) EXPECT_EQ(cli::FormatSize(bytes), text) << bytes;
 }
 
 TEST(ProgressLine, ShowsBarPercentSpeedTimeLeftAndFiles) {
@@ -60,10 +59,8 @@ TEST(ProgressLine, ShowsBarPercentSpeedTimeLeftAndFiles) {
     state.speedKBs = 0;
     EXPECT_EQ(cli::FormatProgressLine(state, 100),
               "Live/a.mp3 [##########----------]  50% 0 B/s ETA --:-- [2/7]");
-}
-
-TEST(ProgressLine, LongNamesAreShortenedFromTheStartToFit) {
-    cli::ProgressState state{std::string(200, 'n') + "/end.bin", 100, 10, 10, 1, 1};
+    // Long names are shortened from the start to fit.
+    state = {std::string(200, 'n') + "/end.bin", 100, 10, 10, 1, 1};
     const std::string line = cli::FormatProgressLine(state, 80);
     EXPECT_EQ(line.size(), 80u);
     EXPECT_EQ(line.rfind("...", 0), 0u);
@@ -71,11 +68,9 @@ TEST(ProgressLine, LongNamesAreShortenedFromTheStartToFit) {
 }
 
 TEST(ProgressLine, DurationFormats) {
-    EXPECT_EQ(cli::FormatDuration(0), "0:00");
-    EXPECT_EQ(cli::FormatDuration(65), "1:05");
-    EXPECT_EQ(cli::FormatDuration(3723), "1:02:03");
-    EXPECT_EQ(cli::FormatDuration(-1), "--:--");
-    EXPECT_EQ(cli::FormatDuration(1e12), "--:--");
+    const std::vector<std::pair<double, std::string>> cases = {
+        {0, "0:00"}, {65, "1:05"}, {3723, "1:02:03"}, {-1, "--:--"}, {1e12, "--:--"}};
+    for (const auto& [seconds, text] : cases) EXPECT_EQ(cli::FormatDuration(seconds), text);
 }
 
 }  // namespace
