@@ -146,8 +146,9 @@ TEST(ChatHistory, DropsWholeFirstLinesUntilTheLimitBeforeAppending) {
     FakeUser view;
     ui::ChatHistory history(view);
     history.Append(std::string(ui::ChatHistory::kMaxLength, 'x'));
-    history.Append("next");   // up to the limit nothing goes
-    history.Append("third");  // above it the long first line goes
+    history.Append("next");
+    EXPECT_EQ(view.chatLines.size(), 2u);  // up to the limit nothing goes
+    history.Append("third");               // above it the long first line goes
     EXPECT_EQ(Lines(view.chatLines.begin(), view.chatLines.end()), (Lines{"next", "third"}));
     EXPECT_EQ(history.Length(), 4u + 2 + 5);
 

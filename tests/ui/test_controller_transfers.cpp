@@ -146,8 +146,10 @@ TEST_F(TransferTest, OpeningAFolderRowOpensItAndAFileRowDownloadsItUnlessItsName
     Show("Music");
     DeliverListing("127.0.0.5", "\\Music\\", {File("../escape"), File(".."), File("ok")});
     SelectRows({"../escape", "..", "ok"});
+    views.user.answers.assign(3, Answer::Yes);  // an unsafe name must not even be asked about
     controller->OpenSelectedRow(false);
     EXPECT_EQ(Retrieves(), Lines{"\\Music\\ok -> " + target + "ok"});
+    EXPECT_TRUE(views.user.questions.empty());
 }
 
 TEST_F(TransferTest, FolderIsRecreatedUnderTheTargetOneFileAtATime) {
@@ -175,8 +177,10 @@ TEST_F(TransferTest, FolderIsRecreatedUnderTheTargetOneFileAtATime) {
 
     network->ClearJobs();
     Download({});  // the share itself keeps its name
+    Download({});  // and is left out of a second command
     ListingArrives("\\Music", {File("a.mp3")});
     EXPECT_EQ(Retrieve(0).localPath, target + "Music/a.mp3");
+    EXPECT_EQ(views.transfers.Column(0), (Lines{"Live", "Music"}));
 }
 
 TEST_F(TransferTest, WalkEndsAtItsFirstFailureOrCancelOrWhenNothingIsLeft) {
@@ -277,17 +281,20 @@ TEST_F(ControllerTest, UploadRowsShowHowUploadsGoAndEnd) {
     EXPECT_EQ(views.transfers.Column(1), (Lines{"Finished", "Cancelled", "Failed"}));
 }
 
-TEST_F(ControllerTest, StandbyIsAskedOnlyForSingleTransfersAndClosingForAny) {
+TEST_F(TransferTest, StandbyIsAskedOnlyForSingleTransfersAndClosingForAny) {
     EXPECT_TRUE(controller->ConfirmStandby() && controller->ConfirmClose());
-    EXPECT_TRUE(views.user.questions.empty());
+    Download({"Live"});
+    views.user.answers = {Answer::No};
+    EXPECT_TRUE(controller->ConfirmStandby());  // folder downloads do not hold standby back
+    EXPECT_FALSE(controller->ConfirmClose());
+    EXPECT_EQ(views.user.lastButtons, ui::PromptButtons::YesNo);
     network->uploads[7] = {proto::JobType::Retrieve, Ip("127.0.0.1"), "f"};
     controller->OnUploadRequested(7);
     views.user.answers = {Answer::Cancel, Answer::Yes};
     EXPECT_FALSE(controller->ConfirmStandby());
     EXPECT_EQ(views.user.lastButtons, ui::PromptButtons::YesNoCancel);
     EXPECT_TRUE(controller->ConfirmClose());
-    EXPECT_EQ(views.user.lastButtons, ui::PromptButtons::YesNo);
-    EXPECT_EQ(views.user.questions.size(), 2u);
+    EXPECT_EQ(views.user.questions.size(), 3u);
 }
 
 }  // namespace
