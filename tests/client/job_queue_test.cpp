@@ -1,21 +1,20 @@
-// What each kind of job sends and reports, and the order and limits in which the queue starts
-// them: a job queue pointed at a fake request server on loopback, with a sandbox for downloads. The
-// fixture is the queue's listener and logs every report as a line: "expand <n> ok|fail
-// <name>:<size>:<d|f>,...", "hostinfo <n> <name>|<version>|<date>|<time>|<system>", "started <n>",
-// "finished <n> ok|fail", where <n> counts from the first job id. Progress depends on timing and
-// is not logged.
+// What each kind of job sends and reports, and the order, limits and time limits under which the
+// queue runs them, against a fake host on loopback and a sandbox for downloads. The fixture logs
+// every report as "expand <n> ok|fail <name>:<size>:<d|f>,...",
+// "hostinfo <n> <name>|<version>|<date>|<time>|<system>", "started <n>" or "finished <n> ok|fail",
+// <n> counted from the first job id. Progress depends on timing and is not logged.
 #include "client/job_queue.h"
 
 #include <gmock/gmock.h>
 
 #include <algorithm>
-#include <deque>
+#include <atomic>
 #include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
-#include <optional>
 #include <random>
+#include <set>
 #include <thread>
 
 #include "net/framing.h"
@@ -25,28 +24,32 @@
 namespace client_test {
 namespace {
 
+using namespace std::chrono_literals;
 using Lines = std::vector<std::string>;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+using ::testing::UnorderedElementsAre;
+using testing_support::WriteRaw;
 
 bool Eventually(const std::function<bool()>& condition) {
-    for (int i = 0; i < 1000 && !condition(); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    for (int i = 0; i < 1000 && !condition(); ++i) std::this_thread::sleep_for(5ms);
     return condition();
 }
 
-// Records each request line in the order the connections arrive and writes back the raw bytes
-// `reply` gives for it (none: the connection is closed unanswered). While holding, connections
-// wait unanswered until released, so the queue's scheduling shows in the order of later requests.
-class FakeRequestServer {
+// Serves each connection on a thread of its own: records its request line in arrival order, holds
+// it while holding (until that request is released), then lets `answer` write what it likes
+// until it returns or the host goes. The queue's scheduling shows in the order of later requests.
+class FakeHost {
 public:
-    using Reply = std::function<std::optional<std::string>(const std::string& request)>;
+    using Answer = std::function<void(const std::string& request, net::Socket, const StopFlag&)>;
 
-    explicit FakeRequestServer(Reply reply, bool holding = false)
-        : reply_(std::move(reply)), holding_(holding), thread_([this] { Serve(); }) {}
-    ~FakeRequestServer() {
+    explicit FakeHost(Answer answer, bool holding = false)
+        : answer_(std::move(answer)), holding_(holding), thread_([this] { Accept(); }) {}
+    ~FakeHost() {
         stop_ = true;
         thread_.join();
+        for (auto& connection : connections_) connection.join();
     }
-
     std::uint16_t Port() const { return listener_.port; }
     Lines Requests() {
         std::lock_guard guard(mutex_);
@@ -55,61 +58,70 @@ public:
     bool WaitForRequests(std::size_t count) {
         return Eventually([&] { return Requests().size() >= count; });
     }
-    // Answers the connection held longest, or every one and all that come later.
-    void Release(bool all = false) {
+    // Answers the held connection with this request, or all of them and all that come later.
+    void Release(const std::string& request = {}) {
         std::lock_guard guard(mutex_);
-        holding_ = !all;
-        for (bool first = true; (first || all) && !held_.empty(); first = false) {
-            Answer(std::move(held_.front().first), held_.front().second);
-            held_.pop_front();
-        }
+        released_.insert(request);
+        holding_ = holding_ && !request.empty();
     }
-    std::size_t MostHeld() {
-        std::lock_guard guard(mutex_);
-        return mostHeld_;
-    }
+    std::atomic<std::size_t> mostHeld{0};
 
 private:
-    void Serve() {
+    void Accept() {
         while (!stop_) {
-            net::UniqueSocket socket =
-                net::AcceptConnection(listener_.socket.get(), &stop_, nullptr, 50);
-            std::string request;
-            if (!socket.valid() ||
-                !net::ReceiveString(socket.get(), request, &stop_, net::kMaxRequestLength))
-                continue;
-            std::lock_guard guard(mutex_);
-            requests_.push_back(request);
-            if (!holding_) {
-                Answer(std::move(socket), request);
-                continue;
-            }
-            held_.emplace_back(std::move(socket), request);
-            mostHeld_ = std::max(mostHeld_, held_.size());
+            auto socket = std::make_shared<net::UniqueSocket>(
+                net::AcceptConnection(listener_.socket.get(), &stop_, nullptr, 50));
+            if (socket->valid())
+                connections_.emplace_back([this, socket] { Serve(socket->get()); });
         }
     }
-    // Answered connections stay open until the server goes, as a slow host's would.
-    void Answer(net::UniqueSocket socket, const std::string& request) {
-        if (const auto bytes = reply_(request)) {
-            testing_support::WriteRaw(socket.get(), *bytes);
-            answered_.push_back(std::move(socket));
+    void Serve(net::Socket socket) {
+        std::string request;
+        if (!net::ReceiveString(socket, request, &stop_, net::kMaxRequestLength)) return;
+        std::unique_lock guard(mutex_);
+        requests_.push_back(request);
+        mostHeld = std::max(mostHeld.load(), ++held_);
+        while (holding_ && !released_.erase(request) && !stop_) {
+            guard.unlock();
+            std::this_thread::sleep_for(5ms);
+            guard.lock();
         }
+        --held_;
+        guard.unlock();
+        answer_(request, socket, stop_);
     }
 
-    Reply reply_;
+    Answer answer_;
     StopFlag stop_{false};
     std::mutex mutex_;
     bool holding_;
     Lines requests_;
-    std::deque<std::pair<net::UniqueSocket, std::string>> held_;
-    std::size_t mostHeld_ = 0;
-    std::vector<net::UniqueSocket> answered_;
+    std::multiset<std::string> released_;
+    std::size_t held_ = 0;
     testing_support::LoopbackListener listener_ = testing_support::ListenOnLoopback();
+    std::vector<std::thread> connections_;
     std::thread thread_;
 };
 
-std::string Framed(const std::string& payload) {
-    return std::to_string(payload.size()) + ":" + payload;
+// Answers by request line the way a share server does: a one-byte file, an empty listing, or a
+// known reply; "expand:\gone" is closed unanswered.
+void LikeAShareServer(const std::string& request, net::Socket socket, const StopFlag&) {
+    const std::map<std::string, std::string> replies{
+        {"expand:\\docs", "a.txt\\0\\5\\sub\\1\\0\\.\\1\\0"},
+        {"gethostinfo", "host\n3.0 14:03:27 21.11.2005 \n"},
+        {"gethostinfoex", "host\n3.0 14:03:27 21.11.2005 Linux.6.1#1_SMP \n"}};
+    const auto reply = replies.find(request);
+    const std::string payload = reply != replies.end()            ? reply->second
+                                : request.starts_with("retrieve") ? "x"
+                                                                  : "";
+    if (request != "expand:\\gone")
+        WriteRaw(socket, std::to_string(payload.size()) + ":" + payload);
+}
+
+// Announces a huge reply, then one byte every 50 ms: never idle long enough to time out.
+void Trickle(net::Socket socket, const StopFlag& stop) {
+    WriteRaw(socket, "60000000:");
+    while (!stop && WriteRaw(socket, "x")) std::this_thread::sleep_for(50ms);
 }
 
 class JobQueueTest : public ::testing::Test, public JobListener, public DownloadListener {
@@ -118,7 +130,6 @@ protected:
         shutdown_ = true;
         if (queue_) queue_->Stop();
     }
-
     void OnExpandResult(JobId id, const std::vector<DirEntry>& listing, bool success) override {
         std::string line = "expand " + Number(id) + (success ? " ok " : " fail ");
         for (const auto& entry : listing)
@@ -131,13 +142,21 @@ protected:
     }
     void OnDownloadStarted(JobId id) override { Log("started " + Number(id)); }
     void OnDownloadProgress(JobId, unsigned, float) override {}
-    void OnDownloadFinished(JobId id, bool success) override {
-        Log("finished " + Number(id) + (success ? " ok" : " fail"));
+    void OnDownloadFinished(JobId id, bool ok) override {
+        Log("finished " + Number(id) + (ok ? " ok" : " fail"));
     }
 
-    void StartQueue(std::uint16_t port, bool extended = false, JobQueueOptions options = {}) {
+    void StartQueue(std::uint16_t port, JobQueueOptions options = {}) {
         options.requestPort = port;
-        queue_ = std::make_unique<CJobQueue>(this, this, extended, &shutdown_, options);
+        queue_ = std::make_unique<CJobQueue>(this, this, false, &shutdown_, options);
+    }
+    JobId Expand(const std::string& path, const StopFlag* stop = nullptr) {
+        return queue_->AddExpandJob(kHost, path, stop ? stop : &shutdown_);
+    }
+    JobId Retrieve(const std::string& remote, const std::string& local,
+                   const StopFlag* stop = nullptr, std::optional<std::uint64_t> size = {}) {
+        return queue_->AddRetrieveJob(kHost, remote, sandbox_.Path(local), stop ? stop : &shutdown_,
+                                      size);
     }
     // The report lines, sorted, once every job has been reaped (bounded wait).
     Lines WaitUntilIdle() {
@@ -156,16 +175,8 @@ protected:
         std::lock_guard guard(mutex_);
         return reports_;
     }
-    std::string File(const std::string& relative) const { return sandbox_.Path(relative); }
-    Lines FolderContents() const {
-        Lines names;
-        for (const auto& entry : std::filesystem::recursive_directory_iterator(sandbox_.Path()))
-            names.push_back(std::filesystem::relative(entry.path(), sandbox_.Path()).string());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-    static Ipv4 Loopback() { return testing_support::LoopbackAddress(); }
 
+    const Ipv4 kHost = testing_support::LoopbackAddress();
     testing_support::Sandbox sandbox_;
     StopFlag shutdown_{false};
     std::unique_ptr<CJobQueue> queue_;
@@ -181,163 +192,148 @@ private:
     Lines reports_;
 };
 
-using ::testing::ElementsAre;
-using ::testing::IsEmpty;
-
-// Answers the way a share server does, by request line; anything else is closed unanswered.
-std::optional<std::string> LikeAShareServer(const std::string& request) {
-    const std::map<std::string, std::string> replies{
-        {"expand:\\docs", "a.txt\\0\\5\\sub\\1\\0\\.\\1\\0"},
-        {"expand:\\empty", ""},
-        {"gethostinfo", "host\n3.0 14:03:27 21.11.2005 \n"},
-        {"gethostinfoex", "host\n3.0 14:03:27 21.11.2005 Linux.6.1#1_SMP \n"}};
-    const auto reply = replies.find(request);
-    if (reply == replies.end()) return std::nullopt;
-    return Framed(reply->second);
-}
-
-// An empty listing or a one-byte file.
-std::optional<std::string> Briefly(const std::string& request) {
-    return request.starts_with("retrieve") ? "1:x" : "0:";
-}
-
-TEST_F(JobQueueTest, ExpandAndHostInfoReportWhatTheHostAnswered) {
-    FakeRequestServer server(LikeAShareServer);
-    StartQueue(server.Port());
-    queue_->AddExpandJob(Loopback(), "\\docs", &shutdown_);
-    queue_->AddExpandJob(Loopback(), "\\empty", &shutdown_);  // empty, but not a failure
-    queue_->AddExpandJob(Loopback(), "\\gone", &shutdown_);
-    queue_->AddHostInfoJob(Loopback(), &shutdown_);
-    queue_->AddHostModifiedJob(Loopback(), &shutdown_);
+TEST_F(JobQueueTest, JobsReportWhatTheHostAnsweredOrFailTheWayTheirTypeReports) {
+    FakeHost host(LikeAShareServer);
+    StartQueue(host.Port());
+    for (const char* path : {"\\docs", "\\empty", "\\gone"}) Expand(path);  // empty is no failure
+    queue_->AddHostInfoJob(kHost, &shutdown_);
+    queue_->AddHostModifiedJob(kHost, &shutdown_);
     // A queue that asks for the system text too; its ids start over.
-    CJobQueue extended(this, this, true, &shutdown_, {.requestPort = server.Port()});
-    extended.AddHostInfoJob(Loopback(), &shutdown_);
-    ASSERT_TRUE(server.WaitForRequests(6));
+    CJobQueue extended(this, this, true, &shutdown_, {.requestPort = host.Port()});
+    extended.AddHostInfoJob(kHost, &shutdown_);
+    ASSERT_TRUE(host.WaitForRequests(6));
     EXPECT_TRUE(WaitForReport("hostinfo 0 host|3.0|21.11.2005|14:03:27|Linux.6.1#1_SMP"));
     EXPECT_THAT(WaitUntilIdle(),
                 ElementsAre("expand 0 ok a.txt:5:f,sub:0:d,", "expand 1 ok ", "expand 2 fail ",
                             "hostinfo 0 host|3.0|21.11.2005|14:03:27|Linux.6.1#1_SMP",
                             "hostinfo 3 host|3.0|21.11.2005|14:03:27|"));
-    Lines requests = server.Requests();
-    std::sort(requests.begin(), requests.end());
-    EXPECT_THAT(requests, ElementsAre("expand:\\docs", "expand:\\empty", "expand:\\gone",
-                                      "gethostinfo", "gethostinfoex", "hostmodified"));
-}
-
-TEST_F(JobQueueTest, JobsThatCannotReachTheHostFailTheWayTheirTypeReports) {
+    // Nobody listening: host info is not reported at all, and stopped jobs do not even connect.
     StartQueue(testing_support::ClosedLoopbackPort());
-    queue_->AddExpandJob(Loopback(), "\\x", &shutdown_);
-    queue_->AddHostInfoJob(Loopback(), &shutdown_);  // not reported at all
-    queue_->AddHostModifiedJob(Loopback(), &shutdown_);
-    queue_->AddRetrieveJob(Loopback(), "\\s\\f", File("sub/f"), &shutdown_);
-    StopFlag cancelled{true};  // such jobs do not even connect
-    queue_->AddExpandJob(Loopback(), "\\y", &cancelled);
-    EXPECT_THAT(WaitUntilIdle(),
-                ElementsAre("expand 0 fail ", "expand 4 fail ", "finished 3 fail"));
-    EXPECT_THAT(FolderContents(), IsEmpty());
+    Expand("\\x");
+    queue_->AddHostInfoJob(kHost, &shutdown_);
+    queue_->AddHostModifiedJob(kHost, &shutdown_);
+    Retrieve("\\s\\f", "sub/f");
+    StopFlag cancelled{true};
+    Expand("\\docs", &cancelled);
+    ASSERT_EQ(WaitUntilIdle().size(), 5u + 3u);
+    const Lines reports = Reports();
+    EXPECT_THAT(Lines(reports.begin() + 5, reports.end()),
+                UnorderedElementsAre("expand 0 fail ", "expand 4 fail ", "finished 3 fail"));
+    EXPECT_THAT(sandbox_.Names(), IsEmpty());
 }
 
 TEST_F(JobQueueTest, DownloadsArriveWholeInNewFoldersOrNotAtAll) {
     std::string content(300'000, '\0');  // several receive chunks, every byte value
     std::mt19937 random(12345);
     for (char& byte : content) byte = static_cast<char>(random());
-    // Else the header of a 1 MB file and a part of it, then silence.
-    FakeRequestServer server([&](const std::string& request) {
-        return request == "retrieve:\\s\\dir\\f.bin" ? Framed(content)
-                                                     : "1000000:" + std::string(1000, 'p');
+    // Else five bytes, or the header of a huge file and a trickle of it.
+    FakeHost host([&](const std::string& request, net::Socket socket, const StopFlag& stop) {
+        if (request.ends_with("f.bin"))
+            WriteRaw(socket, std::to_string(content.size()) + ":" + content);
+        if (request.ends_with("small")) WriteRaw(socket, "5:hello");
+        if (request.ends_with("huge")) Trickle(socket, stop);
     });
-    StartQueue(server.Port());
+    StartQueue(host.Port());
     sandbox_.MakeFile("existing.bin", "old content");
     StopFlag cancel{false};
-    queue_->AddRetrieveJob(Loopback(), "\\s\\dir\\f.bin", File("a/b/f.bin"), &shutdown_);
-    queue_->AddRetrieveJob(Loopback(), "\\s\\f", File("fresh.bin"), &cancel);
-    queue_->AddRetrieveJob(Loopback(), "\\s\\e", File("existing.bin"), &cancel);
-    for (const char* report : {"finished 0 ok", "started 1", "started 2"})
+    Retrieve("\\s\\dir\\f.bin", "a/b/f.bin");
+    Retrieve("\\s\\huge", "fresh.bin", &cancel);
+    Retrieve("\\s\\huge", "existing.bin", &cancel);
+    // A size announced beyond the listed one is refused before anything is written.
+    Retrieve("\\s\\small", "listed5", nullptr, 5);
+    Retrieve("\\s\\small", "listed4", nullptr, 4);
+    Retrieve("\\s\\huge", "listed1M", nullptr, 1'000'000);
+    for (const char* report : {"finished 0 ok", "started 1", "started 2", "finished 5 fail"})
         ASSERT_TRUE(WaitForReport(report)) << report;
     cancel = true;
     EXPECT_THAT(WaitUntilIdle(), ElementsAre("finished 0 ok", "finished 1 fail", "finished 2 fail",
-                                             "started 0", "started 1", "started 2"));
-    EXPECT_THAT(FolderContents(), ElementsAre("a", "a/b", "a/b/f.bin", "existing.bin"));
+                                             "finished 3 ok", "finished 4 fail", "finished 5 fail",
+                                             "started 0", "started 1", "started 2", "started 3"));
+    EXPECT_THAT(sandbox_.Names(), UnorderedElementsAre("a", "existing.bin", "listed5"));
     EXPECT_TRUE(sandbox_.ReadFile("a/b/f.bin") == content);
     EXPECT_EQ(sandbox_.ReadFile("existing.bin"), "old content");
 }
 
-TEST_F(JobQueueTest, LightJobsStartNewestFirstNeverMoreThanTenAndDownloadsDoNotWaitForThem) {
-    FakeRequestServer server(Briefly, /*holding=*/true);
-    StartQueue(server.Port());
-    for (int i = 0; i < 10; ++i)
-        EXPECT_EQ(queue_->AddExpandJob(Loopback(), "\\held", &shutdown_), kFirstJobId + i);
-    ASSERT_TRUE(server.WaitForRequests(10));
-    for (const char* path : {"\\A", "\\B", "\\C"})
-        queue_->AddExpandJob(Loopback(), path, &shutdown_);
-    EXPECT_EQ(queue_->Counts().lightWaiting, 3u);
-    queue_->AddRetrieveJob(Loopback(), "\\s\\f", File("f"), &shutdown_);
-    ASSERT_TRUE(server.WaitForRequests(11));
-    // Each finished job frees one place, which goes to the most recently added waiting job.
-    for (std::size_t arrived = 12; arrived <= 14; ++arrived) {
-        server.Release();
-        ASSERT_TRUE(server.WaitForRequests(arrived));
+// Light jobs start newest first, at most ten; downloads oldest first, at most five, and neither
+// waits for the other. Each finished job frees one place.
+TEST_F(JobQueueTest, LightJobsStartNewestFirstDownloadsOldestFirstEachWithinItsLimit) {
+    FakeHost host(LikeAShareServer, /*holding=*/true);
+    StartQueue(host.Port());
+    for (int i = 0; i < 10; ++i) EXPECT_EQ(Expand("\\h" + std::to_string(i)), kFirstJobId + i);
+    for (int i = 0; i < 5; ++i) Retrieve("\\d" + std::to_string(i), "d" + std::to_string(i));
+    ASSERT_TRUE(host.WaitForRequests(15));
+    for (const char* path : {"\\A", "\\B", "\\C"}) Expand(path);
+    const JobId waiting = Retrieve("\\d5", "d5");
+    Retrieve("\\d6", "d6");
+    JobInfo info;
+    ASSERT_TRUE(queue_->GetJobInfo(waiting, &info));
+    EXPECT_EQ(info.localPath, sandbox_.Path("d5"));
+    const std::pair<const char*, const char*> steps[] = {{"expand:\\h0", "expand:\\C"},
+                                                         {"retrieve:\\d0", "retrieve:\\d5"},
+                                                         {"expand:\\h1", "expand:\\B"},
+                                                         {"retrieve:\\d1", "retrieve:\\d6"},
+                                                         {"expand:\\h2", "expand:\\A"}};
+    for (std::size_t i = 0; i < std::size(steps); ++i) {
+        SCOPED_TRACE(steps[i].first);
+        host.Release(steps[i].first);
+        ASSERT_TRUE(host.WaitForRequests(16 + i));
+        EXPECT_EQ(host.Requests().back(), steps[i].second);
     }
-    const Lines requests = server.Requests();
-    EXPECT_THAT(Lines(requests.begin() + 10, requests.end()),
-                ElementsAre("retrieve:\\s\\f", "expand:\\C", "expand:\\B", "expand:\\A"));
-    server.Release(/*all=*/true);
-    EXPECT_TRUE(WaitForReport("expand 12 ok "));
-    EXPECT_EQ(server.MostHeld(), 11u);
-}
-
-TEST_F(JobQueueTest, DownloadsStartOldestFirstAndNeverMoreThanFive) {
-    FakeRequestServer server(Briefly, /*holding=*/true);
-    StartQueue(server.Port());
-    std::vector<JobId> ids;
-    for (int i = 0; i < 8; ++i) {
-        const std::string name = "d" + std::to_string(i);
-        ids.push_back(queue_->AddRetrieveJob(Loopback(), "\\s\\" + name, File(name), &shutdown_));
-    }
-    ASSERT_TRUE(server.WaitForRequests(5));
-    JobInfo waiting;
-    ASSERT_TRUE(queue_->GetJobInfo(ids[6], &waiting));
-    EXPECT_EQ(waiting.type, JobType::Retrieve);
-    EXPECT_EQ(waiting.remotePath, "\\s\\d6");
-    EXPECT_EQ(waiting.localPath, File("d6"));
-    for (std::size_t arrived = 6; arrived <= 8; ++arrived) {
-        server.Release();
-        ASSERT_TRUE(server.WaitForRequests(arrived));
-    }
-    const Lines requests = server.Requests();
-    EXPECT_THAT(Lines(requests.begin() + 5, requests.end()),
-                ElementsAre("retrieve:\\s\\d5", "retrieve:\\s\\d6", "retrieve:\\s\\d7"));
-    server.Release(/*all=*/true);
+    host.Release();
     WaitUntilIdle();
-    EXPECT_EQ(server.MostHeld(), 5u);
-    EXPECT_FALSE(queue_->GetJobInfo(ids[0], nullptr));  // reaped
-    EXPECT_EQ(sandbox_.ReadFile("d7"), "x");
+    EXPECT_EQ(host.mostHeld, 15u);
+    EXPECT_FALSE(queue_->GetJobInfo(waiting, nullptr));  // reaped
+    EXPECT_EQ(sandbox_.ReadFile("d6"), "x");
 }
 
-TEST_F(JobQueueTest, StopDropsWaitingJobsSilentlyAndEndsRunningOnesPromptly) {
-    FakeRequestServer server(Briefly, /*holding=*/true);
-    StartQueue(server.Port(), false,
-               JobQueueOptions{.maxLightRunning = 2, .maxDownloadsRunning = 1});
-    for (const char* path : {"\\0", "\\1", "\\2", "\\3"})
-        queue_->AddExpandJob(Loopback(), path, &shutdown_);
-    queue_->AddRetrieveJob(Loopback(), "\\a", File("a"), &shutdown_);
-    const JobId waiting = queue_->AddRetrieveJob(Loopback(), "\\b", File("b"), &shutdown_);
-    ASSERT_TRUE(server.WaitForRequests(3));
+// Light jobs end at their time limit or their own stop flag, whatever the host does; a download
+// that takes longer than the light limit is not cut.
+TEST_F(JobQueueTest, LightJobsEndAtTheirTimeLimitOrStopFlagDownloadsDoNot) {
+    FakeHost host([](const std::string& request, net::Socket socket, const StopFlag& stop) {
+        if (!request.starts_with("retrieve")) return Trickle(socket, stop);
+        WriteRaw(socket, "10:");
+        for (int i = 0; i < 10 && !stop; ++i) {
+            std::this_thread::sleep_for(200ms);
+            WriteRaw(socket, "d");
+        }
+    });
+    StartQueue(host.Port(), {.lightJobTimeoutMs = 1000});
+    StopFlag cancel{false};
+    Expand("\\slow");
+    queue_->AddHostInfoJob(kHost, &shutdown_);
+    Expand("\\cancelled", &cancel);
+    Retrieve("\\s\\f", "f");
+    std::this_thread::sleep_for(200ms);
+    cancel = true;
+    EXPECT_THAT(WaitUntilIdle(),
+                ElementsAre("expand 0 fail ", "expand 2 fail ", "finished 3 ok", "started 3"));
+    const Lines reports = Reports();
+    EXPECT_LT(std::ranges::find(reports, "expand 2 fail "),
+              std::ranges::find(reports, "expand 0 fail "));
+    EXPECT_EQ(sandbox_.ReadFile("f"), "dddddddddd");
+}
+
+// Whatever adds light jobs (a peer's "shares changed" notices, forged hosts) cannot grow the
+// waiting list without limit: beyond it a job is refused and reports like an unreachable host.
+TEST_F(JobQueueTest, LightJobsBeyondTheWaitingBoundAreRefusedAndStopDropsTheWaitingOnes) {
+    FakeHost host(LikeAShareServer, /*holding=*/true);
+    StartQueue(host.Port(), {.maxLightRunning = 1, .maxLightWaiting = 2});
+    Expand("\\a");
+    ASSERT_TRUE(host.WaitForRequests(1));
+    const JobId kept = Expand("\\b");
+    Expand("\\c");
+    const JobId refused[] = {Expand("\\d"), queue_->AddHostInfoJob(kHost, &shutdown_)};
+    EXPECT_TRUE(Eventually([&] { return Reports() == Lines{"expand 3 fail "}; }));
+    EXPECT_EQ(queue_->Counts().lightWaiting, 2u);
+    EXPECT_TRUE(queue_->GetJobInfo(kept, nullptr));
+    for (const JobId id : refused) EXPECT_FALSE(queue_->GetJobInfo(id, nullptr));
+    // Stopping drops the waiting jobs silently and ends the running one promptly.
     const auto start = std::chrono::steady_clock::now();
     shutdown_ = true;
     queue_->Stop();
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
-    // The started expands fail, the running download fails without having started, and nothing is
-    // heard of the jobs that were still waiting.
-    Lines expected{"finished 4 fail"};
-    for (const auto& request : server.Requests())
-        if (request.starts_with("expand"))
-            expected.push_back("expand " + request.substr(8) + " fail ");
-    std::sort(expected.begin(), expected.end());
-    EXPECT_EQ(expected.size(), 3u);
-    EXPECT_EQ(WaitUntilIdle(), expected);
-    EXPECT_FALSE(queue_->GetJobInfo(waiting, nullptr));
-    EXPECT_THAT(FolderContents(), IsEmpty());
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
+    EXPECT_THAT(WaitUntilIdle(), ElementsAre("expand 0 fail ", "expand 3 fail "));
+    EXPECT_FALSE(queue_->GetJobInfo(kept, nullptr));
 }
 
 }  // namespace
