@@ -114,12 +114,34 @@ TEST_F(ServerTest, AHandedOutCancelFlagEndsOnlyItsSendAndTheShutdownFlagTheRest)
     EXPECT_TRUE(listeners_.WaitFor("failed 2"));
 }
 
+// One peer that takes every connection slot must not lock the other hosts out: keep-alive
+// connections never time out while they ping, and silent ones only after the request time limit.
+TEST_F(ServerTest, OnePeerFloodingEitherBoundLeavesRoomForOthers) {
+    for (const bool pinging : {true, false}) {
+        SCOPED_TRACE(pinging ? "pings" : "silent");
+        Start([&](ServerOptions& options) {
+            (pinging ? options.maxConnections : options.maxWaiting) = pinging ? 32 : 16;
+            options.requestTimeoutMs = 60'000;
+        });
+        std::vector<net::UniqueSocket> flood;
+        for (int i = 0; i < (pinging ? 32 : 16); ++i) {
+            flood.push_back(
+                testing_support::ConnectFrom(testing_support::LoopbackHost(2), server_->Port()));
+            ASSERT_TRUE(flood.back().valid());
+            if (pinging) net::SendString(flood.back().get(), "ping", nullptr);
+        }
+        // Let the server take in (or turn away) the whole flood before the honest request comes.
+        ASSERT_TRUE(Eventually([&] { return Counts().connections > 0; }));
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        EXPECT_EQ(Ask("expand:\\"), Framed("music\\1\\0\\empty\\1\\0"));
+        server_->Stop();
+    }
+}
+
 TEST_F(ServerTest, AServerThatCannotListenReportsPortZero) {
     Start();
-    ServerOptions options;
-    options.bindAddress = LoopbackAddress();
-    options.port = server_->Port();
-    CServerThread second(&listeners_, &listeners_, &listeners_, "", "", &shutdown_, "", options);
+    const ServerOptions taken{.bindAddress = LoopbackAddress(), .port = server_->Port()};
+    CServerThread second(&listeners_, &listeners_, &listeners_, "", "", &shutdown_, "", taken);
     EXPECT_EQ(second.Port(), 0);
 }
 

@@ -3,9 +3,7 @@
 // and a client that talks to the server over loopback.
 #pragma once
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <poll.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -23,6 +21,7 @@
 namespace server_test {
 
 using Lines = std::vector<std::string>;
+using testing_support::ClosedByPeer;
 using testing_support::LoopbackAddress;
 using testing_support::ReadRaw;
 
@@ -49,6 +48,7 @@ public:
     }
     bool MayDownload(Ipv4 address) override {
         Log("asked " + net::FormatIpv4(address));
+        if (onAsked) onAsked();
         WaitWhile(holdSends);
         std::lock_guard guard(mutex_);
         return allow;
@@ -73,6 +73,7 @@ public:
 
     // Set before the server starts.
     std::function<void(std::uint32_t id, const StopFlag** stopFlagSlot)> onRequested;
+    std::function<void()> onAsked;
     // Guarded: change them with Set.
     bool allow = true, holdSends = false, holdLight = false;
 
@@ -96,46 +97,10 @@ inline std::string Framed(const std::string& payload) {
     return std::to_string(payload.size()) + ":" + payload;
 }
 
-// True when the peer closed within five seconds (what it sent is discarded).
-inline bool ClosedByPeer(net::Socket socket) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    char buffer[65536];
-    while (std::chrono::steady_clock::now() < deadline) {
-        const ssize_t got = ::recv(socket, buffer, sizeof buffer, MSG_DONTWAIT);
-        if (got == 0 || (got < 0 && errno != EAGAIN)) return true;
-        pollfd entry{socket, POLLIN, 0};
-        if (got < 0) ::poll(&entry, 1, 50);
-    }
-    return false;
-}
-
 // True when the connection is open and silent right now.
 inline bool StillOpen(net::Socket socket) {
     char byte;
     return ::recv(socket, &byte, 1, MSG_DONTWAIT | MSG_PEEK) < 0 && errno == EAGAIN;
-}
-
-// A fresh folder per test whose files may lie in folders not made yet.
-struct Sandbox : testing_support::Sandbox {
-    void WriteFile(const std::string& relative, const std::string& content) const {
-        std::filesystem::create_directories(std::filesystem::path(Path(relative)).parent_path());
-        MakeFile(relative, content);
-    }
-};
-
-// A server on 127.0.0.1 with a kernel-chosen port.
-inline ServerOptions LoopbackOptions() {
-    ServerOptions options;
-    options.bindAddress = LoopbackAddress();
-    options.port = 0;
-    return options;
-}
-
-// Everything the server answers to one request line until it closes.
-inline std::string Exchange(std::uint16_t port, const std::string& line) {
-    net::UniqueSocket socket = net::ConnectTo(LoopbackAddress(), port, nullptr, 3);
-    EXPECT_TRUE(net::SendString(socket.get(), line, nullptr)) << line;
-    return ReadRaw(socket.get(), 64 << 20);
 }
 
 // The share "music" with files, a folder and links in and out of it; "empty" names no folder.
@@ -143,11 +108,13 @@ class ServerTest : public ::testing::Test {
 protected:
     void SetUp() override {
         namespace fs = std::filesystem;
-        sandbox_.WriteFile("music/a.txt", "hello");
-        sandbox_.WriteFile("music/sub/deep.txt", "deeper");
-        sandbox_.WriteFile("music/back\\slash", "cannot travel");
-        sandbox_.WriteFile("outside/secret.txt", "secret");
-        sandbox_.WriteFile("music_old/x", "");
+        for (const char* folder : {"music/sub", "outside", "music_old"})
+            sandbox_.MakeFolder(folder);
+        sandbox_.MakeFile("music/a.txt", "hello");
+        sandbox_.MakeFile("music/sub/deep.txt", "deeper");
+        sandbox_.MakeFile("music/back\\slash", "cannot travel");
+        sandbox_.MakeFile("outside/secret.txt", "secret");
+        sandbox_.MakeFile("music_old/x", "");
         // Far larger than any socket buffer, and sparse, so it costs no disk.
         ASSERT_EQ(::truncate(sandbox_.MakeFile("music/huge.bin", "").c_str(), 1LL << 30), 0);
         fs::create_symlink(Path("music/a.txt"), Path("music/sub/link_in"));
@@ -165,10 +132,10 @@ protected:
     }
 
     std::string Path(const std::string& relative) const { return sandbox_.Path(relative); }
-    void WriteSettings(const std::string& text) { sandbox_.WriteFile("wendaro.ini", text); }
+    void WriteSettings(const std::string& text) { sandbox_.MakeFile("wendaro.ini", text); }
 
     void Start(const std::function<void(ServerOptions&)>& adjust = {}) {
-        ServerOptions options = LoopbackOptions();
+        ServerOptions options{.bindAddress = LoopbackAddress(), .port = 0};
         if (adjust) adjust(options);
         server_ = std::make_unique<CServerThread>(&listeners_, &listeners_, &listeners_, "host",
                                                   "1.0 ", &shutdown_, Path("wendaro.ini"), options);
@@ -183,10 +150,11 @@ protected:
         EXPECT_TRUE(net::SendString(socket.get(), line, nullptr)) << line;
         return socket;
     }
-    std::string Ask(const std::string& line) { return Exchange(server_->Port(), line); }
+    // Everything the server answers to one request line until it closes.
+    std::string Ask(const std::string& line) { return ReadRaw(Send(line).get(), 64 << 20); }
     ServerCounts Counts() const { return server_->Counts(); }
 
-    Sandbox sandbox_;
+    testing_support::Sandbox sandbox_;
     RecordingListeners listeners_;
     StopFlag shutdown_{false};
     std::unique_ptr<CServerThread> server_;

@@ -37,6 +37,26 @@ inline LoopbackListener ListenOnLoopback() {
     return listener;
 }
 
+// 127.0.0.<last>: another loopback address, so that a test can play a second host.
+inline Ipv4 LoopbackHost(int last) {
+    return htonl(0x7F000000u | static_cast<std::uint32_t>(last));
+}
+
+// A non-blocking connection from `source` to destination:port; invalid on failure.
+inline net::UniqueSocket ConnectFrom(Ipv4 source, std::uint16_t port,
+                                     Ipv4 destination = LoopbackAddress()) {
+    net::UniqueSocket socket = net::CreateTcpSocket();
+    sockaddr_in local{};
+    local.sin_family = AF_INET;
+    local.sin_addr.s_addr = source;
+    if (!socket.valid() ||
+        ::bind(socket.get(), reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0 ||
+        !net::SetBlocking(socket.get(), false) ||
+        !net::ConnectWithRetry(socket.get(), destination, port, 3, nullptr))
+        return {};
+    return socket;
+}
+
 // Both ends of one TCP connection over loopback, both non-blocking. Invalid sockets on failure.
 struct SocketPair {
     net::UniqueSocket client;
@@ -107,6 +127,19 @@ inline std::string ReadRaw(net::Socket socket, std::size_t limit = 1 << 20, int 
         ::poll(&entry, 1, 50);
     }
     return received;
+}
+
+// True when the peer closes within `timeoutMs`; whatever it sent meanwhile is dropped.
+inline bool ClosedByPeer(net::Socket socket, int timeoutMs = 5000) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    char buffer[65536];
+    while (std::chrono::steady_clock::now() < deadline) {
+        const ssize_t got = ::recv(socket, buffer, sizeof buffer, MSG_DONTWAIT);
+        if (got == 0 || (got < 0 && errno != EAGAIN && errno != EINTR)) return true;
+        pollfd entry{socket, POLLIN, 0};
+        if (got < 0) ::poll(&entry, 1, 20);
+    }
+    return false;
 }
 
 // Sets `flag` after `milliseconds` on a thread of its own; the caller joins the thread.
