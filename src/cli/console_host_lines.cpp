@@ -13,7 +13,10 @@ namespace {
 std::string AddressAndName(Ipv4 address, const std::string& name) {
     std::string text = net::FormatIpv4(address);
     // A host without a name of its own is shown under its address.
-    if (!name.empty() && name != text) text += " " + PrintableText(name);
+    if (!name.empty() && name != text) {
+        text += ' ';
+        text += PrintableText(name);
+    }
     return text;
 }
 
