@@ -1,39 +1,126 @@
-// Announcing ourselves, hearing others, and watching every known host through its keep-alive
-// connection until it closes or we shut down.
-#include <gmock/gmock.h>
+// Announcing ourselves, hearing others (never ourselves, never addresses no host can have), and
+// watching every known host through its keep-alive connection until it closes or we shut down.
+// A CHostThread on loopback with an injected interface list and a recording broadcast sender, so
+// that nothing leaves the machine. Host events are logged as "+<address> <name> <kind>" and
+// "-<address>", announcements as "<text> <port> <destination>".
+#include "discovery/host_thread.h"
 
-#include "host_thread_fixture.h"
+#include <arpa/inet.h>
+#include <gmock/gmock.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdlib>
+#include <memory>
+#include <mutex>
+
 #include "net/connect.h"
+#include "net/framing.h"
+#include "support/loopback.h"
 
 namespace discovery_test {
 namespace {
 
+using namespace std::chrono_literals;
+using Lines = std::vector<std::string>;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
+using testing_support::ClosedByPeer;
+
+Ipv4 Address(const char* dotted) {
+    return ::inet_addr(dotted);
+}
+
+net::InterfaceEntry Interface(const char* address, const char* netmask) {
+    return {Address(address), Address(netmask), Address(address) | ~Address(netmask)};
+}
+
+class HostThreadTest : public ::testing::Test, public HostListener {
+protected:
+    void OnHostAppeared(Ipv4 address, const std::string& name, HostKind kind) override {
+        Log(events_, "+" + net::FormatIpv4(address) + " " + name + " " +
+                         std::to_string(static_cast<int>(kind)));
+    }
+    void OnHostDisappeared(Ipv4 address) override { Log(events_, "-" + net::FormatIpv4(address)); }
+
+    void TearDown() override {
+        stop_.store(true);
+        if (hosts_) hosts_->Wait();
+    }
+
+    // Periods are shortened so that several rounds pass quickly.
+    HostThreadOptions Options() {
+        HostThreadOptions options;
+        options.discoveryPort = 0;
+        options.bindAddress = testing_support::LoopbackAddress();
+        options.requestPort = server_.port;
+        options.announceIntervalMs = options.pingIntervalMs = 100;
+        options.enumerateInterfaces = [this] {
+            std::lock_guard guard(mutex_);
+            return interfaces_;
+        };
+        options.sendBroadcast = [this](std::uint16_t port, std::string_view text, Ipv4 to) {
+            Log(sent_, std::string(text) + " " + std::to_string(port) + " " + net::FormatIpv4(to));
+            return true;
+        };
+        return options;
+    }
+    void Start(HostThreadOptions options) {
+        hosts_ = std::make_unique<CHostThread>(this, &stop_, std::move(options));
+    }
+    void SetInterfaces(std::vector<net::InterfaceEntry> interfaces) {
+        std::lock_guard guard(mutex_);
+        interfaces_ = std::move(interfaces);
+    }
+
+    Lines Events() { return Copy(events_); }
+    void ClearEvents() {
+        std::lock_guard guard(mutex_);
+        events_.clear();
+    }
+    Lines Sent() { return Copy(sent_); }
+    bool WaitForEvents(std::size_t count) { return WaitFor(events_, count); }
+    bool WaitForSent(std::size_t count) { return WaitFor(sent_, count); }
+
+    net::UniqueSocket AcceptPing() {
+        return net::AcceptConnection(server_.socket.get(), nullptr, nullptr, 5000);
+    }
+
+    // Stands for the request port of every host: keep-alive connections arrive here.
+    testing_support::LoopbackListener server_ = testing_support::ListenOnLoopback();
+    StopFlag stop_{false};
+    std::unique_ptr<CHostThread> hosts_;
+
+private:
+    void Log(Lines& log, std::string line) {
+        std::lock_guard guard(mutex_);
+        log.push_back(std::move(line));
+        changed_.notify_all();
+    }
+    Lines Copy(const Lines& log) {
+        std::lock_guard guard(mutex_);
+        return log;
+    }
+    bool WaitFor(const Lines& log, std::size_t count) {
+        std::unique_lock guard(mutex_);
+        return changed_.wait_for(guard, 5s, [&] { return log.size() >= count; });
+    }
+
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::vector<net::InterfaceEntry> interfaces_;
+    Lines events_;
+    Lines sent_;
+};
 
 const Ipv4 kLoopback = Address("127.0.0.1");
-
-net::UniqueSocket AcceptPing(const testing_support::LoopbackListener& server) {
-    return net::AcceptConnection(server.socket.get(), nullptr, nullptr, 5000);
-}
-
-// Reads and drops whatever arrives until the peer closes (true) or `limit` passes (false).
-bool PeerClosesWithin(net::Socket socket, std::chrono::milliseconds limit) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    char buffer[4096];
-    while (std::chrono::steady_clock::now() < deadline) {
-        const ssize_t got = ::recv(socket, buffer, sizeof buffer, MSG_DONTWAIT);
-        if (got == 0 || (got < 0 && errno != EAGAIN)) return true;
-        pollfd entry{socket, POLLIN, 0};
-        ::poll(&entry, 1, 20);
-    }
-    return false;
-}
 
 TEST_F(HostThreadTest, AnnouncesEachPeriodToTheBroadcastOfEveryInterfaceWithAnAddress) {
     SetInterfaces({Interface("192.168.1.5", "255.255.255.0"), Interface("10.0.0.7", "255.0.0.0"),
                    net::InterfaceEntry{0, Address("255.255.0.0"), Address("0.0.255.255")}});
-    Start(Options(testing_support::ClosedLoopbackPort()));
+    Start(Options());
     ASSERT_TRUE(WaitForSent(4));
     const std::string announce = "announce " + std::to_string(hosts_->BoundDiscoveryPort()) + " ";
     Lines sent = Sent();
@@ -51,14 +138,19 @@ TEST_F(HostThreadTest, AnnouncesEachPeriodToTheBroadcastOfEveryInterfaceWithAnAd
         EXPECT_EQ(sent[i], announce + "172.16.255.255");
 }
 
-TEST_F(HostThreadTest, OnlyAnnouncementsFromOtherAddressesAddAHostAndOnlyOnce) {
-    SetInterfaces({Interface("127.0.0.5", "255.0.0.0")});
-    auto server = testing_support::ListenOnLoopback();
-    Start(Options(server.port));
-    hosts_->HandleDatagram(Address("127.0.0.5"), "announce");  // our own
+TEST_F(HostThreadTest, OnlyAnnouncementsFromOtherPossibleAddressesAddAHostAndOnlyOnce) {
+    SetInterfaces({Interface("127.0.0.5", "255.0.0.0"), Interface("192.168.1.5", "255.255.255.0")});
+    Start(Options());
+    // Our own address, then forged senders: a keep-alive connection to 0.0.0.0 would reach our own
+    // request port, and the phantom host would stay listed for as long as we run.
+    for (const char* sender : {"127.0.0.5", "0.0.0.0", "0.1.2.3", "255.255.255.255", "224.0.0.1",
+                               "239.255.255.250", "240.0.0.1", "192.168.1.255"})
+        hosts_->HandleDatagram(Address(sender), std::string_view("announce\0", 9));
     for (const std::string& text : {std::string("announc"), std::string("hello announce"),
                                     std::string("\0announce", 9), std::string("ANNOUNCE")})
         hosts_->HandleDatagram(kLoopback, text);
+    std::this_thread::sleep_for(300ms);
+    EXPECT_THAT(Events(), IsEmpty());
     EXPECT_THAT(hosts_->KnownHosts(), IsEmpty());
     // Whatever follows the word does not matter; repeats and later additions change nothing.
     for (int i = 0; i < 3; ++i)
@@ -70,12 +162,11 @@ TEST_F(HostThreadTest, OnlyAnnouncementsFromOtherAddressesAddAHostAndOnlyOnce) {
 
 // A second host thread's announcements, sent for real to our port, are heard.
 TEST_F(HostThreadTest, AnnouncementCrossesTheWireAndIsHeard) {
-    auto server = testing_support::ListenOnLoopback();
-    Start(Options(server.port));
+    Start(Options());
     const std::uint16_t hearingPort = hosts_->BoundDiscoveryPort();
     ASSERT_NE(hearingPort, 0);
     StopFlag announcerStop{false};
-    HostThreadOptions announcerOptions = Options(testing_support::ClosedLoopbackPort());
+    HostThreadOptions announcerOptions = Options();
     announcerOptions.enumerateInterfaces = [] {
         return std::vector{Interface("10.1.1.5", "255.0.0.0")};
     };
@@ -90,15 +181,14 @@ TEST_F(HostThreadTest, AnnouncementCrossesTheWireAndIsHeard) {
 }
 
 TEST_F(HostThreadTest, AHostIsGoneWhenItsKeepAliveConnectionEndsUntilItAnnouncesAgain) {
-    auto server = testing_support::ListenOnLoopback();
-    Start(Options(server.port));
+    Start(Options());
     hosts_->AddHost(kLoopback, "me", HostKind::LocalHost);
     EXPECT_THAT(Events(), ElementsAre("+127.0.0.1 me 0"));  // at once, on this thread
-    net::UniqueSocket connection = AcceptPing(server);
+    net::UniqueSocket connection = AcceptPing();
     ASSERT_TRUE(connection.valid());
     EXPECT_EQ(testing_support::ReadRaw(connection.get(), 12), "4:ping4:ping");
     connection.reset();
-    server.socket.reset();
+    server_.socket.reset();
     ASSERT_TRUE(WaitForEvents(2));
     EXPECT_EQ(Events()[1], "-127.0.0.1");
     EXPECT_THAT(hosts_->KnownHosts(), IsEmpty());
@@ -110,36 +200,61 @@ TEST_F(HostThreadTest, AHostIsGoneWhenItsKeepAliveConnectionEndsUntilItAnnounces
 }
 
 TEST_F(HostThreadTest, ARemovedHostIsReportedAtOnceAndItsConnectionEndsWithTheThread) {
-    auto server = testing_support::ListenOnLoopback();
-    Start(Options(server.port));
-    hosts_->AddHost(kLoopback, "me", HostKind::LocalHost);
-    net::UniqueSocket removed = AcceptPing(server);
-    ASSERT_TRUE(removed.valid());
-    hosts_->RemoveHost(Address("127.0.0.9"));
-    hosts_->RemoveHost(kLoopback);
-    EXPECT_THAT(Events(), ElementsAre("+127.0.0.1 me 0", "-127.0.0.1"));
-    EXPECT_THAT(hosts_->KnownHosts(), IsEmpty());
-    hosts_->AddHost(kLoopback, "again", HostKind::Manual);
-    net::UniqueSocket watched = AcceptPing(server);
-    ASSERT_TRUE(watched.valid());
-    // Destroyed without the shutdown flag: both connections, the removed one too, are closed.
-    hosts_.reset();
-    EXPECT_TRUE(PeerClosesWithin(removed.get(), 2s));
-    EXPECT_TRUE(PeerClosesWithin(watched.get(), 2s));
+    for (const bool byFlag : {false, true}) {
+        SCOPED_TRACE(byFlag ? "shutdown flag and Wait" : "destroyed without the flag");
+        Start(Options());
+        hosts_->AddHost(kLoopback, "me", HostKind::LocalHost);
+        net::UniqueSocket removed = AcceptPing();
+        ASSERT_TRUE(removed.valid());
+        hosts_->RemoveHost(Address("127.0.0.9"));
+        hosts_->RemoveHost(kLoopback);
+        EXPECT_THAT(Events(), ElementsAre("+127.0.0.1 me 0", "-127.0.0.1"));
+        EXPECT_THAT(hosts_->KnownHosts(), IsEmpty());
+        hosts_->AddHost(kLoopback, "again", HostKind::Manual);
+        net::UniqueSocket watched = AcceptPing();
+        ASSERT_TRUE(watched.valid());
+        const auto start = std::chrono::steady_clock::now();
+        stop_ = byFlag;
+        byFlag ? hosts_->Wait() : hosts_.reset();
+        EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
+        // Both connections, the removed one too, are closed, and nothing more is reported.
+        EXPECT_TRUE(ClosedByPeer(removed.get(), 2000));
+        EXPECT_TRUE(ClosedByPeer(watched.get(), 2000));
+        EXPECT_EQ(Events(), (Lines{"+127.0.0.1 me 0", "-127.0.0.1", "+127.0.0.1 again 2"}));
+        ClearEvents();
+    }
 }
 
-TEST_F(HostThreadTest, WaitAfterTheShutdownFlagEndsEveryThreadPromptlyWithoutFurtherReports) {
-    auto server = testing_support::ListenOnLoopback();
-    Start(Options(server.port));
-    hosts_->AddHost(kLoopback, "me", HostKind::LocalHost);
-    net::UniqueSocket connection = AcceptPing(server);
-    ASSERT_TRUE(connection.valid());
-    const auto start = std::chrono::steady_clock::now();
-    stop_ = true;
-    hosts_->Wait();
-    EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
-    EXPECT_THAT(Events(), ElementsAre("+127.0.0.1 me 0"));
-    EXPECT_TRUE(PeerClosesWithin(connection.get(), 2s));
+// A flood of forged announcements against a process limit runs out of threads; that must cost
+// the new hosts, not the program.
+TEST_F(HostThreadTest, AHostWhoseKeepAliveThreadCannotStartIsLeftOut) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const auto withoutThreads = [&] {
+        Start(Options());
+        // From here on no thread can start: user "nobody" with a process limit of zero.
+        const rlimit none{0, 0};
+        if (::setrlimit(RLIMIT_NPROC, &none) != 0 || ::setresuid(65534, 65534, 65534) != 0)
+            std::_Exit(2);
+        hosts_->HandleDatagram(Address("127.0.0.1"), std::string_view("announce\0", 9));
+        hosts_->AddHost(Address("127.0.0.2"), "by hand", HostKind::Manual);
+        std::_Exit(hosts_->KnownHosts().empty() && Events().empty() ? 0 : 1);
+    };
+    EXPECT_EXIT(withoutThreads(), ::testing::ExitedWithCode(0), "");
+}
+
+// Every forged sender costs a thread that tries to connect for up to a minute; only hosts whose
+// keep-alive connection stands have proved that they exist. Here 127.0.0.1 has a listener on the
+// request port, the forged senders have none.
+TEST_F(HostThreadTest, HostsNotYetConnectedAreBoundedApartFromConnectedOnes) {
+    Start(Options());
+    hosts_->HandleDatagram(Address("127.0.0.1"), std::string_view("announce\0", 9));
+    net::UniqueSocket keepAlive = AcceptPing();
+    std::string ping;
+    ASSERT_TRUE(net::ReceiveString(keepAlive.get(), ping, nullptr, 64));
+    for (int i = 1; i <= 100; ++i)
+        hosts_->HandleDatagram(testing_support::LoopbackHost(256 + i), "announce");
+    // Refused connections take about a second of attempts before their hosts are dropped.
+    EXPECT_EQ(hosts_->KnownHosts().size(), 1u + 64u);
 }
 
 }  // namespace
