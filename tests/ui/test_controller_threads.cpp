@@ -21,10 +21,10 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// Waits up to two seconds for `done`, pumping the queue when `dispatcher` is given.
+// Waits up to `tries` times 10 ms for `done`, pumping the queue when `dispatcher` is given.
 template <typename Done>
-bool WaitFor(Done done, ui::QueuedDispatcher* dispatcher = nullptr) {
-    for (int i = 0; i < 200 && !done(); ++i) {
+bool WaitFor(Done done, ui::QueuedDispatcher* dispatcher = nullptr, int tries = 200) {
+    for (int i = 0; i < tries && !done(); ++i) {
         if (dispatcher)
             dispatcher->WaitAndRun(10ms);
         else
@@ -190,12 +190,10 @@ protected:
             ui::OwnedNetworkFactory(LoopbackNetworkOptions(requestPort, chatPort)));
         controller->Start();
     }
-    // Runs the UI thread's side until `done`, for at most ten seconds.
+    // Runs the UI thread's side until `done`, for about ten seconds at most.
     template <typename Done>
     bool PumpUntil(Done done) {
-        const auto deadline = std::chrono::steady_clock::now() + 10s;
-        while (!done() && std::chrono::steady_clock::now() < deadline) dispatcher.WaitAndRun(10ms);
-        return done();
+        return WaitFor(done, &dispatcher, 1000);
     }
     void ListAndDownload(const std::string& share, const std::string& file) {
         ASSERT_TRUE(PumpUntil([&] { return views.tree.Has(share); }));

@@ -54,15 +54,12 @@ TEST_F(TransferTest, FileGoesIntoTheChosenFolderAndItsRowShowsHowItGoes) {
     const FakeNetwork::Job job = network->Last();
     EXPECT_NE(job.stop, network->jobs[0].stop);  // its own cancel flag, not the program's
     EXPECT_EQ(views.transfers.rows, (std::vector<Lines>{{"top.txt", "Wait", "remote", "8"}}));
-    const std::pair<std::function<void()>, const char*> steps[] = {
-        {[&] { controller->OnDownloadStarted(job.id); }, "Receive 0% (0.00 KB/s)"},
-        {[&] { controller->OnDownloadProgress(job.id, 42, 1234.5); },
-         "Receive 42% (1,234.50 KB/s)"},
-        {[&] { controller->OnDownloadFinished(job.id, true); }, "Finished"}};
-    for (const auto& [step, status] : steps) {
-        step();
-        EXPECT_EQ(Status(), status);
-    }
+    controller->OnDownloadStarted(job.id);
+    EXPECT_EQ(Status(), "Receive 0% (0.00 KB/s)");
+    controller->OnDownloadProgress(job.id, 42, 1234.5);
+    EXPECT_EQ(Status(), "Receive 42% (1,234.50 KB/s)");
+    controller->OnDownloadFinished(job.id, true);
+    EXPECT_EQ(Status(), "Finished");
     EXPECT_EQ(Transfers().Running().downloads, 0u);
 
     // A failed download says whether it was cancelled.
