@@ -84,9 +84,6 @@ TEST(PrivateNetwork, AddressChangesInterfaceListAndDirectedBroadcast) {
         EXPECT_EQ(::recv(receiver.get(), buffer, sizeof buffer, 0), 9);
         EXPECT_EQ(std::string(buffer, 9), std::string("announce\0", 9));
 
-        ASSERT_EQ(std::system("ip addr del 192.168.9.9/24 dev wdrc"), 0);
-        ASSERT_EQ(::poll(&watched, 1, 5000), 1);
-        EXPECT_TRUE(watcher.CheckChanged());
         checked = true;
     });
     worker.join();

@@ -42,8 +42,6 @@ TEST(Ipv4Text, DottedQuadsAndHostNames) {
         EXPECT_FALSE(net::ParseIpv4(bad, address)) << bad;
         EXPECT_EQ(address, 0u) << bad;
     }
-    EXPECT_TRUE(net::ResolveHost("10.1.2.3", address));
-    EXPECT_EQ(net::FormatIpv4(address), "10.1.2.3");
     EXPECT_TRUE(net::ResolveHost("localhost", address));
     EXPECT_EQ(ntohl(address) >> 24, 127u);
     EXPECT_FALSE(net::ResolveHost("", address));
@@ -53,7 +51,6 @@ TEST(Ipv4Text, DottedQuadsAndHostNames) {
 TEST(AcceptConnection, ReportsPeerAndPortsOrGivesUpOnTimeoutAndStop) {
     auto listener = ListenOnLoopback();
     ASSERT_NE(listener.port, 0);
-    EXPECT_FALSE(net::AcceptConnection(listener.socket.get(), nullptr, nullptr, 0).valid());
     EXPECT_FALSE(net::AcceptConnection(listener.socket.get(), nullptr, nullptr, 150).valid());
     StopFlag stop{false};
     std::thread stopper = testing_support::RaiseLater(stop, 150);
