@@ -34,8 +34,8 @@ e2e_require_root() {
     fi
     for tool in ip timeout sha256sum mkfifo; do
         if ! command -v "$tool" >/dev/null; then
-            echo "### SKIP: $(basename "$0") needs $tool" >&2
-            exit 0
+            echo "### FAIL: $(basename "$0") needs $tool (scripts/install-deps.sh installs it)" >&2
+            exit 1
         fi
     done
 }
