@@ -163,8 +163,12 @@ bool GetRun::MayWrite(const fs::path& localPath, bool askedForFolder) {
 
 void GetRun::StartFile(const WalkFile& file) {
     currentFile_ = file;
-    currentJob_ = session_->Jobs().AddRetrieveJob(address_, file.remotePath,
-                                                  file.localPath.string(), session_->Cancel());
+    // The listed size bounds what the host may send: a reply announcing more fails before any
+    // byte is written, so a hostile host cannot fill the disk.
+    std::optional<std::uint64_t> listedSize;
+    if (file.size >= 0) listedSize = static_cast<std::uint64_t>(file.size);
+    currentJob_ = session_->Jobs().AddRetrieveJob(
+        address_, file.remotePath, file.localPath.string(), session_->Cancel(), listedSize);
     lastActivity_ = Clock::now();
     const std::uint32_t found = walk_ ? walk_->FilesFound() : 1;
     display_.FileStarted(file.localPath.lexically_relative(destDir_).string(), file.size,

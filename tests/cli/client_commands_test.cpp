@@ -192,17 +192,23 @@ TEST_F(FakeHostTest, HostThatAcceptsAndNeverAnswersIsGivenUpOn) {
               "wendaro-cli: No answer from 127.0.0.1 for 1 s while listing \\; giving up.\n");
 }
 
-TEST_F(FakeHostTest, FileCutOffMidwayLeavesNoPartialAndKeepsTheOlderCopy) {
+TEST_F(FakeHostTest, BrokenOrOversizedFileLeavesNoPartialAndKeepsTheOlderCopy) {
     host_.SetReply("expand:\\s", "f.bin\\0\\100");
-    host_.SetRaw("retrieve:\\s\\f.bin", "100:only part of it");
-    temp_.File("dest/f.bin", "older copy");
-    const auto result = Run({"get", "--overwrite", "127.0.0.1", "/s/f.bin", temp_.Path("dest")});
-    EXPECT_EQ(result.exitCode, 1);
-    EXPECT_EQ(LineCount(result.err), 1) << result.err;
-    EXPECT_EQ(temp_.Read("dest/f.bin"), "older copy");
-    EXPECT_EQ(std::distance(fs::directory_iterator(temp_.Path("dest")), fs::directory_iterator()),
-              1)
-        << "no temporary file may stay behind";
+    // Cut off midway, and a reply announcing more than the listed 100 bytes.
+    for (const std::string& reply :
+         {std::string("100:only part of it"), "200:" + std::string(200, 'x')}) {
+        SCOPED_TRACE(reply.substr(0, 8));
+        host_.SetRaw("retrieve:\\s\\f.bin", reply);
+        temp_.File("dest/f.bin", "older copy");
+        const auto result =
+            Run({"get", "--overwrite", "127.0.0.1", "/s/f.bin", temp_.Path("dest")});
+        EXPECT_EQ(result.exitCode, 1);
+        EXPECT_EQ(LineCount(result.err), 1) << result.err;
+        EXPECT_EQ(temp_.Read("dest/f.bin"), "older copy");
+        EXPECT_EQ(
+            std::distance(fs::directory_iterator(temp_.Path("dest")), fs::directory_iterator()), 1)
+            << "no temporary file may stay behind";
+    }
 }
 
 }  // namespace
