@@ -180,6 +180,7 @@ private:
         std::string name;
         std::string localName;
         bool folder = false;
+        std::int64_t size = 0;
     };
     struct DownloadRequest {
         Ipv4 address = 0;

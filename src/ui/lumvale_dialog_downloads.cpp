@@ -48,12 +48,13 @@ void CLumvaleDialog::Download(bool useLastFolder) {
         for (const CNetNode* row : SelectedFileNodes()) {
             if (!transfers_->IsBeingDownloaded(request.address,
                                                request.nodePath + row->GetName())) {
-                request.items.push_back({row->GetName(), row->GetName(), row->IsFolder()});
+                request.items.push_back(
+                    {row->GetName(), row->GetName(), row->IsFolder(), row->GetSize()});
             }
         }
     } else if (!transfers_->IsBeingDownloaded(request.address, request.nodePath)) {
         // The empty name stands for the selected node itself.
-        request.items.push_back({std::string(), node.GetName(), node.IsFolder()});
+        request.items.push_back({std::string(), node.GetName(), node.IsFolder(), node.GetSize()});
     }
     if (request.items.empty()) return;
     const auto targetFolder = ChooseTargetFolder(useLastFolder);
@@ -100,8 +101,8 @@ void CLumvaleDialog::StartDownloads(const DownloadRequest& request,
         if (item.folder) {
             transfers_->StartFolderDownload(request.address, remotePath, targetFolder);
         } else {
-            transfers_->StartFileDownload(request.address, remotePath, item.localName,
-                                          targetFolder);
+            transfers_->StartFileDownload(request.address, remotePath, item.localName, targetFolder,
+                                          item.size);
         }
     }
 }

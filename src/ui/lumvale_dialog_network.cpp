@@ -64,8 +64,8 @@ public:
         return jobs_->AddHostModifiedJob(address, stop);
     }
     JobId AddRetrieveJob(Ipv4 address, const std::string& remotePath, const std::string& localPath,
-                         const StopFlag* stop) override {
-        return jobs_->AddRetrieveJob(address, remotePath, localPath, stop);
+                         const StopFlag* stop, std::optional<std::uint64_t> listedSize) override {
+        return jobs_->AddRetrieveJob(address, remotePath, localPath, stop, listedSize);
     }
     bool GetJobInfo(JobId id, JobInfo& out) const override { return jobs_->GetJobInfo(id, &out); }
 

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "chat/chat_thread.h"
@@ -34,8 +35,10 @@ public:
                                const StopFlag* stop) = 0;
     virtual JobId AddHostInfoJob(Ipv4 address, const StopFlag* stop) = 0;
     virtual JobId AddHostModifiedJob(Ipv4 address, const StopFlag* stop) = 0;
+    // `listedSize`, when known, bounds what the host may send for the file.
     virtual JobId AddRetrieveJob(Ipv4 address, const std::string& remotePath,
-                                 const std::string& localPath, const StopFlag* stop) = 0;
+                                 const std::string& localPath, const StopFlag* stop,
+                                 std::optional<std::uint64_t> listedSize) = 0;
     virtual bool GetJobInfo(JobId id, JobInfo& out) const = 0;
 
     // Chat.

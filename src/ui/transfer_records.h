@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,12 @@
 #include "core/types.h"
 
 namespace ui {
+
+// A listing's size of a file as the bound for its download; a negative size bounds nothing.
+inline std::optional<std::uint64_t> ListedSize(std::int64_t size) {
+    if (size < 0) return std::nullopt;
+    return static_cast<std::uint64_t>(size);
+}
 
 struct FolderDownload;
 
@@ -59,8 +66,12 @@ struct FolderDownload {
     std::string localDir;
     // Host paths (ending in a backslash) whose listing this walk has used.
     std::vector<std::string> listedFolders;
-    // Host paths of the files found and not yet started, in the order found.
-    std::deque<std::string> pendingFiles;
+    // The files found and not yet started, in the order found, with their listed sizes.
+    struct PendingFile {
+        std::string hostPath;
+        std::int64_t size = 0;
+    };
+    std::deque<PendingFile> pendingFiles;
     // The folders asked for whose listing has not been used. A listing of one of them counts
     // whoever asked for it; a listing of any other folder is not the walk's business.
     std::vector<AwaitedListing> awaited;

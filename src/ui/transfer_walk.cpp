@@ -79,7 +79,7 @@ void Transfers::UseListing(FolderDownload& walk, const std::string& listedPath,
         if (entry.folder) {
             AwaitListing(walk, entryPath + '\\');
         } else {
-            walk.pendingFiles.push_back(entryPath);
+            walk.pendingFiles.push_back({entryPath, entry.size});
             ++walk.filesFound;
         }
     }
@@ -133,7 +133,8 @@ bool Transfers::ContinueFolderDownload(FolderDownload& walk, bool succeeded) {
 }
 
 bool Transfers::StartNextFile(FolderDownload& walk, std::size_t row) {
-    const std::string hostPath = walk.pendingFiles.front();
+    const std::string hostPath = walk.pendingFiles.front().hostPath;
+    const std::optional<std::uint64_t> listedSize = ListedSize(walk.pendingFiles.front().size);
     walk.pendingFiles.pop_front();
     const auto localPath = FolderFileLocalPath(walk.localDir, walk.rootPath, hostPath);
     if (!localPath) {
@@ -141,8 +142,8 @@ bool Transfers::StartNextFile(FolderDownload& walk, std::size_t row) {
         EndWalkFailed(walk);
         return false;
     }
-    const JobId job =
-        Track(walk, network_.AddRetrieveJob(walk.address, hostPath, *localPath, &walk.cancelled));
+    const JobId job = Track(walk, network_.AddRetrieveJob(walk.address, hostPath, *localPath,
+                                                          &walk.cancelled, listedSize));
     walk.currentJobId = job;
     rows_.SetId(row, job);
     ++walk.filesStarted;

@@ -92,11 +92,13 @@ bool Transfers::IsBeingDownloaded(Ipv4 address, std::string_view path) const {
 }
 
 void Transfers::StartFileDownload(Ipv4 address, const std::string& remotePath,
-                                  const std::string& name, const std::string& targetFolder) {
+                                  const std::string& name, const std::string& targetFolder,
+                                  std::int64_t listedSize) {
     const auto localPath = LocalPathFor(targetFolder, name);
     if (!localPath) return;
     auto record = std::make_unique<DownloadRecord>();
-    record->jobId = network_.AddRetrieveJob(address, remotePath, *localPath, &record->cancelled);
+    record->jobId = network_.AddRetrieveJob(address, remotePath, *localPath, &record->cancelled,
+                                            ListedSize(listedSize));
     TransferRow row;
     row.item.id = record->jobId;
     row.name = name;

@@ -37,7 +37,7 @@ public:
     bool IsBeingDownloaded(Ipv4 address, std::string_view path) const;
     // `targetFolder` ends in the local separator; `name` must be a safe local name.
     void StartFileDownload(Ipv4 address, const std::string& remotePath, const std::string& name,
-                           const std::string& targetFolder);
+                           const std::string& targetFolder, std::int64_t listedSize);
     void StartFolderDownload(Ipv4 address, const std::string& remotePath,
                              const std::string& targetFolder);
 

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -52,7 +53,8 @@ struct FakeNetwork final : ui::ControllerNetwork {
         return Add({0, JobType::HostModified, address, {}, {}, stop});
     }
     JobId AddRetrieveJob(Ipv4 address, const std::string& remotePath, const std::string& localPath,
-                         const StopFlag* stop) override {
+                         const StopFlag* stop, std::optional<std::uint64_t> listedSize) override {
+        lastListedSize = listedSize;
         return Add({0, JobType::Retrieve, address, remotePath, localPath, stop});
     }
     bool GetJobInfo(JobId id, JobInfo& out) const override {
@@ -99,6 +101,7 @@ struct FakeNetwork final : ui::ControllerNetwork {
     JobId nextId = kFirstJobId;
     std::vector<Job> jobs;  // since the last ClearJobs
     std::map<JobId, Job> live;
+    std::optional<std::uint64_t> lastListedSize;
     std::vector<std::string> addedHosts;  // "<kind> <address> <name>"
     std::vector<Ipv4> knownHosts;
     std::vector<std::string> chatSent;

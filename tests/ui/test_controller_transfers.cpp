@@ -51,6 +51,7 @@ TEST_F(TransferTest, FileGoesIntoTheChosenFolderAndItsRowShowsHowItGoes) {
     EXPECT_EQ(views.user.folderQuestions, Lines{"Select the target directory. at "});
     EXPECT_EQ(Retrieves(), Lines{"\\Music\\top.txt -> " + target + "top.txt"});
     EXPECT_EQ(Setting("global", "lastdownloadpath"), target);
+    EXPECT_EQ(network->lastListedSize, std::optional<std::uint64_t>(2048));  // bounds the reply
     const FakeNetwork::Job job = network->Last();
     EXPECT_NE(job.stop, network->jobs[0].stop);  // its own cancel flag, not the program's
     EXPECT_EQ(views.transfers.rows, (std::vector<Lines>{{"top.txt", "Wait", "remote", "8"}}));
@@ -159,7 +160,7 @@ TEST_F(TransferTest, FolderIsRecreatedUnderTheTargetOneFileAtATime) {
     const JobId first = Retrieve(0).id;
     controller->OnDownloadProgress(first, 30, 2.0);
     EXPECT_EQ(Status(), "Receive (1/1) 30% (2.00 KB/s)");
-    ListingArrives("\\Music\\Live\\x", {File("b.mp3")});
+    ListingArrives("\\Music\\Live\\x", {File("b.mp3", 77)});
     controller->OnDownloadProgress(first, 60, 2.0);
     EXPECT_EQ(Status(), "Receive (1/2) 60% (2.00 KB/s)");
     network->ClearJobs();
@@ -167,6 +168,7 @@ TEST_F(TransferTest, FolderIsRecreatedUnderTheTargetOneFileAtATime) {
     EXPECT_TRUE(network->jobs.empty());
     controller->OnDownloadFinished(first, true);
     EXPECT_EQ(Retrieves(), Lines{"\\Music\\Live\\x\\b.mp3 -> " + target + "Live/x/b.mp3"});
+    EXPECT_EQ(network->lastListedSize, std::optional<std::uint64_t>(77));
     EXPECT_NE(Status(), "Finished");
     controller->OnDownloadFinished(Retrieve(0).id, true);
     EXPECT_EQ(Status(), "Finished");
