@@ -92,26 +92,6 @@ TEST(Framing, ClaimsAreNotAllocatedBeforeTheirDataArrives) {
     probing = false;
 }
 
-TEST(ParseLengthHeader, DecimalDigitsUpToTheLargest64BitNumber) {
-    std::uint64_t length = 0;
-    EXPECT_TRUE(net::ParseLengthHeader("18446744073709551615", length));
-    EXPECT_EQ(length, 18446744073709551615u);
-    for (const char* bad : {"", "18446744073709551616", "-1", "+1", " 1", "1 ", "1.0"})
-        EXPECT_FALSE(net::ParseLengthHeader(bad, length)) << bad;
-    EXPECT_EQ(length, 18446744073709551615u);
-}
-
-TEST(ReceiveUntil, StopsAtDelimiterAndKeepsTheTextBelowCapacity) {
-    auto pair = MakeLoopbackPair();
-    ASSERT_TRUE(pair.valid());
-    ASSERT_TRUE(WriteRaw(pair.client.get(), "abc:abcd:"));
-    char buffer[4];
-    EXPECT_TRUE(net::ReceiveUntil(pair.server.get(), buffer, sizeof buffer, nullptr, ':'));
-    EXPECT_STREQ(buffer, "abc");
-    EXPECT_FALSE(net::ReceiveUntil(pair.server.get(), buffer, sizeof buffer, nullptr, ':'));
-    EXPECT_FALSE(net::ReceiveUntil(pair.server.get(), buffer, 0, nullptr, ':'));
-}
-
 // Far below the default 20 s idle limit either way: the flag or the shortened limit ended it.
 TEST(Framing, StopFlagOrIdleLimitEndsAReceiveFromASilentPeer) {
     const int savedLimit = net::ReceiveIdleTimeout();
@@ -120,7 +100,6 @@ TEST(Framing, StopFlagOrIdleLimitEndsAReceiveFromASilentPeer) {
     for (const auto& [sent, idleLimit, stopped] : cases) {
         SCOPED_TRACE(sent);
         net::SetReceiveIdleTimeout(idleLimit);
-        EXPECT_EQ(net::ReceiveIdleTimeout(), idleLimit > 0 ? idleLimit : 20000);
         auto pair = MakeLoopbackPair();
         ASSERT_TRUE(pair.valid());
         ASSERT_TRUE(WriteRaw(pair.client.get(), sent));

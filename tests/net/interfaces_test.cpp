@@ -7,7 +7,6 @@
 #include <sys/socket.h>
 
 #include <cstdlib>
-#include <functional>
 #include <string>
 #include <thread>
 
@@ -47,7 +46,6 @@ TEST(PrivateNetwork, AddressChangesInterfaceListAndDirectedBroadcast) {
         entered = true;
         net::AddressChangeWatcher watcher;
         ASSERT_TRUE(watcher.Arm());
-        EXPECT_FALSE(watcher.CheckChanged());
         // Both ends of one veth pair up in 10.99.0.0/22, the end of a second pair left down.
         for (const char* command :
              {"ip link add wdra type veth peer name wdrb",
