@@ -95,25 +95,6 @@ TEST_F(ServerTest, StopEndsRunningSendsAndClosesWaitingConnectionsPromptly) {
     EXPECT_EQ(listeners_.Logged().back(), "failed 1");
 }
 
-TEST_F(ServerTest, AHandedOutCancelFlagEndsOnlyItsSendAndTheShutdownFlagTheRest) {
-    StopFlag cancel{false};
-    listeners_.onRequested = [&](std::uint32_t id, const StopFlag** slot) {
-        if (id == 1) *slot = &cancel;
-    };
-    Start();
-    net::UniqueSocket first = StalledRetrieve(server_->Port());
-    ASSERT_TRUE(listeners_.WaitFor("started 1"));
-    net::UniqueSocket second = StalledRetrieve(server_->Port());
-    ASSERT_TRUE(listeners_.WaitFor("started 2"));
-    cancel = true;
-    ASSERT_TRUE(listeners_.WaitFor("failed 1"));
-    EXPECT_TRUE(ClosedByPeer(first.get()));
-    EXPECT_EQ(listeners_.Logged("failed"), Lines{"failed 1"});
-    // The owner's shutdown flag alone ends a send.
-    shutdown_ = true;
-    EXPECT_TRUE(listeners_.WaitFor("failed 2"));
-}
-
 // One peer that takes every connection slot must not lock the other hosts out: keep-alive
 // connections never time out while they ping, and silent ones only after the request time limit.
 TEST_F(ServerTest, OnePeerFloodingEitherBoundLeavesRoomForOthers) {
@@ -136,13 +117,6 @@ TEST_F(ServerTest, OnePeerFloodingEitherBoundLeavesRoomForOthers) {
         EXPECT_EQ(Ask("expand:\\"), Framed("music\\1\\0\\empty\\1\\0"));
         server_->Stop();
     }
-}
-
-TEST_F(ServerTest, AServerThatCannotListenReportsPortZero) {
-    Start();
-    const ServerOptions taken{.bindAddress = LoopbackAddress(), .port = server_->Port()};
-    CServerThread second(&listeners_, &listeners_, &listeners_, "", "", &shutdown_, "", taken);
-    EXPECT_EQ(second.Port(), 0);
 }
 
 }  // namespace

@@ -38,9 +38,8 @@ public:
     void OnUploadFinished(std::uint32_t id, bool ok) override {
         Log((ok ? "sent " : "failed ") + std::to_string(id));
     }
-    void OnUploadRequested(std::uint32_t id, const StopFlag** stopFlagSlot) override {
+    void OnUploadRequested(std::uint32_t id, const StopFlag**) override {
         Log("requested " + std::to_string(id));
-        if (onRequested) onRequested(id, stopFlagSlot);
     }
     void OnHostModified(Ipv4 address) override {
         Log("modified " + net::FormatIpv4(address));
@@ -48,7 +47,6 @@ public:
     }
     bool MayDownload(Ipv4 address) override {
         Log("asked " + net::FormatIpv4(address));
-        if (onAsked) onAsked();
         WaitWhile(holdSends);
         std::lock_guard guard(mutex_);
         return allow;
@@ -71,9 +69,6 @@ public:
         return Eventually([&] { return Logged(prefix).size() >= count; });
     }
 
-    // Set before the server starts.
-    std::function<void(std::uint32_t id, const StopFlag** stopFlagSlot)> onRequested;
-    std::function<void()> onAsked;
     // Guarded: change them with Set.
     bool allow = true, holdSends = false, holdLight = false;
 
