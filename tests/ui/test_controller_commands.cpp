@@ -124,14 +124,6 @@ TEST_F(ControllerTest, HostNameChangeReachesTheServerAndEveryHost) {
     EXPECT_EQ(network->JobLines(), (Lines{"modified 127.0.0.1", "modified 127.0.0.5"}));
 }
 
-TEST_F(ControllerTest, UpSelectsTheParentUpToTheHost) {
-    MusicHost();
-    controller->SelectParent();
-    controller->SelectParent();
-    EXPECT_EQ(views.tree.SelectedNode(), views.tree.NodeOf("remote"));
-    EXPECT_EQ(views.files.Names(), Lines{"Music"});
-}
-
 TEST_F(ControllerTest, LonelyHostHintBlinksUntilAnotherHostIsKnown) {
     const std::string hint =
         "Please start Wendaro on at least one other computer in the local network.";

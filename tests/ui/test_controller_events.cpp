@@ -22,7 +22,6 @@ TEST_F(ControllerTest, StartAddsTheLocalHostUnderItsConfiguredName) {
     EXPECT_EQ(network->recipients, Addresses{Ip("127.0.0.1")});
     // Host information first, then the share list.
     EXPECT_EQ(network->JobLines(), (Lines{"info 127.0.0.1", "expand 127.0.0.1 \\"}));
-    EXPECT_EQ(views.files.marks[0], ui::SortMark::Ascending);
 }
 
 TEST_F(ControllerTest, HostsComeAndGoButTheLocalHostStays) {
@@ -147,28 +146,19 @@ TEST_F(ControllerTest, ChatLinesNameTheSenderAndOnlyTheyAreHeardWhileSoundIsOn) 
     EXPECT_EQ(views.user.played, std::vector<ui::EventSound>(2, ui::EventSound::ChatMessage));
 }
 
-TEST(ChatHistory, DropsWholeFirstLinesUntilTheLimitBeforeAppending) {
+TEST(ChatHistory, DropsWholeFirstLinesUntilTheNewLineFitsTheLimit) {
     FakeUser view;
     ui::ChatHistory history(view);
-    history.Append(std::string(ui::ChatHistory::kMaxLength, 'x'));
-    history.Append("next");
-    EXPECT_EQ(view.chatLines.size(), 2u);  // up to the limit nothing goes
-    history.Append("third");               // above it the long first line goes
-    EXPECT_EQ(Lines(view.chatLines.begin(), view.chatLines.end()), (Lines{"next", "third"}));
-    EXPECT_EQ(history.Length(), 4u + 2 + 5);
-
-    FakeUser other;
-    ui::ChatHistory full(other);
     // 28 lines of 998 characters and one of 2 000 make 30 000 with their 28 breaks of two.
-    for (int i = 0; i < 28; ++i) full.Append(std::string(997, 'a') + char('A' + i));
-    full.Append(std::string(2000, 'z'));
-    ASSERT_EQ(full.Length(), 30'000u);
-    full.Append("new");
+    for (int i = 0; i < 28; ++i) history.Append(std::string(997, 'a') + char('A' + i));
+    history.Append(std::string(2000, 'z'));
+    ASSERT_EQ(history.Length(), 30'000u);
+    history.Append("new");
     // Two first lines of 1 000 characters each (with their breaks) had to go.
-    EXPECT_EQ(other.chatLines.size(), 28u);
-    EXPECT_EQ(other.chatLines.front().back(), 'C');
-    EXPECT_EQ(full.Length(), 28'000u + 2 + 3);
-    EXPECT_EQ(full.LineCount(), other.chatLines.size());
+    EXPECT_EQ(view.chatLines.size(), 28u);
+    EXPECT_EQ(view.chatLines.front().back(), 'C');
+    EXPECT_EQ(history.Length(), 28'000u + 2 + 3);
+    EXPECT_EQ(history.LineCount(), view.chatLines.size());
 }
 
 TEST_F(ControllerTest, ListingFillsTheTreeAndOnlyTheSelectedNodesFileList) {
