@@ -7,12 +7,9 @@
 
 #include <arpa/inet.h>
 #include <gmock/gmock.h>
-#include <sys/resource.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <condition_variable>
-#include <cstdlib>
 #include <memory>
 #include <mutex>
 
@@ -76,10 +73,6 @@ protected:
     }
 
     Lines Events() { return Copy(events_); }
-    void ClearEvents() {
-        std::lock_guard guard(mutex_);
-        events_.clear();
-    }
     Lines Sent() { return Copy(sent_); }
     bool WaitForEvents(std::size_t count) { return WaitFor(events_, count); }
     bool WaitForSent(std::size_t count) { return WaitFor(sent_, count); }
@@ -124,9 +117,8 @@ TEST_F(HostThreadTest, AnnouncesEachPeriodToTheBroadcastOfEveryInterfaceWithAnAd
     ASSERT_TRUE(WaitForSent(4));
     const std::string announce = "announce " + std::to_string(hosts_->BoundDiscoveryPort()) + " ";
     Lines sent = Sent();
-    EXPECT_EQ(Lines(sent.begin(), sent.begin() + 4),
-              (Lines{announce + "192.168.1.255", announce + "10.255.255.255",
-                     announce + "192.168.1.255", announce + "10.255.255.255"}));
+    for (std::size_t i = 0; i < 4; ++i)
+        EXPECT_EQ(sent[i], announce + (i % 2 ? "10.255.255.255" : "192.168.1.255")) << i;
 
     SetInterfaces({Interface("172.16.4.1", "255.255.0.0")});
     hosts_->RefreshInterfaces();
@@ -164,7 +156,6 @@ TEST_F(HostThreadTest, OnlyAnnouncementsFromOtherPossibleAddressesAddAHostAndOnl
 TEST_F(HostThreadTest, AnnouncementCrossesTheWireAndIsHeard) {
     Start(Options());
     const std::uint16_t hearingPort = hosts_->BoundDiscoveryPort();
-    ASSERT_NE(hearingPort, 0);
     StopFlag announcerStop{false};
     HostThreadOptions announcerOptions = Options();
     announcerOptions.enumerateInterfaces = [] {
@@ -199,47 +190,22 @@ TEST_F(HostThreadTest, AHostIsGoneWhenItsKeepAliveConnectionEndsUntilItAnnounces
                 ElementsAre("+127.0.0.1 me 0", "-127.0.0.1", "+127.0.0.1  1", "-127.0.0.1"));
 }
 
+// Destroyed without the shutdown flag, which every other test's teardown raises.
 TEST_F(HostThreadTest, ARemovedHostIsReportedAtOnceAndItsConnectionEndsWithTheThread) {
-    for (const bool byFlag : {false, true}) {
-        SCOPED_TRACE(byFlag ? "shutdown flag and Wait" : "destroyed without the flag");
-        Start(Options());
-        hosts_->AddHost(kLoopback, "me", HostKind::LocalHost);
-        net::UniqueSocket removed = AcceptPing();
-        ASSERT_TRUE(removed.valid());
-        hosts_->RemoveHost(Address("127.0.0.9"));
-        hosts_->RemoveHost(kLoopback);
-        EXPECT_THAT(Events(), ElementsAre("+127.0.0.1 me 0", "-127.0.0.1"));
-        EXPECT_THAT(hosts_->KnownHosts(), IsEmpty());
-        hosts_->AddHost(kLoopback, "again", HostKind::Manual);
-        net::UniqueSocket watched = AcceptPing();
-        ASSERT_TRUE(watched.valid());
-        const auto start = std::chrono::steady_clock::now();
-        stop_ = byFlag;
-        byFlag ? hosts_->Wait() : hosts_.reset();
-        EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
-        // Both connections, the removed one too, are closed, and nothing more is reported.
-        EXPECT_TRUE(ClosedByPeer(removed.get(), 2000));
-        EXPECT_TRUE(ClosedByPeer(watched.get(), 2000));
-        EXPECT_EQ(Events(), (Lines{"+127.0.0.1 me 0", "-127.0.0.1", "+127.0.0.1 again 2"}));
-        ClearEvents();
-    }
-}
-
-// A flood of forged announcements against a process limit runs out of threads; that must cost
-// the new hosts, not the program.
-TEST_F(HostThreadTest, AHostWhoseKeepAliveThreadCannotStartIsLeftOut) {
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
-    const auto withoutThreads = [&] {
-        Start(Options());
-        // From here on no thread can start: user "nobody" with a process limit of zero.
-        const rlimit none{0, 0};
-        if (::setrlimit(RLIMIT_NPROC, &none) != 0 || ::setresuid(65534, 65534, 65534) != 0)
-            std::_Exit(2);
-        hosts_->HandleDatagram(Address("127.0.0.1"), std::string_view("announce\0", 9));
-        hosts_->AddHost(Address("127.0.0.2"), "by hand", HostKind::Manual);
-        std::_Exit(hosts_->KnownHosts().empty() && Events().empty() ? 0 : 1);
-    };
-    EXPECT_EXIT(withoutThreads(), ::testing::ExitedWithCode(0), "");
+    Start(Options());
+    hosts_->AddHost(kLoopback, "me", HostKind::LocalHost);
+    net::UniqueSocket removed = AcceptPing();
+    ASSERT_TRUE(removed.valid());
+    hosts_->RemoveHost(kLoopback);
+    EXPECT_THAT(Events(), ElementsAre("+127.0.0.1 me 0", "-127.0.0.1"));
+    hosts_->AddHost(kLoopback, "again", HostKind::Manual);
+    net::UniqueSocket watched = AcceptPing();
+    ASSERT_TRUE(watched.valid());
+    hosts_.reset();
+    // Both connections, the removed one too, are closed, and nothing more is reported.
+    EXPECT_TRUE(ClosedByPeer(removed.get(), 2000));
+    EXPECT_TRUE(ClosedByPeer(watched.get(), 2000));
+    EXPECT_EQ(Events(), (Lines{"+127.0.0.1 me 0", "-127.0.0.1", "+127.0.0.1 again 2"}));
 }
 
 // Every forged sender costs a thread that tries to connect for up to a minute; only hosts whose
