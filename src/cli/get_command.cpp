@@ -70,6 +70,8 @@ private:
     void Report(const std::string& message);
     bool MayWrite(const fs::path& localPath, bool askedForFolder);
     void StartFile(const WalkFile& file);
+    // Shows the running file's progress and counts it as activity for the time limit.
+    void FollowProgress();
     void ContinueWalk();
     void OnListing(JobId id, const std::vector<DirEntry>& listing, bool success);
     void OnFinished(JobId id, bool success);
@@ -175,17 +177,21 @@ void GetRun::StartFile(const WalkFile& file) {
                          filesDone_, found);
 }
 
+void GetRun::FollowProgress() {
+    session_->onDownloadStarted = [this](JobId) { lastActivity_ = Clock::now(); };
+    session_->onDownloadProgress = [this](JobId, unsigned percent, float speed) {
+        lastActivity_ = Clock::now();
+        display_.Progress(percent, speed);
+    };
+}
+
 int GetRun::DownloadFile(const std::string& remotePath, const DirEntry& entry) {
     const fs::path localPath = destDir_ / entry.name;
     if (!StaysInside(destDir_, localPath)) {
         return context_.Fail("Refused " + localPath.string() + ": outside the target folder.");
     }
     if (!MayWrite(localPath, false)) return kExitFailure;
-    session_->onDownloadStarted = [this](JobId) { lastActivity_ = Clock::now(); };
-    session_->onDownloadProgress = [this](JobId, unsigned percent, float speed) {
-        lastActivity_ = Clock::now();
-        display_.Progress(percent, speed);
-    };
+    FollowProgress();
     session_->onDownloadFinished = [this](JobId id, bool success) {
         OnFinished(id, success);
         over_ = true;
@@ -208,11 +214,7 @@ int GetRun::DownloadFolder(const std::string& remotePath, const DirEntry& entry)
     session_->onExpand = [this](JobId id, const std::vector<DirEntry>& listing, bool success) {
         OnListing(id, listing, success);
     };
-    session_->onDownloadStarted = [this](JobId) { lastActivity_ = Clock::now(); };
-    session_->onDownloadProgress = [this](JobId, unsigned percent, float speed) {
-        lastActivity_ = Clock::now();
-        display_.Progress(percent, speed);
-    };
+    FollowProgress();
     session_->onDownloadFinished = [this](JobId id, bool success) {
         OnFinished(id, success);
         if (!success) over_ = true;
