@@ -8,10 +8,10 @@ target_include_directories(wendaro_options INTERFACE ${PROJECT_SOURCE_DIR}/src)
 string(TIMESTAMP WENDARO_BUILD_EPOCH "%s")
 
 # wendaro_module(<name> [DEPS <targets>...])
-# Every .cpp in src/<name>/ (not in subfolders) becomes the static library wendaro_<name>.
+# Every .cpp in src/<name>/ and its subfolders becomes the static library wendaro_<name>.
 function(wendaro_module name)
   cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
-  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   if(sources)
     add_library(wendaro_${name} STATIC ${sources})
     target_link_libraries(wendaro_${name} PUBLIC wendaro_options Threads::Threads ${ARG_DEPS})

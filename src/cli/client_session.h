@@ -10,7 +10,7 @@
 
 #include "cli/command_context.h"
 #include "client/job_queue.h"
-#include "ui/dispatcher_queue.h"
+#include "ui/controller/dispatcher_queue.h"
 
 namespace cli {
 

@@ -3,8 +3,8 @@
 #include <ostream>
 
 #include "cli/listing_format.h"
-#include "ui/file_list_rows.h"
-#include "ui/ui_strings.h"
+#include "ui/controller/file_list_rows.h"
+#include "ui/text/ui_strings.h"
 
 namespace cli {
 

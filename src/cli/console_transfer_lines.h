@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/transfer_list_view.h"
+#include "ui/views/transfer_list_view.h"
 
 namespace cli {
 

@@ -4,7 +4,7 @@
 
 #include "cli/host_name_setting.h"
 #include "cli/listing_format.h"
-#include "ui/ui_strings.h"
+#include "ui/text/ui_strings.h"
 
 namespace cli {
 

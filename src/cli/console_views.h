@@ -9,7 +9,7 @@
 #include "cli/console_host_lines.h"
 #include "cli/console_transfer_lines.h"
 #include "core/parseini.h"
-#include "ui/lumvale_dialog_views.h"
+#include "ui/controller/lumvale_dialog_views.h"
 
 namespace cli {
 

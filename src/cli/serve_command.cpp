@@ -14,8 +14,8 @@
 #include "cli/signal_watch.h"
 #include "cli/stdin_lines.h"
 #include "net/socket.h"
-#include "ui/dispatcher_queue.h"
-#include "ui/lumvale_dialog.h"
+#include "ui/controller/dispatcher_queue.h"
+#include "ui/controller/lumvale_dialog.h"
 
 namespace cli {
 

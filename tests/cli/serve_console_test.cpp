@@ -10,8 +10,8 @@
 #include "cli/stdin_lines.h"
 #include "cli_test_support.h"
 #include "model/net_structure.h"
-#include "ui/file_list_rows.h"
-#include "ui/ui_strings.h"
+#include "ui/controller/file_list_rows.h"
+#include "ui/text/ui_strings.h"
 
 namespace {
 

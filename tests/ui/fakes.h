@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "model/net_node.h"
-#include "ui/lumvale_dialog_views.h"
+#include "ui/controller/lumvale_dialog_views.h"
 
 namespace fakes {
 

@@ -8,12 +8,12 @@
 
 #include "core/parseini.h"
 #include "support/ui_pure_sandbox.h"
-#include "ui/dispatcher_queue.h"
+#include "ui/controller/dispatcher_queue.h"
+#include "ui/controller/lumvale_dialog.h"
 #include "ui/fakes.h"
 #include "ui/fakes_network.h"
-#include "ui/lumvale_dialog.h"
-#include "ui/transfers.h"
-#include "ui/ui_strings.h"
+#include "ui/text/ui_strings.h"
+#include "ui/transfers/transfers.h"
 
 namespace fakes {
 

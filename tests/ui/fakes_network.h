@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "net/socket.h"
-#include "ui/lumvale_dialog_network.h"
+#include "ui/controller/lumvale_dialog_network.h"
 
 namespace fakes {
 

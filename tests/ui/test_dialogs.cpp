@@ -7,10 +7,10 @@
 
 #include "core/parseini.h"
 #include "support/ui_pure_sandbox.h"
-#include "ui/first_run.h"
-#include "ui/host_mru.h"
-#include "ui/share_checks.h"
-#include "ui/wizard_flow.h"
+#include "ui/desktop/first_run.h"
+#include "ui/desktop/host_mru.h"
+#include "ui/desktop/share_checks.h"
+#include "ui/desktop/wizard_flow.h"
 
 namespace ui {
 namespace {

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <limits>
 
-#include "ui/file_list_rows.h"
-#include "ui/number_format.h"
+#include "ui/controller/file_list_rows.h"
+#include "ui/text/number_format.h"
 
 namespace ui {
 namespace {

@@ -3,9 +3,9 @@
 
 #include "core/parseini.h"
 #include "support/ui_pure_sandbox.h"
-#include "ui/splitter_drag.h"
-#include "ui/window_layout.h"
-#include "ui/window_placement.h"
+#include "ui/desktop/splitter_drag.h"
+#include "ui/desktop/window_layout.h"
+#include "ui/desktop/window_placement.h"
 
 namespace ui {
 namespace {

@@ -5,8 +5,8 @@
 #include <thread>
 #include <vector>
 
-#include "ui/ui_strings.h"
-#include "ui/ui_strings_table.h"
+#include "ui/text/ui_strings.h"
+#include "ui/text/ui_strings_table.h"
 
 namespace ui {
 namespace {

@@ -1,0 +1,109 @@
+#include "ui/controller/dispatcher_queue.h"
+
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+#include <cstdint>
+
+namespace ui {
+
+QueuedDispatcher::QueuedDispatcher()
+    : uiThread_(std::this_thread::get_id()), wakeFd_(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {}
+
+QueuedDispatcher::~QueuedDispatcher() {
+    BeginShutdown();
+    if (wakeFd_ >= 0) close(wakeFd_);
+}
+
+void QueuedDispatcher::SignalDescriptor() {
+    if (wakeFd_ < 0) return;
+    const std::uint64_t one = 1;
+    [[maybe_unused]] const auto written = write(wakeFd_, &one, sizeof one);
+}
+
+void QueuedDispatcher::DrainDescriptor() {
+    if (wakeFd_ < 0) return;
+    std::uint64_t count = 0;
+    [[maybe_unused]] const auto got = read(wakeFd_, &count, sizeof count);
+}
+
+bool QueuedDispatcher::RunOnUiThread(const std::function<void()>& call) {
+    if (shutdown_.load()) return false;
+    if (OnUiThread()) {
+        call();
+        return true;
+    }
+    Pending pending;
+    pending.call = &call;
+    std::unique_lock<std::mutex> guard(lock_);
+    // Checked again under the lock: BeginShutdown drops the queue under it, and nothing may be
+    // queued after that.
+    if (shutdown_.load()) return false;
+    queue_.push_back(&pending);
+    queued_.notify_all();
+    SignalDescriptor();
+    finished_.wait(guard,
+                   [&] { return pending.state == State::Done || pending.state == State::Dropped; });
+    return pending.state == State::Done;
+}
+
+void QueuedDispatcher::BeginShutdown() {
+    std::lock_guard<std::mutex> guard(lock_);
+    shutdown_.store(true);
+    for (Pending* pending : queue_) pending->state = State::Dropped;
+    queue_.clear();
+    woken_ = true;
+    finished_.notify_all();
+    queued_.notify_all();
+}
+
+bool QueuedDispatcher::ShutdownBegun() const {
+    return shutdown_.load();
+}
+
+std::size_t QueuedDispatcher::RunPending() {
+    // Before the queue is looked at: a call queued from now on makes the descriptor readable
+    // again, so a poll loop never sleeps on a waiting call.
+    DrainDescriptor();
+    std::size_t ran = 0;
+    std::unique_lock<std::mutex> guard(lock_);
+    // Only the calls queued before this pass: a handler that makes a network thread report again
+    // must not keep the UI thread here forever.
+    std::size_t budget = queue_.size();
+    while (budget-- > 0 && !queue_.empty()) {
+        Pending* pending = queue_.front();
+        queue_.pop_front();
+        pending->state = State::Running;
+        guard.unlock();
+        (*pending->call)();
+        guard.lock();
+        // The waiting caller may return and destroy `pending` as soon as it sees Done.
+        pending->state = State::Done;
+        finished_.notify_all();
+        ++ran;
+    }
+    return ran;
+}
+
+std::size_t QueuedDispatcher::WaitAndRun(std::chrono::milliseconds timeout) {
+    {
+        std::unique_lock<std::mutex> guard(lock_);
+        queued_.wait_for(guard, timeout, [&] { return !queue_.empty() || woken_; });
+        woken_ = false;
+    }
+    return RunPending();
+}
+
+void QueuedDispatcher::Wake() {
+    std::lock_guard<std::mutex> guard(lock_);
+    woken_ = true;
+    queued_.notify_all();
+    SignalDescriptor();
+}
+
+std::size_t QueuedDispatcher::QueuedCount() const {
+    std::lock_guard<std::mutex> guard(lock_);
+    return queue_.size();
+}
+
+}  // namespace ui

@@ -1,0 +1,227 @@
+// The main-window controller: owns the network structure and the network objects, handles every
+// network event on the UI thread, keeps the download bookkeeping and decides what the commands and
+// menus do. It knows its views only through small interfaces, so the Qt GUI and the headless
+// daemon drive the same object, and every behaviour is testable without a display.
+//
+// The front end's part: build the views, construct, Start; run OnSecondTimer every 1000 ms and
+// OnTenthSecondTimer every 100 ms; report tree selection changes, tree expansion and column
+// clicks; call the command operations from menus, toolbar and keys, enabling them by
+// GetMenuState; ask ConfirmClose before closing and ConfirmStandby before standby; Shutdown (or
+// destroy the controller) once its loop has ended.
+//
+// Threads: every public operation runs on the UI thread. Network threads reach the handlers only
+// through the listener bridge, which hops through the dispatcher and blocks until the handler has
+// run. Shutdown stops that traffic first, then waits for the network threads.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "client/job_queue.h"
+#include "core/parseini.h"
+#include "core/types.h"
+#include "model/net_structure.h"
+#include "protocol/request_protocol.h"
+#include "ui/controller/file_list_rows.h"
+#include "ui/controller/lonely_host_hint.h"
+#include "ui/controller/lumvale_dialog_network.h"
+#include "ui/controller/lumvale_dialog_views.h"
+#include "ui/text/number_format.h"
+
+namespace ui {
+
+class ControllerListeners;
+class EventSoundPlayer;
+class ChatHistory;
+class Transfers;
+
+struct ControllerOptions {
+    // The settings file ("global" and "shares" sections).
+    std::string settingsFile;
+    // The debug-features switch of the command line.
+    bool debugFeatures = false;
+    // Default of the "hostname" setting; empty means this machine's host name.
+    std::string computerName;
+    // How sizes and rates are shown.
+    NumberFormat numbers = NumberFormat::FromUserLocale();
+};
+
+// Makes the network objects once the listeners exist; the controller owns the result.
+using NetworkFactory = std::function<std::unique_ptr<ControllerNetwork>(const NetworkSetup& setup)>;
+
+// The real discovery, share server, job queue and chat with the given ports and seams.
+NetworkFactory OwnedNetworkFactory(NetworkOptions options);
+
+// Which commands are enabled when a menu opens.
+struct MenuState {
+    bool download = false;         // "&Download" and "Download to"
+    bool addShare = false;         // the selection belongs to the local host
+    bool removeShare = false;      // a share of the local host is selected
+    bool shareProperties = false;  // as removeShare
+    bool refresh = false;          // the tree has the focus
+    bool removeHost = false;       // a manually added host is selected
+    bool cancel = false;           // a transfer row is selected in the focused transfer list
+    // "Add host manually" and "Remove host" stay in the menu.
+    bool showHostCommands = false;
+    // The stored last download folder, when it still exists; empty: no "Download to" item.
+    std::string lastDownloadFolder;
+};
+
+// A share of the local host, as the share-properties dialog needs it.
+struct LocalShare {
+    std::string name;
+    std::string folder;
+};
+
+class CLumvaleDialog {
+public:
+    CLumvaleDialog(ControllerViews views, ControllerOptions options, NetworkFactory networkFactory);
+    // Shuts down if that has not happened yet.
+    ~CLumvaleDialog();
+    CLumvaleDialog(const CLumvaleDialog&) = delete;
+    CLumvaleDialog& operator=(const CLumvaleDialog&) = delete;
+
+    // Creates the network structure, then discovery, share server, job queue and chat; applies the
+    // host name and adds the local host, which comes back as a host-appeared event.
+    void Start();
+    // Stops event delivery, sets the closing flag and every cancel flag, and waits for discovery,
+    // the share server, the job queue and chat, in that order. Safe to call twice.
+    void Shutdown();
+    bool IsClosing() const { return closing_.load(); }
+
+    // ---- Network events (UI thread; the listener bridge forwards here) ----
+    void OnExpandSucceeded(JobId id, const std::vector<DirEntry>& listing);
+    void OnExpandFailed(JobId id);
+    void OnHostInfo(JobId id, const proto::HostInfo& info);
+    void OnHostAppeared(Ipv4 address, const std::string& name, HostKind kind);
+    void OnHostDisappeared(Ipv4 address);
+    void OnHostModified(Ipv4 address);
+    // The permission question for a host's download; true allows it.
+    bool OnDownloadRequest(Ipv4 address);
+    void OnChatMessage(Ipv4 address, const std::string& text);
+    void OnDownloadStarted(JobId id);
+    void OnDownloadProgress(JobId id, unsigned percent, double rateKBs);
+    void OnDownloadFinished(JobId id, bool succeeded);
+    // The cancel flag the upload's send is to watch; null when the server knows no such upload.
+    const StopFlag* OnUploadRequested(std::uint32_t uploadId);
+    void OnUploadStarted(std::uint32_t uploadId);
+    void OnUploadProgress(std::uint32_t uploadId, unsigned percent, double rateKBs);
+    void OnUploadFinished(std::uint32_t uploadId, bool succeeded);
+
+    // ---- Timers ----
+    // Every 1000 ms: counts down and removes finished transfer rows.
+    void OnSecondTimer();
+    // Every 100 ms: the address-change check and the lonely-host hint.
+    void OnTenthSecondTimer();
+
+    // ---- View notifications ----
+    void OnTreeSelectionChanged();
+    // The user opens a tree item: fetch the listings of its child folders.
+    void OnTreeItemExpanding(CNetNode& node);
+    // A click on a file-list column header.
+    void SortByColumn(int column);
+    // Shows the children of the selected tree node in the file list.
+    void FillFileList();
+
+    // ---- Commands ----
+    bool CanDownload() const;
+    // The Download command; `useLastFolder` skips the folder question when the stored folder
+    // still exists.
+    void Download(bool useLastFolder);
+    void Refresh();
+    void RemoveShare();
+    // Enter or a double click in the file list: download a file, open a folder or share.
+    void OpenSelectedRow(bool useLastFolder);
+    void SendChat();
+    void CancelSelectedTransfers();
+    // The add-host dialog was confirmed.
+    void AddManualHost(Ipv4 address, const std::string& name);
+    void RemoveSelectedHost();
+    // The toolbar's "Up".
+    void SelectParent();
+    // Queues a "hostmodified" job to every known host.
+    void NotifyHostsModified();
+    // Reads "hostname", hands it to the share server and tells every host.
+    void ApplyHostName();
+    // A folder dropped on the tree became a share: list the local shares again.
+    void OnShareAddedByDrop();
+    std::optional<LocalShare> SelectedLocalShare() const;
+    MenuState GetMenuState() const;
+    // Asks before closing while transfers run; true to close.
+    bool ConfirmClose();
+    // Asks before standby while single downloads or uploads run; true to allow it.
+    bool ConfirmStandby();
+
+    // ---- State for front ends and tests ----
+    CNetStructure& Model() { return *model_; }
+    const std::string& HostName() const { return hostName_; }
+    bool DebugFeatures() const { return options_.debugFeatures; }
+    const Transfers& TransferState() const { return *transfers_; }
+    // The nodes behind the file list's rows, in row order.
+    const std::vector<CNetNode*>& FileListNodes() const { return fileRows_; }
+    std::size_t ChatHistoryLength() const;
+
+private:
+    void QueueHostRefresh(Ipv4 address);
+    bool IsRefreshWaiting(Ipv4 address) const;
+    void PrefetchChildFolders(CNetNode& node);
+    void StepLonelyHostHint();
+    std::optional<std::string> KnownHostName(Ipv4 address) const;
+    FocusTarget Focus() const { return views_.focus.FocusedControl(); }
+    std::vector<CNetNode*> SelectedFileNodes() const;
+    std::optional<std::string> ChooseTargetFolder(bool useLastFolder);
+    // One name of a Download command: empty for the selected node itself.
+    struct DownloadItem {
+        std::string name;
+        std::string localName;
+        bool folder = false;
+        std::int64_t size = 0;
+    };
+    struct DownloadRequest {
+        Ipv4 address = 0;
+        std::string nodePath;
+        std::vector<DownloadItem> items;
+    };
+    void StartDownloads(const DownloadRequest& request, const std::string& targetFolder);
+    bool IsLocalShareNode(const CNetNode* node) const;
+    bool IsManualHostNode(const CNetNode* node) const;
+    // Refills the file list when a change of the model under `path` of the host may have
+    // replaced the nodes it shows.
+    void RefreshFileListAfterChange(Ipv4 address, const std::string& path);
+
+    ControllerViews views_;
+    const ControllerOptions options_;
+    NetworkFactory networkFactory_;
+    utilcpp::CParseini settings_;
+
+    // Read by every network object, job and the model as their stop flag.
+    StopFlag closing_{false};
+    bool shutdownDone_ = false;
+
+    std::unique_ptr<EventSoundPlayer> sounds_;
+    std::unique_ptr<ChatHistory> chatHistory_;
+    std::unique_ptr<CNetStructure> model_;
+    std::unique_ptr<ControllerListeners> listeners_;
+    std::unique_ptr<ControllerNetwork> network_;
+    std::unique_ptr<Transfers> transfers_;
+
+    std::string hostName_;
+    // The latest host-information and share-list jobs of each host.
+    std::map<Ipv4, std::vector<JobId>> refreshJobs_;
+    FileListSort sort_;
+    NumberFormat numberFormat_;
+    LonelyHostHint hint_;
+    TreeItem hintItem_ = kNoTreeItem;
+    // The file list's source node and its rows.
+    std::vector<CNetNode*> fileRows_;
+    bool fileListFilled_ = false;
+    Ipv4 fileListAddress_ = 0;
+    std::string fileListPath_;
+};
+
+}  // namespace ui

@@ -1,0 +1,153 @@
+// Commands and menu states that are more than widget work.
+#include "net/interfaces.h"
+#include "net/socket.h"
+#include "ui/controller/lumvale_dialog.h"
+#include "ui/desktop/share_checks.h"
+#include "ui/text/ui_strings.h"
+#include "ui/transfers/transfers.h"
+
+namespace ui {
+
+namespace {
+
+constexpr const char* kGlobal = "global";
+// The chat input holds at most this many characters.
+constexpr std::size_t kMaxChatInput = 1023;
+
+}  // namespace
+
+bool CLumvaleDialog::IsLocalShareNode(const CNetNode* node) const {
+    return node != nullptr && node->IsShare() && node->IsLocalHost();
+}
+
+bool CLumvaleDialog::IsManualHostNode(const CNetNode* node) const {
+    std::size_t index = 0;
+    return node != nullptr && node->IsHost() && model_->FindHost(node->GetAddress(), index) &&
+           model_->GetHostKind(index) == HostKind::Manual;
+}
+
+void CLumvaleDialog::Refresh() {
+    const CNetNode* node = views_.tree.SelectedNode();
+    if (node == nullptr) return;
+    network_->AddExpandJob(node->GetAddress(), node->GetPath(), &closing_);
+    if (node->IsHost()) network_->AddHostInfoJob(node->GetAddress(), &closing_);
+}
+
+void CLumvaleDialog::RemoveShare() {
+    const CNetNode* node = views_.tree.SelectedNode();
+    // Only the local host's own shares are in this computer's settings.
+    if (!IsLocalShareNode(node)) return;
+    settings_.DeleteKey(kSharesSection, node->GetName());
+    // The tree follows when the local share server answers the notice.
+    NotifyHostsModified();
+}
+
+void CLumvaleDialog::OpenSelectedRow(bool useLastFolder) {
+    const std::vector<CNetNode*> selected = SelectedFileNodes();
+    if (selected.empty()) return;
+    const CNetNode* first = selected.front();
+    if (!first->IsFolder()) {
+        Download(useLastFolder);
+        return;
+    }
+    views_.tree.SelectNode(*first);
+    FillFileList();
+}
+
+void CLumvaleDialog::SendChat() {
+    std::string text = views_.chat.InputText();
+    if (text.size() > kMaxChatInput) text.resize(kMaxChatInput);
+    if (text.empty()) return;
+    // The text comes back through the local host, like everybody else's.
+    network_->QueueChatMessage(text);
+    views_.chat.ClearInput();
+    views_.chat.FocusInput();
+}
+
+void CLumvaleDialog::AddManualHost(Ipv4 address, const std::string& name) {
+    network_->AddHost(address, name, HostKind::Manual);
+}
+
+void CLumvaleDialog::RemoveSelectedHost() {
+    const CNetNode* node = views_.tree.SelectedNode();
+    if (node == nullptr || !node->IsHost() || node->IsLocalHost()) return;
+    // Reported back as a host-disappeared event.
+    network_->RemoveHost(node->GetAddress());
+}
+
+void CLumvaleDialog::SelectParent() {
+    const CNetNode* node = views_.tree.SelectedNode();
+    if (node == nullptr || node->GetParent() == nullptr) return;
+    views_.tree.SelectNode(*node->GetParent());
+    FillFileList();
+}
+
+void CLumvaleDialog::NotifyHostsModified() {
+    for (std::size_t i = 0; i < model_->GetHostCount(); ++i) {
+        network_->AddHostModifiedJob(model_->GetHostAddress(i), &closing_);
+    }
+}
+
+void CLumvaleDialog::ApplyHostName() {
+    const std::string fallback =
+        options_.computerName.empty() ? net::GetLocalHostName() : options_.computerName;
+    settings_.GetString(kGlobal, "hostname", hostName_, fallback);
+    network_->SetServerHostName(hostName_);
+    NotifyHostsModified();
+}
+
+void CLumvaleDialog::OnShareAddedByDrop() {
+    Ipv4 localHost = 0;
+    net::ParseIpv4("127.0.0.1", localHost);
+    network_->AddExpandJob(localHost, "\\", &closing_);
+}
+
+std::optional<LocalShare> CLumvaleDialog::SelectedLocalShare() const {
+    const CNetNode* node = views_.tree.SelectedNode();
+    if (!IsLocalShareNode(node)) return std::nullopt;
+    LocalShare share{node->GetName(), {}};
+    settings_.GetString(kSharesSection, share.name, share.folder, "");
+    return share;
+}
+
+MenuState CLumvaleDialog::GetMenuState() const {
+    MenuState state;
+    const FocusTarget focus = Focus();
+    if (focus == FocusTarget::Tree) {
+        const CNetNode* node = views_.tree.SelectedNode();
+        state.addShare = node != nullptr && node->IsLocalHost();
+        state.removeShare = IsLocalShareNode(node);
+        state.shareProperties = state.removeShare;
+        state.removeHost = IsManualHostNode(node);
+        state.refresh = true;
+    }
+    state.download = CanDownload();
+    state.cancel = focus == FocusTarget::TransferList && !views_.transfers.SelectedRows().empty();
+    int addOnFeatures = 0;
+    settings_.GetInt(kGlobal, "addonfeatures", addOnFeatures, 0);
+    state.showHostCommands = addOnFeatures != 0 || options_.debugFeatures;
+    std::string lastFolder;
+    settings_.GetString(kGlobal, "lastdownloadpath", lastFolder, "");
+    if (!lastFolder.empty() && IsExistingFolder(lastFolder)) state.lastDownloadFolder = lastFolder;
+    return state;
+}
+
+bool CLumvaleDialog::ConfirmClose() {
+    if (!transfers_) return true;
+    const bool ask = CloseNeedsQuestion(transfers_->Running());
+    const Answer answer =
+        ask ? views_.prompt.Ask(Text(StringId::ExitWhileTransferring), PromptButtons::YesNo)
+            : Answer::Yes;
+    return MayProceed(ask, answer);
+}
+
+bool CLumvaleDialog::ConfirmStandby() {
+    if (!transfers_) return true;
+    const bool ask = StandbyNeedsQuestion(transfers_->Running());
+    const Answer answer = ask ? views_.prompt.Ask(Text(StringId::StandbyWhileTransferring),
+                                                  PromptButtons::YesNoCancel)
+                              : Answer::Yes;
+    return MayProceed(ask, answer);
+}
+
+}  // namespace ui

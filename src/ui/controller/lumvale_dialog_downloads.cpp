@@ -1,0 +1,110 @@
+// The Download command: what the selection offers, where it goes, and the questions about files
+// and folders that exist already.
+#include <filesystem>
+#include <fstream>
+
+#include "ui/controller/lumvale_dialog.h"
+#include "ui/desktop/share_checks.h"
+#include "ui/text/ui_strings.h"
+#include "ui/transfers/transfer_paths.h"
+#include "ui/transfers/transfers.h"
+
+namespace ui {
+
+namespace {
+
+constexpr const char* kGlobal = "global";
+constexpr const char* kLastDownloadPath = "lastdownloadpath";
+
+bool CanOpenForReading(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return file.is_open();
+}
+
+}  // namespace
+
+bool CLumvaleDialog::CanDownload() const {
+    const CNetNode* node = views_.tree.SelectedNode();
+    if (node == nullptr) return false;
+    // One does not download from oneself, except to try things out.
+    if (!options_.debugFeatures && node->IsLocalHost()) return false;
+    switch (Focus()) {
+        case FocusTarget::FileList:
+            return !SelectedFileNodes().empty();
+        case FocusTarget::Tree:
+            return !node->IsHost();
+        default:
+            return false;
+    }
+}
+
+void CLumvaleDialog::Download(bool useLastFolder) {
+    if (!CanDownload()) return;
+    // Everything needed is copied out of the tree first: while the folder browser and the
+    // questions are open, arriving listings may replace the nodes.
+    const CNetNode& node = *views_.tree.SelectedNode();
+    DownloadRequest request{node.GetAddress(), node.GetPath(), {}};
+    if (Focus() == FocusTarget::FileList) {
+        for (const CNetNode* row : SelectedFileNodes()) {
+            if (!transfers_->IsBeingDownloaded(request.address,
+                                               request.nodePath + row->GetName())) {
+                request.items.push_back(
+                    {row->GetName(), row->GetName(), row->IsFolder(), row->GetSize()});
+            }
+        }
+    } else if (!transfers_->IsBeingDownloaded(request.address, request.nodePath)) {
+        // The empty name stands for the selected node itself.
+        request.items.push_back({std::string(), node.GetName(), node.IsFolder(), node.GetSize()});
+    }
+    if (request.items.empty()) return;
+    const auto targetFolder = ChooseTargetFolder(useLastFolder);
+    if (!targetFolder) return;
+    StartDownloads(request, *targetFolder);
+}
+
+std::optional<std::string> CLumvaleDialog::ChooseTargetFolder(bool useLastFolder) {
+    std::string folder;
+    settings_.GetString(kGlobal, kLastDownloadPath, folder, "");
+    if (useLastFolder && !folder.empty() && IsExistingFolder(folder)) {
+        return WithTrailingSeparator(folder);
+    }
+    std::string chosen;
+    if (!views_.folders.ChooseFolder(Text(StringId::SelectTargetFolder), folder, chosen) ||
+        chosen.empty()) {
+        return std::nullopt;
+    }
+    chosen = WithTrailingSeparator(chosen);
+    settings_.SetString(kGlobal, kLastDownloadPath, chosen);
+    return chosen;
+}
+
+void CLumvaleDialog::StartDownloads(const DownloadRequest& request,
+                                    const std::string& targetFolder) {
+    for (const DownloadItem& item : request.items) {
+        // Names come from the other host: one that is no plain file name is not written.
+        if (!IsSafeLocalName(item.localName)) continue;
+        const std::string localPath = targetFolder + item.localName;
+        std::optional<StringId> question;
+        std::error_code error;
+        if (std::filesystem::is_directory(localPath, error)) {
+            question = StringId::FolderExists;
+        } else if (CanOpenForReading(localPath)) {
+            question = StringId::FileExists;
+        }
+        if (question) {
+            const Answer answer = views_.prompt.Ask(FormatText(*question, {item.localName}),
+                                                    PromptButtons::YesNoCancel);
+            if (answer == Answer::Cancel) break;
+            if (answer == Answer::No) continue;
+        }
+        const std::string remotePath = request.nodePath + item.name;
+        if (item.folder) {
+            transfers_->StartFolderDownload(request.address, remotePath, targetFolder);
+        } else {
+            transfers_->StartFileDownload(request.address, remotePath, item.localName, targetFolder,
+                                          item.size);
+        }
+    }
+}
+
+}  // namespace ui

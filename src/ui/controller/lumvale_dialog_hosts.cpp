@@ -1,0 +1,103 @@
+// Host events: hosts coming and going, their names, their notices of changed shares, the
+// question before an unknown host may download, and chat lines.
+#include "net/socket.h"
+#include "ui/controller/lumvale_dialog.h"
+#include "ui/controller/lumvale_dialog_chat.h"
+#include "ui/controller/lumvale_dialog_sound.h"
+#include "ui/text/ui_strings.h"
+#include "util/trace.h"
+
+namespace ui {
+
+void CLumvaleDialog::QueueHostRefresh(Ipv4 address) {
+    // The host information names the host; the root listing gives its shares.
+    const JobId info = network_->AddHostInfoJob(address, &closing_);
+    const JobId shares = network_->AddExpandJob(address, "\\", &closing_);
+    refreshJobs_[address] = {info, shares};
+}
+
+bool CLumvaleDialog::IsRefreshWaiting(Ipv4 address) const {
+    const auto found = refreshJobs_.find(address);
+    if (found == refreshJobs_.end()) return false;
+    JobInfo job;
+    for (const JobId id : found->second) {
+        if (network_->GetJobInfo(id, job)) return true;
+    }
+    return false;
+}
+
+void CLumvaleDialog::OnHostAppeared(Ipv4 address, const std::string& name, HostKind kind) {
+    std::size_t index = 0;
+    if (model_->FindHost(address, index)) {
+        // Discovery forgot a host that the tree keeps (the local host), and it came back: one
+        // entry is enough, its contents are fetched again.
+        QueueHostRefresh(address);
+        return;
+    }
+    model_->AddHost(address, name, kind);
+    network_->AddChatRecipient(address);
+    QueueHostRefresh(address);
+    sounds_->Play(EventSound::HostAppeared);
+}
+
+void CLumvaleDialog::OnHostDisappeared(Ipv4 address) {
+    std::size_t index = 0;
+    if (!model_->FindHost(address, index)) {
+        XUTIL_DIAG("host not found in netstruture: %s\n", net::FormatIpv4(address).c_str());
+        return;
+    }
+    if (model_->GetHostKind(index) == HostKind::LocalHost) {
+        XUTIL_DIAG("localhost would have been removed, prevented it\n");
+        return;
+    }
+    model_->RemoveHost(address);
+    refreshJobs_.erase(address);
+    RefreshFileListAfterChange(address, "\\");
+    network_->RemoveChatRecipient(address);
+    sounds_->Play(EventSound::HostGone);
+}
+
+void CLumvaleDialog::OnHostInfo(JobId id, const proto::HostInfo& info) {
+    JobInfo job;
+    if (!network_->GetJobInfo(id, job)) return;
+    std::size_t index = 0;
+    if (!model_->FindHost(job.address, index)) return;
+    if (!options_.debugFeatures) {
+        model_->SetHostName(index, info.hostName);
+        return;
+    }
+    model_->SetHostName(index, net::FormatIpv4(job.address) + " (" + info.hostName + ", " +
+                                   info.version + ", " + info.date + ", " + info.time + ", " +
+                                   info.system + ")");
+}
+
+void CLumvaleDialog::OnHostModified(Ipv4 address) {
+    // Any peer can send this notice as often as it likes. A host the tree does not hold has
+    // nothing to refresh, and one refresh per host at a time answers any number of notices.
+    std::size_t index = 0;
+    if (!model_->FindHost(address, index) || IsRefreshWaiting(address)) return;
+    QueueHostRefresh(address);
+}
+
+bool CLumvaleDialog::OnDownloadRequest(Ipv4 address) {
+    std::size_t index = 0;
+    if (model_->FindHost(address, index)) return true;
+    if (model_->IsHostUnwanted(address)) return false;
+    const std::string question =
+        FormatText(StringId::UnknownHostWantsDownload, {net::FormatIpv4(address)});
+    if (views_.prompt.Ask(question, PromptButtons::YesNo) == Answer::Yes) {
+        // Reported back as a host-appeared event, so the host is listed like any other.
+        network_->AddHost(address, std::string(), HostKind::Manual);
+        return true;
+    }
+    model_->AddUnwantedHost(address);
+    return false;
+}
+
+void CLumvaleDialog::OnChatMessage(Ipv4 address, const std::string& text) {
+    const std::string sender = KnownHostName(address).value_or(net::FormatIpv4(address));
+    chatHistory_->Append(sender + ": " + text);
+    sounds_->Play(EventSound::ChatMessage);
+}
+
+}  // namespace ui

@@ -1,0 +1,92 @@
+#include "ui/controller/lumvale_dialog_listeners.h"
+
+#include "ui/controller/lumvale_dialog.h"
+
+namespace ui {
+
+ControllerListeners::ControllerListeners(CLumvaleDialog& controller, Dispatcher& dispatcher)
+    : controller_(controller), dispatcher_(dispatcher) {}
+
+NetworkListeners ControllerListeners::All() {
+    return {*this, uploads_, *this, *this, *this, downloads_, *this};
+}
+
+template <typename Handler>
+bool ControllerListeners::Deliver(Handler&& handler) {
+    const std::function<void()> call = std::forward<Handler>(handler);
+    return dispatcher_.RunOnUiThread(call);
+}
+
+void ControllerListeners::OnExpandResult(JobId id, const std::vector<DirEntry>& listing,
+                                         bool success) {
+    if (success) {
+        Deliver([&] { controller_.OnExpandSucceeded(id, listing); });
+    } else {
+        Deliver([&] { controller_.OnExpandFailed(id); });
+    }
+}
+
+void ControllerListeners::OnHostInfoResult(JobId id, const proto::HostInfo& hostInfo,
+                                           bool success) {
+    // A failed request changes nothing.
+    if (success) Deliver([&] { controller_.OnHostInfo(id, hostInfo); });
+}
+
+void ControllerListeners::OnChatMessage(Ipv4 address, const std::string& text) {
+    Deliver([&] { controller_.OnChatMessage(address, text); });
+}
+
+void ControllerListeners::OnHostAppeared(Ipv4 address, const std::string& name, HostKind kind) {
+    Deliver([&] { controller_.OnHostAppeared(address, name, kind); });
+}
+
+void ControllerListeners::OnHostDisappeared(Ipv4 address) {
+    Deliver([&] { controller_.OnHostDisappeared(address); });
+}
+
+void ControllerListeners::OnUploadRequested(std::uint32_t id, const StopFlag** stopFlagSlot) {
+    const StopFlag* cancelFlag = nullptr;
+    Deliver([&] { cancelFlag = controller_.OnUploadRequested(id); });
+    if (cancelFlag != nullptr && stopFlagSlot != nullptr) *stopFlagSlot = cancelFlag;
+}
+
+void ControllerListeners::OnHostModified(Ipv4 address) {
+    Deliver([&] { controller_.OnHostModified(address); });
+}
+
+bool ControllerListeners::MayDownload(Ipv4 address) {
+    // Several connection threads may ask at once; the user sees one question at a time, and the
+    // second asker sees the outcome of the first (an allowed host is known by then).
+    std::lock_guard<std::mutex> oneQuestion(permissionLock_);
+    bool allowed = false;
+    if (!Deliver([&] { allowed = controller_.OnDownloadRequest(address); })) return false;
+    return allowed;
+}
+
+void ControllerListeners::Uploads::OnUploadStarted(std::uint32_t id) {
+    owner_.Deliver([&] { owner_.controller_.OnUploadStarted(id); });
+}
+
+void ControllerListeners::Uploads::OnUploadProgress(std::uint32_t id, unsigned percent,
+                                                    float speedKBs) {
+    owner_.Deliver([&] { owner_.controller_.OnUploadProgress(id, percent, speedKBs); });
+}
+
+void ControllerListeners::Uploads::OnUploadFinished(std::uint32_t id, bool success) {
+    owner_.Deliver([&] { owner_.controller_.OnUploadFinished(id, success); });
+}
+
+void ControllerListeners::Downloads::OnDownloadStarted(JobId id) {
+    owner_.Deliver([&] { owner_.controller_.OnDownloadStarted(id); });
+}
+
+void ControllerListeners::Downloads::OnDownloadProgress(JobId id, unsigned percent,
+                                                        float speedKBs) {
+    owner_.Deliver([&] { owner_.controller_.OnDownloadProgress(id, percent, speedKBs); });
+}
+
+void ControllerListeners::Downloads::OnDownloadFinished(JobId id, bool success) {
+    owner_.Deliver([&] { owner_.controller_.OnDownloadFinished(id, success); });
+}
+
+}  // namespace ui

@@ -1,0 +1,51 @@
+// Listings arriving and failing.
+#include "ui/controller/lumvale_dialog.h"
+#include "ui/transfers/transfer_paths.h"
+#include "ui/transfers/transfers.h"
+
+namespace ui {
+
+void CLumvaleDialog::OnExpandSucceeded(JobId id, const std::vector<DirEntry>& listing) {
+    JobInfo job;
+    if (!network_->GetJobInfo(id, job)) {
+        transfers_->OnListingFailed(id);
+        return;
+    }
+    CNetNode* node = model_->SetListing(job.address, job.remotePath, listing);
+    // A folder download also takes listings of folders that the tree does not hold.
+    const std::string listedPath =
+        node ? node->GetPath() : StripTrailingBackslashes(job.remotePath) + '\\';
+    transfers_->OnListing(id, job.address, listedPath, listing);
+    if (node == nullptr || node->GetTreeItem() == kNoTreeItem) return;
+    const bool expanded = views_.tree.IsExpanded(*node);
+    if (views_.tree.SelectedNode() == node) {
+        FillFileList();
+    } else {
+        RefreshFileListAfterChange(job.address, listedPath);
+    }
+    if (expanded) PrefetchChildFolders(*node);
+}
+
+void CLumvaleDialog::PrefetchChildFolders(CNetNode& node) {
+    // One level deeper than what is visible, so that the expand buttons of the visible
+    // sub-folders are right.
+    const auto& children = node.GetChildren();
+    for (auto child = children.rbegin(); child != children.rend(); ++child) {
+        if (!(*child)->IsFolder()) continue;
+        (*child)->SetListingRequested(true);
+        network_->AddExpandJob((*child)->GetAddress(), (*child)->GetPath(), &closing_);
+    }
+}
+
+void CLumvaleDialog::OnExpandFailed(JobId id) {
+    JobInfo job;
+    if (network_->GetJobInfo(id, job)) {
+        // Expanding the folder again asks again.
+        if (CNetNode* node = model_->FindNode(job.address, job.remotePath)) {
+            node->SetListingRequested(false);
+        }
+    }
+    transfers_->OnListingFailed(id);
+}
+
+}  // namespace ui

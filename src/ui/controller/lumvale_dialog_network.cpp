@@ -1,0 +1,107 @@
+// The real network objects behind the controller.
+#include "ui/controller/lumvale_dialog_network.h"
+
+#include "net/interfaces.h"
+#include "protocol/request_protocol.h"
+#include "ui/controller/lumvale_dialog.h"
+
+namespace ui {
+
+namespace {
+
+class OwnedNetwork final : public ControllerNetwork {
+public:
+    OwnedNetwork(const NetworkOptions& options, const NetworkSetup& setup)
+        : hosts_(std::make_unique<CHostThread>(&setup.listeners.host, setup.shutdown,
+                                               options.discovery)),
+          // The host name follows right away through SetServerHostName.
+          server_(std::make_unique<CServerThread>(
+              &setup.listeners.upload, &setup.listeners.server, &setup.listeners.permission,
+              std::string(),
+              options.versionText.empty() ? proto::OwnVersionText() : options.versionText,
+              setup.shutdown, setup.settingsFile, options.server)),
+          jobs_(std::make_unique<CJobQueue>(&setup.listeners.job, &setup.listeners.download,
+                                            setup.extendedHostInfo, setup.shutdown, options.jobs)),
+          chat_(
+              std::make_unique<CChatThread>(&setup.listeners.chat, setup.shutdown, options.chat)) {
+        if (options.watchAddressChanges) {
+            watcher_ = std::make_unique<net::AddressChangeWatcher>();
+            if (!watcher_->Arm()) watcher_.reset();
+        }
+    }
+
+    ~OwnedNetwork() override {
+        WaitForThreads();
+        hosts_.reset();
+        server_.reset();
+        jobs_.reset();
+        chat_.reset();
+    }
+
+    void AddHost(Ipv4 address, const std::string& name, HostKind kind) override {
+        hosts_->AddHost(address, name, kind);
+    }
+    void RemoveHost(Ipv4 address) override { hosts_->RemoveHost(address); }
+    void CheckAddressChange() override {
+        if (watcher_ && watcher_->CheckChanged()) {
+            watcher_->Arm();
+            hosts_->RefreshInterfaces();
+        }
+    }
+
+    void SetServerHostName(const std::string& name) override { server_->SetHostName(name); }
+    bool GetUploadInfo(std::uint32_t uploadId, ServerConnectionInfo& out) const override {
+        return server_->GetConnectionInfo(uploadId, &out);
+    }
+
+    JobId AddExpandJob(Ipv4 address, const std::string& remotePath, const StopFlag* stop) override {
+        return jobs_->AddExpandJob(address, remotePath, stop);
+    }
+    JobId AddHostInfoJob(Ipv4 address, const StopFlag* stop) override {
+        return jobs_->AddHostInfoJob(address, stop);
+    }
+    JobId AddHostModifiedJob(Ipv4 address, const StopFlag* stop) override {
+        return jobs_->AddHostModifiedJob(address, stop);
+    }
+    JobId AddRetrieveJob(Ipv4 address, const std::string& remotePath, const std::string& localPath,
+                         const StopFlag* stop, std::optional<std::uint64_t> listedSize) override {
+        return jobs_->AddRetrieveJob(address, remotePath, localPath, stop, listedSize);
+    }
+    bool GetJobInfo(JobId id, JobInfo& out) const override { return jobs_->GetJobInfo(id, &out); }
+
+    void QueueChatMessage(const std::string& text) override { chat_->QueueMessage(text); }
+    void AddChatRecipient(Ipv4 address) override { chat_->AddRecipient(address); }
+    void RemoveChatRecipient(Ipv4 address) override { chat_->RemoveRecipient(address); }
+
+    void WaitForThreads() override {
+        if (waited_) return;
+        waited_ = true;
+        hosts_->Wait();
+        server_->Stop();
+        jobs_->Stop();
+        chat_->Wait();
+    }
+
+private:
+    std::unique_ptr<CHostThread> hosts_;
+    std::unique_ptr<CServerThread> server_;
+    std::unique_ptr<CJobQueue> jobs_;
+    std::unique_ptr<CChatThread> chat_;
+    std::unique_ptr<net::AddressChangeWatcher> watcher_;
+    bool waited_ = false;
+};
+
+}  // namespace
+
+std::unique_ptr<ControllerNetwork> CreateOwnedNetwork(const NetworkOptions& options,
+                                                      const NetworkSetup& setup) {
+    return std::make_unique<OwnedNetwork>(options, setup);
+}
+
+NetworkFactory OwnedNetworkFactory(NetworkOptions options) {
+    return [options = std::move(options)](const NetworkSetup& setup) {
+        return CreateOwnedNetwork(options, setup);
+    };
+}
+
+}  // namespace ui

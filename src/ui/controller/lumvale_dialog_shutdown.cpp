@@ -1,0 +1,27 @@
+// Shutdown. The order matters: a network thread may be waiting for the UI thread inside a
+// listener call while the UI thread waits for that network thread, so event delivery is stopped
+// before anything is waited for.
+#include "ui/controller/lumvale_dialog.h"
+#include "ui/controller/lumvale_dialog_listeners.h"
+#include "ui/transfers/transfers.h"
+
+namespace ui {
+
+void CLumvaleDialog::Shutdown() {
+    if (shutdownDone_) return;
+    shutdownDone_ = true;
+    // Reports from now on reach no handler and wait for nothing.
+    views_.dispatcher.BeginShutdown();
+    closing_ = true;
+    // Transfers watch their own cancel flags, not the closing flag.
+    if (transfers_) transfers_->CancelAll();
+    if (network_) network_->WaitForThreads();
+    // The records go only now: until the threads ended, their transfers read the cancel flags.
+    network_.reset();
+    transfers_.reset();
+    listeners_.reset();
+    // With the closing flag set the model leaves the tree's items to the window.
+    model_.reset();
+}
+
+}  // namespace ui

@@ -1,0 +1,12 @@
+#include "ui/controller/lumvale_dialog_sound.h"
+
+namespace ui {
+
+void EventSoundPlayer::Play(EventSound kind) {
+    if (kind != EventSound::ChatMessage) return;
+    int enabled = 1;
+    settings_.GetInt("global", "sound", enabled, 1);
+    if (enabled != 0) view_.Play(kind);
+}
+
+}  // namespace ui

@@ -1,0 +1,149 @@
+#include "ui/desktop/wizard_flow.h"
+
+#include "ui/desktop/layout_settings.h"
+#include "ui/desktop/share_checks.h"
+
+namespace ui {
+
+WelcomeTexts WelcomeTextsFor(bool firstRun) {
+    if (firstRun) {
+        return {StringId::WelcomeTitleFirstRun, StringId::WelcomeIntroFirstRun,
+                StringId::WelcomeGuideFirstRun, StringId::WelcomeFollowFirstRun};
+    }
+    return {StringId::WelcomeTitleShare, StringId::WelcomeIntroShare, StringId::WelcomeGuideShare,
+            StringId::WelcomeFollowShare};
+}
+
+StringId WizardCaption(bool firstRun) {
+    return firstRun ? StringId::WizardCaptionFirstRun : StringId::WizardCaptionShare;
+}
+
+std::optional<PageHeader> HeaderFor(WizardPage page) {
+    switch (page) {
+        case WizardPage::ComputerName:
+            return PageHeader{StringId::ComputerNameTitle, StringId::ComputerNameSubtitle};
+        case WizardPage::Folder:
+            return PageHeader{StringId::ShareFolderTitle, StringId::ShareFolderSubtitle};
+        case WizardPage::ShareName:
+            return PageHeader{StringId::ShareFolderTitle, StringId::ShareNameSubtitle};
+        case WizardPage::Welcome:
+        case WizardPage::Completed:
+            break;
+    }
+    return std::nullopt;
+}
+
+std::string ProposeShareNameForFolder(const std::string& folder) {
+    const std::size_t end = folder.find_last_not_of("/\\");
+    if (end == std::string::npos) return {};
+    const std::string trimmed = folder.substr(0, end + 1);
+    const std::size_t last = trimmed.find_last_of("/\\");
+    return last == std::string::npos ? trimmed : trimmed.substr(last + 1);
+}
+
+WizardFlow::WizardFlow(bool firstRun, std::string initialHostName, FolderTest folderExists)
+    : firstRun_(firstRun),
+      folderExists_(std::move(folderExists)),
+      hostField_(std::move(initialHostName)) {}
+
+WizardButtons WizardFlow::Buttons() const {
+    switch (page_) {
+        case WizardPage::Welcome:
+            return {false, true, false};
+        case WizardPage::ComputerName:
+        case WizardPage::Folder:
+        case WizardPage::ShareName:
+            return {true, NextEnabled(), false};
+        case WizardPage::Completed:
+            return {true, false, true};
+    }
+    return {};
+}
+
+std::optional<StringId> WizardFlow::NameWarning() const {
+    if (page_ == WizardPage::ShareName && nameField_.find('\\') != std::string::npos) {
+        return StringId::ShareNameBackslash;
+    }
+    return std::nullopt;
+}
+
+bool WizardFlow::NextEnabled() const {
+    switch (page_) {
+        case WizardPage::Welcome:
+            return true;
+        case WizardPage::ComputerName:
+            return !hostField_.empty();
+        case WizardPage::Folder:
+            return folderExists_ && folderExists_(pathField_);
+        case WizardPage::ShareName:
+            return !nameField_.empty() && nameField_.find('\\') == std::string::npos;
+        case WizardPage::Completed:
+            break;
+    }
+    return false;
+}
+
+void WizardFlow::Enter(WizardPage page) {
+    page_ = page;
+    if (page == WizardPage::Folder) {
+        pathField_ = sharePath_;
+    } else if (page == WizardPage::ShareName && shareName_.empty()) {
+        // A name the user confirmed earlier survives a trip back to the folder page.
+        nameField_ = ProposeShareNameForFolder(sharePath_);
+    }
+}
+
+bool WizardFlow::Next() {
+    if (page_ == WizardPage::Completed || !NextEnabled()) return false;
+    switch (page_) {
+        case WizardPage::Welcome:
+            // The share wizard never shows the computer-name page.
+            Enter(firstRun_ ? WizardPage::ComputerName : WizardPage::Folder);
+            break;
+        case WizardPage::ComputerName:
+            hostName_ = hostField_.substr(0, kMaxWizardNameLength);
+            shareNow_ = shareNowBox_;
+            Enter(shareNow_ ? WizardPage::Folder : WizardPage::Completed);
+            break;
+        case WizardPage::Folder:
+            sharePath_ = pathField_.substr(0, kMaxWizardPathLength);
+            Enter(WizardPage::ShareName);
+            break;
+        case WizardPage::ShareName:
+            shareName_ = nameField_.substr(0, kMaxWizardNameLength);
+            Enter(WizardPage::Completed);
+            break;
+        case WizardPage::Completed:
+            break;
+    }
+    return true;
+}
+
+bool WizardFlow::Back() {
+    switch (page_) {
+        case WizardPage::Welcome:
+            return false;
+        case WizardPage::ComputerName:
+            Enter(WizardPage::Welcome);
+            break;
+        case WizardPage::Folder:
+            Enter(firstRun_ ? WizardPage::ComputerName : WizardPage::Welcome);
+            break;
+        case WizardPage::ShareName:
+            Enter(WizardPage::Folder);
+            break;
+        case WizardPage::Completed:
+            Enter(firstRun_ && !shareNow_ ? WizardPage::ComputerName : WizardPage::ShareName);
+            break;
+    }
+    return true;
+}
+
+bool WizardFlow::Finish(utilcpp::CParseini& settings) {
+    if (page_ != WizardPage::Completed) return false;
+    if (firstRun_) settings.SetString(kGlobalSection, "hostname", hostName_);
+    if (shareNow_) settings.SetString(kSharesSection, shareName_, sharePath_);
+    return true;
+}
+
+}  // namespace ui

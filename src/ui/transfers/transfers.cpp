@@ -1,0 +1,227 @@
+#include "ui/transfers/transfers.h"
+
+#include <algorithm>
+
+#include "ui/controller/file_list_rows.h"
+#include "ui/text/ui_strings.h"
+#include "ui/transfers/transfer_paths.h"
+
+namespace ui {
+
+namespace {
+
+template <typename Record>
+void EraseRecord(std::vector<std::unique_ptr<Record>>& records, const Record* record) {
+    records.erase(std::remove_if(records.begin(), records.end(),
+                                 [&](const auto& owned) { return owned.get() == record; }),
+                  records.end());
+}
+
+}  // namespace
+
+Transfers::Transfers(ControllerNetwork& network, TransferListView& view, EventSoundPlayer& sounds,
+                     HostNameLookup hostNames, NumberFormat numbers)
+    : network_(network),
+      sounds_(sounds),
+      hostNames_(std::move(hostNames)),
+      numbers_(std::move(numbers)),
+      rows_(view) {}
+
+Transfers::~Transfers() = default;
+
+RunningTransfers Transfers::Running() const {
+    return {downloads_.size(), uploads_.size(), folderDownloads_.size()};
+}
+
+const FolderDownload* Transfers::FolderDownloadAt(std::size_t index) const {
+    return index < folderDownloads_.size() ? folderDownloads_[index].get() : nullptr;
+}
+
+DownloadRecord* Transfers::FindDownload(JobId id) const {
+    for (const auto& record : downloads_) {
+        if (record->jobId == id) return record.get();
+    }
+    return nullptr;
+}
+
+UploadRecord* Transfers::FindUpload(std::uint32_t id) const {
+    for (const auto& record : uploads_) {
+        if (record->uploadId == id) return record.get();
+    }
+    return nullptr;
+}
+
+FolderDownload* Transfers::FindWalkByCurrentJob(JobId id) const {
+    if (id == 0) return nullptr;
+    for (const auto& walk : folderDownloads_) {
+        if (walk->currentJobId == id) return walk.get();
+    }
+    return nullptr;
+}
+
+std::string Transfers::HostColumn(Ipv4 address) const {
+    if (!hostNames_) return {};
+    return hostNames_(address).value_or(std::string());
+}
+
+void Transfers::RemoveDownload(const DownloadRecord* record) {
+    EraseRecord(downloads_, record);
+}
+
+void Transfers::RemoveUpload(const UploadRecord* record) {
+    EraseRecord(uploads_, record);
+}
+
+std::string Transfers::ProgressText(StringId id, unsigned percent, double rateKBs) const {
+    return FormatText(id, {percent, FormatRate(rateKBs, numbers_)});
+}
+
+bool Transfers::IsBeingDownloaded(Ipv4 address, std::string_view path) const {
+    const std::string wanted = StripTrailingBackslashes(path);
+    for (const auto& record : downloads_) {
+        JobInfo job;
+        if (network_.GetJobInfo(record->jobId, job) && job.address == address &&
+            job.remotePath == wanted) {
+            return true;
+        }
+    }
+    for (const auto& walk : folderDownloads_) {
+        if (walk->address == address && walk->rootPath == wanted) return true;
+    }
+    return false;
+}
+
+void Transfers::StartFileDownload(Ipv4 address, const std::string& remotePath,
+                                  const std::string& name, const std::string& targetFolder,
+                                  std::int64_t listedSize) {
+    const auto localPath = LocalPathFor(targetFolder, name);
+    if (!localPath) return;
+    auto record = std::make_unique<DownloadRecord>();
+    record->jobId = network_.AddRetrieveJob(address, remotePath, *localPath, &record->cancelled,
+                                            ListedSize(listedSize));
+    TransferRow row;
+    row.item.id = record->jobId;
+    row.name = name;
+    row.status = Text(StringId::StatusWait);
+    row.host = HostColumn(address);
+    row.image = kImageDownload;
+    rows_.Append(std::move(row));
+    downloads_.push_back(std::move(record));
+}
+
+void Transfers::OnDownloadStarted(JobId id) {
+    OnDownloadProgress(id, 0, 0.0);
+    sounds_.Play(EventSound::TransferStarted);
+}
+
+void Transfers::OnDownloadProgress(JobId id, unsigned percent, double rateKBs) {
+    const auto row = rows_.FindById(id);
+    if (!row) return;
+    if (const FolderDownload* walk = FindWalkByCurrentJob(id)) {
+        rows_.SetStatus(*row, FormatText(StringId::StatusReceiveFolder,
+                                         {walk->filesStarted, walk->filesFound, percent,
+                                          FormatRate(rateKBs, numbers_)}));
+        return;
+    }
+    rows_.SetStatus(*row, ProgressText(StringId::StatusReceive, percent, rateKBs));
+}
+
+void Transfers::OnDownloadFinished(JobId id, bool succeeded) {
+    HandleDownloadFinished(id, succeeded);
+    JobReported(id);
+}
+
+void Transfers::HandleDownloadFinished(JobId id, bool succeeded) {
+    DownloadRecord* single = FindDownload(id);
+    FolderDownload* walk = single ? nullptr : FindWalkByCurrentJob(id);
+    if (single == nullptr && walk == nullptr) return;
+    if (const auto row = rows_.FindById(id)) {
+        const StopFlag& cancelled = single ? single->cancelled : walk->cancelled;
+        if (!succeeded) {
+            rows_.SetStatus(
+                *row, Text(cancelled.load() ? StringId::StatusCancelled : StringId::StatusFailed));
+            sounds_.Play(EventSound::TransferFailed);
+        } else if (single) {
+            rows_.SetStatus(*row, Text(StringId::StatusFinished));
+            sounds_.Play(EventSound::TransferFinished);
+        }
+        if (single) {
+            rows_.MarkDone(*row);
+        } else {
+            walk->currentJobId = 0;
+            ContinueFolderDownload(*walk, succeeded);
+        }
+    }
+    if (single) RemoveDownload(single);
+}
+
+const StopFlag* Transfers::OnUploadRequested(std::uint32_t uploadId) {
+    ServerConnectionInfo info;
+    if (!network_.GetUploadInfo(uploadId, info)) return nullptr;
+    auto record = std::make_unique<UploadRecord>();
+    record->uploadId = uploadId;
+    TransferRow row;
+    row.item.id = uploadId;
+    row.name = info.argument;
+    row.status = Text(StringId::StatusWait);
+    row.host = HostColumn(info.address);
+    row.image = kImageUpload;
+    rows_.Append(std::move(row));
+    uploads_.push_back(std::move(record));
+    return &uploads_.back()->cancelled;
+}
+
+void Transfers::OnUploadStarted(std::uint32_t uploadId) {
+    OnUploadProgress(uploadId, 0, 0.0);
+    sounds_.Play(EventSound::TransferStarted);
+}
+
+void Transfers::OnUploadProgress(std::uint32_t uploadId, unsigned percent, double rateKBs) {
+    if (const auto row = rows_.FindById(uploadId)) {
+        rows_.SetStatus(*row, ProgressText(StringId::StatusSend, percent, rateKBs));
+    }
+}
+
+void Transfers::OnUploadFinished(std::uint32_t uploadId, bool succeeded) {
+    UploadRecord* record = FindUpload(uploadId);
+    if (record == nullptr) return;
+    if (const auto row = rows_.FindById(uploadId)) {
+        if (!succeeded) {
+            rows_.SetStatus(*row, Text(record->cancelled.load() ? StringId::StatusCancelled
+                                                                : StringId::StatusFailed));
+            sounds_.Play(EventSound::TransferFailed);
+        } else {
+            rows_.SetStatus(*row, Text(StringId::StatusFinished));
+            sounds_.Play(EventSound::TransferFinished);
+        }
+        rows_.MarkDone(*row);
+    }
+    RemoveUpload(record);
+}
+
+void Transfers::CancelRows(const std::vector<std::size_t>& rows) {
+    for (const std::size_t index : rows) {
+        if (index >= rows_.Count()) continue;
+        const TransferItem& item = rows_.At(index).item;
+        if (DownloadRecord* download = item.id ? FindDownload(item.id) : nullptr) {
+            download->cancelled = true;
+        } else if (UploadRecord* upload = item.id ? FindUpload(item.id) : nullptr) {
+            upload->cancelled = true;
+        } else if (FolderDownload* walk = FindWalkByCurrentJob(item.id)) {
+            walk->cancelled = true;
+        } else if (item.folder != nullptr) {
+            // A folder download between two files (or still waiting for its first listing)
+            // carries no id; its row still leads to it.
+            item.folder->cancelled = true;
+        }
+    }
+}
+
+void Transfers::CancelAll() {
+    for (const auto& record : downloads_) record->cancelled = true;
+    for (const auto& record : uploads_) record->cancelled = true;
+    for (const auto& walk : folderDownloads_) walk->cancelled = true;
+    for (const auto& walk : retiredWalks_) walk->cancelled = true;
+}
+
+}  // namespace ui

@@ -1,0 +1,104 @@
+// Downloads, folder downloads and uploads: their records, their rows in the transfer list, the
+// walk that fetches a whole folder one file at a time, and every transfer event.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "ui/controller/lumvale_dialog_network.h"
+#include "ui/controller/lumvale_dialog_sound.h"
+#include "ui/desktop/close_rules.h"
+#include "ui/text/number_format.h"
+#include "ui/transfers/transfer_records.h"
+#include "ui/transfers/transfer_rows.h"
+
+namespace ui {
+
+// The name to show for a host, when it is known.
+using HostNameLookup = std::function<std::optional<std::string>(Ipv4 address)>;
+
+class Transfers {
+public:
+    Transfers(ControllerNetwork& network, TransferListView& view, EventSoundPlayer& sounds,
+              HostNameLookup hostNames, NumberFormat numbers);
+    ~Transfers();
+    Transfers(const Transfers&) = delete;
+    Transfers& operator=(const Transfers&) = delete;
+
+    RunningTransfers Running() const;
+
+    // Whether the file or folder at `path` of the host is being fetched already.
+    bool IsBeingDownloaded(Ipv4 address, std::string_view path) const;
+    // `targetFolder` ends in the local separator; `name` must be a safe local name.
+    void StartFileDownload(Ipv4 address, const std::string& remotePath, const std::string& name,
+                           const std::string& targetFolder, std::int64_t listedSize);
+    void StartFolderDownload(Ipv4 address, const std::string& remotePath,
+                             const std::string& targetFolder);
+
+    // Listing job `id` brought the listing of the folder at `listedPath` (ending in a backslash)
+    // of the host.
+    void OnListing(JobId id, Ipv4 address, const std::string& listedPath,
+                   const std::vector<DirEntry>& listing);
+    // A listing job failed; a folder download that still waits for it ends.
+    void OnListingFailed(JobId id);
+    // Starts the walk's next file, or ends the walk. False once it is over; the walk is deleted
+    // then.
+    bool ContinueFolderDownload(FolderDownload& walk, bool succeeded);
+
+    void OnDownloadStarted(JobId id);
+    void OnDownloadProgress(JobId id, unsigned percent, double rateKBs);
+    void OnDownloadFinished(JobId id, bool succeeded);
+    const StopFlag* OnUploadRequested(std::uint32_t uploadId);
+    void OnUploadStarted(std::uint32_t uploadId);
+    void OnUploadProgress(std::uint32_t uploadId, unsigned percent, double rateKBs);
+    void OnUploadFinished(std::uint32_t uploadId, bool succeeded);
+
+    // The one-second tick.
+    void CountDown() { rows_.CountDown(); }
+    // The Cancel command on these rows.
+    void CancelRows(const std::vector<std::size_t>& rows);
+    // Shutdown: every transfer is told to stop.
+    void CancelAll();
+
+    const TransferRows& Rows() const { return rows_; }
+    std::size_t FolderDownloadCount() const { return folderDownloads_.size(); }
+    const FolderDownload* FolderDownloadAt(std::size_t index) const;
+    // Walks that are over but whose last jobs have not reported yet.
+    std::size_t RetiredWalkCount() const { return retiredWalks_.size(); }
+
+private:
+    DownloadRecord* FindDownload(JobId id) const;
+    UploadRecord* FindUpload(std::uint32_t id) const;
+    FolderDownload* FindWalkByCurrentJob(JobId id) const;
+    void HandleDownloadFinished(JobId id, bool succeeded);
+    std::string HostColumn(Ipv4 address) const;
+    JobId Track(FolderDownload& walk, JobId job);
+    void JobReported(JobId id);
+    void AwaitListing(FolderDownload& walk, const std::string& folderPath);
+    void UseListing(FolderDownload& walk, const std::string& listedPath,
+                    const std::vector<DirEntry>& listing);
+    bool StartNextFile(FolderDownload& walk, std::size_t row);
+    void EndWalk(FolderDownload& walk);
+    void EndWalkFailed(FolderDownload& walk);
+    void RemoveDownload(const DownloadRecord* record);
+    void RemoveUpload(const UploadRecord* record);
+    std::string ProgressText(StringId id, unsigned percent, double rateKBs) const;
+
+    ControllerNetwork& network_;
+    EventSoundPlayer& sounds_;
+    HostNameLookup hostNames_;
+    const NumberFormat numbers_;
+    TransferRows rows_;
+    std::vector<std::unique_ptr<DownloadRecord>> downloads_;
+    std::vector<std::unique_ptr<UploadRecord>> uploads_;
+    std::vector<std::unique_ptr<FolderDownload>> folderDownloads_;
+    std::vector<std::unique_ptr<FolderDownload>> retiredWalks_;
+};
+
+}  // namespace ui
