@@ -3,14 +3,13 @@
 #include <filesystem>
 #include <system_error>
 
+#include "core/settings_keys.h"
+#include "core/share_check.h"
 #include "util/text.h"
 
 namespace cli {
 
 namespace {
-
-// The share server's "no such key" marker: a value no real folder path can have.
-constexpr const char* kMissingShare = "\\\\";
 
 std::string AbsoluteFolder(const std::string& path) {
     std::error_code error;
@@ -26,12 +25,16 @@ std::string AbsoluteFolder(const std::string& path) {
 }  // namespace
 
 std::string CheckShare(const std::string& name, const std::string& path) {
-    if (name.empty() || path.empty()) return "Please enter the name and path for the new share.";
-    if (name.find('\\') != std::string::npos) {
-        return "Please do not use the '\\' character in your share name.";
+    switch (utilcpp::CheckShare(name, path)) {
+        case utilcpp::ShareProblem::NameOrPathEmpty:
+            return "Please enter the name and path for the new share.";
+        case utilcpp::ShareProblem::BackslashInName:
+            return "Please do not use the '\\' character in your share name.";
+        case utilcpp::ShareProblem::PathNotAFolder:
+            return "The specified path is not valid.";
+        case utilcpp::ShareProblem::None:
+            break;
     }
-    std::error_code error;
-    if (!std::filesystem::is_directory(path, error)) return "The specified path is not valid.";
     return {};
 }
 
@@ -39,7 +42,7 @@ bool AddShare(utilcpp::CParseini& settings, const std::string& name, const std::
               std::string& error) {
     error = CheckShare(name, path);
     if (!error.empty()) return false;
-    if (!settings.SetString(kSharesSection, name, AbsoluteFolder(path))) {
+    if (!settings.SetString(settings_keys::kShares, name, AbsoluteFolder(path))) {
         error = "Cannot write the share to " + settings.GetFileName() + ".";
         return false;
     }
@@ -48,12 +51,12 @@ bool AddShare(utilcpp::CParseini& settings, const std::string& name, const std::
 
 bool RemoveShare(utilcpp::CParseini& settings, const std::string& name, std::string& error) {
     std::string value;
-    settings.GetString(kSharesSection, name, value, kMissingShare);
-    if (value == kMissingShare) {
+    settings.GetString(settings_keys::kShares, name, value, settings_keys::kMissingValue);
+    if (value == settings_keys::kMissingValue) {
         error = "There is no share named \"" + name + "\".";
         return false;
     }
-    if (!settings.DeleteKey(kSharesSection, name)) {
+    if (!settings.DeleteKey(settings_keys::kShares, name)) {
         error = "Cannot remove the share from " + settings.GetFileName() + ".";
         return false;
     }
@@ -62,14 +65,14 @@ bool RemoveShare(utilcpp::CParseini& settings, const std::string& name, std::str
 
 std::vector<std::pair<std::string, std::string>> ListShares(const utilcpp::CParseini& settings) {
     std::vector<std::string> lines;
-    settings.GetSection(kSharesSection, lines);
+    settings.GetSection(settings_keys::kShares, lines);
     std::vector<std::pair<std::string, std::string>> shares;
     for (const std::string& line : lines) {
         const auto equals = line.find('=');
         const std::string name(xUtilTrim(std::string_view(line).substr(0, equals)));
         if (name.empty()) continue;
         std::string path;
-        settings.GetString(kSharesSection, name, path, "");
+        settings.GetString(settings_keys::kShares, name, path, "");
         shares.emplace_back(name, path);
     }
     return shares;

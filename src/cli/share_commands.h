@@ -10,8 +10,6 @@
 
 namespace cli {
 
-inline constexpr const char* kSharesSection = "shares";
-
 // Empty when the share may be written; otherwise the dialog's message, checked in its order.
 std::string CheckShare(const std::string& name, const std::string& path);
 

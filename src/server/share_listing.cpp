@@ -6,6 +6,7 @@
 #include <memory>
 #include <string_view>
 
+#include "core/settings_keys.h"
 #include "server/share_paths.h"
 
 namespace server {
@@ -40,7 +41,7 @@ bool DescribeEntry(const std::string& path, const std::string& shareRoot, DirEnt
 
 std::vector<DirEntry> ListShares(const utilcpp::CParseini& settings) {
     std::vector<std::string> lines;
-    settings.GetSection(kSharesSection, lines);
+    settings.GetSection(settings_keys::kShares, lines);
     std::vector<DirEntry> shares;
     shares.reserve(lines.size());
     for (const std::string& line : lines) {

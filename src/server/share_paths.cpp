@@ -7,11 +7,10 @@
 #include <cstdlib>
 #include <memory>
 
+#include "core/settings_keys.h"
+
 namespace server {
 namespace {
-
-// Marks a missing share: no folder value can be this text.
-constexpr const char* kMissingShare = "\\\\";
 
 bool IsSeparator(char c) {
     return c == '\\' || c == '/';
@@ -57,8 +56,8 @@ bool LookupShareFolder(const utilcpp::CParseini& settings, const std::string& sh
                        std::string& folder) {
     if (shareName.find('\0') != std::string::npos) return false;
     std::string value;
-    settings.GetString(kSharesSection, shareName, value, kMissingShare);
-    if (value == kMissingShare) return false;
+    settings.GetString(settings_keys::kShares, shareName, value, settings_keys::kMissingValue);
+    if (value == settings_keys::kMissingValue) return false;
     if (!value.empty() && IsSeparator(value.back())) value.pop_back();
     folder = std::move(value);
     return true;

@@ -9,9 +9,6 @@
 
 namespace server {
 
-// Settings section that maps share names to local folders.
-inline constexpr const char* kSharesSection = "shares";
-
 // Splits "\<share>[\<rest>]" into the share name and the rest (empty, or beginning with "\").
 // False for an empty path or one that does not begin with a backslash.
 bool SplitSharePath(std::string_view path, std::string& shareName, std::string& rest);

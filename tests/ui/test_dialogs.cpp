@@ -1,4 +1,4 @@
-// The dialogs' logic: share checks and writes, the add-host list, what the wizard's Finish
+// The dialogs' logic: share writes, the add-host list, what the wizard's Finish
 // writes and the first-run decisions.
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
@@ -31,34 +31,6 @@ protected:
     const std::string file_ = sandbox_.MakeFile("notes.txt");
     const std::string missing_ = sandbox_.Path("missing");
 };
-
-// Names are taken as they are (blanks and other hosts' conventions are fine); folders may be
-// links.
-TEST_F(DialogTest, ShareChecksReportTheFirstProblem) {
-    std::filesystem::create_directory_symlink(folder_, sandbox_.Path("to-folder"));
-    std::filesystem::create_symlink(file_, sandbox_.Path("to-file"));
-    std::filesystem::create_symlink(missing_, sandbox_.Path("dangling"));
-    using P = ShareProblem;
-    const std::tuple<std::string, std::string, ShareProblem> cases[] = {
-        {"", "", P::NameOrPathEmpty},
-        {"docs", "", P::NameOrPathEmpty},
-        {"docs\\old", "", P::NameOrPathEmpty},
-        {"docs\\old", folder_, P::BackslashInName},
-        {"docs\\old", missing_, P::BackslashInName},
-        {"docs", file_, P::PathNotAFolder},
-        {"docs", missing_, P::PathNotAFolder},
-        {"docs", sandbox_.Path("to-file"), P::PathNotAFolder},
-        {"docs", sandbox_.Path("dangling"), P::PathNotAFolder},
-        {"docs", folder_ + "/", P::None},
-        {"docs", sandbox_.Path("to-folder"), P::None},
-        {" ", folder_, P::None},
-        {"a/b", folder_, P::None}};
-    for (const auto& [name, path, problem] : cases) {
-        EXPECT_EQ(CheckShare(name, path), problem) << name << " " << path;
-        if (problem != P::None && problem != P::PathNotAFolder) continue;
-        EXPECT_EQ(IsExistingFolder(path), problem == P::None) << path;
-    }
-}
 
 TEST(ShareNameTest, DropAndWizardProposeTheLastFolderName) {
     // A dropped root keeps its whole path, which the user must change when it holds a backslash.

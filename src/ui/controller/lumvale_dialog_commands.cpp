@@ -1,4 +1,5 @@
 // Commands and menu states that are more than widget work.
+#include "core/settings_keys.h"
 #include "net/interfaces.h"
 #include "net/socket.h"
 #include "ui/controller/lumvale_dialog.h"
@@ -10,7 +11,6 @@ namespace ui {
 
 namespace {
 
-constexpr const char* kGlobal = "global";
 // The chat input holds at most this many characters.
 constexpr std::size_t kMaxChatInput = 1023;
 
@@ -37,7 +37,7 @@ void CLumvaleDialog::RemoveShare() {
     const CNetNode* node = views_.tree.SelectedNode();
     // Only the local host's own shares are in this computer's settings.
     if (!IsLocalShareNode(node)) return;
-    settings_.DeleteKey(kSharesSection, node->GetName());
+    settings_.DeleteKey(settings_keys::kShares, node->GetName());
     // The tree follows when the local share server answers the notice.
     NotifyHostsModified();
 }
@@ -91,7 +91,7 @@ void CLumvaleDialog::NotifyHostsModified() {
 void CLumvaleDialog::ApplyHostName() {
     const std::string fallback =
         options_.computerName.empty() ? net::GetLocalHostName() : options_.computerName;
-    settings_.GetString(kGlobal, "hostname", hostName_, fallback);
+    settings_.GetString(settings_keys::kGlobal, settings_keys::kHostName, hostName_, fallback);
     network_->SetServerHostName(hostName_);
     NotifyHostsModified();
 }
@@ -106,7 +106,7 @@ std::optional<LocalShare> CLumvaleDialog::SelectedLocalShare() const {
     const CNetNode* node = views_.tree.SelectedNode();
     if (!IsLocalShareNode(node)) return std::nullopt;
     LocalShare share{node->GetName(), {}};
-    settings_.GetString(kSharesSection, share.name, share.folder, "");
+    settings_.GetString(settings_keys::kShares, share.name, share.folder, "");
     return share;
 }
 
@@ -124,10 +124,10 @@ MenuState CLumvaleDialog::GetMenuState() const {
     state.download = CanDownload();
     state.cancel = focus == FocusTarget::TransferList && !views_.transfers.SelectedRows().empty();
     int addOnFeatures = 0;
-    settings_.GetInt(kGlobal, "addonfeatures", addOnFeatures, 0);
+    settings_.GetInt(settings_keys::kGlobal, settings_keys::kAddOnFeatures, addOnFeatures, 0);
     state.showHostCommands = addOnFeatures != 0 || options_.debugFeatures;
     std::string lastFolder;
-    settings_.GetString(kGlobal, "lastdownloadpath", lastFolder, "");
+    settings_.GetString(settings_keys::kGlobal, settings_keys::kLastDownloadPath, lastFolder, "");
     if (!lastFolder.empty() && IsExistingFolder(lastFolder)) state.lastDownloadFolder = lastFolder;
     return state;
 }

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "core/settings_keys.h"
 #include "ui/controller/lumvale_dialog.h"
 #include "ui/desktop/share_checks.h"
 #include "ui/text/ui_strings.h"
@@ -12,9 +13,6 @@
 namespace ui {
 
 namespace {
-
-constexpr const char* kGlobal = "global";
-constexpr const char* kLastDownloadPath = "lastdownloadpath";
 
 bool CanOpenForReading(const std::string& path) {
     std::ifstream file(path, std::ios::binary);
@@ -64,7 +62,7 @@ void CLumvaleDialog::Download(bool useLastFolder) {
 
 std::optional<std::string> CLumvaleDialog::ChooseTargetFolder(bool useLastFolder) {
     std::string folder;
-    settings_.GetString(kGlobal, kLastDownloadPath, folder, "");
+    settings_.GetString(settings_keys::kGlobal, settings_keys::kLastDownloadPath, folder, "");
     if (useLastFolder && !folder.empty() && IsExistingFolder(folder)) {
         return WithTrailingSeparator(folder);
     }
@@ -74,7 +72,7 @@ std::optional<std::string> CLumvaleDialog::ChooseTargetFolder(bool useLastFolder
         return std::nullopt;
     }
     chosen = WithTrailingSeparator(chosen);
-    settings_.SetString(kGlobal, kLastDownloadPath, chosen);
+    settings_.SetString(settings_keys::kGlobal, settings_keys::kLastDownloadPath, chosen);
     return chosen;
 }
 

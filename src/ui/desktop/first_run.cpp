@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "core/settings_keys.h"
 #include "ui/desktop/layout_settings.h"
 #include "ui/desktop/options_settings.h"
 #include "ui/desktop/share_checks.h"
@@ -12,27 +13,27 @@ namespace {
 
 int ReadGlobalInt(const utilcpp::CParseini& settings, const char* key) {
     int value = 0;
-    settings.GetInt(kGlobalSection, key, value, 0);
+    settings.GetInt(settings_keys::kGlobal, key, value, 0);
     return value;
 }
 
 }  // namespace
 
 bool ShouldShowSplash(const utilcpp::CParseini& settings) {
-    return ReadGlobalInt(settings, "skipsplash") == 0;
+    return ReadGlobalInt(settings, settings_keys::kSkipSplash) == 0;
 }
 
 bool ShouldOfferFirstRunWizard(const utilcpp::CParseini& settings) {
-    return ReadGlobalInt(settings, "firstinstalled") == 0;
+    return ReadGlobalInt(settings, settings_keys::kFirstInstalled) == 0;
 }
 
 bool HasAnyShare(const utilcpp::CParseini& settings) {
     std::vector<std::string> lines;
-    return settings.GetSection(kSharesSection, lines);
+    return settings.GetSection(settings_keys::kShares, lines);
 }
 
 bool MarkFirstRunDone(utilcpp::CParseini& settings) {
-    return settings.SetInt(kGlobalSection, "firstinstalled", 1);
+    return settings.SetInt(settings_keys::kGlobal, settings_keys::kFirstInstalled, 1);
 }
 
 std::string ConfiguredHostName(const utilcpp::CParseini& settings) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "core/settings_keys.h"
 #include "ui/desktop/layout_settings.h"
 
 namespace ui {
@@ -18,14 +19,14 @@ bool LessIgnoringCase(const std::string& a, const std::string& b) {
 }  // namespace
 
 std::string HostMruKey(int n) {
-    return "hostmruentry" + std::to_string(n);
+    return settings_keys::kHostMruEntryPrefix + std::to_string(n);
 }
 
 std::vector<std::string> LoadHostMru(const utilcpp::CParseini& settings) {
     std::vector<std::string> entries;
     for (int n = 1; n <= kHostMruSize; ++n) {
         std::string value;
-        settings.GetString(kGlobalSection, HostMruKey(n), value, "");
+        settings.GetString(settings_keys::kGlobal, HostMruKey(n), value, "");
         if (value.empty()) break;
         if (value.size() > kMaxHostTextLength) continue;  // only a hand-edited file has these
         entries.push_back(std::move(value));
@@ -52,8 +53,8 @@ bool SaveHostMru(utilcpp::CParseini& settings, const std::vector<std::string>& e
     bool allWritten = true;
     const std::size_t count = std::min(entries.size(), static_cast<std::size_t>(kHostMruSize));
     for (std::size_t i = 0; i < count; ++i) {
-        allWritten &=
-            settings.SetString(kGlobalSection, HostMruKey(static_cast<int>(i) + 1), entries[i]);
+        allWritten &= settings.SetString(settings_keys::kGlobal,
+                                         HostMruKey(static_cast<int>(i) + 1), entries[i]);
     }
     return allWritten;
 }

@@ -1,12 +1,14 @@
 #include "ui/desktop/layout_settings.h"
 
+#include "core/settings_keys.h"
+
 namespace ui {
 
 namespace {
 
 int ReadInt(const utilcpp::CParseini& settings, const char* key, int fallback) {
     int value = fallback;
-    settings.GetInt(kGlobalSection, key, value, fallback);
+    settings.GetInt(settings_keys::kGlobal, key, value, fallback);
     return value;
 }
 
@@ -32,16 +34,17 @@ StoredLayout LoadLayout(const utilcpp::CParseini& settings, Size client) {
 bool SaveLayout(utilcpp::CParseini& settings, const StoredLayout& layout) {
     bool allWritten = true;
     for (std::size_t i = 0; i < kFileListColumns.size(); ++i) {
-        allWritten &= settings.SetInt(kGlobalSection, kFileListColumns[i].settingsKey,
+        allWritten &= settings.SetInt(settings_keys::kGlobal, kFileListColumns[i].settingsKey,
                                       layout.fileListColumns[i]);
     }
     for (std::size_t i = 0; i < kTransferListColumns.size(); ++i) {
-        allWritten &= settings.SetInt(kGlobalSection, kTransferListColumns[i].settingsKey,
+        allWritten &= settings.SetInt(settings_keys::kGlobal, kTransferListColumns[i].settingsKey,
                                       layout.transferListColumns[i]);
     }
-    allWritten &= settings.SetInt(kGlobalSection, kLeftPanelWidthKey, layout.panels.leftPanelWidth);
     allWritten &=
-        settings.SetInt(kGlobalSection, kBottomPanelHeightKey, layout.panels.bottomPanelHeight);
+        settings.SetInt(settings_keys::kGlobal, kLeftPanelWidthKey, layout.panels.leftPanelWidth);
+    allWritten &= settings.SetInt(settings_keys::kGlobal, kBottomPanelHeightKey,
+                                  layout.panels.bottomPanelHeight);
     return allWritten;
 }
 

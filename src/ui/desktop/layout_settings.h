@@ -11,8 +11,6 @@
 
 namespace ui {
 
-inline constexpr const char* kGlobalSection = "global";
-
 struct ColumnInfo {
     StringId title;
     bool rightAligned;

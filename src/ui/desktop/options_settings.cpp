@@ -1,5 +1,6 @@
 #include "ui/desktop/options_settings.h"
 
+#include "core/settings_keys.h"
 #include "net/interfaces.h"
 #include "ui/desktop/layout_settings.h"
 
@@ -11,17 +12,19 @@ OptionsValues LoadOptions(const utilcpp::CParseini& settings) {
 
 OptionsValues LoadOptions(const utilcpp::CParseini& settings, const std::string& machineName) {
     OptionsValues values;
-    settings.GetString(kGlobalSection, "hostname", values.hostName, machineName);
+    settings.GetString(settings_keys::kGlobal, settings_keys::kHostName, values.hostName,
+                       machineName);
     int sound = 1;
-    settings.GetInt(kGlobalSection, "sound", sound, 1);
+    settings.GetInt(settings_keys::kGlobal, settings_keys::kSound, sound, 1);
     values.sound = sound != 0;
     return values;
 }
 
 bool SaveOptions(utilcpp::CParseini& settings, const OptionsValues& values) {
-    const bool nameWritten =
-        settings.SetString(kGlobalSection, "hostname", values.hostName.substr(0, 1023));
-    const bool soundWritten = settings.SetInt(kGlobalSection, "sound", values.sound ? 1 : 0);
+    const bool nameWritten = settings.SetString(settings_keys::kGlobal, settings_keys::kHostName,
+                                                values.hostName.substr(0, 1023));
+    const bool soundWritten =
+        settings.SetInt(settings_keys::kGlobal, settings_keys::kSound, values.sound ? 1 : 0);
     return nameWritten && soundWritten;
 }
 

@@ -6,30 +6,21 @@
 #include <string>
 
 #include "core/parseini.h"
+#include "core/share_check.h"
 #include "ui/text/ui_strings.h"
 
 namespace ui {
 
-inline constexpr const char* kSharesSection = "shares";
 // Longest name or path the dialog reads from its fields.
 inline constexpr std::size_t kMaxShareFieldLength = 1023;
 
-enum class ShareProblem {
-    None,
-    NameOrPathEmpty,  // StringId::ShareNameAndPathMissing
-    BackslashInName,  // StringId::ShareNameBackslash
-    PathNotAFolder,   // StringId::SharePathInvalid; the path field takes the focus
-};
+using utilcpp::CheckShare;
+using utilcpp::IsExistingFolder;
+using utilcpp::ShareProblem;
 
-// The checks in the order the dialog makes them; the first failing one is reported. Names are
-// neither trimmed nor compared with existing shares.
-ShareProblem CheckShare(const std::string& name, const std::string& path);
-
-// The message for a problem (none for ShareProblem::None).
+// The message for a problem (none for ShareProblem::None). On PathNotAFolder the dialog's path
+// field takes the focus.
 std::optional<StringId> ShareProblemMessage(ShareProblem problem);
-
-// True when the path names an existing directory (symbolic links followed).
-bool IsExistingFolder(const std::string& path);
 
 // A dropped folder's proposed share name: the text after its last path separator ("/" or
 // "\"), or the whole path when that is empty (a root such as "/" or "D:\").

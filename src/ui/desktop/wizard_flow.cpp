@@ -1,5 +1,6 @@
 #include "ui/desktop/wizard_flow.h"
 
+#include "core/settings_keys.h"
 #include "ui/desktop/layout_settings.h"
 #include "ui/desktop/share_checks.h"
 
@@ -141,8 +142,8 @@ bool WizardFlow::Back() {
 
 bool WizardFlow::Finish(utilcpp::CParseini& settings) {
     if (page_ != WizardPage::Completed) return false;
-    if (firstRun_) settings.SetString(kGlobalSection, "hostname", hostName_);
-    if (shareNow_) settings.SetString(kSharesSection, shareName_, sharePath_);
+    if (firstRun_) settings.SetString(settings_keys::kGlobal, settings_keys::kHostName, hostName_);
+    if (shareNow_) settings.SetString(settings_keys::kShares, shareName_, sharePath_);
     return true;
 }
 

@@ -1,0 +1,26 @@
+// The names of the settings file's sections and keys, shared by every layer that reads or writes
+// them, so that a misspelt name cannot silently read a default.
+#pragma once
+
+namespace settings_keys {
+
+// Key: a share name; value: the local folder it shares.
+inline constexpr const char* kShares = "shares";
+// Everything else the program keeps.
+inline constexpr const char* kGlobal = "global";
+
+// Keys of section "global".
+inline constexpr const char* kHostName = "hostname";
+inline constexpr const char* kSound = "sound";
+inline constexpr const char* kLastDownloadPath = "lastdownloadpath";
+inline constexpr const char* kAddOnFeatures = "addonfeatures";
+inline constexpr const char* kAllowUnknown = "allowunknown";
+inline constexpr const char* kFirstInstalled = "firstinstalled";
+inline constexpr const char* kSkipSplash = "skipsplash";
+// Followed by 1 .. 10, 1 the newest.
+inline constexpr const char* kHostMruEntryPrefix = "hostmruentry";
+
+// The fallback that tells a missing key from an empty value: no folder path can be this text.
+inline constexpr const char* kMissingValue = "\\\\";
+
+}  // namespace settings_keys

@@ -1,0 +1,20 @@
+#include "core/share_check.h"
+
+#include <sys/stat.h>
+
+namespace utilcpp {
+
+ShareProblem CheckShare(const std::string& name, const std::string& path) {
+    if (name.empty() || path.empty()) return ShareProblem::NameOrPathEmpty;
+    if (name.find('\\') != std::string::npos) return ShareProblem::BackslashInName;
+    if (!IsExistingFolder(path)) return ShareProblem::PathNotAFolder;
+    return ShareProblem::None;
+}
+
+bool IsExistingFolder(const std::string& path) {
+    if (path.empty()) return false;
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+}  // namespace utilcpp
