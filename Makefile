@@ -14,7 +14,7 @@ build: configure
 	@cmake --build --preset $(PRESET) -j $(JOBS)
 
 run: build
-	@if [ -x build/bin/wendaro ]; then build/bin/wendaro; else build/bin/wendaro-cli --help; fi
+	@build/bin/wendaro
 
 test: build
 	@cd build && ctest --output-on-failure -j $(JOBS) -LE e2e --timeout 300

@@ -1,0 +1,61 @@
+// The file list beside the tree. Model/view: the controller's rows live in one vector behind a
+// table model, so a folder of 100,000 files is one model reset, not 100,000 widgets.
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QTreeView>
+#include <vector>
+
+#include "ui/file_list_view.h"
+
+namespace qtui {
+
+class FileRowsModel final : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    using QAbstractTableModel::QAbstractTableModel;
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+    void Replace(std::vector<ui::FileListRow> rows);
+
+private:
+    std::vector<ui::FileListRow> rows_;
+};
+
+class FileList final : public QTreeView, public ui::FileListView {
+    Q_OBJECT
+public:
+    explicit FileList(QWidget* parent = nullptr);
+
+    // The controller fills the list row by row; the rows reach the view as one batch, when the
+    // event loop next runs or when something asks for them.
+    void Clear() override;
+    void AddRow(const std::string& name, const std::string& sizeText, int image) override;
+    std::vector<std::size_t> SelectedRows() const override;
+    void SetSortMark(int column, ui::SortMark mark) override;
+
+    // Hands the rows filled so far to the view.
+    void Commit();
+    int RowCount() const { return model_.rowCount(); }
+    const FileRowsModel& Model() const { return model_; }
+
+signals:
+    // Enter on the list, or a double click (with Alt: into the last download folder).
+    void openRequested(bool useLastFolder);
+    void sortRequested(int column);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+private:
+    FileRowsModel model_;
+    std::vector<ui::FileListRow> staged_;
+    bool commitPending_ = false;
+};
+
+}  // namespace qtui

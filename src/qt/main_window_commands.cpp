@@ -1,0 +1,285 @@
+// Menus, toolbar, context menus and the commands behind them.
+#include <QApplication>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QKeySequence>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QShortcut>
+#include <QToolBar>
+
+#include "net/socket.h"
+#include "qt/chat_pane.h"
+#include "qt/client_area.h"
+#include "qt/file_list.h"
+#include "qt/host_tree.h"
+#include "qt/icons.h"
+#include "qt/main_window.h"
+#include "qt/qt_text.h"
+#include "qt/transfer_list.h"
+#include "ui/host_mru.h"
+#include "ui/options_settings.h"
+#include "ui/path_compaction.h"
+#include "ui/share_checks.h"
+
+namespace qtui {
+
+namespace {
+
+// The "Download to" item shows the folder in at most this many characters.
+constexpr std::size_t kDownloadToFolderChars = 24;
+
+QAction* AddAction(QMenu* menu, ui::StringId text) {
+    return menu->addAction(Tr(text));
+}
+
+// Writes a share the placeholder dialogs collected; tells the user what is wrong instead.
+bool WriteShare(QWidget* owner, utilcpp::CParseini& settings, const std::string& originalName,
+                const std::string& name, const std::string& folder) {
+    const ui::ShareProblem problem = ui::CheckShare(name, folder);
+    if (const auto message = ui::ShareProblemMessage(problem)) {
+        QMessageBox::warning(owner, Tr(ui::StringId::ProductName), Tr(*message));
+        return false;
+    }
+    const bool written = originalName.empty()
+                             ? ui::WriteNewShare(settings, name, folder)
+                             : ui::WriteEditedShare(settings, originalName, name, folder);
+    if (!written) {
+        QMessageBox::warning(
+            owner, Tr(ui::StringId::ProductName),
+            QObject::tr("The share could not be saved in %1.").arg(ToQt(settings.GetFileName())));
+    }
+    return written;
+}
+
+}  // namespace
+
+void MainWindow::BuildMenusAndToolbar() {
+    fileMenu_ = menuBar()->addMenu(Tr(ui::StringId::MenuFile));
+    actions_.download = AddAction(fileMenu_, ui::StringId::MenuDownload);
+    fileMenu_->addSeparator();
+    actions_.addShare = AddAction(fileMenu_, ui::StringId::MenuAddShare);
+    actions_.removeShare = AddAction(fileMenu_, ui::StringId::MenuRemoveShare);
+    actions_.shareProperties = AddAction(fileMenu_, ui::StringId::MenuShareProperties);
+    actions_.addHost = AddAction(fileMenu_, ui::StringId::MenuAddHostManually);
+    actions_.removeHost = AddAction(fileMenu_, ui::StringId::MenuRemoveHost);
+    fileMenu_->addSeparator();
+    actions_.refresh = AddAction(fileMenu_, ui::StringId::MenuRefresh);
+    fileMenu_->addSeparator();
+    actions_.close = AddAction(fileMenu_, ui::StringId::MenuClose);
+    QMenu* tools = menuBar()->addMenu(Tr(ui::StringId::MenuTools));
+    actions_.options = AddAction(tools, ui::StringId::MenuOptions);
+    QMenu* help = menuBar()->addMenu(Tr(ui::StringId::MenuHelp));
+    actions_.helpTopics = AddAction(help, ui::StringId::MenuHelpTopics);
+    help->addSeparator();
+    actions_.about = AddAction(help, ui::StringId::MenuAbout);
+    actions_.cancel = new QAction(Tr(ui::StringId::MenuCancel), this);
+    for (QMenu* menu : {fileMenu_, tools, help}) {
+        connect(menu, &QMenu::aboutToShow, this, [this] { UpdateCommandStates(); });
+    }
+
+    auto live = [this](auto&& command) {
+        return [this, command] {
+            if (!stopped_) command();
+        };
+    };
+    connect(actions_.download, &QAction::triggered, this,
+            live([this] { controller_->Download(false); }));
+    connect(actions_.addShare, &QAction::triggered, this, live([this] { AddShare(); }));
+    connect(actions_.removeShare, &QAction::triggered, this,
+            live([this] { controller_->RemoveShare(); }));
+    connect(actions_.shareProperties, &QAction::triggered, this,
+            live([this] { EditShareProperties(); }));
+    connect(actions_.addHost, &QAction::triggered, this, live([this] { AddHostByHand(); }));
+    connect(actions_.removeHost, &QAction::triggered, this,
+            live([this] { controller_->RemoveSelectedHost(); }));
+    connect(actions_.refresh, &QAction::triggered, this, live([this] { controller_->Refresh(); }));
+    connect(actions_.close, &QAction::triggered, this, &QWidget::close);
+    connect(actions_.options, &QAction::triggered, this, live([this] { ShowOptions(); }));
+    connect(actions_.helpTopics, &QAction::triggered, this, [this] { ShowHelp(); });
+    connect(actions_.about, &QAction::triggered, this, [this] { ShowAbout(); });
+    connect(actions_.cancel, &QAction::triggered, this,
+            live([this] { controller_->CancelSelectedTransfers(); }));
+
+    // The keys work whatever the menus show: F5 refreshes even while Refresh is greyed.
+    auto* refreshKey = new QShortcut(QKeySequence(Qt::Key_F5), this);
+    connect(refreshKey, &QShortcut::activated, this, live([this] { controller_->Refresh(); }));
+    auto* helpKey = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    connect(helpKey, &QShortcut::activated, this, [this] { ShowHelp(); });
+
+    // The toolbar's buttons are always enabled, unlike the menu items they share a command with.
+    auto* toolbar = findChild<QToolBar*>("toolbar");
+    QAction* addShare =
+        toolbar->addAction(ToolbarIcon(ToolbarImage::AddShare), Tr(ui::StringId::TooltipAddShare));
+    QAction* options =
+        toolbar->addAction(ToolbarIcon(ToolbarImage::Options), Tr(ui::StringId::TooltipOptions));
+    actions_.up = toolbar->addAction(ToolbarIcon(ToolbarImage::Up), Tr(ui::StringId::TooltipUp));
+    connect(addShare, &QAction::triggered, this, live([this] { AddShare(); }));
+    connect(options, &QAction::triggered, this, live([this] { ShowOptions(); }));
+    connect(actions_.up, &QAction::triggered, this, live([this] { controller_->SelectParent(); }));
+}
+
+ui::MenuState MainWindow::UpdateCommandStates() {
+    if (stopped_) return {};
+    const ui::MenuState state = controller_->GetMenuState();
+    actions_.download->setEnabled(state.download);
+    actions_.addShare->setEnabled(state.addShare);
+    actions_.removeShare->setEnabled(state.removeShare);
+    actions_.shareProperties->setEnabled(state.shareProperties);
+    actions_.refresh->setEnabled(state.refresh);
+    actions_.removeHost->setEnabled(state.removeHost);
+    actions_.cancel->setEnabled(state.cancel);
+    actions_.addHost->setVisible(state.showHostCommands);
+    actions_.removeHost->setVisible(state.showHostCommands);
+    return state;
+}
+
+void MainWindow::AddDownloadToItem(QMenu& menu, const ui::MenuState& state) {
+    if (state.lastDownloadFolder.empty()) return;
+    const std::string folder = ui::CompactPath(state.lastDownloadFolder, kDownloadToFolderChars);
+    auto* downloadTo =
+        new QAction(ToQt(ui::FormatText(ui::StringId::MenuDownloadTo, {folder})), &menu);
+    downloadTo->setEnabled(state.download);
+    connect(downloadTo, &QAction::triggered, this, [this] {
+        if (!stopped_) controller_->Download(true);
+    });
+    // The second item, right below "Download".
+    const QList<QAction*> items = menu.actions();
+    menu.insertAction(items.size() > 1 ? items[1] : nullptr, downloadTo);
+}
+
+std::unique_ptr<QMenu> MainWindow::TreeContextMenu() {
+    const ui::MenuState state = UpdateCommandStates();
+    auto menu = std::make_unique<QMenu>(this);
+    menu->addAction(actions_.download);
+    menu->addSeparator();
+    menu->addActions(
+        {actions_.addShare, actions_.removeShare, actions_.addHost, actions_.removeHost});
+    menu->addSeparator();
+    menu->addAction(actions_.refresh);
+    menu->addSeparator();
+    menu->addAction(actions_.shareProperties);
+    AddDownloadToItem(*menu, state);
+    return menu;
+}
+
+std::unique_ptr<QMenu> MainWindow::FileContextMenu() {
+    const ui::MenuState state = UpdateCommandStates();
+    auto menu = std::make_unique<QMenu>(this);
+    menu->addAction(actions_.download);
+    AddDownloadToItem(*menu, state);
+    return menu;
+}
+
+std::unique_ptr<QMenu> MainWindow::TransferContextMenu() {
+    UpdateCommandStates();
+    auto menu = std::make_unique<QMenu>(this);
+    menu->addAction(actions_.cancel);
+    return menu;
+}
+
+void MainWindow::ShowContextMenu(std::unique_ptr<QMenu> menu, QWidget* owner,
+                                 const QPoint& position) {
+    if (stopped_) return;
+    auto* view = qobject_cast<QAbstractScrollArea*>(owner);
+    QWidget* area = view ? view->viewport() : owner;
+    menu->exec(area->mapToGlobal(position));
+}
+
+void MainWindow::AddShare() {
+    const QString folder =
+        QFileDialog::getExistingDirectory(this, Tr(ui::StringId::SelectShareFolder));
+    if (folder.isEmpty()) return;
+    bool ok = false;
+    const QString name = QInputDialog::getText(
+        this, Tr(ui::StringId::ShareDialogTitle), Tr(ui::StringId::ShareNameLabel),
+        QLineEdit::Normal, ToQt(ui::ProposeShareNameForDrop(FromQt(folder))), &ok);
+    if (!ok) return;
+    if (WriteShare(this, settings_, {}, FromQt(name), FromQt(folder))) {
+        controller_->NotifyHostsModified();
+    }
+}
+
+void MainWindow::ShareDroppedFolder(const QString& folder) {
+    bool ok = false;
+    const QString name = QInputDialog::getText(
+        this, Tr(ui::StringId::ShareDialogTitle), Tr(ui::StringId::ShareNameLabel),
+        QLineEdit::Normal, ToQt(ui::ProposeShareNameForDrop(FromQt(folder))), &ok);
+    if (!ok || stopped_) return;
+    if (WriteShare(this, settings_, {}, FromQt(name), FromQt(folder))) {
+        controller_->OnShareAddedByDrop();
+    }
+}
+
+void MainWindow::EditShareProperties() {
+    const std::optional<ui::LocalShare> share = controller_->SelectedLocalShare();
+    if (!share) return;
+    bool ok = false;
+    const QString name = QInputDialog::getText(
+        this, Tr(ui::StringId::ShareDialogTitle),
+        Tr(ui::StringId::ShareNameLabel) + QStringLiteral(" (%1)").arg(ToQt(share->folder)),
+        QLineEdit::Normal, ToQt(share->name), &ok);
+    if (!ok || stopped_) return;
+    if (WriteShare(this, settings_, share->name, FromQt(name), share->folder)) {
+        controller_->NotifyHostsModified();
+    }
+}
+
+void MainWindow::ShowOptions() {
+    ui::OptionsValues values = ui::LoadOptions(settings_);
+    bool ok = false;
+    const QString name = QInputDialog::getText(this, Tr(ui::StringId::TooltipOptions),
+                                               Tr(ui::StringId::OptionsComputerName),
+                                               QLineEdit::Normal, ToQt(values.hostName), &ok);
+    if (!ok || stopped_) return;
+    values.hostName = FromQt(name);
+    if (!ui::SaveOptions(settings_, values)) {
+        QMessageBox::warning(
+            this, Tr(ui::StringId::ProductName),
+            tr("The options could not be saved in %1.").arg(ToQt(settings_.GetFileName())));
+        return;
+    }
+    controller_->ApplyHostName();
+}
+
+void MainWindow::AddHostByHand() {
+    while (true) {
+        bool ok = false;
+        const QString text =
+            QInputDialog::getText(this, Tr(ui::StringId::AddHostTitle),
+                                  Tr(ui::StringId::AddHostLabel), QLineEdit::Normal, {}, &ok);
+        if (!ok || stopped_) return;
+        const ui::AddHostResult result = ui::AcceptHostEntry(
+            FromQt(text), ui::LoadHostMru(settings_),
+            [](const std::string& host, Ipv4& address) { return net::ResolveHost(host, address); },
+            settings_);
+        if (result.outcome == ui::AddHostOutcome::Accepted) {
+            controller_->AddManualHost(result.address, result.text);
+            return;
+        }
+        if (result.outcome == ui::AddHostOutcome::Unresolved) {
+            QMessageBox::warning(this, Tr(ui::StringId::ProductName),
+                                 Tr(ui::StringId::HostNotResolved));
+        }
+    }
+}
+
+void MainWindow::ShowAbout() {
+    QMessageBox box(QMessageBox::NoIcon, Tr(ui::StringId::AboutTitle),
+                    Tr(ui::StringId::ProductName), QMessageBox::Ok, this);
+    box.setIconPixmap(ApplicationIcon().pixmap(64, 64));
+    box.setInformativeText(tr("Shares folders with the other computers of the local network."));
+    box.exec();
+}
+
+void MainWindow::ShowHelp() {
+    QMessageBox::information(
+        this, Tr(ui::StringId::ProductName),
+        tr("Select a host in the tree to see its shares, open a share to see its files, and "
+           "use Download (or a double click) to copy files and folders to this computer.\n\n"
+           "Add share offers a folder of this computer to the others; the chat below the tree "
+           "reaches every host."));
+}
+
+}  // namespace qtui

@@ -1,0 +1,55 @@
+#include "qt/transfer_list.h"
+
+#include <QHeaderView>
+#include <algorithm>
+
+#include "qt/icons.h"
+#include "qt/qt_text.h"
+#include "ui/layout_settings.h"
+
+namespace qtui {
+
+TransferList::TransferList(QWidget* parent) : QTreeWidget(parent) {
+    setRootIsDecorated(false);
+    setUniformRowHeights(true);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setAllColumnsShowFocus(true);
+    setContextMenuPolicy(Qt::CustomContextMenu);
+    setColumnCount(static_cast<int>(ui::kTransferListColumns.size()));
+    QStringList titles;
+    for (const ui::ColumnInfo& column : ui::kTransferListColumns) titles << Tr(column.title);
+    setHeaderLabels(titles);
+    for (int i = 0; i < columnCount(); ++i) {
+        if (ui::kTransferListColumns[static_cast<std::size_t>(i)].rightAligned) {
+            headerItem()->setTextAlignment(i, Qt::AlignRight | Qt::AlignVCenter);
+        }
+    }
+    header()->setStretchLastSection(false);
+}
+
+void TransferList::AppendRow(const std::string& name, const std::string& status,
+                             const std::string& host, int image) {
+    auto* item = new QTreeWidgetItem(QStringList{ToQt(name), ToQt(status), ToQt(host)});
+    item->setIcon(0, SmallIcon(image));
+    item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
+    addTopLevelItem(item);
+}
+
+void TransferList::SetStatus(std::size_t row, const std::string& status) {
+    if (QTreeWidgetItem* item = topLevelItem(static_cast<int>(row))) item->setText(1, ToQt(status));
+}
+
+void TransferList::DeleteRow(std::size_t row) {
+    delete takeTopLevelItem(static_cast<int>(row));
+}
+
+std::vector<std::size_t> TransferList::SelectedRows() const {
+    std::vector<std::size_t> rows;
+    for (QTreeWidgetItem* item : selectedItems()) {
+        rows.push_back(static_cast<std::size_t>(indexOfTopLevelItem(item)));
+    }
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+}  // namespace qtui

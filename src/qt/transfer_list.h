@@ -1,0 +1,22 @@
+// The transfer list: one row per download or upload, as the controller tells it.
+#pragma once
+
+#include <QTreeWidget>
+
+#include "ui/transfer_list_view.h"
+
+namespace qtui {
+
+class TransferList final : public QTreeWidget, public ui::TransferListView {
+    Q_OBJECT
+public:
+    explicit TransferList(QWidget* parent = nullptr);
+
+    void AppendRow(const std::string& name, const std::string& status, const std::string& host,
+                   int image) override;
+    void SetStatus(std::size_t row, const std::string& status) override;
+    void DeleteRow(std::size_t row) override;
+    std::vector<std::size_t> SelectedRows() const override;
+};
+
+}  // namespace qtui
