@@ -1,0 +1,228 @@
+// What only the widgets do: placing the panes and dragging the splitters, showing and greying the
+// commands, the "Download to" item, Tab through the panes, and a dropped folder becoming a share.
+// A real controller runs over a recording network that starts no thread and no socket.
+#include "qt/main_window.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QInputDialog>
+#include <QMenu>
+#include <QMimeData>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QUrl>
+#include <fstream>
+#include <memory>
+
+#include "core/parseini.h"
+#include "qt/chat_pane.h"
+#include "qt/client_area.h"
+#include "qt/file_list.h"
+#include "qt/host_tree.h"
+#include "qt/qt_tests.h"
+#include "qt/transfer_list.h"
+#include "ui/fakes_network.h"
+#include "ui/window_layout.h"
+
+namespace {
+
+constexpr Ipv4 kLocalHost = 0x0100007F;  // 127.0.0.1 in network order
+
+struct Window {
+    explicit Window(const QString& settingsFile, bool debugFeatures = false)
+        : window({settingsFile.toStdString(), debugFeatures},
+                 [this](const ui::NetworkSetup& setup) {
+                     auto created = std::make_unique<fakes::FakeNetwork>(setup.listeners);
+                     network = created.get();
+                     return created;
+                 }) {
+        window.resize(850, 600);
+        window.show();
+        window.activateWindow();
+    }
+
+    // The local host lists its shares: one share "Docs" holding two files and a folder.
+    void ListLocalShares() {
+        const JobId rootJob = FindExpand("\\");
+        window.Controller().OnExpandSucceeded(rootJob, {{"Docs", 0, true}});
+        window.Tree().expandAll();
+    }
+
+    JobId FindExpand(const std::string& path) const {
+        for (const auto& job : network->JobsOf(JobType::Expand)) {
+            if (job.address == kLocalHost && job.remotePath == path) return job.id;
+        }
+        return 0;
+    }
+
+    QTreeWidgetItem* ItemNamed(const QString& text) {
+        const auto found = window.Tree().findItems(text, Qt::MatchExactly | Qt::MatchRecursive);
+        return found.isEmpty() ? nullptr : found.front();
+    }
+
+    fakes::FakeNetwork* network = nullptr;
+    qtui::MainWindow window;
+};
+
+class MainWindowTest final : public QObject {
+    Q_OBJECT
+private slots:
+    void init() {
+        folder_ = std::make_unique<QTemporaryDir>();
+        settings_ = folder_->filePath("wendaro.ini");
+        std::ofstream(settings_.toStdString()) << "[global]\nhostname=test-pc\n";
+    }
+
+    void PanesFollowTheLayoutAndTheSplitterStopsAtItsLimit() {
+        Window w(settings_);
+        qtui::ClientArea& client = w.window.Client();
+        client.SetPanels({300, 200});
+        const ui::MainLayout layout = ui::ComputeMainLayout(client.ClientSize(), {300, 200});
+        QCOMPARE(w.window.Tree().geometry(),
+                 QRect(layout.tree.x, layout.tree.y, layout.tree.width, layout.tree.height));
+        QCOMPARE(w.window.Files().geometry().x(), layout.fileList.x);
+
+        // Dragging the vertical bar far to the left leaves the tree 150 pixels wide.
+        const QPoint bar(300 + 9, 100);
+        QTest::mousePress(&client, Qt::LeftButton, {}, bar);
+        QTest::mouseMove(&client, QPoint(2, 100));
+        QTest::mouseRelease(&client, Qt::LeftButton, {}, QPoint(2, 100));
+        QCOMPARE(client.Panels().leftPanelWidth, 150);
+        QCOMPARE(w.window.Tree().width(), 150);
+
+        // Escape during a drag puts the bar back.
+        const int bandY = client.height() - client.Panels().bottomPanelHeight - 10;
+        QTest::mousePress(&client, Qt::LeftButton, {}, QPoint(400, bandY));
+        QTest::mouseMove(&client, QPoint(400, bandY - 80));
+        QVERIFY(client.Panels().bottomPanelHeight != 200);
+        QTest::keyClick(&client, Qt::Key_Escape);
+        QCOMPARE(client.Panels().bottomPanelHeight, 200);
+    }
+
+    void MenusFollowSelectionFocusAndHostFeatureSwitches() {
+        {
+            Window w(settings_);
+            w.ListLocalShares();
+            w.window.Tree().setFocus();
+            w.window.Tree().setCurrentItem(w.ItemNamed("test-pc"));
+            w.window.UpdateCommandStates();
+            const qtui::CommandActions& a = w.window.Actions();
+            QVERIFY(a.addShare->isEnabled());
+            QVERIFY(!a.removeShare->isEnabled());
+            QVERIFY(a.refresh->isEnabled());
+            QVERIFY(!a.addHost->isVisible());
+            QVERIFY(!a.removeHost->isVisible());
+
+            w.window.Tree().setCurrentItem(w.ItemNamed("Docs"));
+            w.window.UpdateCommandStates();
+            QVERIFY(a.removeShare->isEnabled());
+            QVERIFY(a.shareProperties->isEnabled());
+
+            // With the focus elsewhere the tree's commands grey out.
+            w.window.Files().setFocus();
+            w.window.UpdateCommandStates();
+            QVERIFY(!a.removeShare->isEnabled());
+            QVERIFY(!a.refresh->isEnabled());
+        }
+        {
+            Window w(settings_, true);
+            w.window.UpdateCommandStates();
+            QVERIFY(w.window.Actions().addHost->isVisible());
+            QVERIFY(w.window.Actions().removeHost->isVisible());
+            QVERIFY(!w.window.Actions().removeHost->isEnabled());
+        }
+        utilcpp::CParseini(settings_.toStdString()).SetInt("global", "addonfeatures", 1);
+        Window w(settings_);
+        w.window.UpdateCommandStates();
+        QVERIFY(w.window.Actions().addHost->isVisible());
+    }
+
+    void DownloadToItemOnlyForAnExistingLastFolder() {
+        Window w(settings_);
+        QCOMPARE(w.window.FileContextMenu()->actions().size(), 1);
+        const QString target = folder_->filePath("a folder with a rather long name/inside");
+        QVERIFY(QDir().mkpath(target));
+        utilcpp::CParseini(settings_.toStdString())
+            .SetString("global", "lastdownloadpath", target.toStdString());
+        const auto menu = w.window.FileContextMenu();
+        QCOMPARE(menu->actions().size(), 2);
+        const QString text = menu->actions()[1]->text();
+        QVERIFY2(text.startsWith("Download to ") && text.endsWith(".../inside"), qPrintable(text));
+        // In the tree's menu it is the second item as well.
+        QCOMPARE(w.window.TreeContextMenu()->actions()[1]->text(), text);
+        QDir(target).removeRecursively();
+        QCOMPARE(w.window.FileContextMenu()->actions().size(), 1);
+    }
+
+    void TabWalksThePanesAndSelectsAFirstRow() {
+        Window w(settings_);
+        w.ListLocalShares();
+        w.window.Tree().setCurrentItem(w.ItemNamed("test-pc"));
+        w.window.Controller().FillFileList();
+        w.window.Files().Commit();
+        QCOMPARE(w.window.Files().RowCount(), 1);
+
+        w.window.Tree().setFocus();
+        QApplication::processEvents();
+        const auto focusAfterTab = [&](Qt::KeyboardModifiers modifiers = {}) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, modifiers);
+            return w.window.FocusedControl();
+        };
+        QCOMPARE(focusAfterTab(), ui::FocusTarget::FileList);
+        QCOMPARE(w.window.Files().SelectedRows(), std::vector<std::size_t>{0});
+        QCOMPARE(focusAfterTab(), ui::FocusTarget::ChatInput);
+        QCOMPARE(focusAfterTab(), ui::FocusTarget::SendButton);
+        QCOMPARE(focusAfterTab(), ui::FocusTarget::TransferList);
+        QCOMPARE(focusAfterTab(), ui::FocusTarget::Tree);
+        QCOMPARE(focusAfterTab(Qt::ShiftModifier), ui::FocusTarget::TransferList);
+    }
+
+    void DroppedFolderBecomesAShare() {
+        Window w(settings_);
+        const QString shared = folder_->filePath("Music");
+        QVERIFY(QDir().mkpath(shared));
+
+        QMimeData two;
+        two.setUrls({QUrl::fromLocalFile(shared), QUrl::fromLocalFile(folder_->path())});
+        QVERIFY(qtui::DroppedFolder(&two).isEmpty());
+        QMimeData file;
+        file.setUrls({QUrl::fromLocalFile(settings_)});
+        QVERIFY(qtui::DroppedFolder(&file).isEmpty());
+
+        QMimeData one;
+        one.setUrls({QUrl::fromLocalFile(shared)});
+        w.network->ClearJobs();
+        // The share name dialog proposes the folder's name; the user confirms it.
+        QTimer::singleShot(0, [] {
+            if (auto* dialog = qobject_cast<QInputDialog*>(QApplication::activeModalWidget())) {
+                dialog->accept();
+            }
+        });
+        QWidget* target = w.window.Tree().viewport();
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &one, Qt::LeftButton, {});
+        QApplication::sendEvent(target, &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &one, Qt::LeftButton, {});
+        QApplication::sendEvent(target, &drop);
+
+        std::string stored;
+        utilcpp::CParseini(settings_.toStdString()).GetString("shares", "Music", stored, "");
+        QCOMPARE(QString::fromStdString(stored), shared);
+        QCOMPARE(w.network->JobLines(), std::vector<std::string>{"expand 127.0.0.1 \\"});
+    }
+
+private:
+    std::unique_ptr<QTemporaryDir> folder_;
+    QString settings_;
+};
+
+}  // namespace
+
+int RunMainWindowTests(int argc, char** argv) {
+    MainWindowTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "main_window_test.moc"

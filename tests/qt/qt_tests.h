@@ -1,0 +1,5 @@
+// The widget test suites, run one after the other by one executable on the offscreen platform.
+#pragma once
+
+int RunDispatcherTests(int argc, char** argv);
+int RunMainWindowTests(int argc, char** argv);
