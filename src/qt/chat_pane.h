@@ -6,8 +6,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
-#include "ui/chat_view.h"
-#include "ui/window_layout.h"
+#include "ui/desktop/window_layout.h"
+#include "ui/views/chat_view.h"
 
 namespace qtui {
 

@@ -8,8 +8,8 @@
 #include <QWidget>
 #include <optional>
 
-#include "ui/splitter_drag.h"
-#include "ui/window_layout.h"
+#include "ui/desktop/splitter_drag.h"
+#include "ui/desktop/window_layout.h"
 
 namespace qtui {
 

@@ -6,7 +6,7 @@
 #include <QTreeView>
 #include <vector>
 
-#include "ui/file_list_view.h"
+#include "ui/views/file_list_view.h"
 
 namespace qtui {
 

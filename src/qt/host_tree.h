@@ -6,7 +6,7 @@
 #include <QTreeWidget>
 
 #include "model/tree_sink.h"
-#include "ui/tree_view.h"
+#include "ui/views/tree_view.h"
 
 namespace qtui {
 

@@ -3,7 +3,7 @@
 #include <QString>
 #include <array>
 
-#include "ui/file_list_rows.h"
+#include "ui/controller/file_list_rows.h"
 
 // The images live in a static library, whose resources only register when asked to.
 static void RegisterIconResources() {

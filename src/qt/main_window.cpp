@@ -8,6 +8,7 @@
 #include <QMessageBox>
 #include <QScreen>
 
+#include "core/settings_keys.h"
 #include "qt/chat_pane.h"
 #include "qt/client_area.h"
 #include "qt/file_list.h"
@@ -15,8 +16,8 @@
 #include "qt/icons.h"
 #include "qt/qt_text.h"
 #include "qt/transfer_list.h"
-#include "ui/layout_settings.h"
-#include "ui/window_placement.h"
+#include "ui/desktop/layout_settings.h"
+#include "ui/desktop/window_placement.h"
 
 namespace qtui {
 
@@ -130,7 +131,7 @@ void MainWindow::ConnectViews() {
 
 void MainWindow::RestoreLayoutAndShow() {
     const std::optional<ui::WindowPlacement> placement =
-        ui::LoadPlacement(settings_, ui::kGlobalSection, ui::kMainWindowRestoreFlags);
+        ui::LoadPlacement(settings_, settings_keys::kGlobal, ui::kMainWindowRestoreFlags);
     QRect normal;
     if (placement) {
         normal = ToQt(placement->normal);
@@ -190,7 +191,8 @@ void MainWindow::SaveLayout() {
     placement.topMost = (windowFlags() & Qt::WindowStaysOnTopHint) != 0;
     // A window never shown has no placement worth keeping.
     if (placement.normal.width > 0 && placement.normal.height > 0) {
-        (void)ui::SavePlacement(settings_, ui::kGlobalSection, placement, ui::kMainWindowSaveFlags);
+        (void)ui::SavePlacement(settings_, settings_keys::kGlobal, placement,
+                                ui::kMainWindowSaveFlags);
     }
     ui::StoredLayout layout;
     for (std::size_t i = 0; i < layout.fileListColumns.size(); ++i) {

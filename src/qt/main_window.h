@@ -10,8 +10,8 @@
 
 #include "core/parseini.h"
 #include "qt/qt_dispatcher.h"
-#include "ui/clock.h"
-#include "ui/lumvale_dialog.h"
+#include "ui/controller/lumvale_dialog.h"
+#include "ui/views/clock.h"
 
 class QAction;
 class QMenu;

@@ -18,10 +18,10 @@
 #include "qt/main_window.h"
 #include "qt/qt_text.h"
 #include "qt/transfer_list.h"
-#include "ui/host_mru.h"
-#include "ui/options_settings.h"
-#include "ui/path_compaction.h"
-#include "ui/share_checks.h"
+#include "ui/desktop/host_mru.h"
+#include "ui/desktop/options_settings.h"
+#include "ui/desktop/path_compaction.h"
+#include "ui/desktop/share_checks.h"
 
 namespace qtui {
 

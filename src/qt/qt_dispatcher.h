@@ -14,8 +14,8 @@
 #include <functional>
 #include <memory>
 
-#include "ui/dispatcher.h"
-#include "ui/dispatcher_queue.h"
+#include "ui/controller/dispatcher.h"
+#include "ui/controller/dispatcher_queue.h"
 
 namespace qtui {
 

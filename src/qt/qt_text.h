@@ -4,7 +4,7 @@
 #include <QString>
 #include <string>
 
-#include "ui/ui_strings.h"
+#include "ui/text/ui_strings.h"
 
 namespace qtui {
 

@@ -5,7 +5,7 @@
 
 #include "qt/icons.h"
 #include "qt/qt_text.h"
-#include "ui/layout_settings.h"
+#include "ui/desktop/layout_settings.h"
 
 namespace qtui {
 

@@ -3,7 +3,7 @@
 
 #include <QTreeWidget>
 
-#include "ui/transfer_list_view.h"
+#include "ui/views/transfer_list_view.h"
 
 namespace qtui {
 

@@ -23,8 +23,8 @@
 #include "qt/host_tree.h"
 #include "qt/qt_tests.h"
 #include "qt/transfer_list.h"
+#include "ui/desktop/window_layout.h"
 #include "ui/fakes_network.h"
-#include "ui/window_layout.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "ui/path_compaction.h"
+#include "ui/desktop/path_compaction.h"
 
 namespace {
 

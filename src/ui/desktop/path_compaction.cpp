@@ -1,4 +1,4 @@
-#include "ui/path_compaction.h"
+#include "ui/desktop/path_compaction.h"
 
 #include <vector>
 
