@@ -5,7 +5,7 @@ packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev clang-format
   libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
   qt6-base-dev qt6-svg-dev libqt6svg6 qt6-qpa-plugins fonts-dejavu-core
-  xvfb xauth xdotool imagemagick
+  xvfb xauth xdotool xclip imagemagick
   iproute2 socat procps python3 coreutils
 )
 missing=()

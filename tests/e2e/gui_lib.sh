@@ -1,0 +1,98 @@
+# shellcheck shell=bash disable=SC2034  # the variables set here are read by the sourcing scripts
+# Helpers for end-to-end tests of the desktop program: one Xvfb display per host (no window
+# manager, so each window sits where its settings put it), the program started inside the host's
+# network namespace, and mouse and keys through xdotool. Source after netns_lib.sh.
+
+E2E_GUI="" # path of the wendaro binary
+
+# The window of every host is placed by its settings: 850 x 600 at the top-left corner, the
+# tree/chat column 400 pixels wide and the lower row 250 pixels high.
+GUI_MENU_HEIGHT=20 # the menu bar, in the fonts scripts/install-deps.sh installs
+GUI_CLIENT_W=850
+GUI_LEFT=400
+GUI_BOTTOM=250
+
+gui_require_tools() {
+    for tool in Xvfb xdotool xclip import; do
+        if ! command -v "$tool" >/dev/null; then
+            echo "### FAIL: $(basename "$0") needs $tool (scripts/install-deps.sh installs it)" >&2
+            exit 1
+        fi
+    done
+}
+
+# gui_config <file> <hostname> [extra lines]
+gui_config() {
+    {
+        printf '[global]\nhostname=%s\nfirstinstalled=1\nskipsplash=1\n' "$2"
+        printf 'XPos=0\nYPos=0\nXSize=850\nYSize=600\nleftpanelwidth=%s\nbottompanelheight=%s\n' \
+            "$GUI_LEFT" "$GUI_BOTTOM"
+        [ -n "${3:-}" ] && printf '%s\n' "$3"
+    } >"$1"
+}
+
+# Starts an Xvfb of its own; sets GUI_DISPLAY.
+gui_start_display() {
+    local fdfile="$E2E_TMP/display.$RANDOM"
+    Xvfb -displayfd 3 -screen 0 1000x700x24 -nolisten tcp 3>"$fdfile" >/dev/null 2>&1 &
+    E2E_PIDS+=("$!")
+    for _ in $(seq 100); do
+        [ -s "$fdfile" ] && break
+        sleep 0.05
+    done
+    GUI_DISPLAY=":$(head -n1 "$fdfile")"
+    [ "$GUI_DISPLAY" != ":" ]
+}
+
+# gui_start <host i> <display> <config> <log>; sets GUI_PID.
+gui_start() {
+    mkdir -p "$E2E_TMP/runtime$1"
+    chmod 700 "$E2E_TMP/runtime$1"
+    DISPLAY=$2 XDG_RUNTIME_DIR="$E2E_TMP/runtime$1" ip netns exec "$(e2e_ns "$1")" \
+        "$E2E_GUI" --config "$3" >"$4" 2>&1 &
+    GUI_PID=$!
+    E2E_PIDS+=("$GUI_PID")
+}
+
+# Waits until a window of the program is mapped on the display.
+gui_wait_window() { # gui_wait_window <display> <seconds>
+    local limit=$(($2 * 20))
+    for _ in $(seq "$limit"); do
+        DISPLAY=$1 xdotool search --onlyvisible --name "Wendaro" >/dev/null 2>&1 && return 0
+        sleep 0.05
+    done
+    return 1
+}
+
+# Screen coordinates of a point given in the client area below the menu bar.
+gui_at() { # gui_at <display> <x> <y> then xdotool commands...
+    local display=$1 x=$2 y=$3
+    shift 3
+    # Not --sync: it waits forever when the pointer is already there.
+    DISPLAY=$display xdotool mousemove "$x" $((y + GUI_MENU_HEIGHT)) sleep 0.1 "$@"
+}
+
+gui_keys() { # gui_keys <display> keys...
+    local display=$1
+    shift
+    DISPLAY=$display xdotool key --delay 60 "$@"
+}
+
+gui_type() { # gui_type <display> text
+    DISPLAY=$1 xdotool type --delay 20 "$2"
+}
+
+gui_screenshot() { # gui_screenshot <display> <png>
+    DISPLAY=$1 import -window root -crop 850x600+0+0 +repage "$2"
+}
+
+# The chat history's text, read through the clipboard.
+gui_chat_history() { # gui_chat_history <display>
+    local h=$((600 - GUI_MENU_HEIGHT))
+    gui_at "$1" 60 $((h - GUI_BOTTOM - 7 + 40)) click 1
+    gui_keys "$1" ctrl+a ctrl+c
+    sleep 0.2
+    DISPLAY=$1 timeout 5 xclip -o -selection clipboard 2>/dev/null
+    # A later click, not taken for a double click, leaves the text unselected again.
+    gui_at "$1" 60 $((h - GUI_BOTTOM - 7 + 40)) sleep 0.5 click 1
+}

@@ -1,0 +1,147 @@
+#!/usr/bin/env bash
+# Two copies of the desktop program, each on a display and in a network namespace of its own:
+# they find each other, pc-b browses pc-a's share and downloads a folder from it (files compared
+# by hash), a chat line goes each way, and both end cleanly (File > Close, and SIGTERM).
+# With SCREENSHOT_DIR set, the run also saves PNGs of pc-b's window along the way.
+# Usage: test_gui_two_hosts.sh <directory of the binaries>
+# shellcheck source=tests/e2e/netns_lib.sh
+. "$(dirname "$0")/netns_lib.sh"
+# shellcheck source=tests/e2e/gui_lib.sh
+. "$(dirname "$0")/gui_lib.sh"
+e2e_require_root
+gui_require_tools
+E2E_GUI="$1/wendaro"
+if [ ! -x "$E2E_GUI" ]; then
+    echo "FAIL: no wendaro in $1 (built with WENDARO_BUILD_GUI=ON?)" >&2
+    exit 1
+fi
+e2e_init "$1"
+e2e_add_host 1
+e2e_add_host 2
+
+# pc-a shares a folder tree; pc-b downloads into a folder it used before.
+SHARED="$E2E_TMP/shared"
+mkdir -p "$SHARED/music/live" "$E2E_TMP/downloads"
+head -c 300000 /dev/urandom >"$SHARED/music/track one.ogg"
+head -c 1025 /dev/urandom >"$SHARED/music/live/encore.ogg"
+printf 'notes\n' >"$SHARED/music/live/notes.txt"
+printf 'top\n' >"$SHARED/readme.txt"
+gui_config "$E2E_TMP/a.ini" pc-a "[shares]
+Media=$SHARED"
+mkdir -p "$E2E_TMP/b-photos"
+gui_config "$E2E_TMP/b.ini" pc-b "lastdownloadpath=$E2E_TMP/downloads
+[shares]
+Photos=$E2E_TMP/b-photos"
+
+shot() {
+    [ -n "${SCREENSHOT_DIR:-}" ] && gui_screenshot "$DISPLAY_B" "$SCREENSHOT_DIR/$1.png"
+    return 0
+}
+
+gui_start_display || exit 1
+DISPLAY_A=$GUI_DISPLAY
+gui_start_display || exit 1
+DISPLAY_B=$GUI_DISPLAY
+e2e_log "displays $DISPLAY_A and $DISPLAY_B"
+
+gui_start 1 "$DISPLAY_A" "$E2E_TMP/a.ini" "$E2E_TMP/a.log"
+PID_A=$GUI_PID
+gui_start 2 "$DISPLAY_B" "$E2E_TMP/b.ini" "$E2E_TMP/b.log"
+PID_B=$GUI_PID
+e2e_check "pc-a shows its window" gui_wait_window "$DISPLAY_A" 10
+e2e_check "pc-b shows its window" gui_wait_window "$DISPLAY_B" 10
+
+# A second start with the same settings raises the first window and ends at once.
+DISPLAY=$DISPLAY_A XDG_RUNTIME_DIR="$E2E_TMP/runtime1" timeout 10 \
+    ip netns exec "$(e2e_ns 1)" "$E2E_GUI" --config "$E2E_TMP/a.ini" >/dev/null 2>&1
+e2e_check "a second start with the same settings exits 0" test $? -eq 0
+e2e_check "and leaves one window" \
+    test "$(DISPLAY=$DISPLAY_A xdotool search --onlyvisible --name Wendaro | wc -l)" -eq 1
+
+# Bounded wait for a condition: gui_until <seconds> command...
+gui_until() {
+    local limit=$(($1 * 10))
+    shift
+    for _ in $(seq "$limit"); do
+        "$@" >/dev/null 2>&1 && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+# pc-b: the tree lists pc-b first, then pc-a once found (pc-b's own share is collapsed, so pc-a
+# is the second row). Open pc-a and select its share.
+TREE_X=60 ROW2_Y=27
+# Announcements leave within a second of the start; the share list follows the host.
+sleep 3
+shot hosts
+gui_at "$DISPLAY_B" $TREE_X $((36 + ROW2_Y)) click 1
+gui_keys "$DISPLAY_B" Right
+sleep 1
+gui_keys "$DISPLAY_B" Down
+sleep 1
+shot share
+
+# The file list shows the share's contents, the folder "music" first. Its context menu offers
+# "Download to" the folder pc-b used last.
+FILES_X=$((GUI_LEFT + 12 + 40)) FIRST_FILE_Y=$((36 + 27))
+gui_at "$DISPLAY_B" $FILES_X $FIRST_FILE_Y click 1
+gui_at "$DISPLAY_B" $FILES_X $FIRST_FILE_Y click 3
+sleep 0.5
+gui_keys "$DISPLAY_B" Down Down Return
+
+files_match() {
+    local f
+    for f in "music/track one.ogg" "music/live/encore.ogg" "music/live/notes.txt"; do
+        [ -f "$E2E_TMP/downloads/$f" ] || return 1
+        [ "$(sha256sum <"$SHARED/$f")" = "$(sha256sum <"$E2E_TMP/downloads/$f")" ] || return 1
+    done
+}
+e2e_check "the folder arrives whole, every file the same as pc-a's" gui_until 20 files_match
+e2e_check "nothing but the folder was downloaded" \
+    test "$(find "$E2E_TMP/downloads" -type f | wc -l)" -eq 3
+sleep 0.5
+shot download
+
+# Chat both ways: type into each window's input line and press Enter.
+CHAT_INPUT_Y=$((600 - GUI_MENU_HEIGHT - 7 - 28 + 11))
+gui_at "$DISPLAY_B" 60 $CHAT_INPUT_Y click 1
+gui_type "$DISPLAY_B" "hello from b"
+gui_keys "$DISPLAY_B" Return
+gui_at "$DISPLAY_A" 60 $CHAT_INPUT_Y click 1
+gui_type "$DISPLAY_A" "hello from a"
+gui_keys "$DISPLAY_A" Return
+chat_has() { gui_chat_history "$1" | grep -qx "$2"; }
+e2e_check "pc-a shows pc-b's line" gui_until 10 chat_has "$DISPLAY_A" "pc-b: hello from b"
+e2e_check "pc-b shows pc-a's line" gui_until 10 chat_has "$DISPLAY_B" "pc-a: hello from a"
+e2e_check "pc-b shows its own line" chat_has "$DISPLAY_B" "pc-b: hello from b"
+# Away from the history, so that its text shows unselected.
+gui_at "$DISPLAY_B" 60 $CHAT_INPUT_Y click 1
+shot chat
+
+# pc-a closes from its File menu; pc-b ends on SIGTERM like at a session's end.
+gui_at "$DISPLAY_A" 100 100
+gui_keys "$DISPLAY_A" alt+f c
+if gui_until 5 bash -c "! kill -0 $PID_A 2>/dev/null || [ \"\$(ps -o stat= -p $PID_A | cut -c1)\" = Z ]"; then
+    wait "$PID_A"
+    e2e_check "pc-a exits 0 after File > Close" test $? -eq 0
+else
+    e2e_fail "pc-a did not end within 5 s of File > Close"
+fi
+if e2e_stop "$PID_B" TERM 2; then
+    e2e_check "pc-b exits 0 on SIGTERM (status $E2E_STOP_STATUS after $E2E_STOP_MS ms)" \
+        test "$E2E_STOP_STATUS" -eq 0
+    e2e_check "pc-b ends within a second" test "$E2E_STOP_MS" -le 1000
+else
+    e2e_fail "pc-b did not stop within 2 s of SIGTERM"
+fi
+e2e_check "pc-a saved its layout" grep -q '^columnwidthlistviewname=' "$E2E_TMP/a.ini"
+e2e_check "pc-b saved its layout" grep -q '^leftpanelwidth=400' "$E2E_TMP/b.ini"
+
+if [ "$E2E_FAILURES" -ne 0 ]; then
+    for f in a.log b.log; do
+        echo "--- $f"
+        cat "$E2E_TMP/$f"
+    done
+fi
+e2e_finish

@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Screenshots of the desktop program for the README: runs the two-host end-to-end test (two
+# copies, each in a network namespace and on an Xvfb display of its own) and keeps PNGs of the
+# downloading host's window: hosts found, a share browsed, a finished download, the chat.
+# Needs root (network namespaces). Usage: sudo tools/screenshots.sh [binary dir] [output dir]
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+bin="${1:-$root/build/bin}"
+out="${2:-$root/docs/screenshots}"
+mkdir -p "$out"
+SCREENSHOT_DIR="$out" bash "$root/tests/e2e/test_gui_two_hosts.sh" "$bin"
+ls -1 "$out"/*.png
