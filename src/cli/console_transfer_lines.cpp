@@ -4,7 +4,6 @@
 
 #include "cli/listing_format.h"
 #include "ui/controller/file_list_rows.h"
-#include "ui/text/ui_strings.h"
 
 namespace cli {
 
@@ -42,18 +41,18 @@ void ConsoleTransferLines::AppendRow(const std::string& name, const std::string&
          false});
 }
 
-void ConsoleTransferLines::SetStatus(std::size_t row, const std::string& status) {
+void ConsoleTransferLines::SetStatus(std::size_t row, const std::string&, ui::TransferState state) {
     if (row >= rows_.size() || rows_[row].ended) return;
     Row& shown = rows_[row];
-    const bool finished = status == ui::Text(ui::StringId::StatusFinished);
-    if (finished || status == ui::Text(ui::StringId::StatusFailed) ||
-        status == ui::Text(ui::StringId::StatusCancelled)) {
+    if (state == ui::TransferState::Finished || state == ui::TransferState::Failed ||
+        state == ui::TransferState::Cancelled) {
         shown.ended = true;
-        out_ << TransferFinishedLine(shown.direction, shown.name, shown.host, finished)
+        out_ << TransferFinishedLine(shown.direction, shown.name, shown.host,
+                                     state == ui::TransferState::Finished)
              << std::endl;
         return;
     }
-    if (shown.started || status == ui::Text(ui::StringId::StatusWait)) return;
+    if (shown.started || state == ui::TransferState::Waiting) return;
     shown.started = true;
     out_ << TransferStartedLine(shown.direction, shown.name, shown.host) << std::endl;
 }

@@ -24,9 +24,8 @@ public:
 
     void AppendRow(const std::string& name, const std::string& status, const std::string& host,
                    int image) override;
-    // The first status after "Wait" means the transfer started; "Finished", "Failed" and
-    // "Cancelled" mean it ended.
-    void SetStatus(std::size_t row, const std::string& status) override;
+    // A row that starts moving or ends becomes a line; the status text itself is not shown.
+    void SetStatus(std::size_t row, const std::string& status, ui::TransferState state) override;
     void DeleteRow(std::size_t row) override;
     std::vector<std::size_t> SelectedRows() const override { return {}; }
 

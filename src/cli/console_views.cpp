@@ -4,7 +4,6 @@
 
 #include "cli/host_name_setting.h"
 #include "cli/listing_format.h"
-#include "ui/text/ui_strings.h"
 
 namespace cli {
 
@@ -13,19 +12,10 @@ void ConsoleChat::AppendHistoryLine(const std::string& line) {
     out_ << PrintableText(line) << std::endl;
 }
 
-bool IsUnknownHostQuestion(const std::string& text) {
-    // The question's text with the address in the place of its one placeholder.
-    const std::string_view question = ui::Text(ui::StringId::UnknownHostWantsDownload);
-    const std::size_t placeholder = question.find("%s");
-    if (placeholder == std::string_view::npos) return text == question;
-    const std::string_view before = question.substr(0, placeholder);
-    const std::string_view after = question.substr(placeholder + 2);
-    return text.size() >= before.size() + after.size() && text.starts_with(before) &&
-           text.ends_with(after);
-}
-
-ui::Answer SettingsPrompt::Ask(const std::string& text, ui::PromptButtons) {
-    if (IsUnknownHostQuestion(text) && AllowUnknownHosts(settings_)) return ui::Answer::Yes;
+ui::Answer SettingsPrompt::Ask(ui::Question question, const std::string&, ui::PromptButtons) {
+    if (question == ui::Question::UnknownHostWantsDownload && AllowUnknownHosts(settings_)) {
+        return ui::Answer::Yes;
+    }
     return ui::Answer::No;
 }
 

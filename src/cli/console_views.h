@@ -37,14 +37,12 @@ class SettingsPrompt final : public ui::PromptView {
 public:
     explicit SettingsPrompt(const std::string& settingsFile) : settings_(settingsFile) {}
 
-    ui::Answer Ask(const std::string& text, ui::PromptButtons buttons) override;
+    ui::Answer Ask(ui::Question question, const std::string& text,
+                   ui::PromptButtons buttons) override;
 
 private:
     utilcpp::CParseini settings_;
 };
-
-// Whether a question is the one about an unknown host that wants to download.
-bool IsUnknownHostQuestion(const std::string& text);
 
 // The controls a window would have: nothing selected, nothing focused, nothing shown or heard.
 class NoWindow final : public ui::TreeView,

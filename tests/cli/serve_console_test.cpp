@@ -62,23 +62,23 @@ TEST(ServeConsole, HostsComingNamedAndGoingAreOneLineEach) {
 }
 
 TEST(ServeConsole, TransferRowsBecomeStartedAndFinishedLines) {
+    using ui::TransferState;
     std::ostringstream out;
     cli::ConsoleTransferLines list(out);
-    const std::string wait = ui::Text(StringId::StatusWait);
-    const std::string moving = ui::FormatText(StringId::StatusSend, {50u, "12"});
-    const std::string receiving = ui::FormatText(StringId::StatusReceiveFolder, {1, 3, 0u, "0"});
-    list.AppendRow("/srv/a b.mp3", wait, "pc-b", ui::kImageUpload);
-    list.AppendRow("Live", wait, "", ui::kImageDownload);
-    list.AppendRow("/srv/c", wait, "10.77.0.2", ui::kImageUpload);
-    list.SetStatus(0, moving);
-    list.SetStatus(0, moving);
-    list.SetStatus(1, receiving);
-    list.SetStatus(0, ui::Text(StringId::StatusFinished));
-    list.SetStatus(0, ui::Text(StringId::StatusFailed));  // a row ends once
+    // The lines follow the state alone, whatever language the status texts are in.
+    list.AppendRow("/srv/a b.mp3", "Espera", "pc-b", ui::kImageUpload);
+    list.AppendRow("Live", "Espera", "", ui::kImageDownload);
+    list.AppendRow("/srv/c", "Espera", "10.77.0.2", ui::kImageUpload);
+    list.SetStatus(0, "Espera", TransferState::Waiting);
+    list.SetStatus(0, "Enviar 50%", TransferState::Moving);
+    list.SetStatus(0, "Enviar 60%", TransferState::Moving);
+    list.SetStatus(1, "Recibir (1/3)", TransferState::Moving);
+    list.SetStatus(0, "Terminado", TransferState::Finished);
+    list.SetStatus(0, "Error", TransferState::Failed);  // a row ends once
     // A finished row goes; the rows behind it move up.
     list.DeleteRow(0);
-    list.SetStatus(1, ui::Text(StringId::StatusCancelled));
-    list.SetStatus(0, ui::Text(StringId::StatusFinished));
+    list.SetStatus(1, "Cancelado", TransferState::Cancelled);
+    list.SetStatus(0, "Terminado", TransferState::Finished);
     EXPECT_EQ(TakeLines(out), (std::vector<std::string>{
                                   "upload started: /srv/a b.mp3 to pc-b",
                                   "download started: Live from unknown host",
@@ -96,22 +96,21 @@ TEST(ServeConsole, ChatLinesCannotSteerTheTerminal) {
 }
 
 TEST(ServeConsole, OnlyAnUnknownHostMayBeLetInAndOnlyBySetting) {
+    using ui::Question;
     cli_test::TempFolder temp;
     const std::string ini = temp.Path("w.ini");
-    const std::string unknownHost =
-        ui::FormatText(StringId::UnknownHostWantsDownload, {"10.77.0.9"});
-    const std::string overwrite = ui::FormatText(StringId::FileExists, {"a.txt"});
     cli::SettingsPrompt prompt(ini);
-    EXPECT_EQ(prompt.Ask(unknownHost, ui::PromptButtons::YesNo), ui::Answer::No) << "no setting";
+    const auto yesNo = ui::PromptButtons::YesNo;
+    EXPECT_EQ(prompt.Ask(Question::UnknownHostWantsDownload, "?", yesNo), ui::Answer::No)
+        << "no setting";
     for (const auto& [allow, answer] :
          {std::pair{"1", ui::Answer::Yes}, {"0", ui::Answer::No}, {"2", ui::Answer::No}}) {
         utilcpp::CParseini(ini).SetString("global", "allowunknown", allow);
-        EXPECT_EQ(prompt.Ask(unknownHost, ui::PromptButtons::YesNo), answer) << allow;
-        EXPECT_EQ(prompt.Ask(overwrite, ui::PromptButtons::YesNoCancel), ui::Answer::No);
-        EXPECT_EQ(prompt.Ask(ui::Text(StringId::ExitWhileTransferring), ui::PromptButtons::YesNo),
+        EXPECT_EQ(prompt.Ask(Question::UnknownHostWantsDownload, "?", yesNo), answer) << allow;
+        EXPECT_EQ(prompt.Ask(Question::FileExists, "?", ui::PromptButtons::YesNoCancel),
                   ui::Answer::No);
+        EXPECT_EQ(prompt.Ask(Question::ExitWhileTransferring, "?", yesNo), ui::Answer::No);
     }
-    EXPECT_FALSE(cli::IsUnknownHostQuestion("10.77.0.9"));
 }
 
 TEST(ServeConsole, InputLinesAreSplitAcrossReadsAndCut) {

@@ -100,8 +100,9 @@ struct FakeTransferList final : ui::TransferListView {
                    int image) override {
         rows.push_back({name, status, host, std::to_string(image)});
     }
-    void SetStatus(std::size_t row, const std::string& status) override {
+    void SetStatus(std::size_t row, const std::string& status, ui::TransferState state) override {
         rows.at(row)[1] = status;
+        states[row] = state;
     }
     void DeleteRow(std::size_t row) override { rows.erase(rows.begin() + std::ptrdiff_t(row)); }
     std::vector<std::size_t> SelectedRows() const override { return selected; }
@@ -118,6 +119,7 @@ struct FakeTransferList final : ui::TransferListView {
     }
 
     std::vector<Lines> rows;
+    std::map<std::size_t, ui::TransferState> states;  // by row, as last set
     std::vector<std::size_t> selected;
 };
 
@@ -134,8 +136,10 @@ struct FakeUser final : ui::ChatView,
     void ClearInput() override { chatInput.clear(); }
     void FocusInput() override { ++inputFocused; }
     // Answers with the next queued answer, or No when none is queued.
-    ui::Answer Ask(const std::string& text, ui::PromptButtons buttons) override {
+    ui::Answer Ask(ui::Question question, const std::string& text,
+                   ui::PromptButtons buttons) override {
         questions.push_back(text);
+        questionIds.push_back(question);
         lastButtons = buttons;
         if (whileAsking) whileAsking();
         if (answers.empty()) return ui::Answer::No;
@@ -157,6 +161,7 @@ struct FakeUser final : ui::ChatView,
     std::string chatInput;
     int inputFocused = 0;
     Lines questions;
+    std::vector<ui::Question> questionIds;
     ui::PromptButtons lastButtons = ui::PromptButtons::YesNo;
     std::deque<ui::Answer> answers;
     std::function<void()> whileAsking;  // runs while the question is open, like a modal loop

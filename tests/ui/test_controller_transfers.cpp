@@ -73,6 +73,11 @@ TEST_F(TransferTest, FileGoesIntoTheChosenFolderAndItsRowShowsHowItGoes) {
     EXPECT_TRUE(network->Last().stop->load());
     controller->OnDownloadFinished(network->Last().id, false);
     EXPECT_EQ(views.transfers.Column(1), (Lines{"Finished", "Failed", "Cancelled"}));
+    using ui::TransferState;
+    EXPECT_EQ(views.transfers.states,
+              (std::map<std::size_t, TransferState>{{0, TransferState::Finished},
+                                                    {1, TransferState::Failed},
+                                                    {2, TransferState::Cancelled}}));
 }
 
 TEST_F(TransferTest, FinishedRowsStayFiveToSixSecondsAndRunningRowsStay) {

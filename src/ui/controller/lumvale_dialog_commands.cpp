@@ -136,7 +136,8 @@ bool CLumvaleDialog::ConfirmClose() {
     if (!transfers_) return true;
     const bool ask = CloseNeedsQuestion(transfers_->Running());
     const Answer answer =
-        ask ? views_.prompt.Ask(Text(StringId::ExitWhileTransferring), PromptButtons::YesNo)
+        ask ? views_.prompt.Ask(Question::ExitWhileTransferring,
+                                Text(StringId::ExitWhileTransferring), PromptButtons::YesNo)
             : Answer::Yes;
     return MayProceed(ask, answer);
 }
@@ -144,7 +145,8 @@ bool CLumvaleDialog::ConfirmClose() {
 bool CLumvaleDialog::ConfirmStandby() {
     if (!transfers_) return true;
     const bool ask = StandbyNeedsQuestion(transfers_->Running());
-    const Answer answer = ask ? views_.prompt.Ask(Text(StringId::StandbyWhileTransferring),
+    const Answer answer = ask ? views_.prompt.Ask(Question::StandbyWhileTransferring,
+                                                  Text(StringId::StandbyWhileTransferring),
                                                   PromptButtons::YesNoCancel)
                               : Answer::Yes;
     return MayProceed(ask, answer);

@@ -82,15 +82,17 @@ void CLumvaleDialog::StartDownloads(const DownloadRequest& request,
         // Names come from the other host: one that is no plain file name is not written.
         if (!IsSafeLocalName(item.localName)) continue;
         const std::string localPath = targetFolder + item.localName;
-        std::optional<StringId> question;
+        std::optional<Question> question;
         std::error_code error;
         if (std::filesystem::is_directory(localPath, error)) {
-            question = StringId::FolderExists;
+            question = Question::FolderExists;
         } else if (CanOpenForReading(localPath)) {
-            question = StringId::FileExists;
+            question = Question::FileExists;
         }
         if (question) {
-            const Answer answer = views_.prompt.Ask(FormatText(*question, {item.localName}),
+            const StringId text =
+                *question == Question::FolderExists ? StringId::FolderExists : StringId::FileExists;
+            const Answer answer = views_.prompt.Ask(*question, FormatText(text, {item.localName}),
                                                     PromptButtons::YesNoCancel);
             if (answer == Answer::Cancel) break;
             if (answer == Answer::No) continue;

@@ -1,5 +1,7 @@
 #include "ui/transfers/transfer_rows.h"
 
+#include "ui/text/ui_strings.h"
+
 namespace ui {
 
 std::size_t TransferRows::Append(TransferRow row) {
@@ -24,10 +26,17 @@ std::optional<std::size_t> TransferRows::FindByFolder(const FolderDownload* walk
     return std::nullopt;
 }
 
-void TransferRows::SetStatus(std::size_t row, const std::string& status) {
+void TransferRows::SetStatus(std::size_t row, const std::string& status, TransferState state) {
     if (row >= rows_.size()) return;
     rows_[row].status = status;
-    view_.SetStatus(row, status);
+    view_.SetStatus(row, status, state);
+}
+
+void TransferRows::SetEnded(std::size_t row, TransferState state) {
+    const StringId text = state == TransferState::Finished ? StringId::StatusFinished
+                          : state == TransferState::Failed ? StringId::StatusFailed
+                                                           : StringId::StatusCancelled;
+    SetStatus(row, Text(text), state);
 }
 
 void TransferRows::SetId(std::size_t row, std::uint32_t id) {

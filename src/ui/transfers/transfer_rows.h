@@ -31,7 +31,9 @@ public:
     std::optional<std::size_t> FindById(std::uint32_t id) const;
     std::optional<std::size_t> FindByFolder(const FolderDownload* walk) const;
 
-    void SetStatus(std::size_t row, const std::string& status);
+    void SetStatus(std::size_t row, const std::string& status, TransferState state);
+    // The transfer is over: Finished, Failed or Cancelled, with its text.
+    void SetEnded(std::size_t row, TransferState state);
     void SetId(std::size_t row, std::uint32_t id);
     // The transfer is over: the row forgets its id and folder and starts to count down.
     void MarkDone(std::size_t row);

@@ -102,8 +102,8 @@ void Transfers::OnListingFailed(JobId id) {
 
 void Transfers::EndWalkFailed(FolderDownload& walk) {
     if (const auto row = rows_.FindByFolder(&walk)) {
-        rows_.SetStatus(
-            *row, Text(walk.cancelled.load() ? StringId::StatusCancelled : StringId::StatusFailed));
+        rows_.SetEnded(*row,
+                       walk.cancelled.load() ? TransferState::Cancelled : TransferState::Failed);
     }
     sounds_.Play(EventSound::TransferFailed);
     ContinueFolderDownload(walk, false);
@@ -124,7 +124,7 @@ bool Transfers::ContinueFolderDownload(FolderDownload& walk, bool succeeded) {
     if (!row) return true;
     if (walk.pendingFiles.empty()) {
         if (walk.PendingListings() != 0) return true;
-        rows_.SetStatus(*row, Text(StringId::StatusFinished));
+        rows_.SetEnded(*row, TransferState::Finished);
         sounds_.Play(EventSound::TransferFinished);
         EndWalk(walk);
         return false;

@@ -118,12 +118,15 @@ void Transfers::OnDownloadProgress(JobId id, unsigned percent, double rateKBs) {
     const auto row = rows_.FindById(id);
     if (!row) return;
     if (const FolderDownload* walk = FindWalkByCurrentJob(id)) {
-        rows_.SetStatus(*row, FormatText(StringId::StatusReceiveFolder,
-                                         {walk->filesStarted, walk->filesFound, percent,
-                                          FormatRate(rateKBs, numbers_)}));
+        rows_.SetStatus(
+            *row,
+            FormatText(StringId::StatusReceiveFolder, {walk->filesStarted, walk->filesFound,
+                                                       percent, FormatRate(rateKBs, numbers_)}),
+            TransferState::Moving);
         return;
     }
-    rows_.SetStatus(*row, ProgressText(StringId::StatusReceive, percent, rateKBs));
+    rows_.SetStatus(*row, ProgressText(StringId::StatusReceive, percent, rateKBs),
+                    TransferState::Moving);
 }
 
 void Transfers::OnDownloadFinished(JobId id, bool succeeded) {
@@ -138,11 +141,11 @@ void Transfers::HandleDownloadFinished(JobId id, bool succeeded) {
     if (const auto row = rows_.FindById(id)) {
         const StopFlag& cancelled = single ? single->cancelled : walk->cancelled;
         if (!succeeded) {
-            rows_.SetStatus(
-                *row, Text(cancelled.load() ? StringId::StatusCancelled : StringId::StatusFailed));
+            rows_.SetEnded(*row,
+                           cancelled.load() ? TransferState::Cancelled : TransferState::Failed);
             sounds_.Play(EventSound::TransferFailed);
         } else if (single) {
-            rows_.SetStatus(*row, Text(StringId::StatusFinished));
+            rows_.SetEnded(*row, TransferState::Finished);
             sounds_.Play(EventSound::TransferFinished);
         }
         if (single) {
@@ -178,7 +181,8 @@ void Transfers::OnUploadStarted(std::uint32_t uploadId) {
 
 void Transfers::OnUploadProgress(std::uint32_t uploadId, unsigned percent, double rateKBs) {
     if (const auto row = rows_.FindById(uploadId)) {
-        rows_.SetStatus(*row, ProgressText(StringId::StatusSend, percent, rateKBs));
+        rows_.SetStatus(*row, ProgressText(StringId::StatusSend, percent, rateKBs),
+                        TransferState::Moving);
     }
 }
 
@@ -187,11 +191,11 @@ void Transfers::OnUploadFinished(std::uint32_t uploadId, bool succeeded) {
     if (record == nullptr) return;
     if (const auto row = rows_.FindById(uploadId)) {
         if (!succeeded) {
-            rows_.SetStatus(*row, Text(record->cancelled.load() ? StringId::StatusCancelled
-                                                                : StringId::StatusFailed));
+            rows_.SetEnded(
+                *row, record->cancelled.load() ? TransferState::Cancelled : TransferState::Failed);
             sounds_.Play(EventSound::TransferFailed);
         } else {
-            rows_.SetStatus(*row, Text(StringId::StatusFinished));
+            rows_.SetEnded(*row, TransferState::Finished);
             sounds_.Play(EventSound::TransferFinished);
         }
         rows_.MarkDone(*row);

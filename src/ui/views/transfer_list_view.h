@@ -8,6 +8,10 @@
 
 namespace ui {
 
+// Where a row's transfer stands; the status text says the same in the user's language, but only
+// this may be used to decide anything.
+enum class TransferState { Waiting, Moving, Finished, Failed, Cancelled };
+
 class TransferListView {
 public:
     virtual ~TransferListView() = default;
@@ -15,7 +19,7 @@ public:
     // Appends a row with its three columns and an image index of the small image list.
     virtual void AppendRow(const std::string& name, const std::string& status,
                            const std::string& host, int image) = 0;
-    virtual void SetStatus(std::size_t row, const std::string& status) = 0;
+    virtual void SetStatus(std::size_t row, const std::string& status, TransferState state) = 0;
     // Removes the row; the rows behind it move up by one.
     virtual void DeleteRow(std::size_t row) = 0;
     // Positions of the selected rows, ascending.
