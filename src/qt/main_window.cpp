@@ -238,7 +238,7 @@ void MainWindow::Raise() {
     activateWindow();
 }
 
-ui::Answer MainWindow::Ask(const std::string& text, ui::PromptButtons buttons) {
+ui::Answer MainWindow::Ask(ui::Question, const std::string& text, ui::PromptButtons buttons) {
     QMessageBox box(QMessageBox::Question, Tr(ui::StringId::ProductName), ToQt(text),
                     QMessageBox::NoButton, this);
     box.addButton(QMessageBox::Yes);

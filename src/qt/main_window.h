@@ -84,7 +84,7 @@ public:
     void ShareDroppedFolder(const QString& folder);
 
     // ---- Views the controller asks ----
-    ui::Answer Ask(const std::string& text, ui::PromptButtons buttons) override;
+    ui::Answer Ask(ui::Question, const std::string& text, ui::PromptButtons buttons) override;
     bool ChooseFolder(const std::string& title, const std::string& start,
                       std::string& chosen) override;
     void Play(ui::EventSound kind) override;

@@ -35,7 +35,7 @@ void TransferList::AppendRow(const std::string& name, const std::string& status,
     addTopLevelItem(item);
 }
 
-void TransferList::SetStatus(std::size_t row, const std::string& status) {
+void TransferList::SetStatus(std::size_t row, const std::string& status, ui::TransferState) {
     if (QTreeWidgetItem* item = topLevelItem(static_cast<int>(row))) item->setText(1, ToQt(status));
 }
 

@@ -14,7 +14,7 @@ public:
 
     void AppendRow(const std::string& name, const std::string& status, const std::string& host,
                    int image) override;
-    void SetStatus(std::size_t row, const std::string& status) override;
+    void SetStatus(std::size_t row, const std::string& status, ui::TransferState) override;
     void DeleteRow(std::size_t row) override;
     std::vector<std::size_t> SelectedRows() const override;
 };
