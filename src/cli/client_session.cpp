@@ -84,9 +84,9 @@ void ClientSession::OnDownloadProgress(JobId id, unsigned percent, float speedKB
     });
 }
 
-void ClientSession::OnDownloadFinished(JobId id, bool success) {
+void ClientSession::OnDownloadFinished(JobId id, const util::Status& outcome) {
     dispatcher_.RunOnUiThread([&] {
-        if (onDownloadFinished) onDownloadFinished(id, success);
+        if (onDownloadFinished) onDownloadFinished(id, outcome);
     });
 }
 

@@ -29,7 +29,7 @@ public:
     std::function<void(JobId, const proto::HostInfo&)> onHostInfo;
     std::function<void(JobId)> onDownloadStarted;
     std::function<void(JobId, unsigned, float)> onDownloadProgress;
-    std::function<void(JobId, bool)> onDownloadFinished;
+    std::function<void(JobId, const util::Status&)> onDownloadFinished;
 
     CJobQueue& Jobs() { return *queue_; }
     // For other network objects of the command whose reports go the same way.
@@ -50,7 +50,7 @@ private:
     void OnHostInfoResult(JobId id, const proto::HostInfo& hostInfo, bool success) override;
     void OnDownloadStarted(JobId id) override;
     void OnDownloadProgress(JobId id, unsigned percent, float speedKBs) override;
-    void OnDownloadFinished(JobId id, bool success) override;
+    void OnDownloadFinished(JobId id, const util::Status& outcome) override;
 
     ui::QueuedDispatcher dispatcher_;
     StopFlag shutdown_{false};

@@ -70,11 +70,11 @@ private:
     void Report(const std::string& message);
     bool MayWrite(const fs::path& localPath, bool askedForFolder);
     void StartFile(const WalkFile& file);
-    // Shows the running file's progress and counts it as activity for the time limit.
+    // Shows the running file's progress.
     void FollowProgress();
     void ContinueWalk();
     void OnListing(JobId id, const std::vector<DirEntry>& listing, bool success);
-    void OnFinished(JobId id, bool success);
+    void OnFinished(JobId id, const util::Status& outcome);
     void ListFolder(const std::string& remotePath);
 
     const CommandContext& context_;
@@ -90,7 +90,6 @@ private:
     std::map<JobId, std::string> listingJobs_;
     JobId currentJob_ = 0;
     WalkFile currentFile_;
-    Clock::time_point lastActivity_;
     bool over_ = false;
     bool failed_ = false;
     std::uint32_t filesDone_ = 0;
@@ -171,16 +170,13 @@ void GetRun::StartFile(const WalkFile& file) {
     if (file.size >= 0) listedSize = static_cast<std::uint64_t>(file.size);
     currentJob_ = session_->Jobs().AddRetrieveJob(
         address_, file.remotePath, file.localPath.string(), session_->Cancel(), listedSize);
-    lastActivity_ = Clock::now();
     const std::uint32_t found = walk_ ? walk_->FilesFound() : 1;
     display_.FileStarted(file.localPath.lexically_relative(destDir_).string(), file.size,
                          filesDone_, found);
 }
 
 void GetRun::FollowProgress() {
-    session_->onDownloadStarted = [this](JobId) { lastActivity_ = Clock::now(); };
     session_->onDownloadProgress = [this](JobId, unsigned percent, float speed) {
-        lastActivity_ = Clock::now();
         display_.Progress(percent, speed);
     };
 }
@@ -192,8 +188,8 @@ int GetRun::DownloadFile(const std::string& remotePath, const DirEntry& entry) {
     }
     if (!MayWrite(localPath, false)) return kExitFailure;
     FollowProgress();
-    session_->onDownloadFinished = [this](JobId id, bool success) {
-        OnFinished(id, success);
+    session_->onDownloadFinished = [this](JobId id, const util::Status& outcome) {
+        OnFinished(id, outcome);
         over_ = true;
     };
     StartFile({remotePath, localPath, entry.size});
@@ -215,9 +211,9 @@ int GetRun::DownloadFolder(const std::string& remotePath, const DirEntry& entry)
         OnListing(id, listing, success);
     };
     FollowProgress();
-    session_->onDownloadFinished = [this](JobId id, bool success) {
-        OnFinished(id, success);
-        if (!success) over_ = true;
+    session_->onDownloadFinished = [this](JobId id, const util::Status& outcome) {
+        OnFinished(id, outcome);
+        if (!outcome) over_ = true;
         ContinueWalk();
     };
     ListFolder(remotePath);
@@ -280,25 +276,19 @@ void GetRun::ContinueWalk() {
     if (walk_->Finished()) over_ = true;
 }
 
-void GetRun::OnFinished(JobId id, bool success) {
+void GetRun::OnFinished(JobId id, const util::Status& outcome) {
     if (id != currentJob_) return;
     currentJob_ = 0;
-    display_.FileFinished(currentFile_.localPath.string(), currentFile_.size, success);
-    if (success) {
+    display_.FileFinished(currentFile_.localPath.string(), currentFile_.size, outcome.ok());
+    if (outcome) {
         ++filesDone_;
         bytesDone_ += std::max<std::int64_t>(currentFile_.size, 0);
         return;
     }
     failed_ = true;
-    if (session_->Cancel()->load()) return;
-    if (LooksTimedOut(lastActivity_, context_.options.timeoutSeconds)) {
-        Report("No data from " + arguments_.host + " for " +
-               std::to_string(context_.options.timeoutSeconds) + " s; gave up on " +
-               currentFile_.remotePath + ".");
-    } else {
-        Report("Download of " + currentFile_.remotePath + " from " + arguments_.host +
-               " failed: refused, cut off or not written.");
-    }
+    if (outcome.kind() == util::ErrorKind::Stopped) return;
+    Report("Download of " + currentFile_.remotePath + " from " + arguments_.host +
+           " failed: " + util::Describe(outcome.error()) + ".");
 }
 
 int GetRun::Finish(ClientSession::End end) {

@@ -1,4 +1,5 @@
-// Turns the progress reports of a file receive into the download reports of one job.
+// Turns the progress reports of a file receive into the download reports of one job. The end is
+// reported by the worker, which knows why a download failed.
 #pragma once
 
 #include "client/job_queue.h"
@@ -12,7 +13,7 @@ public:
     void OnTransferProgress(void*, unsigned percent, float speedKBs) override {
         listener_.OnDownloadProgress(id_, percent, speedKBs);
     }
-    void OnTransferEnd(void*, bool success) override { listener_.OnDownloadFinished(id_, success); }
+    void OnTransferEnd(void*, bool) override {}
 
 private:
     DownloadListener& listener_;

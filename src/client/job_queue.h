@@ -13,6 +13,7 @@
 
 #include "core/types.h"
 #include "protocol/request_protocol.h"
+#include "util/result.h"
 
 using JobId = std::uint32_t;
 
@@ -40,13 +41,14 @@ protected:
 };
 
 // Called on worker threads in the order Started, any number of Progress, Finished. A download
-// that cannot connect or send its request gets only Finished(false).
+// that cannot connect, send its request or read the reply's length gets only Finished.
 class DownloadListener {
 public:
     virtual void OnDownloadStarted(JobId id) = 0;
     // percent 0..100, speed in KB/s; at most about once a second.
     virtual void OnDownloadProgress(JobId id, unsigned percent, float speedKBs) = 0;
-    virtual void OnDownloadFinished(JobId id, bool success) = 0;
+    // `outcome` says what went wrong when the file did not arrive whole.
+    virtual void OnDownloadFinished(JobId id, const util::Status& outcome) = 0;
 
 protected:
     ~DownloadListener() = default;
@@ -132,6 +134,7 @@ private:
     void WatchRunningLightJobs();
     void ReportRefusedJobs(std::unique_lock<std::mutex>& guard);
     void RunWorker(Job& job);
+    util::Status Retrieve(const Job& job, int socket, const StopFlag* stop);
     void NotifyScheduler();
     bool ShuttingDown() const;
 

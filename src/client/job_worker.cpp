@@ -29,7 +29,22 @@ bool Exchange(net::Socket socket, const std::string& request, std::string& reply
            net::ReceiveString(socket, reply, stop, maxLength);
 }
 
+util::Error StoppedOr(util::ErrorKind kind, const StopFlag* stop) {
+    return util::MakeError(IsSet(stop) ? util::ErrorKind::Stopped : kind);
+}
+
 }  // namespace
+
+util::Status CJobQueue::Retrieve(const Job& job, net::Socket socket, const StopFlag* stop) {
+    if (socket == net::kInvalidSocket) return StoppedOr(util::ErrorKind::CannotConnect, stop);
+    CreateParentFolders(job.localPath);
+    if (!net::SendString(socket, proto::BuildRequest("retrieve", job.remotePath), stop)) {
+        return StoppedOr(util::ErrorKind::ConnectionLost, stop);
+    }
+    DownloadProgressAdapter progress(*downloadListener_, job.id);
+    return net::ReceiveFile(socket, job.localPath, stop, nullptr, &progress,
+                            job.expectedSize.value_or(std::numeric_limits<std::uint64_t>::max()));
+}
 
 void CJobQueue::RunWorker(Job& job) {
     // A light job's flag is set by the scheduler when the job's own flag is, or when its time is
@@ -43,22 +58,9 @@ void CJobQueue::RunWorker(Job& job) {
     std::string reply;
 
     switch (job.type) {
-        case JobType::Retrieve: {
-            if (!connected) {
-                downloadListener_->OnDownloadFinished(job.id, false);
-                break;
-            }
-            CreateParentFolders(job.localPath);
-            if (!net::SendString(socket.get(), proto::BuildRequest("retrieve", job.remotePath),
-                                 stop)) {
-                downloadListener_->OnDownloadFinished(job.id, false);
-                break;
-            }
-            DownloadProgressAdapter progress(*downloadListener_, job.id);
-            net::ReceiveFile(socket.get(), job.localPath, stop, nullptr, &progress,
-                             job.expectedSize.value_or(std::numeric_limits<std::uint64_t>::max()));
+        case JobType::Retrieve:
+            downloadListener_->OnDownloadFinished(job.id, Retrieve(job, socket.get(), stop));
             break;
-        }
         case JobType::Expand: {
             const bool success =
                 connected && Exchange(socket.get(), proto::BuildRequest("expand", job.remotePath),

@@ -11,6 +11,7 @@
 #include "core/types.h"
 #include "net/progress.h"
 #include "net/socket.h"
+#include "util/result.h"
 
 namespace net {
 
@@ -32,6 +33,12 @@ inline constexpr std::size_t kMaxListingLength = 64 * 1024 * 1024;
 void SetReceiveIdleTimeout(int milliseconds);
 int ReceiveIdleTimeout();
 
+// How long a file receive waits for the first byte of the reply (default 120 000 ms): the host
+// may be asking its user whether we may download. Never shorter than the idle limit. Values of 0
+// or below restore the default.
+void SetFirstDataTimeout(int milliseconds);
+int FirstDataTimeout();
+
 // Sends the header and then `length` bytes of `block`, or, when block is null and fileName is not
 // empty, the whole file (its size becomes the length; sendfile where possible).
 bool SendData(Socket socket, const void* block, std::uint64_t length, const std::string& fileName,
@@ -48,8 +55,9 @@ bool ReceiveUntil(Socket socket, char* buffer, std::size_t capacity, const StopF
 // Receives exactly `length` bytes into block, or, when block is null, into fileName. A file is
 // written to a temporary name in the same folder and renamed over fileName only when complete;
 // on failure nothing is left behind and an existing fileName is untouched.
-bool ReceiveData(Socket socket, void* block, std::uint64_t length, const std::string& fileName,
-                 const StopFlag* stop, void* context, ProgressListener* listener);
+[[nodiscard]] util::Status ReceiveData(Socket socket, void* block, std::uint64_t length,
+                                       const std::string& fileName, const StopFlag* stop,
+                                       void* context, ProgressListener* listener);
 bool ReceiveExact(Socket socket, void* block, std::uint64_t length, const StopFlag* stop,
                   void* context, ProgressListener* listener);
 
@@ -58,10 +66,12 @@ bool ReceiveExact(Socket socket, void* block, std::uint64_t length, const StopFl
 bool ReceiveString(Socket socket, std::string& out, const StopFlag* stop, std::size_t maxLength);
 
 // One framed file into fileName (see ReceiveData). A header announcing more than maxLength bytes
-// fails before the file is created, like a header that cannot be read.
-bool ReceiveFile(Socket socket, const std::string& fileName, const StopFlag* stop, void* context,
-                 ProgressListener* listener,
-                 std::uint64_t maxLength = std::numeric_limits<std::uint64_t>::max());
+// fails before the file is created, like a header that cannot be read; a connection closed before
+// the header is the host's refusal.
+[[nodiscard]] util::Status ReceiveFile(
+    Socket socket, const std::string& fileName, const StopFlag* stop, void* context,
+    ProgressListener* listener,
+    std::uint64_t maxLength = std::numeric_limits<std::uint64_t>::max());
 
 // Parses a received length header: digits only, no sign; false otherwise or on overflow.
 bool ParseLengthHeader(std::string_view header, std::uint64_t& length);

@@ -6,8 +6,18 @@
 namespace net {
 namespace {
 constexpr int kDefaultIdleTimeoutMs = 20'000;
+constexpr int kDefaultFirstDataTimeoutMs = 120'000;
 std::atomic<int> idleTimeoutMs{kDefaultIdleTimeoutMs};
+std::atomic<int> firstDataTimeoutMs{kDefaultFirstDataTimeoutMs};
 }  // namespace
+
+void SetFirstDataTimeout(int milliseconds) {
+    firstDataTimeoutMs.store(milliseconds > 0 ? milliseconds : kDefaultFirstDataTimeoutMs);
+}
+
+int FirstDataTimeout() {
+    return firstDataTimeoutMs.load();
+}
 
 void SetReceiveIdleTimeout(int milliseconds) {
     idleTimeoutMs.store(milliseconds > 0 ? milliseconds : kDefaultIdleTimeoutMs);

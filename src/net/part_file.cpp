@@ -38,13 +38,15 @@ PartFile::~PartFile() {
     Discard();
 }
 
-bool PartFile::Create(const std::string& target) {
+util::Status PartFile::Create(const std::string& target) {
     Discard();
     const std::size_t slash = target.rfind('/');
     const std::string folder =
         slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
     std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
-    if (name.empty() || name == "." || name == "..") return false;
+    if (name.empty() || name == "." || name == "..") {
+        return util::MakeError(util::ErrorKind::LocalWriteFailed, "not a file name: " + name);
+    }
     // Keep the temporary name within the file system's name limit.
     const std::size_t room = kMaxNameLength - 1 - (sizeof kPartMarker - 1);
     if (name.size() > room) name.resize(room);
@@ -54,44 +56,57 @@ bool PartFile::Create(const std::string& target) {
     pattern.insert(pattern.end(), kPartMarker, kPartMarker + sizeof kPartMarker);  // with NUL
     fd_ = ::mkostemp(pattern.data(), O_CLOEXEC);
     if (fd_ < 0) {
-        XUTIL_DIAG("cannot create a file beside %s: %s\n", target.c_str(), std::strerror(errno));
-        return false;
+        const int error = errno;
+        XUTIL_DIAG("cannot create a file beside %s: %s\n", target.c_str(), std::strerror(error));
+        return util::LocalFileError(error);
     }
     target_ = target;
     temporary_ = pattern.data();
-    return true;
+    return {};
 }
 
-bool PartFile::Write(const char* data, std::size_t size) {
-    if (fd_ < 0) return false;
+util::Status PartFile::Reserve(std::uint64_t size) {
+    if (fd_ < 0 || size == 0) return {};
+    // fallocate, unlike posix_fallocate, never falls back to writing zeros: file systems without
+    // preallocation simply fill up as the data arrive.
+    if (::fallocate(fd_, 0, 0, static_cast<off_t>(size)) == 0) return {};
+    if (errno == EOPNOTSUPP || errno == ENOSYS || errno == EINVAL) return {};
+    return util::LocalFileError(errno);
+}
+
+util::Status PartFile::Write(const char* data, std::size_t size) {
+    if (fd_ < 0) return util::LocalFileError(EBADF);
     while (size > 0) {
         const ssize_t written = ::write(fd_, data, size);
         if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) return false;
+        if (written < 0) return util::LocalFileError(errno);
+        if (written == 0) return util::LocalFileError(ENOSPC);
         data += written;
         size -= static_cast<std::size_t>(written);
     }
-    return true;
+    return {};
 }
 
-bool PartFile::Commit() {
-    if (fd_ < 0) return false;
+util::Status PartFile::Commit() {
+    if (fd_ < 0) return util::LocalFileError(EBADF);
     ::fchmod(fd_, CreationMode());
     const int fd = fd_;
     fd_ = -1;
     if (::close(fd) != 0) {
+        const int error = errno;
         ::unlink(temporary_.c_str());
         temporary_.clear();
-        return false;
+        return util::LocalFileError(error);
     }
     if (::rename(temporary_.c_str(), target_.c_str()) != 0) {
-        XUTIL_DIAG("cannot store %s: %s\n", target_.c_str(), std::strerror(errno));
+        const int error = errno;
+        XUTIL_DIAG("cannot store %s: %s\n", target_.c_str(), std::strerror(error));
         ::unlink(temporary_.c_str());
         temporary_.clear();
-        return false;
+        return util::LocalFileError(error);
     }
     temporary_.clear();
-    return true;
+    return {};
 }
 
 void PartFile::Discard() {

@@ -4,7 +4,10 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
+
+#include "util/result.h"
 
 namespace net::detail {
 
@@ -17,11 +20,15 @@ public:
     ~PartFile();
 
     // Creates ".<name>.wendaro-part-XXXXXX" in the target's folder.
-    bool Create(const std::string& target);
-    bool Write(const char* data, std::size_t size);
+    util::Status Create(const std::string& target);
+    // Claims the space for `size` bytes up front where the file system can, so that a full disk
+    // shows before any data moves and the file is laid out in one piece.
+    util::Status Reserve(std::uint64_t size);
+    util::Status Write(const char* data, std::size_t size);
     // Gives the file ordinary permissions and renames it over the target.
-    bool Commit();
+    util::Status Commit();
 
+    int Descriptor() const { return fd_; }
     const std::string& TemporaryName() const { return temporary_; }
 
 private:

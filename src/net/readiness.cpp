@@ -1,5 +1,6 @@
 #include "net/readiness.h"
 
+#include <fcntl.h>
 #include <poll.h>
 
 #include <algorithm>
@@ -7,6 +8,11 @@
 #include <thread>
 
 namespace net::detail {
+
+bool IsNonBlocking(Socket socket) {
+    const int flags = ::fcntl(socket, F_GETFL, 0);
+    return flags >= 0 && (flags & O_NONBLOCK) != 0;
+}
 
 Readiness WaitForSocket(Socket socket, short events, const StopFlag* stop, int timeoutMs) {
     const auto start = Clock::now();

@@ -17,6 +17,9 @@ inline bool IsStopped(const StopFlag* stop) {
     return stop != nullptr && stop->load(std::memory_order_relaxed);
 }
 
+// Whether the socket is in non-blocking mode, where a send or receive never waits by itself.
+bool IsNonBlocking(Socket socket);
+
 // Waits until poll reports `events` (or an error/hang-up, which the next call then meets) on the
 // socket. timeoutMs < 0 waits until the stop flag is set.
 Readiness WaitForSocket(Socket socket, short events, const StopFlag* stop, int timeoutMs);

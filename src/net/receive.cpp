@@ -2,6 +2,7 @@
 #include <string>
 #include <vector>
 
+#include "net/file_receive.h"
 #include "net/framing.h"
 #include "net/part_file.h"
 #include "net/readiness.h"
@@ -31,35 +32,30 @@ bool ReceiveIntoBlock(Socket socket, char* block, std::uint64_t length, const St
     return true;
 }
 
-bool ReceiveIntoFile(Socket socket, detail::PartFile& file, std::uint64_t length,
-                     const StopFlag* stop, TransferProgress& progress) {
-    std::vector<char> buffer(
-        static_cast<std::size_t>(std::min<std::uint64_t>(length, kReceiveChunk)));
-    std::uint64_t received = 0;
-    while (received < length) {
-        const auto wanted =
-            static_cast<std::size_t>(std::min<std::uint64_t>(length - received, kReceiveChunk));
-        const std::size_t got = detail::ReceiveSome(socket, buffer.data(), wanted, stop);
-        if (got == 0 || !file.Write(buffer.data(), got)) return false;
-        received += got;
-        progress.Add(got);
-    }
-    return true;
-}
-
 // Reads "<digits>:" byte by byte, so nothing after the colon is consumed. A byte that cannot
-// belong to a length ends the read at once instead of after 63 characters.
-bool ReceiveHeader(Socket socket, const StopFlag* stop, std::uint64_t& length) {
+// belong to a length ends the read at once instead of after 63 characters. The first byte may
+// take `firstByteLimitMs`, every later one the idle limit.
+util::Result<std::uint64_t> ReceiveHeader(Socket socket, const StopFlag* stop,
+                                          int firstByteLimitMs) {
     char header[kHeaderCapacity];
     std::size_t used = 0;
-    for (;;) {
+    for (bool first = true;; first = false) {
         char byte = 0;
-        if (detail::ReceiveSome(socket, &byte, 1, stop) == 0) return false;
+        const auto got = detail::ReceiveAvailable(socket, &byte, 1, stop,
+                                                  first ? firstByteLimitMs : ReceiveIdleTimeout());
+        if (!got) return got.error();
         if (byte == ':') break;
-        if (byte < '0' || byte > '9' || used + 1 >= sizeof header) return false;
+        if (byte < '0' || byte > '9' || used + 1 >= sizeof header) {
+            return util::MakeError(util::ErrorKind::BadReply, "no length before the data");
+        }
         header[used++] = byte;
     }
-    return !detail::IsStopped(stop) && ParseLengthHeader(std::string_view(header, used), length);
+    if (detail::IsStopped(stop)) return util::MakeError(util::ErrorKind::Stopped);
+    std::uint64_t length = 0;
+    if (!ParseLengthHeader(std::string_view(header, used), length)) {
+        return util::MakeError(util::ErrorKind::BadReply, "a length beyond any file");
+    }
+    return length;
 }
 
 }  // namespace
@@ -79,22 +75,24 @@ bool ReceiveUntil(Socket socket, char* buffer, std::size_t capacity, const StopF
     }
 }
 
-bool ReceiveData(Socket socket, void* block, std::uint64_t length, const std::string& fileName,
-                 const StopFlag* stop, void* context, ProgressListener* listener) {
+util::Status ReceiveData(Socket socket, void* block, std::uint64_t length,
+                         const std::string& fileName, const StopFlag* stop, void* context,
+                         ProgressListener* listener) {
     TransferProgress progress(listener, context, length);
     progress.Start();
-    auto* bytes = static_cast<char*>(block);
-    bool success = false;
-    if (bytes != nullptr) {
-        success = ReceiveIntoBlock(socket, bytes, length, stop);
+    util::Status result = util::MakeError(util::ErrorKind::LocalWriteFailed, "nowhere to write");
+    if (auto* bytes = static_cast<char*>(block); bytes != nullptr) {
+        if (ReceiveIntoBlock(socket, bytes, length, stop) && !detail::IsStopped(stop)) result = {};
     } else if (!fileName.empty()) {
         detail::PartFile file;
-        success = file.Create(fileName) && ReceiveIntoFile(socket, file, length, stop, progress) &&
-                  !detail::IsStopped(stop) && file.Commit();
+        result = file.Create(fileName);
+        if (result) result = file.Reserve(length);
+        if (result) result = detail::ReceiveIntoFile(socket, file, length, stop, progress);
+        if (result && detail::IsStopped(stop)) result = util::MakeError(util::ErrorKind::Stopped);
+        if (result) result = file.Commit();
     }
-    success = success && !detail::IsStopped(stop);
-    progress.End(success);
-    return success;
+    progress.End(result.ok());
+    return result;
 }
 
 bool ReceiveExact(Socket socket, void* block, std::uint64_t length, const StopFlag* stop,
@@ -103,13 +101,14 @@ bool ReceiveExact(Socket socket, void* block, std::uint64_t length, const StopFl
         if (listener != nullptr) listener->OnTransferEnd(context, false);
         return false;
     }
-    return ReceiveData(socket, block, length, {}, stop, context, listener);
+    return ReceiveData(socket, block, length, {}, stop, context, listener).ok();
 }
 
 bool ReceiveString(Socket socket, std::string& out, const StopFlag* stop, std::size_t maxLength) {
     out.clear();
-    std::uint64_t length = 0;
-    if (!ReceiveHeader(socket, stop, length) || length > maxLength) return false;
+    const auto header = ReceiveHeader(socket, stop, ReceiveIdleTimeout());
+    if (!header || header.value() > maxLength) return false;
+    const std::uint64_t length = header.value();
     std::string text;
     text.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(length, kInitialTextReserve)));
     while (text.size() < length) {
@@ -126,14 +125,27 @@ bool ReceiveString(Socket socket, std::string& out, const StopFlag* stop, std::s
     return true;
 }
 
-bool ReceiveFile(Socket socket, const std::string& fileName, const StopFlag* stop, void* context,
-                 ProgressListener* listener, std::uint64_t maxLength) {
-    std::uint64_t length = 0;
-    if (!ReceiveHeader(socket, stop, length) || length > maxLength) {
-        if (listener != nullptr) listener->OnTransferEnd(context, false);
-        return false;
+util::Status ReceiveFile(Socket socket, const std::string& fileName, const StopFlag* stop,
+                         void* context, ProgressListener* listener, std::uint64_t maxLength) {
+    const auto header =
+        ReceiveHeader(socket, stop, std::max(FirstDataTimeout(), ReceiveIdleTimeout()));
+    util::Status verdict;
+    if (!header) {
+        // A host that closes before the length has refused: it asked its user, or has no such
+        // file to send.
+        verdict = header.kind() == util::ErrorKind::ConnectionLost
+                      ? util::MakeError(util::ErrorKind::RefusedByHost)
+                      : util::Status(header.error());
+    } else if (header.value() > maxLength) {
+        verdict = util::MakeError(util::ErrorKind::SizeLiedAbout,
+                                  std::to_string(header.value()) + " bytes announced, " +
+                                      std::to_string(maxLength) + " listed");
     }
-    return ReceiveData(socket, nullptr, length, fileName, stop, context, listener);
+    if (!verdict) {
+        if (listener != nullptr) listener->OnTransferEnd(context, false);
+        return verdict;
+    }
+    return ReceiveData(socket, nullptr, header.value(), fileName, stop, context, listener);
 }
 
 }  // namespace net

@@ -106,14 +106,9 @@ ZeroCopy SendFileChunkZeroCopy(Socket socket, int file, off_t& offset, std::size
     return ZeroCopy::Sent;
 }
 
-bool IsNonBlocking(Socket socket) {
-    const int flags = ::fcntl(socket, F_GETFL, 0);
-    return flags >= 0 && (flags & O_NONBLOCK) != 0;
-}
-
 bool SendFileBody(Socket socket, int file, std::uint64_t length, const StopFlag* stop,
                   TransferProgress& progress) {
-    bool zeroCopy = IsNonBlocking(socket);
+    bool zeroCopy = detail::IsNonBlocking(socket);
     // sendfile raises SIGPIPE when the peer has reset the connection.
     std::optional<detail::SigpipeGuard> pipeGuard;
     if (zeroCopy) pipeGuard.emplace();

@@ -95,9 +95,9 @@ private:
 };
 
 // Answers by request line the way a share server does: a one-byte file, an empty listing, or a
-// known reply; "expand:\gone" is closed unanswered.
+// known reply; "\gone" is closed unanswered.
 void LikeAShareServer(const std::string& request, net::Socket socket, const StopFlag&) {
-    if (request == "expand:\\gone") return;
+    if (request.ends_with(":\\gone")) return;
     if (request.starts_with("retrieve")) return (void)WriteRaw(socket, "1:x");
     WriteRaw(socket, request == "expand:\\docs" ? "23:a.txt\\0\\5\\sub\\1\\0\\.\\1\\0" : "0:");
 }
@@ -119,8 +119,20 @@ protected:
     }
     void OnDownloadStarted(JobId id) override { Log("started " + Number(id)); }
     void OnDownloadProgress(JobId, unsigned, float) override {}
-    void OnDownloadFinished(JobId id, bool ok) override {
-        Log("finished " + Number(id) + (ok ? " ok" : " fail"));
+    void OnDownloadFinished(JobId id, const util::Status& outcome) override {
+        Log("finished " + Number(id) + " " + (outcome ? "ok" : KindName(outcome.kind())));
+    }
+    static std::string KindName(util::ErrorKind kind) {
+        switch (kind) {
+            case util::ErrorKind::Stopped:
+                return "stopped";
+            case util::ErrorKind::RefusedByHost:
+                return "refused";
+            case util::ErrorKind::SizeLiedAbout:
+                return "size";
+            default:
+                return "fail";
+        }
     }
 
     void StartQueue(std::uint16_t port, JobQueueOptions options = {}) {
@@ -171,9 +183,10 @@ TEST_F(JobQueueTest, JobsReportWhatTheHostAnsweredOrFailTheWayTheirTypeReports) 
     StartQueue(host.Port());
     for (const char* path : {"\\docs", "\\empty", "\\gone"}) Expand(path);  // empty is no failure
     queue_->AddHostModifiedJob(kHost, &shutdown_);
-    ASSERT_TRUE(host.WaitForRequests(4));
-    EXPECT_THAT(WaitUntilIdle(),
-                ElementsAre("expand 0 ok a.txt:5:f,sub:0:d,", "expand 1 ok ", "expand 2 fail "));
+    Retrieve("\\gone", "gone");
+    ASSERT_TRUE(host.WaitForRequests(5));
+    EXPECT_THAT(WaitUntilIdle(), ElementsAre("expand 0 ok a.txt:5:f,sub:0:d,", "expand 1 ok ",
+                                             "expand 2 fail ", "finished 4 refused"));
 }
 
 // Downloads arrive whole in new folders or not at all, and are not cut by the light jobs' time
@@ -206,14 +219,14 @@ TEST_F(JobQueueTest, DownloadsArriveWholeOrNotAtAllLightJobsEndAtTheirTimeLimitO
     Retrieve("\\s\\huge", "listed1M", nullptr, 1'000'000);
     Expand("\\slow");
     Expand("\\cancelled", &cancel);
-    for (const char* report : {"started 1", "started 2", "finished 5 fail"})
+    for (const char* report : {"started 1", "started 2", "finished 5 size"})
         ASSERT_TRUE(Eventually([&] { return std::ranges::count(Reports(), report) > 0; }))
             << report;
     cancel = true;
-    EXPECT_THAT(WaitUntilIdle(),
-                ElementsAre("expand 6 fail ", "expand 7 fail ", "finished 0 ok", "finished 1 fail",
-                            "finished 2 fail", "finished 3 ok", "finished 4 fail",
-                            "finished 5 fail", "started 0", "started 1", "started 2", "started 3"));
+    EXPECT_THAT(WaitUntilIdle(), ElementsAre("expand 6 fail ", "expand 7 fail ", "finished 0 ok",
+                                             "finished 1 stopped", "finished 2 stopped",
+                                             "finished 3 ok", "finished 4 size", "finished 5 size",
+                                             "started 0", "started 1", "started 2", "started 3"));
     EXPECT_THAT(sandbox_.Names(), UnorderedElementsAre("a", "existing.bin", "listed5"));
     EXPECT_TRUE(sandbox_.ReadFile("a/b/f.bin") == content);
     EXPECT_EQ(sandbox_.ReadFile("existing.bin"), "old content");

@@ -83,17 +83,21 @@ e2e_check "the replaced file is the shared one" cmp "$TREE/big one.bin" "$E2E_TM
 # A host let in is listed like a host added by hand until its keep-alive fails (the client has no
 # server to ping), and is then let in only if asked anew.
 e2e_check "the client let in is listed" grep -qx "host appeared: 10.77.0.2" "$E2E_TMP/server.out"
+# Every get may let it in anew, so wait until it has gone as often as it came.
 e2e_check "and goes once it cannot be reached" \
-    e2e_wait_for_line "$E2E_TMP/server.out" "^host gone: 10\.77\.0\.2$" 5
+    e2e_wait_for_line "$E2E_TMP/server.out" "^host gone: 10\.77\.0\.2$" 5 \
+    "$(grep -c "^host appeared: 10\.77\.0\.2$" "$E2E_TMP/server.out")"
 e2e_config "$E2E_TMP/server.ini" pc-a 0
 "$E2E_CLI" --config "$E2E_TMP/server.ini" share add tree "$TREE"
 mkdir -p "$E2E_TMP/unknown"
 if e2e_cli 2 60 --config "$CLIENT_INI" get "$SERVER" "/tree/nested/three.bin" "$E2E_TMP/unknown" \
-    >/dev/null 2>&1; then
+    >/dev/null 2>"$E2E_TMP/unknown.err"; then
     e2e_fail "an unknown host must be refused without allowunknown"
 else
     e2e_log "ok: the unknown host was refused"
 fi
+e2e_check "the refusal says the host refused: $(cat "$E2E_TMP/unknown.err")" \
+    grep -q "the host refused it" "$E2E_TMP/unknown.err"
 e2e_check "a refused download leaves no file" test -z "$(ls -A "$E2E_TMP/unknown")"
 
 e2e_check "the serving host shows uploads to the client" \
@@ -113,9 +117,23 @@ truncate -s 4G "$E2E_TMP/huge/sparse.bin"
 "$E2E_CLI" --config "$E2E_TMP/server.ini" share add huge "$E2E_TMP/huge"
 e2e_start_serve 1 "$E2E_TMP/server.ini" "$E2E_TMP/server2.out"
 SERVE_PID=$E2E_SERVE_PID
+# Each failure names its own reason.
+if e2e_cli 2 10 --config "$CLIENT_INI" get "$SERVER" /huge/absent.bin "$E2E_TMP" 2>"$E2E_TMP/absent.err"; then
+    e2e_fail "get of a missing file must fail"
+fi
+e2e_check "a missing file is named as missing" grep -q "There is no file or folder" "$E2E_TMP/absent.err"
+# A 1 MiB tmpfs, mounted only in the mount namespace of this one command, cannot take 4 GiB.
+if timeout -s KILL 60 ip netns exec "$(e2e_ns 2)" sh -c \
+    'mkdir -p "$1" && mount -t tmpfs -o size=1m tmpfs "$1" && shift && "$@"' sh "$E2E_TMP/full" \
+    "$E2E_CLI" --config "$CLIENT_INI" get "$SERVER" /huge/sparse.bin "$E2E_TMP/full" \
+    2>"$E2E_TMP/full.err"; then
+    e2e_fail "get onto a full disk must fail"
+fi
+e2e_check "a full disk is named as full: $(cat "$E2E_TMP/full.err")" grep -q "the disk is full" "$E2E_TMP/full.err"
+
 mkdir -p "$E2E_TMP/partial"
 ip netns exec "$(e2e_ns 2)" "$E2E_CLI" --config "$CLIENT_INI" get "$SERVER" /huge/sparse.bin \
-    "$E2E_TMP/partial" >/dev/null 2>&1 &
+    "$E2E_TMP/partial" >/dev/null 2>"$E2E_TMP/cut.err" &
 CLIENT_PID=$!
 E2E_PIDS+=("$CLIENT_PID")
 e2e_check "the big upload starts" \
@@ -134,6 +152,8 @@ else
     e2e_fail "the cut-off download did not end within 10 s"
 fi
 e2e_check "the cut-off download leaves no partial file" test -z "$(ls -A "$E2E_TMP/partial")"
+e2e_check "the cut-off download says the connection was lost: $(cat "$E2E_TMP/cut.err")" \
+    grep -q "the connection to the host was lost" "$E2E_TMP/cut.err"
 if [ "$E2E_FAILURES" -ne 0 ]; then
     for f in server.out server2.out; do
         echo "--- $f"

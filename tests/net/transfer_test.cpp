@@ -63,7 +63,8 @@ protected:
                                  &sendContext_, &sendEvents_);
         });
         const bool received = net::ReceiveFile(pair_.server.get(), folder_.Path("copy"), nullptr,
-                                               &receiveContext_, &receiveEvents_);
+                                               &receiveContext_, &receiveEvents_)
+                                  .ok();
         sender.join();
         return sent && received;
     }
@@ -74,12 +75,13 @@ protected:
     RecordingListener sendEvents_, receiveEvents_;
 };
 
-// A blocking socket makes the sender copy through a buffer instead of sending zero-copy.
-TEST_F(FileTransfer, LargeFileArrivesByteExactWithoutLeftoversOnEitherSendPath) {
+// Blocking sockets make both sides copy through a buffer instead of moving the data zero-copy.
+TEST_F(FileTransfer, LargeFileArrivesByteExactWithoutLeftoversOnEitherPath) {
     for (const bool blocking : {false, true}) {
         SCOPED_TRACE(blocking ? "blocking" : "non-blocking");
         const std::string content = RandomBytes((blocking ? 3 : 20) * 1024 * 1024 + 17);
         ASSERT_TRUE(net::SetBlocking(pair_.client.get(), blocking));
+        ASSERT_TRUE(net::SetBlocking(pair_.server.get(), blocking));
         sendEvents_ = receiveEvents_ = {};
         ASSERT_TRUE(SendAndReceive(content));
         EXPECT_TRUE(TempFolder::Read(folder_.Path("copy")) == content);
@@ -126,27 +128,60 @@ TEST_F(FileTransfer, ProgressComesBetweenStartAndEndWhileAPeerReadsSlowly) {
     }
 }
 
-// A peer that closes half-way, a bad header, or a target folder that does not exist.
-TEST(FileReceive, FailuresLeaveNoPartialFileAndKeepTheOlderOne) {
+// Each failure keeps its own reason: the caller tells the user which one it was.
+TEST(FileReceive, FailuresSayWhyAndLeaveNoPartialFileAndKeepTheOlderOne) {
+    using util::ErrorKind;
     TempFolder folder;
     TempFolder::Write(folder.Path("kept.txt"), "older content");
-    const std::tuple<const char*, const char*, const char*> cases[] = {
-        {"100:half of it", "new.txt", "SE-"},
-        {"100:half of it", "kept.txt", "SE-"},
-        {"-5:hello", "new.txt", "E-"},
-        {"3:abc", "missing/new.txt", "SE-"}};
-    for (const auto& [raw, target, shape] : cases) {
+    const std::tuple<const char*, const char*, const char*, ErrorKind> cases[] = {
+        {"", "new.txt", "E-", ErrorKind::RefusedByHost},
+        {"100:half of it", "new.txt", "SE-", ErrorKind::ConnectionLost},
+        {"100:half of it", "kept.txt", "SE-", ErrorKind::ConnectionLost},
+        {"-5:hello", "new.txt", "E-", ErrorKind::BadReply},
+        {"101:more than listed", "new.txt", "E-", ErrorKind::SizeLiedAbout},
+        {"3:abc", "missing/new.txt", "SE-", ErrorKind::LocalWriteFailed}};
+    for (const auto& [raw, target, shape, kind] : cases) {
         SCOPED_TRACE(std::string(raw) + " into " + target);
         auto pair = MakeLoopbackPair();
         ASSERT_TRUE(WriteRaw(pair.client.get(), raw));
         pair.client.reset();
         RecordingListener events;
-        EXPECT_FALSE(
-            net::ReceiveFile(pair.server.get(), folder.Path(target), nullptr, nullptr, &events));
+        const util::Status result = net::ReceiveFile(pair.server.get(), folder.Path(target),
+                                                     nullptr, nullptr, &events, 100);
+        ASSERT_FALSE(result.ok());
+        EXPECT_EQ(result.kind(), kind) << util::Describe(result.error());
         EXPECT_EQ(events.shape, shape);
     }
     EXPECT_EQ(folder.Names(), std::vector<std::string>{"kept.txt"});
     EXPECT_EQ(TempFolder::Read(folder.Path("kept.txt")), "older content");
+}
+
+// The host may be asking its user before it answers: the first byte gets the longer wait, the
+// payload only the idle limit.
+TEST(FileReceive, FirstByteMayTakeLongerThanTheIdleLimitButThePayloadMayNot) {
+    TempFolder folder;
+    const int savedIdle = net::ReceiveIdleTimeout();
+    net::SetReceiveIdleTimeout(200);
+    net::SetFirstDataTimeout(1500);
+    for (const char* sent : {"", "5:ab"}) {
+        SCOPED_TRACE(sent);
+        auto pair = MakeLoopbackPair();
+        ASSERT_TRUE(WriteRaw(pair.client.get(), sent));
+        const auto start = std::chrono::steady_clock::now();
+        const util::Status result =
+            net::ReceiveFile(pair.server.get(), folder.Path("f"), nullptr, nullptr, nullptr);
+        const auto waited = std::chrono::steady_clock::now() - start;
+        ASSERT_FALSE(result.ok());
+        EXPECT_EQ(result.kind(), util::ErrorKind::TimedOut);
+        if (*sent == '\0') {
+            EXPECT_GE(waited, std::chrono::milliseconds(1400));
+        } else {
+            EXPECT_LT(waited, std::chrono::milliseconds(1000));
+        }
+    }
+    net::SetReceiveIdleTimeout(savedIdle);
+    net::SetFirstDataTimeout(0);
+    EXPECT_TRUE(folder.Names().empty());
 }
 
 TEST(BlockTransfer, StopFlagEndsASendToAPeerThatNeverReads) {

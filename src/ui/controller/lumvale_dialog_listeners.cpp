@@ -85,8 +85,8 @@ void ControllerListeners::Downloads::OnDownloadProgress(JobId id, unsigned perce
     owner_.Deliver([&] { owner_.controller_.OnDownloadProgress(id, percent, speedKBs); });
 }
 
-void ControllerListeners::Downloads::OnDownloadFinished(JobId id, bool success) {
-    owner_.Deliver([&] { owner_.controller_.OnDownloadFinished(id, success); });
+void ControllerListeners::Downloads::OnDownloadFinished(JobId id, const util::Status& outcome) {
+    owner_.Deliver([&] { owner_.controller_.OnDownloadFinished(id, outcome.ok()); });
 }
 
 }  // namespace ui

@@ -60,7 +60,7 @@ private:
         explicit Downloads(ControllerListeners& owner) : owner_(owner) {}
         void OnDownloadStarted(JobId id) override;
         void OnDownloadProgress(JobId id, unsigned percent, float speedKBs) override;
-        void OnDownloadFinished(JobId id, bool success) override;
+        void OnDownloadFinished(JobId id, const util::Status& outcome) override;
 
     private:
         ControllerListeners& owner_;
