@@ -2,7 +2,7 @@
 PRESET ?= debug
 JOBS ?= $(shell nproc)
 
-.PHONY: deps configure build run test asan tsan fuzz bench format clean
+.PHONY: deps configure build run test asan tsan fuzz bench package package-test format clean
 
 deps:
 	@scripts/install-deps.sh
@@ -35,8 +35,21 @@ fuzz: deps
 bench: deps
 	@cmake --preset bench >/dev/null && cmake --build --preset bench -j $(JOBS)
 
+# A release build with Debian's hardening flags, packaged as build/wendaro_<version>_<arch>.deb.
+package: deps
+	@cmake --preset package >/dev/null \
+	  -DCMAKE_CXX_FLAGS="$$(dpkg-buildflags --get CXXFLAGS) $$(dpkg-buildflags --get CPPFLAGS)" \
+	  -DCMAKE_EXE_LINKER_FLAGS="$$(dpkg-buildflags --get LDFLAGS)"
+	@cmake --build --preset package -j $(JOBS)
+	@rm -f build/wendaro_*.deb
+	@cd build-package && cpack
+
+# Installs the package into a fresh Debian 12 root (needs root; the root is cached in build/).
+package-test: package
+	@tests/package/test_deb_install.sh build
+
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf build build-asan build-tsan build-fuzz build-bench
+	rm -rf build build-asan build-tsan build-fuzz build-bench build-package

@@ -7,6 +7,8 @@ packages=(
   qt6-base-dev qt6-svg-dev libqt6svg6 qt6-qpa-plugins fonts-dejavu-core
   xvfb xauth xdotool xclip imagemagick
   iproute2 socat procps python3 coreutils
+  librsvg2-bin dpkg-dev lintian debootstrap desktop-file-utils appstream man-db bash-completion
+  systemd
 )
 missing=()
 for p in "${packages[@]}"; do

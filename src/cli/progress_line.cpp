@@ -15,7 +15,12 @@ constexpr std::size_t kMinNameColumns = 8;
 
 std::string Bar(unsigned percent) {
     const std::size_t filled = std::min<std::size_t>(kBarCells, percent * kBarCells / 100);
-    return "[" + std::string(filled, '#') + std::string(kBarCells - filled, '-') + "]";
+    // Appended piece by piece: GCC 12 misreads "[" + string as an overlapping copy at -O2.
+    std::string bar(1, '[');
+    bar.append(filled, '#');
+    bar.append(kBarCells - filled, '-');
+    bar += ']';
+    return bar;
 }
 
 }  // namespace

@@ -132,7 +132,11 @@ void IniDocument::Set(std::string_view section, std::string_view key, std::strin
     const auto range = FindSection(section);
     if (!range) {
         if (!lines_.empty() && !xUtilTrim(lines_.back().text).empty()) lines_.push_back(Line{});
-        lines_.push_back(Line{"[" + std::string(xUtilTrim(section)) + "]"});
+        // Appended piece by piece: GCC 12 misreads "[" + string as an overlapping copy at -O2.
+        std::string header(1, '[');
+        header += xUtilTrim(section);
+        header += ']';
+        lines_.push_back(Line{std::move(header)});
         lines_.push_back(Line{JoinKeyValue(key, value)});
         return;
     }

@@ -1,0 +1,206 @@
+#!/usr/bin/env bash
+# Installs build/wendaro_*.deb into a bare Debian 12 root, as a user would with apt, and checks
+# that apt brings what the package needs, that the programs, man pages and menu entry work there,
+# and that removing and purging the package leaves nothing of it behind. Then lintian.
+# The root made by debootstrap is kept in <build dir>/debian-root; each run works on an overlay
+# of it, so the cached root stays clean.
+# Usage: test_deb_install.sh <build dir holding the .deb>
+# shellcheck disable=SC2015  # ok only prints, so "A && ok || fail" fails exactly when A does
+set -uo pipefail
+out=${1:?usage: test_deb_install.sh <build dir>}
+mirror=${WENDARO_DEBIAN_MIRROR:-http://deb.debian.org/debian}
+started=$(date +%s)
+failures=0
+fail() {
+    echo "FAIL: $*" >&2
+    failures=$((failures + 1))
+}
+ok() { echo "[$(($(date +%s) - started)) s] ok: $*"; }
+note() { echo "[$(($(date +%s) - started)) s] $*"; }
+
+if [ "$(id -u)" -ne 0 ]; then
+    echo "##########################################################" >&2
+    echo "### SKIP: $(basename "$0") needs root for debootstrap and chroot" >&2
+    echo "##########################################################" >&2
+    exit 0
+fi
+for tool in debootstrap lintian dpkg-deb chroot mount; do
+    command -v "$tool" >/dev/null || {
+        echo "FAIL: needs $tool (scripts/install-deps.sh installs it)" >&2
+        exit 1
+    }
+done
+debs=("$out"/wendaro_*.deb)
+if [ ${#debs[@]} -ne 1 ] || [ ! -f "${debs[0]}" ]; then
+    echo "FAIL: expected exactly one wendaro_*.deb in $out (make package builds it)" >&2
+    exit 1
+fi
+deb=$(realpath "${debs[0]}")
+cache=$(realpath "$out")/debian-root
+
+# The test's own tools in the root: man to read the pages, desktop-file-validate for the entry,
+# ufw for the firewall profile. None of them is a dependency of the package.
+if [ ! -e "$cache/.complete" ]; then
+    note "creating the Debian 12 root in $cache (a few minutes, once)"
+    rm -rf "$cache.new"
+    if ! debootstrap --variant=minbase --include=man-db,desktop-file-utils,ufw bookworm \
+        "$cache.new" "$mirror" >"$out/debootstrap.log" 2>&1; then
+        tail -20 "$out/debootstrap.log" >&2
+        rm -rf "$cache.new"
+        echo "FAIL: debootstrap (log: $out/debootstrap.log)" >&2
+        exit 1
+    fi
+    touch "$cache.new/.complete"
+    rm -rf "$cache"
+    mv "$cache.new" "$cache"
+    ok "root created"
+fi
+
+work=$(mktemp -d /tmp/wendaro-deb.XXXXXX)
+root="$work/root"
+mounts=()
+cleanup() {
+    local i
+    for ((i = ${#mounts[@]} - 1; i >= 0; i--)); do umount -l "${mounts[i]}" 2>/dev/null; done
+    rm -rf "$work"
+}
+trap cleanup EXIT
+trap 'exit 1' INT TERM
+mkdir -p "$work/upper" "$work/work" "$root"
+if mount -t overlay overlay -o "lowerdir=$cache,upperdir=$work/upper,workdir=$work/work" "$root" \
+    2>/dev/null; then
+    mounts+=("$root")
+else
+    note "no overlay file system here; copying the root instead"
+    cp -a "$cache/." "$root/"
+fi
+mount -t proc proc "$root/proc" && mounts+=("$root/proc")
+cp /etc/resolv.conf "$root/etc/resolv.conf"
+
+in_root() {
+    chroot "$root" env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root LANG=C.UTF-8 \
+        DEBIAN_FRONTEND=noninteractive "$@"
+}
+# Everything outside the package manager's own records, caches and logs.
+snapshot() {
+    in_root find / -xdev \( -path /proc -o -path /dev -o -path /run -o -path /tmp \
+        -o -path /var/cache -o -path /var/lib/apt -o -path /var/lib/dpkg -o -path /var/log \
+        -o -path /root -o -path /etc/resolv.conf \) -prune -o -print | sort
+}
+
+if ! in_root apt-get update -qq >"$work/update.log" 2>&1; then
+    cat "$work/update.log" >&2
+    echo "FAIL: apt-get update in the root" >&2
+    exit 1
+fi
+snapshot >"$work/before"
+cp "$deb" "$root/tmp/"
+chmod 644 "$root/tmp/$(basename "$deb")"
+
+note "installing $(basename "$deb"): Depends: $(dpkg-deb -f "$deb" Depends)"
+if in_root apt-get install -y --no-install-recommends "/tmp/$(basename "$deb")" >"$work/install.log" 2>&1; then
+    ok "apt-get install ./$(basename "$deb")"
+    sed -n '/NEW packages/,/^[0-9]* upgraded/p' "$work/install.log" | sed 's/^/  apt: /'
+else
+    cat "$work/install.log" >&2
+    fail "apt-get install"
+fi
+dpkg-deb -f "$deb" Depends | grep -q "libc6 (>=" && ok "dependencies computed from the binaries" ||
+    fail "Depends does not name libc6 with a version"
+in_root apt-get check >/dev/null 2>&1 && ok "apt-get check" || fail "apt-get check"
+
+for binary in $(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print substr($6, 2)}' | grep '^/usr/bin/'); do
+    if in_root ldd "$binary" | grep -q "not found"; then
+        in_root ldd "$binary" >&2
+        fail "$binary misses libraries"
+    else
+        ok "$binary finds all its libraries"
+    fi
+done
+
+in_root wendaro-cli --help >"$work/help.txt" 2>&1 && grep -q "^Usage: wendaro-cli" "$work/help.txt" &&
+    ok "wendaro-cli --help" || fail "wendaro-cli --help: $(head -3 "$work/help.txt")"
+for page in wendaro-cli wendaro; do
+    in_root env MANPAGER=cat MANWIDTH=100 man "$page" >"$work/$page.man" 2>&1 &&
+        grep -q "^SYNOPSIS" "$work/$page.man" && ok "man $page" ||
+        fail "man $page: $(head -3 "$work/$page.man")"
+done
+
+entry=/usr/share/applications/org.wendaro.Wendaro.desktop
+in_root desktop-file-validate "$entry" >"$work/desktop.log" 2>&1 && [ ! -s "$work/desktop.log" ] &&
+    ok "desktop entry valid" || fail "desktop entry: $(cat "$work/desktop.log")"
+icon=$(sed -n 's/^Icon=//p' "$root$entry")
+[ -f "$root/usr/share/icons/hicolor/scalable/apps/$icon.svg" ] &&
+    [ -f "$root/usr/share/icons/hicolor/48x48/apps/$icon.png" ] &&
+    ok "the entry's icon $icon is in the hicolor theme" || fail "icon $icon not installed"
+program=$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$root$entry")
+if dpkg-deb -c "$deb" | grep -q "/usr/bin/$program\$"; then
+    in_root sh -c "command -v $program" >/dev/null && ok "the entry starts $program, on PATH" ||
+        fail "the entry's program $program is not on PATH"
+else
+    echo "###########################################################################" >&2
+    echo "### NOTE: this package was built without the desktop program ($program);" >&2
+    echo "### the menu entry's Exec cannot be checked." >&2
+    echo "###########################################################################" >&2
+fi
+
+if in_root ufw app info Wendaro >"$work/ufw.txt" 2>&1 &&
+    grep -q "12345/udp" "$work/ufw.txt" && grep -q "12346,12347/tcp" "$work/ufw.txt"; then
+    ok "ufw knows the profile Wendaro with 12345/udp and 12346,12347/tcp"
+else
+    fail "ufw app info Wendaro: $(cat "$work/ufw.txt")"
+fi
+
+# Removal: only the conffile stays (Debian keeps an administrator's edits until purge); purge
+# takes that too, and leaves the root as it was before, apart from packages apt pulled in.
+conffiles=$(dpkg-deb --ctrl-tarfile "$deb" | tar -xOf - ./conffiles 2>/dev/null)
+package_files=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print substr($6, 2)}')
+package_paths=$(dpkg-deb -c "$deb" | awk '{print substr($6, 2)}' | sed 's#/$##')
+leftovers() {  # files of the package still present, conffiles not counted
+    local path
+    for path in $package_files; do
+        if [ -e "$root$path" ] || [ -L "$root$path" ]; then
+            grep -qxF "$path" <<<"$conffiles" || echo "$path"
+        fi
+    done
+}
+if in_root apt-get remove -y wendaro >"$work/remove.log" 2>&1; then
+    left=$(leftovers)
+    [ -z "$left" ] && ok "apt-get remove took every file but the conffiles ($conffiles)" ||
+        fail "apt-get remove left: $left"
+else
+    cat "$work/remove.log" >&2
+    fail "apt-get remove"
+fi
+if in_root apt-get purge -y wendaro >"$work/purge.log" 2>&1; then
+    snapshot >"$work/after"
+    added=$(comm -13 "$work/before" "$work/after")
+    ours=""
+    for path in $added; do
+        # Files of the dependencies apt installed belong to those packages, not to us.
+        in_root dpkg -S "$path" >/dev/null 2>&1 && continue
+        if grep -qi wendaro <<<"$path" || grep -qxF "$path" <<<"$package_paths"; then
+            ours+="$path "
+        else
+            note "new file owned by no package, not ours: $path"
+        fi
+    done
+    [ -z "$ours" ] && ok "apt-get purge left nothing of ours" || fail "after purge, still there: $ours"
+else
+    cat "$work/purge.log" >&2
+    fail "apt-get purge"
+fi
+
+if lintian --fail-on error --tag-display-limit 0 "$deb" >"$work/lintian.txt" 2>&1; then
+    ok "lintian: no errors"
+else
+    fail "lintian reports errors"
+fi
+sed 's/^/  lintian: /' "$work/lintian.txt"
+
+note "done in $(($(date +%s) - started)) s"
+if [ $failures -ne 0 ]; then
+    echo "$(basename "$0"): $failures check(s) failed" >&2
+    exit 1
+fi
+echo "$(basename "$0"): all checks passed"
