@@ -50,6 +50,9 @@ check_prefix() {  # check_prefix <prefix> <where ufw's profile belongs>
             missing=1
         }
     done
+    if [ -x "$build/bin/wendaro" ] && [ ! -x "$root$prefix/bin/wendaro" ]; then
+        fail "$prefix: the desktop program was built but not installed"
+    fi
     [ -e "$root$etc/ufw/applications.d/wendaro" ] || fail "$prefix: ufw profile not in $etc"
     [ $missing -eq 0 ] && ok "$prefix: files in place"
 
