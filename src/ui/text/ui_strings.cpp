@@ -1,9 +1,14 @@
 #include "ui/text/ui_strings.h"
 
+#include <array>
 #include <atomic>
 #include <cstdlib>
+#include <mutex>
+#include <optional>
 
-#include "ui/text/ui_strings_table.h"
+#include "ui/text/catalogue_folders.h"
+#include "ui/text/message_catalogue.h"
+#include "ui/text/source_texts.h"
 
 namespace ui {
 
@@ -22,13 +27,55 @@ char Lower(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
+std::optional<Language> KnownLanguage(std::string_view localeName) {
+    // The language is the leading two letters, ended by "_", ".", "@", "-" or the end.
+    if (localeName.size() < 2 || !IsLetter(localeName[0]) || !IsLetter(localeName[1])) {
+        return std::nullopt;
+    }
+    if (localeName.size() > 2 && IsLetter(localeName[2])) return std::nullopt;
+    const char code[2] = {Lower(localeName[0]), Lower(localeName[1])};
+    for (int i = 0; i < kLanguageCount; ++i) {
+        const char* candidate = LanguageCode(static_cast<Language>(i));
+        if (candidate[0] == code[0] && candidate[1] == code[1]) return static_cast<Language>(i);
+    }
+    return std::nullopt;
+}
+
+// Each catalogue is read once, on first use, and kept for the life of the program: the texts it
+// hands out must stay valid.
+const MessageCatalogue* CatalogueOf(Language language) {
+    static std::array<std::once_flag, kLanguageCount> loaded;
+    static std::array<std::optional<MessageCatalogue>, kLanguageCount> catalogues;
+    const auto index = static_cast<std::size_t>(language);
+    std::call_once(loaded[index], [&] {
+        for (const std::filesystem::path& folder : CatalogueFolders()) {
+            catalogues[index] =
+                MessageCatalogue::Load(CatalogueFile(folder, LanguageCode(language)));
+            if (catalogues[index]) return;
+        }
+    });
+    return catalogues[index] ? &*catalogues[index] : nullptr;
+}
+
 }  // namespace
 
 const char* Text(StringId id, Language language) {
     const int index = static_cast<int>(id);
-    const int column = static_cast<int>(language);
-    if (index < 0 || index >= kStringCount || column < 0 || column >= kLanguageCount) return "";
-    return kTextRows[static_cast<std::size_t>(index)].text[static_cast<std::size_t>(column)];
+    if (index < 0 || index >= kStringCount) return "";
+    return Translate(kSourceTexts[static_cast<std::size_t>(index)].english, language);
+}
+
+const char* Translate(const char* english, Language language) {
+    const auto column = static_cast<int>(language);
+    if (english == nullptr || column < 0 || column >= kLanguageCount) return "";
+    if (language == Language::English) return english;
+    const MessageCatalogue* catalogue = CatalogueOf(language);
+    const char* translated = catalogue ? catalogue->Find(english) : nullptr;
+    return translated && *translated ? translated : english;
+}
+
+const char* Translate(const char* english) {
+    return Translate(english, CurrentLanguage());
 }
 
 const char* Text(StringId id) {
@@ -44,20 +91,18 @@ void SetCurrentLanguage(Language language) {
 }
 
 Language LanguageFromLocaleName(std::string_view localeName) {
-    // The language is the leading two letters, ended by "_", ".", "@", "-" or the end.
-    if (localeName.size() < 2 || !IsLetter(localeName[0]) || !IsLetter(localeName[1])) {
-        return Language::English;
-    }
-    if (localeName.size() > 2 && IsLetter(localeName[2])) return Language::English;
-    const char code[2] = {Lower(localeName[0]), Lower(localeName[1])};
-    for (int i = 0; i < kLanguageCount; ++i) {
-        const char* candidate = LanguageCode(static_cast<Language>(i));
-        if (candidate[0] == code[0] && candidate[1] == code[1]) return static_cast<Language>(i);
-    }
-    return Language::English;
+    return KnownLanguage(localeName).value_or(Language::English);
 }
 
 Language LanguageFromEnvironment() {
+    if (const char* list = std::getenv("LANGUAGE")) {
+        std::string_view rest = list;
+        while (!rest.empty()) {
+            const std::size_t colon = rest.find(':');
+            if (const auto language = KnownLanguage(rest.substr(0, colon))) return *language;
+            rest = colon == std::string_view::npos ? std::string_view() : rest.substr(colon + 1);
+        }
+    }
     for (const char* variable : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
         const char* value = std::getenv(variable);
         if (value && *value) return LanguageFromLocaleName(value);

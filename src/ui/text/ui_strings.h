@@ -1,5 +1,7 @@
-// The program's user texts in its six languages, looked up by id. Placeholders are printf-style
-// (%s, %i, %u, %%) and appear in the same order in every language. Line breaks are "\n".
+// The program's user texts, looked up by id. The English texts are the keys of the gettext
+// catalogues under po/, compiled at build time; a language without a catalogue, or a text the
+// catalogue lacks, shows English. Placeholders are printf-style (%s, %i, %u, %%) and appear in the
+// same order in every language. Line breaks are "\n".
 #pragma once
 
 #include <cstdint>
@@ -120,6 +122,10 @@ inline constexpr int kStringCount = static_cast<int>(StringId::Count);
 // Text of an id in the current language (never null; "" only for an id out of range).
 const char* Text(StringId id);
 const char* Text(StringId id, Language language);
+// A text that front ends keep as an English literal (marked for xgettext by Translate), in the
+// current or a given language. Returns `english` itself when there is no translation.
+const char* Translate(const char* english);
+const char* Translate(const char* english, Language language);
 
 // The language in use. Starts as LanguageFromEnvironment(); safe to read from any thread.
 Language CurrentLanguage();
@@ -128,7 +134,8 @@ void SetCurrentLanguage(Language language);
 // "de_DE.UTF-8", "fr", "nl_BE@euro", ... -> the language; anything else (C, POSIX, ja_JP, "")
 // gives English.
 Language LanguageFromLocaleName(std::string_view localeName);
-// From the first non-empty of LC_ALL, LC_MESSAGES and LANG.
+// The first of our languages in LANGUAGE (a list such as "ja:de:en"), else the language of the
+// first non-empty of LC_ALL, LC_MESSAGES and LANG, else English.
 Language LanguageFromEnvironment();
 // Two-letter code: "es", "de", "en", "fr", "it", "nl".
 const char* LanguageCode(Language language);
