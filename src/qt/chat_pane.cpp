@@ -1,5 +1,6 @@
 #include "qt/chat_pane.h"
 
+#include <QKeyEvent>
 #include <QTextBlock>
 #include <QTextCursor>
 
@@ -31,6 +32,19 @@ ChatPane::ChatPane(QWidget* parent)
     send_.setAutoDefault(true);
     connect(&send_, &QPushButton::clicked, this, &ChatPane::sendRequested);
     connect(&input_, &QLineEdit::returnPressed, this, &ChatPane::sendRequested);
+    send_.installEventFilter(this);
+}
+
+bool ChatPane::eventFilter(QObject* watched, QEvent* event) {
+    // Enter on the focused Send button sends, as Space does.
+    if (watched == &send_ && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            emit sendRequested();
+            return true;
+        }
+    }
+    return QGroupBox::eventFilter(watched, event);
 }
 
 void ChatPane::AppendHistoryLine(const std::string& line) {

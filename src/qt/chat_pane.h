@@ -29,6 +29,9 @@ public:
     QLineEdit* Input() { return &input_; }
     QPushButton* SendButton() { return &send_; }
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 signals:
     // The Send button, or Enter in the input line or on the button.
     void sendRequested();

@@ -241,6 +241,8 @@ void MainWindow::Raise() {
 ui::Answer MainWindow::Ask(ui::Question, const std::string& text, ui::PromptButtons buttons) {
     QMessageBox box(QMessageBox::Question, Tr(ui::StringId::ProductName), ToQt(text),
                     QMessageBox::NoButton, this);
+    // Questions may carry names a peer chose; they are shown as they are, never as markup.
+    box.setTextFormat(Qt::PlainText);
     box.addButton(QMessageBox::Yes);
     QAbstractButton* no = box.addButton(QMessageBox::No);
     QAbstractButton* cancel = nullptr;

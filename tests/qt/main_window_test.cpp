@@ -179,6 +179,17 @@ private slots:
         QCOMPARE(focusAfterTab(Qt::ShiftModifier), ui::FocusTarget::TransferList);
     }
 
+    void EnterSendsTheChatLineFromTheInputAndFromTheSendButton() {
+        Window w(settings_);
+        qtui::ChatPane& chat = w.window.Chat();
+        QTest::keyClicks(chat.Input(), "first");
+        QTest::keyClick(chat.Input(), Qt::Key_Return);
+        chat.Input()->setText("second");
+        QTest::keyClick(chat.SendButton(), Qt::Key_Enter);
+        QCOMPARE(w.network->chatSent, (std::vector<std::string>{"first", "second"}));
+        QVERIFY(chat.Input()->text().isEmpty());
+    }
+
     void DroppedFolderBecomesAShare() {
         Window w(settings_);
         const QString shared = folder_->filePath("Music");
