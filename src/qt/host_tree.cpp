@@ -6,6 +6,7 @@
 #include <QMimeData>
 #include <QUrl>
 
+#include "model/net_node.h"
 #include "qt/icons.h"
 #include "qt/qt_text.h"
 
@@ -93,10 +94,9 @@ CNetNode* HostTree::SelectedNode() const {
 }
 
 QTreeWidgetItem* HostTree::ItemOf(const CNetNode& node) const {
-    for (QTreeWidgetItemIterator it(const_cast<HostTree*>(this)); *it; ++it) {
-        if (NodeOf(*it) == &node) return *it;
-    }
-    return nullptr;
+    // The node knows its item; files have none.
+    QTreeWidgetItem* item = ItemFromHandle(node.GetTreeItem());
+    return item != nullptr && NodeOf(item) == &node ? item : nullptr;
 }
 
 bool HostTree::IsExpanded(const CNetNode& node) const {
