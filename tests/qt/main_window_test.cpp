@@ -20,6 +20,7 @@
 #include "qt/chat_pane.h"
 #include "qt/client_area.h"
 #include "qt/file_list.h"
+#include "qt/gui_arguments.h"
 #include "qt/host_tree.h"
 #include "qt/qt_tests.h"
 #include "qt/transfer_list.h"
@@ -188,6 +189,16 @@ private slots:
         QTest::keyClick(chat.SendButton(), Qt::Key_Enter);
         QCOMPARE(w.network->chatSent, (std::vector<std::string>{"first", "second"}));
         QVERIFY(chat.Input()->text().isEmpty());
+    }
+
+    void CommandLineSwitchesInAnyCaseAndTheSettingsFile() {
+        QVERIFY(qtui::ParseGuiArguments({"/DEBUGFEATURES"}).debugFeatures);
+        QVERIFY(qtui::ParseGuiArguments({"-debugFeatures", "-debug:3,stdout"}).debugFeatures);
+        // "debug" alone, or a file path, is not the features switch.
+        QVERIFY(!qtui::ParseGuiArguments({"-debug", "/tmp/debugfeatures"}).debugFeatures);
+        const qtui::GuiArguments config = qtui::ParseGuiArguments({"--config", "/tmp/a.ini"});
+        QCOMPARE(config.configFile, std::string("/tmp/a.ini"));
+        QVERIFY(!qtui::ParseGuiArguments({"--config"}).error.empty());
     }
 
     void DroppedFolderBecomesAShare() {
