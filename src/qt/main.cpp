@@ -1,6 +1,7 @@
 // wendaro: the desktop program.
 #include <QApplication>
 #include <QGuiApplication>
+#include <QStringList>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -20,6 +21,24 @@ constexpr int kExitOk = 0;
 constexpr int kExitUsage = 2;
 constexpr int kExitNoDisplay = 3;
 
+constexpr const char* kNoDisplayLine =
+    "wendaro: no display (DISPLAY is not set or cannot be reached); start it from a desktop "
+    "session, or run 'wendaro-cli serve' for a host without a screen.\n";
+
+// Qt ends the process when its window system cannot be reached; until the application stands,
+// that ending is one line that says what to do instead of a core dump. Qt's own warnings of that
+// time are held back and shown only when the start succeeds.
+QStringList g_startupWarnings;
+
+void StartupMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type != QtFatalMsg) {
+        g_startupWarnings << message;
+        return;
+    }
+    std::fputs(kNoDisplayLine, stderr);
+    std::_Exit(kExitNoDisplay);
+}
+
 bool HasDisplay() {
     const char* platform = std::getenv("QT_QPA_PLATFORM");
     if (platform != nullptr && *platform != '\0') return true;
@@ -38,14 +57,16 @@ int main(int argc, char** argv) {
         return kExitUsage;
     }
     if (!HasDisplay()) {
-        std::fprintf(stderr,
-                     "wendaro: no display (DISPLAY is not set); start it from a desktop session, "
-                     "or run 'wendaro-cli serve' for a host without a screen.\n");
+        std::fputs(kNoDisplayLine, stderr);
         return kExitNoDisplay;
     }
     xUtilTraceInit(argc, argv);
 
+    qInstallMessageHandler(StartupMessages);
     QApplication app(argc, argv);
+    qInstallMessageHandler(nullptr);
+    for (const QString& warning : g_startupWarnings)
+        std::fprintf(stderr, "%s\n", qPrintable(warning));
     QApplication::setApplicationName(QStringLiteral("wendaro"));
     const std::string settingsFile =
         utilcpp::ResolveSettingsPath(arguments.configFile, utilcpp::ExecutablePath());
