@@ -13,6 +13,7 @@
 #include "qt/chat_pane.h"
 #include "qt/client_area.h"
 #include "qt/file_list.h"
+#include "qt/help_window.h"
 #include "qt/host_tree.h"
 #include "qt/icons.h"
 #include "qt/main_window.h"
@@ -269,17 +270,13 @@ void MainWindow::ShowAbout() {
     QMessageBox box(QMessageBox::NoIcon, Tr(ui::StringId::AboutTitle),
                     Tr(ui::StringId::ProductName), QMessageBox::Ok, this);
     box.setIconPixmap(ApplicationIcon().pixmap(64, 64));
-    box.setInformativeText(tr("Shares folders with the other computers of the local network."));
+    box.setInformativeText(ToQt(ui::FormatText(ui::StringId::AboutVersion, {WENDARO_VERSION})) +
+                           "\n\n" + Tr(ui::StringId::AboutLicence));
     box.exec();
 }
 
 void MainWindow::ShowHelp() {
-    QMessageBox::information(
-        this, Tr(ui::StringId::ProductName),
-        tr("Select a host in the tree to see its shares, open a share to see its files, and "
-           "use Download (or a double click) to copy files and folders to this computer.\n\n"
-           "Add share offers a folder of this computer to the others; the chat below the tree "
-           "reaches every host."));
+    ShowHelpWindow(this);
 }
 
 }  // namespace qtui

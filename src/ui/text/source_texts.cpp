@@ -130,6 +130,11 @@ const std::array<SourceText, kStringCount> kSourceTexts{{
     {StringId::ShareNameFieldLabel, N_("Share name:")},
     {StringId::CompletedTitle, N_("Tavrin Wendaro wizard has completed successfully")},
     {StringId::CompletedText, N_("Tavrin Wendaro is now fully configured.")},
+    {StringId::HelpMissing, N_("The help pages are not installed. Reinstall Wendaro to get them.")},
+    {StringId::AboutVersion, N_("Version %s")},
+    {StringId::AboutLicence,
+     N_("Copyright 2026 The Wendaro developers. All rights reserved; no licence to copy, modify "
+        "or redistribute this software is granted.")},
 }};
 
 }  // namespace ui

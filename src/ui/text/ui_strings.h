@@ -114,6 +114,10 @@ enum class StringId : int {
     ShareNameFieldLabel,
     CompletedTitle,
     CompletedText,
+    // Help and about box
+    HelpMissing,
+    AboutVersion,  // "Version %s"
+    AboutLicence,
 
     Count  // not a text
 };
