@@ -7,6 +7,7 @@
 #include "cli/host_finder.h"
 #include "net/connect.h"
 #include "net/framing.h"
+#include "ui/text/ui_strings.h"
 
 namespace cli {
 
@@ -21,9 +22,10 @@ struct ChatArguments {
 };
 
 int RunChat(const CommandContext& context, const ChatArguments& arguments) {
-    if (arguments.text.empty()) return context.Fail("The text is empty; nothing sent.");
+    if (arguments.text.empty())
+        return context.Fail(ui::Translate("The text is empty; nothing sent."));
     if (arguments.text.size() > kMaxChatText) {
-        return context.Fail("The text is longer than 1023 bytes; nothing sent.");
+        return context.Fail(ui::Translate("The text is longer than 1023 bytes; nothing sent."));
     }
     Ipv4 address = 0;
     std::string problem;
@@ -32,9 +34,12 @@ int RunChat(const CommandContext& context, const ChatArguments& arguments) {
     }
     const StopFlag never{false};
     net::UniqueSocket socket = net::ConnectTo(address, context.options.chatPort, &never);
-    if (!socket.valid()) return context.Fail("Cannot reach the chat of " + arguments.host + ".");
+    if (!socket.valid())
+        return context.Fail(
+            ui::FormatText(ui::Translate("Cannot reach the chat of %s."), {arguments.host}));
     if (!net::SendString(socket.get(), arguments.text, &never)) {
-        return context.Fail("Sending the text to " + arguments.host + " failed.");
+        return context.Fail(
+            ui::FormatText(ui::Translate("Sending the text to %s failed."), {arguments.host}));
     }
     return kExitOk;
 }

@@ -7,6 +7,7 @@
 #include "cli/client_session.h"
 #include "discovery/host_thread.h"
 #include "net/socket.h"
+#include "ui/text/ui_strings.h"
 #include "util/text.h"
 
 namespace cli {
@@ -98,7 +99,8 @@ bool ResolveHostArgument(const GlobalOptions& options, const std::string& host, 
         return candidate.answered && xUtilEqualsNoCase(candidate.info.hostName, host);
     });
     if (match == found.end()) {
-        error = "Cannot find the host \"" + host + "\": not a known name or address.";
+        error = ui::FormatText(
+            ui::Translate("Cannot find the host \"%s\": not a known name or address."), {host});
         return false;
     }
     address = match->address;

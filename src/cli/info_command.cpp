@@ -10,6 +10,7 @@
 #include "cli/host_finder.h"
 #include "cli/listing_format.h"
 #include "cli/remote_listing.h"
+#include "ui/text/ui_strings.h"
 
 namespace cli {
 
@@ -39,11 +40,14 @@ int RunInfo(const CommandContext& context, const std::string& host) {
     }
     if (!info) {
         if (LooksTimedOut(asked, context.options.timeoutSeconds)) {
-            return context.Fail("No answer from " + host + " for " +
-                                std::to_string(context.options.timeoutSeconds) + " s; giving up.");
+            return context.Fail(
+                ui::FormatText(ui::Translate("No answer from %s for %i s; giving up."),
+                               {host, context.options.timeoutSeconds}));
         }
-        return context.Fail("Cannot get the information of " + host +
-                            ": the host cannot be reached or closed the connection.");
+        return context.Fail(ui::FormatText(
+            ui::Translate("Cannot get the information of %s: the host cannot be reached or closed "
+                          "the connection."),
+            {host}));
     }
     context.out << "Name:     " << PrintableText(info->hostName) << '\n'
                 << "Version:  " << PrintableText(info->version) << '\n'

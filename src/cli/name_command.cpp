@@ -7,6 +7,7 @@
 #include "cli/commands.h"
 #include "cli/host_name_setting.h"
 #include "cli/listing_format.h"
+#include "ui/text/ui_strings.h"
 
 namespace cli {
 
@@ -24,7 +25,8 @@ int RunName(const CommandContext& context, const NameArguments& arguments) {
         return kExitOk;
     }
     if (!WriteHostName(settings, arguments.newName)) {
-        return context.Fail("Cannot write the name to " + settings.GetFileName() + ".");
+        return context.Fail(ui::FormatText(ui::Translate("Cannot write the name to %s."),
+                                           {settings.GetFileName()}));
     }
     return kExitOk;
 }

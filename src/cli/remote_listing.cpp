@@ -1,5 +1,7 @@
 #include "cli/remote_listing.h"
 
+#include "ui/text/ui_strings.h"
+
 namespace cli {
 
 bool LooksTimedOut(std::chrono::steady_clock::time_point lastActivity, int timeoutSeconds) {
@@ -34,15 +36,17 @@ std::string DescribeListFailure(ListResult result, const std::string& host, cons
         case ListResult::Ok:
             return {};
         case ListResult::Interrupted:
-            return "Interrupted.";
+            return ui::Translate("Interrupted.");
         case ListResult::TimedOut:
-            return "No answer from " + host + " for " + std::to_string(timeoutSeconds) +
-                   " s while listing " + path + "; giving up.";
+            return ui::FormatText(
+                ui::Translate("No answer from %s for %i s while listing %s; giving up."),
+                {host, timeoutSeconds, path});
         case ListResult::Failed:
             break;
     }
-    return "Cannot list " + path + " on " + host +
-           ": the host cannot be reached or closed the connection.";
+    return ui::FormatText(
+        ui::Translate("Cannot list %s on %s: the host cannot be reached or closed the connection."),
+        {path, host});
 }
 
 }  // namespace cli

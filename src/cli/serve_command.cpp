@@ -16,6 +16,7 @@
 #include "net/socket.h"
 #include "ui/controller/dispatcher_queue.h"
 #include "ui/controller/lumvale_dialog.h"
+#include "ui/text/ui_strings.h"
 
 namespace cli {
 
@@ -48,8 +49,8 @@ ui::NetworkOptions ServeNetworkOptions(const GlobalOptions& options) {
 bool PortsAreFree(const GlobalOptions& options, std::string& error) {
     for (const std::uint16_t port : {options.requestPort, options.chatPort}) {
         if (!net::CreateListener(0, port).valid()) {
-            error =
-                "Cannot listen on TCP port " + std::to_string(port) + " (does another copy run?).";
+            error = ui::FormatText(
+                ui::Translate("Cannot listen on TCP port %u (does another copy run?)."), {port});
             return false;
         }
     }
@@ -133,7 +134,7 @@ private:
 int RunServe(const CommandContext& context) {
     // Before any thread starts, so that all of them inherit the blocked signals.
     SignalWatch signals;
-    if (!signals.Valid()) return context.Fail("Cannot watch for stop signals.");
+    if (!signals.Valid()) return context.Fail(ui::Translate("Cannot watch for stop signals."));
     std::string error;
     if (!PortsAreFree(context.options, error)) return context.Fail(error);
 

@@ -5,6 +5,7 @@
 
 #include "core/settings_keys.h"
 #include "core/share_check.h"
+#include "ui/text/ui_strings.h"
 #include "util/text.h"
 
 namespace cli {
@@ -27,11 +28,11 @@ std::string AbsoluteFolder(const std::string& path) {
 std::string CheckShare(const std::string& name, const std::string& path) {
     switch (utilcpp::CheckShare(name, path)) {
         case utilcpp::ShareProblem::NameOrPathEmpty:
-            return "Please enter the name and path for the new share.";
+            return ui::Text(ui::StringId::ShareNameAndPathMissing);
         case utilcpp::ShareProblem::BackslashInName:
-            return "Please do not use the '\\' character in your share name.";
+            return ui::Text(ui::StringId::ShareNameBackslash);
         case utilcpp::ShareProblem::PathNotAFolder:
-            return "The specified path is not valid.";
+            return ui::Text(ui::StringId::SharePathInvalid);
         case utilcpp::ShareProblem::None:
             break;
     }
@@ -43,7 +44,8 @@ bool AddShare(utilcpp::CParseini& settings, const std::string& name, const std::
     error = CheckShare(name, path);
     if (!error.empty()) return false;
     if (!settings.SetString(settings_keys::kShares, name, AbsoluteFolder(path))) {
-        error = "Cannot write the share to " + settings.GetFileName() + ".";
+        error = ui::FormatText(ui::Translate("Cannot write the share to %s."),
+                               {settings.GetFileName()});
         return false;
     }
     return true;
@@ -53,11 +55,12 @@ bool RemoveShare(utilcpp::CParseini& settings, const std::string& name, std::str
     std::string value;
     settings.GetString(settings_keys::kShares, name, value, settings_keys::kMissingValue);
     if (value == settings_keys::kMissingValue) {
-        error = "There is no share named \"" + name + "\".";
+        error = ui::FormatText(ui::Translate("There is no share named \"%s\"."), {name});
         return false;
     }
     if (!settings.DeleteKey(settings_keys::kShares, name)) {
-        error = "Cannot remove the share from " + settings.GetFileName() + ".";
+        error = ui::FormatText(ui::Translate("Cannot remove the share from %s."),
+                               {settings.GetFileName()});
         return false;
     }
     return true;
