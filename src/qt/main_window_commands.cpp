@@ -49,7 +49,8 @@ bool WriteShare(QWidget* owner, utilcpp::CParseini& settings, const std::string&
     if (!written) {
         QMessageBox::warning(
             owner, Tr(ui::StringId::ProductName),
-            QObject::tr("The share could not be saved in %1.").arg(ToQt(settings.GetFileName())));
+            ToQt(ui::FormatText(ui::Translate("The share could not be saved in %s."),
+                                {settings.GetFileName()})));
     }
     return written;
 }
@@ -238,7 +239,8 @@ void MainWindow::ShowOptions() {
     if (!ui::SaveOptions(settings_, values)) {
         QMessageBox::warning(
             this, Tr(ui::StringId::ProductName),
-            tr("The options could not be saved in %1.").arg(ToQt(settings_.GetFileName())));
+            ToQt(ui::FormatText(ui::Translate("The options could not be saved in %s."),
+                                {settings_.GetFileName()})));
         return;
     }
     controller_->ApplyHostName();
