@@ -14,6 +14,7 @@
 #include "qt/client_area.h"
 #include "qt/file_list.h"
 #include "qt/help_window.h"
+#include "qt/host_lookup.h"
 #include "qt/host_tree.h"
 #include "qt/icons.h"
 #include "qt/main_window.h"
@@ -255,7 +256,9 @@ void MainWindow::AddHostByHand() {
         if (!ok || stopped_) return;
         const ui::AddHostResult result = ui::AcceptHostEntry(
             FromQt(text), ui::LoadHostMru(settings_),
-            [](const std::string& host, Ipv4& address) { return net::ResolveHost(host, address); },
+            [](const std::string& host, Ipv4& address) {
+                return LookUpHostWithoutFreezing(host, address, net::ResolveHost);
+            },
             settings_);
         if (result.outcome == ui::AddHostOutcome::Accepted) {
             controller_->AddManualHost(result.address, result.text);

@@ -9,5 +9,6 @@ int main(int argc, char** argv) {
     int failures = 0;
     failures += RunDispatcherTests(argc, argv);
     failures += RunMainWindowTests(argc, argv);
+    failures += RunHostLookupTests(argc, argv);
     return failures == 0 ? 0 : 1;
 }
