@@ -249,13 +249,20 @@ void MainWindow::ShowOptions() {
 
 void MainWindow::AddHostByHand() {
     while (true) {
-        bool ok = false;
-        const QString text =
-            QInputDialog::getText(this, Tr(ui::StringId::AddHostTitle),
-                                  Tr(ui::StringId::AddHostLabel), QLineEdit::Normal, {}, &ok);
-        if (!ok || stopped_) return;
+        // The hosts added before, offered in the list of an editable box that starts empty.
+        const std::vector<std::string> shown = ui::DisplayOrder(ui::LoadHostMru(settings_));
+        QStringList items;
+        for (const std::string& entry : shown) items << ToQt(entry);
+        QInputDialog dialog(this);
+        dialog.setWindowTitle(Tr(ui::StringId::AddHostTitle));
+        dialog.setLabelText(Tr(ui::StringId::AddHostExplanation) + "\n\n" +
+                            Tr(ui::StringId::AddHostLabel));
+        dialog.setComboBoxItems(items);
+        dialog.setComboBoxEditable(true);
+        dialog.setTextValue({});
+        if (dialog.exec() != QDialog::Accepted || stopped_) return;
         const ui::AddHostResult result = ui::AcceptHostEntry(
-            FromQt(text), ui::LoadHostMru(settings_),
+            FromQt(dialog.textValue()), shown,
             [](const std::string& host, Ipv4& address) {
                 return LookUpHostWithoutFreezing(host, address, net::ResolveHost);
             },
