@@ -2,6 +2,7 @@
 
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <algorithm>
 
 #include "qt/chat_pane.h"
 
@@ -28,10 +29,13 @@ ClientArea::ClientArea(QWidget* parent) : QWidget(parent) {
     setFocusPolicy(Qt::NoFocus);
 }
 
-void ClientArea::SetPanels(ui::PanelSizes panels) {
+void ClientArea::SetPanels(ui::PanelSizes panels, std::optional<ui::Size> client) {
     panels_ = panels;
+    // The smallest size the user may shrink the window to; never a reason to grow it, as stored
+    // panels may be up to a few pixels larger than that rule allows.
     const ui::Size minimum = ui::MinimumTrackingSize(panels_);
-    setMinimumSize(minimum.width, minimum.height);
+    const ui::Size now = client.value_or(ClientSize());
+    setMinimumSize(std::min(minimum.width, now.width), std::min(minimum.height, now.height));
     Arrange();
 }
 

@@ -31,8 +31,9 @@ public:
 
     void SetPanes(const Panes& panes) { panes_ = panes; }
     ui::PanelSizes Panels() const { return panels_; }
-    // Applies stored or dragged sizes and lays the panes out again.
-    void SetPanels(ui::PanelSizes panels);
+    // Applies stored or dragged sizes and lays the panes out again; `client` is the size the
+    // area is about to get, when it is not shown yet.
+    void SetPanels(ui::PanelSizes panels, std::optional<ui::Size> client = std::nullopt);
     ui::Size ClientSize() const { return {width(), height()}; }
     bool Dragging() const { return drag_.has_value(); }
 

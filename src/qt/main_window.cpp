@@ -140,6 +140,8 @@ void MainWindow::RestoreLayoutAndShow() {
         const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
         normal = ToQt(ui::DefaultMainWindowRect(ToUi(area)));
     }
+    // The panes' minimum from before must not hold the window at the size it had.
+    client_->setMinimumSize(0, 0);
     setGeometry(normal);
     const ui::Size client{normal.width(), normal.height() - menuBar()->sizeHint().height()};
     const ui::StoredLayout layout = ui::LoadLayout(settings_, client);
@@ -150,7 +152,7 @@ void MainWindow::RestoreLayoutAndShow() {
         transfers_->header()->resizeSection(
             i, layout.transferListColumns[static_cast<std::size_t>(i)]);
     }
-    client_->SetPanels(layout.panels);
+    client_->SetPanels(layout.panels, client);
 
     const ui::ShowMode mode = placement
                                   ? ui::RestoreShowMode(*placement, ui::kMainWindowRestoreFlags)

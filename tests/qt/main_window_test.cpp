@@ -102,6 +102,19 @@ private slots:
         QCOMPARE(client.Panels().bottomPanelHeight, 200);
     }
 
+    void StoredLayoutComesBackClampedToTheWindow() {
+        std::ofstream(settings_.toStdString())
+            << "[global]\nXPos=10\nYPos=20\nXSize=700\nYSize=500\nleftpanelwidth=300\n"
+               "bottompanelheight=5000\ncolumnwidthlistviewsize=150\n";
+        Window w(settings_);
+        w.window.RestoreLayoutAndShow();
+        QCOMPARE(w.window.geometry().size(), QSize(700, 500));
+        QCOMPARE(w.window.Files().header()->sectionSize(1), 150);
+        const ui::PanelSizes panels = w.window.Client().Panels();
+        QCOMPARE(panels.leftPanelWidth, 300);
+        QCOMPARE(panels.bottomPanelHeight, w.window.Client().height() - 150);
+    }
+
     void MenusFollowSelectionFocusAndHostFeatureSwitches() {
         {
             Window w(settings_);
