@@ -22,6 +22,11 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_SET_DESTDIR ON)
 # The shared libraries the binaries link decide the dependencies, as with debhelper.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Plugins are loaded at run time and escape dpkg-shlibdeps: the desktop program draws every icon
+# from SVG through the plugins of libqt6svg6.
+if(TARGET wendaro)
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6")
+endif()
 set(CPACK_STRIP_FILES ON)
 # Directories the install creates get the usual modes, whatever the builder's umask.
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS

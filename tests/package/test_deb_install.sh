@@ -94,6 +94,7 @@ if ! in_root apt-get update -qq >"$work/update.log" 2>&1; then
     exit 1
 fi
 snapshot >"$work/before"
+listing=$(dpkg-deb -c "$deb")
 cp "$deb" "$root/tmp/"
 chmod 644 "$root/tmp/$(basename "$deb")"
 
@@ -109,7 +110,7 @@ dpkg-deb -f "$deb" Depends | grep -q "libc6 (>=" && ok "dependencies computed fr
     fail "Depends does not name libc6 with a version"
 in_root apt-get check >/dev/null 2>&1 && ok "apt-get check" || fail "apt-get check"
 
-for binary in $(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print substr($6, 2)}' | grep '^/usr/bin/'); do
+for binary in $(awk '$1 !~ /^d/ {print substr($6, 2)}' <<<"$listing" | grep '^/usr/bin/'); do
     if in_root ldd "$binary" | grep -q "not found"; then
         in_root ldd "$binary" >&2
         fail "$binary misses libraries"
@@ -134,7 +135,7 @@ icon=$(sed -n 's/^Icon=//p' "$root$entry")
     [ -f "$root/usr/share/icons/hicolor/48x48/apps/$icon.png" ] &&
     ok "the entry's icon $icon is in the hicolor theme" || fail "icon $icon not installed"
 program=$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$root$entry")
-if dpkg-deb -c "$deb" | grep -q "/usr/bin/$program\$"; then
+if grep -q "/usr/bin/$program\$" <<<"$listing"; then
     in_root sh -c "command -v $program" >/dev/null && ok "the entry starts $program, on PATH" ||
         fail "the entry's program $program is not on PATH"
 else
@@ -142,6 +143,15 @@ else
     echo "### NOTE: this package was built without the desktop program ($program);" >&2
     echo "### the menu entry's Exec cannot be checked." >&2
     echo "###########################################################################" >&2
+fi
+
+# The desktop program loads Qt plugins that no linker records: the window system's and the SVG
+# icon engine's. apt must have brought them even without recommended packages.
+if grep -q "/usr/bin/wendaro\$" <<<"$listing"; then
+    for plugin in platforms/libqxcb.so iconengines/libqsvgicon.so imageformats/libqsvg.so; do
+        ls "$root"/usr/lib/*/qt6/plugins/"$plugin" >/dev/null 2>&1 &&
+            ok "the Qt plugin $plugin is installed" || fail "the Qt plugin $plugin is missing"
+    done
 fi
 
 if in_root ufw app info Wendaro >"$work/ufw.txt" 2>&1 &&
@@ -154,8 +164,8 @@ fi
 # Removal: only the conffile stays (Debian keeps an administrator's edits until purge); purge
 # takes that too, and leaves the root as it was before, apart from packages apt pulled in.
 conffiles=$(dpkg-deb --ctrl-tarfile "$deb" | tar -xOf - ./conffiles 2>/dev/null)
-package_files=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print substr($6, 2)}')
-package_paths=$(dpkg-deb -c "$deb" | awk '{print substr($6, 2)}' | sed 's#/$##')
+package_files=$(awk '$1 !~ /^d/ {print substr($6, 2)}' <<<"$listing")
+package_paths=$(awk '{print substr($6, 2)}' <<<"$listing" | sed 's#/$##')
 leftovers() {  # files of the package still present, conffiles not counted
     local path
     for path in $package_files; do
@@ -176,14 +186,13 @@ if in_root apt-get purge -y wendaro >"$work/purge.log" 2>&1; then
     snapshot >"$work/after"
     added=$(comm -13 "$work/before" "$work/after")
     ours=""
-    for path in $added; do
-        # Files of the dependencies apt installed belong to those packages, not to us.
-        in_root dpkg -S "$path" >/dev/null 2>&1 && continue
-        if grep -qi wendaro <<<"$path" || grep -qxF "$path" <<<"$package_paths"; then
-            ours+="$path "
-        else
-            note "new file owned by no package, not ours: $path"
-        fi
+    candidates=$({
+        grep -i wendaro <<<"$added"
+        grep -xF -f <(printf '%s\n' "$package_paths") <<<"$added"
+    } | sort -u)
+    for path in $candidates; do
+        # A folder of ours that a dependency apt pulled in also uses belongs to that package now.
+        in_root dpkg -S "$path" >/dev/null 2>&1 || ours+="$path "
     done
     [ -z "$ours" ] && ok "apt-get purge left nothing of ours" || fail "after purge, still there: $ours"
 else
