@@ -104,5 +104,6 @@ install(FILES ${WENDARO_PACKAGING_DIR}/copyright ${CMAKE_BINARY_DIR}/packaging/c
 # the build tree: catalogues as locale/<language>/LC_MESSAGES/wendaro.mo, help pages below help/.
 install(DIRECTORY ${CMAKE_BINARY_DIR}/locale/ DESTINATION ${CMAKE_INSTALL_LOCALEDIR} OPTIONAL
         FILES_MATCHING PATTERN "wendaro.mo")
+# help/ is also the help folder's CMake build folder: its bookkeeping stays behind.
 install(DIRECTORY ${CMAKE_BINARY_DIR}/help/ DESTINATION ${CMAKE_INSTALL_DATADIR}/wendaro/help
-        OPTIONAL)
+        OPTIONAL PATTERN CMakeFiles EXCLUDE PATTERN "*.cmake" EXCLUDE)

@@ -44,7 +44,8 @@ check_prefix() {  # check_prefix <prefix> <where ufw's profile belongs>
         share/metainfo/org.wendaro.Wendaro.metainfo.xml share/icons/hicolor/scalable/apps/wendaro.svg \
         share/man/man1/wendaro.1.gz share/man/man1/wendaro-cli.1.gz \
         share/bash-completion/completions/wendaro-cli lib/systemd/user/wendaro-serve.service \
-        share/doc/wendaro/copyright share/doc/wendaro/changelog.gz; do
+        share/doc/wendaro/copyright share/doc/wendaro/changelog.gz share/wendaro/help/en/index.html \
+        share/locale/de/LC_MESSAGES/wendaro.mo; do
         [ -e "$root$prefix/$file" ] || {
             fail "$prefix: $file not installed"
             missing=1
@@ -53,6 +54,7 @@ check_prefix() {  # check_prefix <prefix> <where ufw's profile belongs>
     if [ -x "$build/bin/wendaro" ] && [ ! -x "$root$prefix/bin/wendaro" ]; then
         fail "$prefix: the desktop program was built but not installed"
     fi
+    [ -z "$(find "$root" -name CMakeFiles -o -name '*.cmake')" ] || fail "$prefix: CMake files installed"
     [ -e "$root$etc/ufw/applications.d/wendaro" ] || fail "$prefix: ufw profile not in $etc"
     [ $missing -eq 0 ] && ok "$prefix: files in place"
 
