@@ -40,11 +40,6 @@ CParseini::CParseini(std::string fileName) : fileName_(std::move(fileName)) {
     if (fileName_.empty()) fileName_ = ResolveSettingsPath({}, ExecutablePath());
 }
 
-void CParseini::CreateFromModule(const std::string& modulePath) {
-    const std::size_t dot = modulePath.rfind('.');
-    fileName_ = modulePath.substr(0, dot) + ".ini";
-}
-
 template <typename Edit>
 bool CParseini::Modify(Edit edit) {
     const std::string target = ResolveWriteTarget(fileName_);

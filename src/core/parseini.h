@@ -21,9 +21,6 @@ public:
     // An empty name takes the program's settings file (see core/settings_path.h).
     explicit CParseini(std::string fileName = {});
 
-    // Takes the module's full path, cuts it at the last "." and appends ".ini".
-    void CreateFromModule(const std::string& modulePath);
-
     // Reads the leading decimal number of the value (optional sign; 0 when it has no digits);
     // the default when the key is missing or its value is empty. Always true.
     bool GetInt(const std::string& section, const std::string& key, int& out, int def) const;
