@@ -47,19 +47,12 @@ bool SendString(Socket socket, std::string_view text, const StopFlag* stop);
 bool SendFile(Socket socket, const std::string& fileName, const StopFlag* stop, void* context,
               ProgressListener* listener);
 
-// Reads single bytes into buffer (kept NUL-terminated) until the delimiter, which is not stored.
-// Fails when the text would reach `capacity`, on close or error; capacity 0 reads nothing.
-bool ReceiveUntil(Socket socket, char* buffer, std::size_t capacity, const StopFlag* stop,
-                  char delimiter);
-
 // Receives exactly `length` bytes into block, or, when block is null, into fileName. A file is
 // written to a temporary name in the same folder and renamed over fileName only when complete;
 // on failure nothing is left behind and an existing fileName is untouched.
 [[nodiscard]] util::Status ReceiveData(Socket socket, void* block, std::uint64_t length,
                                        const std::string& fileName, const StopFlag* stop,
                                        void* context, ProgressListener* listener);
-bool ReceiveExact(Socket socket, void* block, std::uint64_t length, const StopFlag* stop,
-                  void* context, ProgressListener* listener);
 
 // One framed text. Fails, allocating nothing of the claim, when the header is not a plain
 // non-negative decimal below 64 characters or announces more than maxLength bytes.

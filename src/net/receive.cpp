@@ -60,21 +60,6 @@ util::Result<std::uint64_t> ReceiveHeader(Socket socket, const StopFlag* stop,
 
 }  // namespace
 
-bool ReceiveUntil(Socket socket, char* buffer, std::size_t capacity, const StopFlag* stop,
-                  char delimiter) {
-    if (capacity == 0) return false;
-    std::size_t length = 0;
-    buffer[0] = '\0';
-    for (;;) {
-        char byte = 0;
-        if (detail::ReceiveSome(socket, &byte, 1, stop) == 0) return false;
-        if (byte == delimiter) return !detail::IsStopped(stop);
-        if (length + 1 >= capacity) return false;
-        buffer[length++] = byte;
-        buffer[length] = '\0';
-    }
-}
-
 util::Status ReceiveData(Socket socket, void* block, std::uint64_t length,
                          const std::string& fileName, const StopFlag* stop, void* context,
                          ProgressListener* listener) {
@@ -93,15 +78,6 @@ util::Status ReceiveData(Socket socket, void* block, std::uint64_t length,
     }
     progress.End(result.ok());
     return result;
-}
-
-bool ReceiveExact(Socket socket, void* block, std::uint64_t length, const StopFlag* stop,
-                  void* context, ProgressListener* listener) {
-    if (block == nullptr) {
-        if (listener != nullptr) listener->OnTransferEnd(context, false);
-        return false;
-    }
-    return ReceiveData(socket, block, length, {}, stop, context, listener).ok();
 }
 
 bool ReceiveString(Socket socket, std::string& out, const StopFlag* stop, std::size_t maxLength) {
