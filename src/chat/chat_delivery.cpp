@@ -1,16 +1,16 @@
 #include "chat/chat_delivery.h"
 
-#include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <string>
 
 #include "net/connect.h"
+#include "net/framing.h"
 #include "net/socket.h"
+#include "util/steady_ms.h"
 
 namespace chat {
 namespace {
@@ -19,11 +19,6 @@ namespace {
 constexpr std::int64_t kPollSliceMs = 100;
 // Gives a recipient that is just starting a chance to listen.
 constexpr std::int64_t kRefusedPauseMs = 100;
-
-std::int64_t NowMs() {
-    using namespace std::chrono;
-    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-}
 
 // One recipient's connection, from its first attempt until its text is out or it is given up.
 class Delivery {
@@ -42,27 +37,23 @@ public:
             Fail(options, now);
             return;
         }
-        sockaddr_in target{};
-        target.sin_family = AF_INET;
-        target.sin_addr.s_addr = address_;
-        target.sin_port = htons(options.port);
-        if (::connect(socket_.get(), reinterpret_cast<const sockaddr*>(&target), sizeof target) ==
-            0) {
-            state_ = State::Sending;
-        } else if (errno == EINPROGRESS || errno == EINTR) {
-            state_ = State::Connecting;
-        } else {
-            Fail(options, now);
+        switch (net::StartConnect(socket_.get(), address_, options.port)) {
+            case net::ConnectStart::Connected:
+                state_ = State::Sending;
+                break;
+            case net::ConnectStart::Pending:
+                state_ = State::Connecting;
+                break;
+            case net::ConnectStart::Failed:
+                Fail(options, now);
+                break;
         }
     }
 
     // Called once the socket is writable (or has an error).
     void Advance(const DeliveryOptions& options, std::string_view framed, std::int64_t now) {
         if (state_ == State::Connecting) {
-            int error = 0;
-            socklen_t size = sizeof error;
-            if (::getsockopt(socket_.get(), SOL_SOCKET, SO_ERROR, &error, &size) != 0 ||
-                error != 0) {
+            if (!net::ConnectSucceeded(socket_.get())) {
                 Fail(options, now);
                 return;
             }
@@ -119,13 +110,12 @@ private:
 
 void DeliverToAll(std::string_view text, const std::vector<Ipv4>& recipients,
                   const DeliveryOptions& options, const StopFlag* stop) {
-    const std::string framed = std::to_string(text.size()) + ":" + std::string(text);
+    const std::string framed = net::LengthHeader(text.size()) + std::string(text);
     std::vector<Delivery> active;
     std::vector<pollfd> watched;
     std::size_t next = 0;
-    const auto stopped = [stop] { return stop != nullptr && stop->load(); };
-    while (!stopped() && (next < recipients.size() || !active.empty())) {
-        std::int64_t now = NowMs();
+    while (!IsStopped(stop) && (next < recipients.size() || !active.empty())) {
+        std::int64_t now = SteadyMilliseconds();
         while (active.size() < std::max<std::size_t>(options.mostAtOnce, 1) &&
                next < recipients.size()) {
             active.emplace_back(recipients[next++], now + options.recipientTimeoutMs);
@@ -146,7 +136,7 @@ void DeliverToAll(std::string_view text, const std::vector<Ipv4>& recipients,
         const int timeout =
             static_cast<int>(std::clamp<std::int64_t>(wakeAt - now, 0, kPollSliceMs));
         if (::poll(watched.data(), watched.size(), timeout) <= 0) continue;
-        now = NowMs();
+        now = SteadyMilliseconds();
         for (std::size_t i = 0; i < active.size(); ++i) {
             if (watched[i].revents != 0) active[i].Advance(options, framed, now);
         }

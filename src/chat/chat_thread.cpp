@@ -12,17 +12,13 @@
 #include "chat/chat_delivery.h"
 #include "net/framing.h"
 #include "net/socket.h"
+#include "util/steady_ms.h"
 
 namespace {
 
 // The longest any chat thread waits before it looks at the stop flag again.
 constexpr auto kPollSlice = std::chrono::milliseconds(100);
 constexpr int kPollSliceMs = 100;
-
-std::int64_t SteadyMilliseconds() {
-    using namespace std::chrono;
-    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-}
 
 }  // namespace
 
@@ -89,7 +85,7 @@ void CChatThread::Wait() {
 }
 
 bool CChatThread::Stopping() const {
-    return quit_.load() || (stop_ != nullptr && stop_->load());
+    return quit_.load() || IsStopped(stop_);
 }
 
 void CChatThread::ListenerThreadFunction() {

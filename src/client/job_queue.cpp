@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "client/job_record.h"
+#include "util/steady_ms.h"
 
 namespace {
 
@@ -14,15 +15,6 @@ constexpr auto kStopCheckSlice = std::chrono::milliseconds(50);
 
 bool IsLight(JobType type) {
     return type != JobType::Retrieve;
-}
-
-bool IsSet(const StopFlag* flag) {
-    return flag != nullptr && flag->load();
-}
-
-std::int64_t SteadyMilliseconds() {
-    using namespace std::chrono;
-    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
 }  // namespace
@@ -43,7 +35,7 @@ CJobQueue::~CJobQueue() {
 }
 
 bool CJobQueue::ShuttingDown() const {
-    return destroying_.load() || (shutdown_ != nullptr && shutdown_->load());
+    return destroying_.load() || IsStopped(shutdown_);
 }
 
 void CJobQueue::NotifyScheduler() {
@@ -186,7 +178,7 @@ bool CJobQueue::StartNextJob() {
 void CJobQueue::WatchRunningLightJobs() {
     const std::int64_t now = SteadyMilliseconds();
     for (const auto& job : running_) {
-        if (job->light && (IsSet(job->stop) || now >= job->deadlineMs)) job->abort = true;
+        if (job->light && (IsStopped(job->stop) || now >= job->deadlineMs)) job->abort = true;
     }
 }
 

@@ -10,10 +10,6 @@
 
 namespace {
 
-bool IsSet(const StopFlag* flag) {
-    return flag != nullptr && flag->load();
-}
-
 // Creates the folders a download goes into. A failure shows later, when the file cannot be made.
 void CreateParentFolders(const std::string& localPath) {
     const auto folder = std::filesystem::path(localPath).parent_path();
@@ -51,7 +47,7 @@ void CJobQueue::RunWorker(Job& job) {
     // up; a download watches its own flag directly.
     const StopFlag* stop = job.light ? &job.abort : job.stop;
     net::UniqueSocket socket;
-    if (!IsSet(job.stop) && !IsSet(stop)) {
+    if (!IsStopped(job.stop) && !IsStopped(stop)) {
         socket = net::ConnectTo(job.address, options_.requestPort, stop, options_.connectAttempts);
     }
     const bool connected = socket.valid();

@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <random>
 
+#include "util/folder_of.h"
+
 namespace utilcpp {
 
 namespace {
@@ -27,13 +29,6 @@ public:
 private:
     int saved_;
 };
-
-std::string FolderOf(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos) return ".";
-    if (slash == 0) return "/";
-    return path.substr(0, slash);
-}
 
 bool WriteAll(int fd, std::string_view data) {
     while (!data.empty()) {

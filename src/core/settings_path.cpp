@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <vector>
 
+#include "util/folder_of.h"
+
 namespace utilcpp {
 
 namespace {
@@ -17,12 +19,6 @@ constexpr const char* kFolderName = "wendaro";
 bool IsRegularFile(const std::string& path) {
     struct stat info {};
     return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
-}
-
-std::string FolderOf(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos) return ".";
-    return path.substr(0, slash == 0 ? 1 : slash);
 }
 
 std::string JoinPath(const std::string& folder, const std::string& name) {

@@ -62,7 +62,7 @@ CHostThread::~CHostThread() {
 }
 
 bool CHostThread::Stopping() const {
-    return destroying_.load() || (stop_ != nullptr && stop_->load());
+    return destroying_.load() || IsStopped(stop_);
 }
 
 std::vector<net::InterfaceEntry> CHostThread::ReadInterfaces() const {

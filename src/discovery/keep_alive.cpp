@@ -58,7 +58,7 @@ void KeepAliveThread::Join() {
 }
 
 bool KeepAliveThread::Stopping() const {
-    return ownStop_.load() || (shutdown_ != nullptr && shutdown_->load());
+    return ownStop_.load() || IsStopped(shutdown_);
 }
 
 bool KeepAliveThread::IdleUntil(std::chrono::steady_clock::time_point deadline, int socket) const {

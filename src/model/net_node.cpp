@@ -57,7 +57,7 @@ void CNetNode::DeleteChildren() {
 }
 
 bool CNetNode::IsLocalHost() const {
-    return address_ == htonl(INADDR_LOOPBACK);
+    return address_ == LoopbackIpv4();
 }
 
 void CNetNode::SetText(const std::string& text) {

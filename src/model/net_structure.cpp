@@ -3,8 +3,9 @@
 #include <arpa/inet.h>
 
 #include <algorithm>
-#include <chrono>
 #include <utility>
+
+#include "util/steady_ms.h"
 
 namespace {
 
@@ -19,9 +20,7 @@ std::string DottedAddress(Ipv4 address) {
 }  // namespace
 
 std::uint32_t SystemTicks() {
-    const auto now = std::chrono::steady_clock::now().time_since_epoch();
-    return static_cast<std::uint32_t>(
-        std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
+    return static_cast<std::uint32_t>(SteadyMilliseconds());
 }
 
 CNetStructure::CNetStructure(TreeSink& tree, const StopFlag* closing, TickSource ticks)

@@ -24,14 +24,8 @@ enum class AttemptResult { Connected, Failed, Stopped };
 
 AttemptResult WaitForConnect(Socket socket, const StopFlag* stop) {
     switch (detail::WaitForSocket(socket, POLLOUT, stop, kAttemptLimitMs)) {
-        case detail::Readiness::Ready: {
-            int error = 0;
-            socklen_t size = sizeof error;
-            if (::getsockopt(socket, SOL_SOCKET, SO_ERROR, &error, &size) != 0) {
-                return AttemptResult::Failed;
-            }
-            return error == 0 ? AttemptResult::Connected : AttemptResult::Failed;
-        }
+        case detail::Readiness::Ready:
+            return ConnectSucceeded(socket) ? AttemptResult::Connected : AttemptResult::Failed;
         case detail::Readiness::Stopped:
             return AttemptResult::Stopped;
         case detail::Readiness::TimedOut:
@@ -41,23 +35,45 @@ AttemptResult WaitForConnect(Socket socket, const StopFlag* stop) {
     return AttemptResult::Failed;
 }
 
-AttemptResult TryConnect(Socket socket, const sockaddr_in& target, const StopFlag* stop) {
-    if (::connect(socket, reinterpret_cast<const sockaddr*>(&target), sizeof target) == 0) {
-        return AttemptResult::Connected;
-    }
-    switch (errno) {
-        case EISCONN:
+AttemptResult TryConnect(Socket socket, Ipv4 address, std::uint16_t port, const StopFlag* stop) {
+    switch (StartConnect(socket, address, port)) {
+        case ConnectStart::Connected:
             return AttemptResult::Connected;
-        case EINPROGRESS:
-        case EALREADY:
-        case EINTR:
+        case ConnectStart::Pending:
             return WaitForConnect(socket, stop);
-        default:
-            return AttemptResult::Failed;
+        case ConnectStart::Failed:
+            break;
     }
+    return AttemptResult::Failed;
 }
 
 }  // namespace
+
+ConnectStart StartConnect(Socket socket, Ipv4 address, std::uint16_t port) {
+    sockaddr_in target{};
+    target.sin_family = AF_INET;
+    target.sin_addr.s_addr = address;
+    target.sin_port = htons(port);
+    if (::connect(socket, reinterpret_cast<const sockaddr*>(&target), sizeof target) == 0) {
+        return ConnectStart::Connected;
+    }
+    switch (errno) {
+        case EISCONN:
+            return ConnectStart::Connected;
+        case EINPROGRESS:
+        case EALREADY:
+        case EINTR:
+            return ConnectStart::Pending;
+        default:
+            return ConnectStart::Failed;
+    }
+}
+
+bool ConnectSucceeded(Socket socket) {
+    int error = 0;
+    socklen_t size = sizeof error;
+    return ::getsockopt(socket, SOL_SOCKET, SO_ERROR, &error, &size) == 0 && error == 0;
+}
 
 bool SendBroadcast(std::uint16_t port, std::string_view text, Ipv4 destination) {
     UniqueSocket datagram(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0));
@@ -78,13 +94,9 @@ bool SendBroadcast(std::uint16_t port, std::string_view text, Ipv4 destination) 
 
 bool ConnectWithRetry(Socket socket, Ipv4 address, std::uint16_t port, int attempts,
                       const StopFlag* stop) {
-    sockaddr_in target{};
-    target.sin_family = AF_INET;
-    target.sin_addr.s_addr = address;
-    target.sin_port = htons(port);
     for (int used = 0; attempts <= 0 || used < attempts; ++used) {
         if (detail::IsStopped(stop)) return false;
-        switch (TryConnect(socket, target, stop)) {
+        switch (TryConnect(socket, address, port, stop)) {
             case AttemptResult::Connected:
                 return true;
             case AttemptResult::Stopped:

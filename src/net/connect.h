@@ -19,6 +19,12 @@ bool SendBroadcast(std::uint16_t port, std::string_view text, Ipv4 destination);
 bool ConnectWithRetry(Socket socket, Ipv4 address, std::uint16_t port, int attempts,
                       const StopFlag* stop);
 
+// One attempt on a non-blocking socket. Pending: the socket turns writable once the attempt is
+// decided, and ConnectSucceeded then tells which way it went.
+enum class ConnectStart { Connected, Pending, Failed };
+ConnectStart StartConnect(Socket socket, Ipv4 address, std::uint16_t port);
+bool ConnectSucceeded(Socket socket);
+
 bool SetBlocking(Socket socket, bool blocking);
 
 // Socket + non-blocking + ConnectWithRetry(10 attempts); invalid on failure.

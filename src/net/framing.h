@@ -66,6 +66,9 @@ bool ReceiveString(Socket socket, std::string& out, const StopFlag* stop, std::s
     ProgressListener* listener,
     std::uint64_t maxLength = std::numeric_limits<std::uint64_t>::max());
 
+// The header that goes before `length` bytes: "<digits>:".
+std::string LengthHeader(std::uint64_t length);
+
 // Parses a received length header: digits only, no sign; false otherwise or on overflow.
 bool ParseLengthHeader(std::string_view header, std::uint64_t& length);
 

@@ -27,6 +27,10 @@ int ReceiveIdleTimeout() {
     return idleTimeoutMs.load();
 }
 
+std::string LengthHeader(std::uint64_t length) {
+    return std::to_string(length) + ":";
+}
+
 bool ParseLengthHeader(std::string_view header, std::uint64_t& length) {
     if (header.empty()) return false;
     std::uint64_t value = 0;

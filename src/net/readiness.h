@@ -13,9 +13,7 @@ inline constexpr int kWaitSliceMs = 100;
 
 enum class Readiness { Ready, Stopped, TimedOut, Failed };
 
-inline bool IsStopped(const StopFlag* stop) {
-    return stop != nullptr && stop->load(std::memory_order_relaxed);
-}
+using ::IsStopped;
 
 // Whether the socket is in non-blocking mode, where a send or receive never waits by itself.
 bool IsNonBlocking(Socket socket);

@@ -42,7 +42,7 @@ private:
 };
 
 bool SendHeader(Socket socket, std::uint64_t length, const StopFlag* stop) {
-    const std::string header = std::to_string(length) + ":";
+    const std::string header = LengthHeader(length);
     return detail::SendAll(socket, header.data(), header.size(), stop);
 }
 

@@ -9,6 +9,7 @@
 #include "server/share_listing.h"
 #include "server/share_paths.h"
 #include "server/trace_excerpt.h"
+#include "util/steady_ms.h"
 #include "util/trace.h"
 
 namespace {
@@ -163,7 +164,7 @@ void CServerThread::ServeRetrieve(Connection& connection) {
 void CServerThread::ServePing(Connection& connection) {
     std::string message;
     for (;;) {
-        connection.deadlineMs = server::SteadyMilliseconds() + options_.pingIdleTimeoutMs;
+        connection.deadlineMs = SteadyMilliseconds() + options_.pingIdleTimeoutMs;
         if (!net::ReceiveString(connection.socket.get(), message, &connection.abort,
                                 net::kMaxRequestLength)) {
             break;

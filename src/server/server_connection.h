@@ -2,7 +2,6 @@
 #pragma once
 
 #include <atomic>
-#include <chrono>
 #include <cstdint>
 #include <string>
 #include <thread>
@@ -11,6 +10,7 @@
 #include "net/socket.h"
 #include "protocol/request_protocol.h"
 #include "server/server_thread.h"
+#include "util/steady_ms.h"
 
 struct CServerThread::Connection {
     enum class Stage { Reading, Pending, Running, Ended };
@@ -42,12 +42,3 @@ struct CServerThread::Connection {
     bool countedLight = false;
     bool countedSend = false;
 };
-
-namespace server {
-
-inline std::int64_t SteadyMilliseconds() {
-    using namespace std::chrono;
-    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-}
-
-}  // namespace server

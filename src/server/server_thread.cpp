@@ -12,6 +12,7 @@
 
 #include "net/socket.h"
 #include "server/server_connection.h"
+#include "util/steady_ms.h"
 
 namespace {
 
@@ -111,7 +112,7 @@ void CServerThread::Stop() {
 }
 
 bool CServerThread::Stopping() const {
-    return stopping_.load() || (shutdown_ != nullptr && shutdown_->load());
+    return stopping_.load() || IsStopped(shutdown_);
 }
 
 void CServerThread::WakeListener() {
@@ -180,7 +181,7 @@ CServerThread::AcceptResult CServerThread::AcceptOne() {
         connection->id = nextId_++;
         connection->address = peer.sin_addr.s_addr;
         connection->socket = std::move(socket);
-        connection->deadlineMs = server::SteadyMilliseconds() + options_.requestTimeoutMs;
+        connection->deadlineMs = SteadyMilliseconds() + options_.requestTimeoutMs;
         ++reading_;
         connections_.push_back(std::move(connection));
     }
@@ -196,7 +197,7 @@ CServerThread::AcceptResult CServerThread::AcceptOne() {
 }
 
 void CServerThread::AbortExpiredReads() {
-    const std::int64_t now = server::SteadyMilliseconds();
+    const std::int64_t now = SteadyMilliseconds();
     std::lock_guard guard(lock_);
     for (auto& connection : connections_) {
         const std::int64_t deadline = connection->deadlineMs.load();

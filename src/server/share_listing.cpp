@@ -59,7 +59,7 @@ std::vector<DirEntry> ListFolder(const std::string& folder, const std::string& s
     if (!dir) return entries;
     const std::string prefix = folder.ends_with('/') ? folder : folder + "/";
     while (const dirent* member = ::readdir(dir.get())) {
-        if (stop != nullptr && stop->load()) break;
+        if (IsStopped(stop)) break;
         const std::string_view name = member->d_name;
         if (name == "." || name == ".." || name.find('\\') != std::string_view::npos) continue;
         DirEntry entry;

@@ -12,13 +12,6 @@ namespace ui {
 
 namespace {
 
-// 127.0.0.1 in network byte order, whatever the machine's byte order.
-Ipv4 LocalHostAddress() {
-    Ipv4 address = 0;
-    net::ParseIpv4("127.0.0.1", address);
-    return address;
-}
-
 EntryKind KindOf(const CNetNode& node) {
     if (!node.IsFolder()) return EntryKind::File;
     return node.IsShare() ? EntryKind::Share : EntryKind::Folder;
@@ -55,7 +48,7 @@ void CLumvaleDialog::Start() {
         [this](Ipv4 address) { return KnownHostName(address); }, numberFormat_);
     ApplyHostName();
     // Comes back at once as a host-appeared event, which puts the local host into the tree.
-    network_->AddHost(LocalHostAddress(), hostName_, HostKind::LocalHost);
+    network_->AddHost(LoopbackIpv4(), hostName_, HostKind::LocalHost);
     SortByColumn(0);
 }
 
@@ -98,12 +91,7 @@ void CLumvaleDialog::OnTreeSelectionChanged() {
 }
 
 void CLumvaleDialog::OnTreeItemExpanding(CNetNode& node) {
-    const auto& children = node.GetChildren();
-    for (auto child = children.rbegin(); child != children.rend(); ++child) {
-        if (!(*child)->IsFolder() || (*child)->IsListingRequested()) continue;
-        (*child)->SetListingRequested(true);
-        network_->AddExpandJob((*child)->GetAddress(), (*child)->GetPath(), &closing_);
-    }
+    RequestChildListings(node, false);
 }
 
 void CLumvaleDialog::SortByColumn(int column) {

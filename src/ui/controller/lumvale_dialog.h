@@ -169,7 +169,8 @@ public:
 private:
     void QueueHostRefresh(Ipv4 address);
     bool IsRefreshWaiting(Ipv4 address) const;
-    void PrefetchChildFolders(CNetNode& node);
+    // Asks for the listings of the node's sub-folders; without askAgain only those not yet asked.
+    void RequestChildListings(CNetNode& node, bool askAgain);
     void StepLonelyHostHint();
     std::optional<std::string> KnownHostName(Ipv4 address) const;
     FocusTarget Focus() const { return views_.focus.FocusedControl(); }

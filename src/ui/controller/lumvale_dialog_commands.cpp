@@ -97,9 +97,7 @@ void CLumvaleDialog::ApplyHostName() {
 }
 
 void CLumvaleDialog::OnShareAddedByDrop() {
-    Ipv4 localHost = 0;
-    net::ParseIpv4("127.0.0.1", localHost);
-    network_->AddExpandJob(localHost, "\\", &closing_);
+    network_->AddExpandJob(LoopbackIpv4(), "\\", &closing_);
 }
 
 std::optional<LocalShare> CLumvaleDialog::SelectedLocalShare() const {

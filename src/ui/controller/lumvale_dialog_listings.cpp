@@ -23,15 +23,15 @@ void CLumvaleDialog::OnExpandSucceeded(JobId id, const std::vector<DirEntry>& li
     } else {
         RefreshFileListAfterChange(job.address, listedPath);
     }
-    if (expanded) PrefetchChildFolders(*node);
+    if (expanded) RequestChildListings(*node, true);
 }
 
-void CLumvaleDialog::PrefetchChildFolders(CNetNode& node) {
+void CLumvaleDialog::RequestChildListings(CNetNode& node, bool askAgain) {
     // One level deeper than what is visible, so that the expand buttons of the visible
     // sub-folders are right.
     const auto& children = node.GetChildren();
     for (auto child = children.rbegin(); child != children.rend(); ++child) {
-        if (!(*child)->IsFolder()) continue;
+        if (!(*child)->IsFolder() || (!askAgain && (*child)->IsListingRequested())) continue;
         (*child)->SetListingRequested(true);
         network_->AddExpandJob((*child)->GetAddress(), (*child)->GetPath(), &closing_);
     }

@@ -1,8 +1,9 @@
 // Millisecond tick counts for the controller's timers and countdowns; tests substitute their own.
 #pragma once
 
-#include <chrono>
 #include <cstdint>
+
+#include "util/steady_ms.h"
 
 namespace ui {
 
@@ -16,9 +17,7 @@ public:
 class SteadyClock final : public Clock {
 public:
     std::uint32_t NowMs() const override {
-        const auto sinceStart = std::chrono::steady_clock::now().time_since_epoch();
-        return static_cast<std::uint32_t>(
-            std::chrono::duration_cast<std::chrono::milliseconds>(sinceStart).count());
+        return static_cast<std::uint32_t>(SteadyMilliseconds());
     }
 };
 
