@@ -26,7 +26,7 @@ bool Exchange(net::Socket socket, const std::string& request, std::string& reply
 }
 
 util::Error StoppedOr(util::ErrorKind kind, const StopFlag* stop) {
-    return util::MakeError(IsSet(stop) ? util::ErrorKind::Stopped : kind);
+    return util::MakeError(IsStopped(stop) ? util::ErrorKind::Stopped : kind);
 }
 
 }  // namespace
