@@ -60,7 +60,7 @@ void CHostThread::HandleDatagram(Ipv4 sender, std::string_view datagram) {
         std::lock_guard guard(lock_);
         if (hosts_.size() >= kMaxKnownHosts) return;
         const auto unconfirmed =
-            std::count_if(hosts_.begin(), hosts_.end(), [](const HostEntry& host) {
+            std::count_if(hosts_.begin(), hosts_.end(), [](const WatchedHost& host) {
                 return host.kind == HostKind::Discovered && !host.ping->Connected();
             });
         if (static_cast<std::size_t>(unconfirmed) >= kMaxUnconfirmedHosts) return;

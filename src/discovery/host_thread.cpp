@@ -48,7 +48,7 @@ CHostThread::~CHostThread() {
     destroying_.store(true);
     if (broadcastThread_.joinable()) broadcastThread_.join();
     StopAllPingThreads();
-    std::vector<HostEntry> hosts;
+    std::vector<WatchedHost> hosts;
     std::vector<std::shared_ptr<KeepAliveThread>> retired;
     {
         std::lock_guard guard(lock_);
@@ -93,10 +93,10 @@ void CHostThread::AddHost(Ipv4 address, const std::string& name, HostKind kind) 
     {
         std::lock_guard guard(lock_);
         const bool known = std::any_of(hosts_.begin(), hosts_.end(),
-                                       [&](const HostEntry& h) { return h.address == address; });
+                                       [&](const WatchedHost& h) { return h.address == address; });
         if (known) return;
         try {
-            hosts_.push_back(HostEntry{address, kind, StartPingThread(address)});
+            hosts_.push_back(WatchedHost{address, kind, StartPingThread(address)});
         } catch (const std::system_error&) {
             // Out of threads (a flood of forged announcements against a process limit): the host
             // is left out; its next announcement, or the user, adds it again.
@@ -111,7 +111,7 @@ void CHostThread::RemoveHost(Ipv4 address) {
     {
         std::lock_guard guard(lock_);
         const auto it = std::find_if(hosts_.begin(), hosts_.end(),
-                                     [&](const HostEntry& h) { return h.address == address; });
+                                     [&](const WatchedHost& h) { return h.address == address; });
         if (it != hosts_.end()) {
             // The connection runs on until it fails or shutdown begins; it is just no longer
             // reported.

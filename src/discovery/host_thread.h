@@ -92,7 +92,7 @@ public:
     std::uint16_t BoundDiscoveryPort() const;
 
 private:
-    struct HostEntry {
+    struct WatchedHost {
         Ipv4 address = 0;
         HostKind kind = HostKind::Discovered;
         std::shared_ptr<KeepAliveThread> ping;
@@ -114,7 +114,7 @@ private:
 
     mutable std::mutex lock_;
     std::vector<net::InterfaceEntry> interfaces_;
-    std::vector<HostEntry> hosts_;
+    std::vector<WatchedHost> hosts_;
     // Keep-alive threads of removed hosts: no longer reported, joined once they end.
     std::vector<std::shared_ptr<KeepAliveThread>> retired_;
 

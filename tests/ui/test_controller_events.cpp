@@ -2,7 +2,7 @@
 // permission question, chat lines and sounds, listings with their prefetch, and the file list.
 #include <thread>
 
-#include "ui/controller/lumvale_dialog_chat.h"
+#include "ui/controller/chat_history.h"
 #include "ui/controller/lumvale_dialog_listeners.h"
 #include "ui/fakes_controller.h"
 

@@ -2,9 +2,9 @@
 #include "ui/controller/lumvale_dialog.h"
 
 #include "net/interfaces.h"
-#include "ui/controller/lumvale_dialog_chat.h"
+#include "ui/controller/chat_history.h"
+#include "ui/controller/event_sound_player.h"
 #include "ui/controller/lumvale_dialog_listeners.h"
-#include "ui/controller/lumvale_dialog_sound.h"
 #include "ui/text/ui_strings.h"
 #include "ui/transfers/transfers.h"
 

@@ -1,9 +1,9 @@
 // Host events: hosts coming and going, their names, their notices of changed shares, the
 // question before an unknown host may download, and chat lines.
 #include "net/socket.h"
+#include "ui/controller/chat_history.h"
+#include "ui/controller/event_sound_player.h"
 #include "ui/controller/lumvale_dialog.h"
-#include "ui/controller/lumvale_dialog_chat.h"
-#include "ui/controller/lumvale_dialog_sound.h"
 #include "ui/text/ui_strings.h"
 #include "util/trace.h"
 

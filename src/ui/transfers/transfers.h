@@ -11,8 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "ui/controller/event_sound_player.h"
 #include "ui/controller/lumvale_dialog_network.h"
-#include "ui/controller/lumvale_dialog_sound.h"
 #include "ui/desktop/close_rules.h"
 #include "ui/text/number_format.h"
 #include "ui/transfers/transfer_records.h"

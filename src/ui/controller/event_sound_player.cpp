@@ -1,4 +1,4 @@
-#include "ui/controller/lumvale_dialog_sound.h"
+#include "ui/controller/event_sound_player.h"
 
 #include "core/settings_keys.h"
 

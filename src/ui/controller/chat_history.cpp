@@ -1,4 +1,4 @@
-#include "ui/controller/lumvale_dialog_chat.h"
+#include "ui/controller/chat_history.h"
 
 namespace ui {
 
