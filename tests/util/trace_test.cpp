@@ -132,21 +132,4 @@ TEST_F(TraceTest, ConcurrentDiagnosticsStayWholeLines) {
     EXPECT_EQ(std::regex_replace(text, line, ""), "");
 }
 
-TEST(QualifiedFunctionName, CompilerSignatures) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"void CHostThread::BroadcastThreadFunction(void*)",
-         "CHostThread::BroadcastThreadFunction"},
-        {"int main(int, char**)", "main"},
-        {"bool ns::C<int>::Get(std::pair<int, int>) const &", "ns::C<int>::Get"},
-        {"T f(T) [with T = std::map<int, int>]", "f"},
-        {"std::vector<int> (anonymous namespace)::Load()", "(anonymous namespace)::Load"},
-        {"CServerThread::Run(int)::<lambda()>", "CServerThread::Run"},
-        {"auto X::Run(int)::(anonymous class)::operator()() const", "X::Run"},
-        {"CServerThread::CServerThread()", "CServerThread::CServerThread"},
-    };
-    for (const auto& [signature, name] : cases) {
-        EXPECT_EQ(xUtilQualifiedFunctionName(signature), name) << signature;
-    }
-}
-
 }  // namespace
