@@ -60,6 +60,11 @@ FolderWalk::ListingUse FolderWalk::OnListing(const std::string& listedPath,
             use.foldersToList.push_back(path);
             continue;
         }
+        // A negative size would leave the download without a bound on what the host may send.
+        if (entry.size < 0) {
+            use.refused.push_back({path, "listed with a negative size"});
+            continue;
+        }
         WalkFile file{path, {}, entry.size};
         if (!MapWalkPath(rootPath_, path, localDir_, file.localPath, why)) {
             use.refused.push_back({path, why});

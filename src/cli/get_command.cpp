@@ -1,5 +1,6 @@
 // get HOST REMOTEPATH [DESTDIR]: one file, or a whole folder one file at a time.
 #include <CLI/CLI.hpp>
+#include <deque>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -76,6 +77,7 @@ private:
     void OnListing(JobId id, const std::vector<DirEntry>& listing, bool success);
     void OnFinished(JobId id, const util::Status& outcome);
     void ListFolder(const std::string& remotePath);
+    void ListWaitingFolders();
 
     const CommandContext& context_;
     const GetArguments& arguments_;
@@ -88,6 +90,8 @@ private:
     std::optional<FolderWalk> walk_;
     bool overwriteAll_ = false;
     std::map<JobId, std::string> listingJobs_;
+    // Folders found and not yet asked for: the job queue takes only so many light jobs at once.
+    std::deque<std::string> foldersToList_;
     JobId currentJob_ = 0;
     WalkFile currentFile_;
     bool over_ = false;
@@ -136,6 +140,9 @@ int GetRun::Run() {
     if (const NameProblem bad = CheckRemoteName(entry->name); bad != NameProblem::None) {
         return context_.Fail("Refused " + remotePath + ": " + DescribeNameProblem(bad) + ".");
     }
+    if (!entry->folder && entry->size < 0) {
+        return context_.Fail("Refused " + remotePath + ": the host lists it with a negative size.");
+    }
     // The host's spelling of the name, in case the user's differed in case only.
     const std::string exactPath = RemoteJoin(parent, entry->name);
     return entry->folder ? DownloadFolder(exactPath, *entry) : DownloadFile(exactPath, *entry);
@@ -166,10 +173,9 @@ void GetRun::StartFile(const WalkFile& file) {
     currentFile_ = file;
     // The listed size bounds what the host may send: a reply announcing more fails before any
     // byte is written, so a hostile host cannot fill the disk.
-    std::optional<std::uint64_t> listedSize;
-    if (file.size >= 0) listedSize = static_cast<std::uint64_t>(file.size);
-    currentJob_ = session_->Jobs().AddRetrieveJob(
-        address_, file.remotePath, file.localPath.string(), session_->Cancel(), listedSize);
+    currentJob_ =
+        session_->Jobs().AddRetrieveJob(address_, file.remotePath, file.localPath.string(),
+                                        session_->Cancel(), static_cast<std::uint64_t>(file.size));
     const std::uint32_t found = walk_ ? walk_->FilesFound() : 1;
     display_.FileStarted(file.localPath.lexically_relative(destDir_).string(), file.size,
                          filesDone_, found);
@@ -221,8 +227,17 @@ int GetRun::DownloadFolder(const std::string& remotePath, const DirEntry& entry)
 }
 
 void GetRun::ListFolder(const std::string& remotePath) {
-    listingJobs_[session_->Jobs().AddExpandJob(address_, remotePath, session_->Cancel())] =
-        remotePath;
+    foldersToList_.push_back(remotePath);
+    ListWaitingFolders();
+}
+
+void GetRun::ListWaitingFolders() {
+    constexpr std::size_t kListingsInFlight = 8;
+    while (!over_ && !foldersToList_.empty() && listingJobs_.size() < kListingsInFlight) {
+        const std::string path = std::move(foldersToList_.front());
+        foldersToList_.pop_front();
+        listingJobs_[session_->Jobs().AddExpandJob(address_, path, session_->Cancel())] = path;
+    }
 }
 
 void GetRun::OnListing(JobId id, const std::vector<DirEntry>& listing, bool success) {
@@ -253,7 +268,8 @@ void GetRun::OnListing(JobId id, const std::vector<DirEntry>& listing, bool succ
             return;
         }
     }
-    for (const std::string& folder : use.foldersToList) ListFolder(folder);
+    for (const std::string& folder : use.foldersToList) foldersToList_.push_back(folder);
+    ListWaitingFolders();
     display_.FilesFound(walk_->FilesFound());
     ContinueWalk();
 }

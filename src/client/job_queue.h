@@ -134,6 +134,7 @@ private:
     void WatchRunningLightJobs();
     void ReportRefusedJobs(std::unique_lock<std::mutex>& guard);
     void RunWorker(Job& job);
+    void ForgetStopFlag(Job& job);
     util::Status Retrieve(const Job& job, int socket, const StopFlag* stop);
     void NotifyScheduler();
     bool ShuttingDown() const;

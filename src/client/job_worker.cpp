@@ -42,6 +42,14 @@ util::Status CJobQueue::Retrieve(const Job& job, net::Socket socket, const StopF
                             job.expectedSize.value_or(std::numeric_limits<std::uint64_t>::max()));
 }
 
+void CJobQueue::ForgetStopFlag(Job& job) {
+    // The flag often lives in the owner's record of the job, which the owner may free as soon as
+    // the report has reached it, while this job still counts as running and the scheduler would
+    // keep reading the flag.
+    std::lock_guard guard(lock_);
+    job.stop = nullptr;
+}
+
 void CJobQueue::RunWorker(Job& job) {
     // A light job's flag is set by the scheduler when the job's own flag is, or when its time is
     // up; a download watches its own flag directly.
@@ -62,6 +70,7 @@ void CJobQueue::RunWorker(Job& job) {
                 connected && Exchange(socket.get(), proto::BuildRequest("expand", job.remotePath),
                                       reply, net::kMaxListingLength, stop);
             const auto listing = success ? proto::ParseListing(reply) : std::vector<DirEntry>();
+            ForgetStopFlag(job);
             jobListener_->OnExpandResult(job.id, listing, success);
             break;
         }
@@ -70,6 +79,7 @@ void CJobQueue::RunWorker(Job& job) {
             // A host that does not answer is simply not reported.
             if (connected && Exchange(socket.get(), proto::BuildRequest(word), reply,
                                       net::kMaxHostInfoLength, stop)) {
+                ForgetStopFlag(job);
                 jobListener_->OnHostInfoResult(
                     job.id, proto::ParseHostInfo(reply, extendedHostInfo_), true);
             }

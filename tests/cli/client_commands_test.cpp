@@ -184,6 +184,23 @@ TEST_F(FakeHostTest, HostileListingNamesAreRefusedAndNothingLandsOutside) {
     }
 }
 
+// More sub-folders than the job queue lets light jobs wait: the walk asks for a few at a time.
+TEST_F(FakeHostTest, FolderWithThousandsOfSubFoldersArrivesWhole) {
+    constexpr int kFolders = 1200;
+    std::string top;
+    for (int i = 0; i < kFolders; ++i) {
+        const std::string name = "d" + std::to_string(i);
+        top += name + "\\1\\0\\";
+        host_.SetReply("expand:\\many\\" + name, i == kFolders - 1 ? "f\\0\\1" : "");
+    }
+    host_.SetReply("retrieve:\\many\\d1199\\f", "x");
+    host_.SetReply("expand:\\", "many\\1\\0");
+    host_.SetReply("expand:\\many", top.substr(0, top.size() - 1));
+    const auto result = Run({"get", "127.0.0.1", "/many", temp_.Folder("dest")});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(temp_.Read("dest/many/d1199/f"), "x");
+}
+
 TEST_F(FakeHostTest, HostThatAcceptsAndNeverAnswersIsGivenUpOn) {
     host_.SetSilent("expand:\\");
     const auto result = Run({"--timeout", "1", "ls", "127.0.0.1"});

@@ -60,11 +60,11 @@ TEST(FolderWalk, FilesComeInTheOrderFoundWhileListingsStillArrive) {
 
 TEST(FolderWalk, HostileAndRepeatedNamesAreRefusedNeverQueued) {
     cli::FolderWalk walk("\\Share", "/t");
-    const auto use =
-        walk.OnListing("\\Share", {File(".."), Folder(".."), Folder("."), File("../../etc/passwd"),
-                                   File("a/b"), File(std::string("nul\0name", 8)), File(""),
-                                   File("ok.txt"), File("ok.txt"), Folder("d"), Folder("d")});
-    EXPECT_EQ(use.refused.size(), 9u);
+    const auto use = walk.OnListing(
+        "\\Share", {File(".."), Folder(".."), Folder("."), File("../../etc/passwd"), File("a/b"),
+                    File(std::string("nul\0name", 8)), File(""), File("ok.txt"), File("ok.txt"),
+                    Folder("d"), Folder("d"), DirEntry{"liar.bin", -1, false}});
+    EXPECT_EQ(use.refused.size(), 10u);
     EXPECT_EQ(use.foldersToList, std::vector<std::string>{"\\Share\\d"});
     EXPECT_EQ(walk.FilesFound(), 1u);
     EXPECT_EQ(walk.TakeNextFile()->localPath, fs::path("/t/Share/ok.txt"));

@@ -3,10 +3,12 @@
 // the transfer's last report (or after the network threads have ended).
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <deque>
 #include <optional>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "client/job_queue.h"
@@ -14,10 +16,10 @@
 
 namespace ui {
 
-// A listing's size of a file as the bound for its download; a negative size bounds nothing.
+// A listing's size of a file as the bound for its download. A negative size is a host's lie, not
+// "unknown": it may send nothing.
 inline std::optional<std::uint64_t> ListedSize(std::int64_t size) {
-    if (size < 0) return std::nullopt;
-    return static_cast<std::uint64_t>(size);
+    return static_cast<std::uint64_t>(std::max<std::int64_t>(size, 0));
 }
 
 struct FolderDownload;
@@ -65,7 +67,9 @@ struct FolderDownload {
     // Target folder on this computer, ending in the local separator.
     std::string localDir;
     // Host paths (ending in a backslash) whose listing this walk has used.
-    std::vector<std::string> listedFolders;
+    std::unordered_set<std::string> listedFolders;
+    // Host paths of every file and folder the walk has taken from its listings.
+    std::unordered_set<std::string> seenPaths;
     // The files found and not yet started, in the order found, with their listed sizes.
     struct PendingFile {
         std::string hostPath;
@@ -75,11 +79,14 @@ struct FolderDownload {
     // The folders asked for whose listing has not been used. A listing of one of them counts
     // whoever asked for it; a listing of any other folder is not the walk's business.
     std::vector<AwaitedListing> awaited;
+    // Folders found whose listing is not asked for yet: the job queue takes only so many light
+    // jobs at once, and a folder may hold thousands of sub-folders.
+    std::deque<std::string> foldersToList;
     // Jobs queued for this walk that have not reported yet. They watch `cancelled`, so the record
     // outlives the walk until the last of them has reported.
     std::vector<JobId> jobsInFlight;
 
-    std::size_t PendingListings() const { return awaited.size(); }
+    std::size_t PendingListings() const { return awaited.size() + foldersToList.size(); }
 };
 
 }  // namespace ui

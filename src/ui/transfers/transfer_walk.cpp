@@ -12,8 +12,14 @@ namespace ui {
 
 namespace {
 
-bool Contains(const std::vector<std::string>& list, const std::string& value) {
-    return std::find(list.begin(), list.end(), value) != list.end();
+constexpr std::size_t kListingsInFlight = 8;
+// Limits against a host that lists without end.
+constexpr std::size_t kMaxWalkFiles = 2'000'000;
+constexpr std::size_t kMaxWalkFolders = 1'000'000;
+constexpr std::size_t kMaxWalkDepth = 128;
+
+std::size_t Depth(const std::string& path) {
+    return static_cast<std::size_t>(std::count(path.begin(), path.end(), '\\'));
 }
 
 }  // namespace
@@ -30,11 +36,20 @@ void Transfers::JobReported(JobId id) {
 }
 
 void Transfers::AwaitListing(FolderDownload& walk, const std::string& folderPath) {
-    // The job asks for the folder without its trailing backslash, as the user's own requests do.
-    const JobId job = Track(
-        walk,
-        network_.AddExpandJob(walk.address, StripTrailingBackslashes(folderPath), &walk.cancelled));
-    walk.awaited.push_back({job, folderPath});
+    walk.foldersToList.push_back(folderPath);
+}
+
+void Transfers::ListWaitingFolders(FolderDownload& walk) {
+    while (!walk.foldersToList.empty() && walk.awaited.size() < kListingsInFlight) {
+        const std::string folderPath = std::move(walk.foldersToList.front());
+        walk.foldersToList.pop_front();
+        // The job asks for the folder without its trailing backslash, as the user's own requests
+        // do.
+        const JobId job =
+            Track(walk, network_.AddExpandJob(walk.address, StripTrailingBackslashes(folderPath),
+                                              &walk.cancelled));
+        walk.awaited.push_back({job, folderPath});
+    }
 }
 
 void Transfers::StartFolderDownload(Ipv4 address, const std::string& remotePath,
@@ -51,6 +66,7 @@ void Transfers::StartFolderDownload(Ipv4 address, const std::string& remotePath,
     row.image = kImageDownload;
     rows_.Append(std::move(row));
     AwaitListing(*walk, walk->rootPath + '\\');
+    ListWaitingFolders(*walk);
     folderDownloads_.push_back(std::move(walk));
 }
 
@@ -59,7 +75,7 @@ void Transfers::OnListing(JobId id, Ipv4 address, const std::string& listedPath,
     // Walks may end (and be deleted) below; collect first.
     std::vector<FolderDownload*> interested;
     for (const auto& walk : folderDownloads_) {
-        if (walk->address != address || Contains(walk->listedFolders, listedPath)) continue;
+        if (walk->address != address || walk->listedFolders.contains(listedPath)) continue;
         const bool awaited =
             std::any_of(walk->awaited.begin(), walk->awaited.end(),
                         [&](const AwaitedListing& a) { return a.path == listedPath; });
@@ -76,14 +92,21 @@ void Transfers::UseListing(FolderDownload& walk, const std::string& listedPath,
         // A name that cannot be a local file name is left out rather than written elsewhere.
         if (!IsSafeLocalName(entry.name)) continue;
         const std::string entryPath = listedPath + entry.name;
+        // A name listed twice would be fetched twice, or its folder listed for ever.
+        if (!walk.seenPaths.insert(entryPath).second) continue;
         if (entry.folder) {
+            if (Depth(entryPath) > Depth(walk.rootPath) + kMaxWalkDepth ||
+                walk.seenPaths.size() - walk.filesFound > kMaxWalkFolders) {
+                continue;
+            }
             AwaitListing(walk, entryPath + '\\');
-        } else {
+        } else if (entry.size >= 0 && walk.filesFound < kMaxWalkFiles) {
             walk.pendingFiles.push_back({entryPath, entry.size});
             ++walk.filesFound;
         }
     }
-    walk.listedFolders.push_back(listedPath);
+    walk.listedFolders.insert(listedPath);
+    ListWaitingFolders(walk);
     ContinueFolderDownload(walk, true);
 }
 

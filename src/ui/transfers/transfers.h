@@ -81,6 +81,7 @@ private:
     JobId Track(FolderDownload& walk, JobId job);
     void JobReported(JobId id);
     void AwaitListing(FolderDownload& walk, const std::string& folderPath);
+    void ListWaitingFolders(FolderDownload& walk);
     void UseListing(FolderDownload& walk, const std::string& listedPath,
                     const std::vector<DirEntry>& listing);
     bool StartNextFile(FolderDownload& walk, std::size_t row);
