@@ -1,61 +1,108 @@
-// Admission of accepted connections. The bounds on waiting and live connections are shared
-// between peers: when they are full, the peer that holds the most gives up its newest connection
-// to a peer that holds fewer, so one host opening connections without end (keep-alives that it
-// keeps pinging, or silent ones that it reopens as they time out) cannot lock the others out,
-// while a single busy host may still use every slot that nobody else wants.
+// Admission of accepted connections. Hosts that behave must stay served however many addresses a
+// hostile host plays: part of every bound is kept for the hosts this program knows (discovered or
+// added by hand), one address holds only so many connections, and when a bound is full a
+// connection that holds a slot without asking for anything (a request line that has not come, a
+// keep-alive of a host we do not know) gives way to the newcomer.
 #include <unordered_map>
 
 #include "server/server_connection.h"
 
+namespace {
+
+// A connection younger than this may still be on its way to sending its request, so it is not
+// idle yet: a client on the LAN asks within milliseconds of connecting. Kept short, because a
+// flood that reopens its connections quickly would otherwise hold the table with young ones.
+constexpr std::int64_t kIdleAfterMs = 250;
+
+}  // namespace
+
+void CServerThread::SetHostKnown(Ipv4 address, bool known) {
+    std::lock_guard guard(lock_);
+    if (known) {
+        knownHosts_.insert(address);
+    } else {
+        knownHosts_.erase(address);
+    }
+}
+
+// Called with lock_ held.
+bool CServerThread::IsIdle(const Connection& connection, std::int64_t now) const {
+    if (connection.stage == Connection::Stage::Reading) {
+        return now - connection.acceptedMs >= kIdleAfterMs;
+    }
+    // A known host's keep-alive is how it knows we are there; anyone else's guards nothing.
+    return connection.stage == Connection::Stage::Running &&
+           connection.jobType == proto::JobType::Ping && !knownHosts_.contains(connection.address);
+}
+
 // Called with lock_ held.
 bool CServerThread::AdmitFrom(Ipv4 address, bool& evictedPending) {
-    struct Share {
+    struct Tally {
         std::size_t alive = 0;
         std::size_t waiting = 0;
-        // What may be closed without harm to a running transfer: a connection still reading or
-        // waiting for its start, or a keep-alive.
-        Connection* newestWaiting = nullptr;
-        Connection* newestEvictable = nullptr;
+        bool known = false;
+        // The oldest connection that could give way: idle, and for the waiting bound still
+        // reading its request.
+        Connection* oldestIdle = nullptr;
+        Connection* oldestIdleWaiting = nullptr;
     };
-    std::unordered_map<Ipv4, Share> shares;
-    std::size_t alive = 0;
-    std::size_t waiting = 0;
+    const std::int64_t now = SteadyMilliseconds();
+    std::unordered_map<Ipv4, Tally> tallies;
+    std::size_t alive = 0, waiting = 0, unknownAlive = 0, unknownWaiting = 0;
     for (const auto& owned : connections_) {
         Connection& connection = *owned;
         if (connection.evicted) continue;
-        Share& share = shares[connection.address];
-        ++alive;
-        ++share.alive;
+        Tally& tally = tallies[connection.address];
+        tally.known = knownHosts_.contains(connection.address);
         const bool isWaiting = connection.stage == Connection::Stage::Reading ||
                                connection.stage == Connection::Stage::Pending;
-        const bool isPing = connection.stage == Connection::Stage::Running &&
-                            connection.jobType == proto::JobType::Ping;
+        ++alive;
+        ++tally.alive;
+        unknownAlive += tally.known ? 0 : 1;
         if (isWaiting) {
             ++waiting;
-            ++share.waiting;
-            share.newestWaiting = &connection;
+            ++tally.waiting;
+            unknownWaiting += tally.known ? 0 : 1;
         }
-        if (isWaiting || isPing) share.newestEvictable = &connection;
+        if (IsIdle(connection, now)) {
+            if (tally.oldestIdle == nullptr) tally.oldestIdle = &connection;
+            if (isWaiting && tally.oldestIdleWaiting == nullptr) {
+                tally.oldestIdleWaiting = &connection;
+            }
+        }
     }
-    const bool waitingFull = waiting >= options_.maxWaiting;
-    if (!waitingFull && alive < options_.maxConnections) return true;
 
-    // A waiting connection given up frees a live slot as well.
-    const auto held = [&](const Share& share) { return waitingFull ? share.waiting : share.alive; };
-    const auto candidate = [&](const Share& share) {
-        return waitingFull ? share.newestWaiting : share.newestEvictable;
+    const bool known = knownHosts_.contains(address);
+    const Tally own = tallies.contains(address) ? tallies[address] : Tally{};
+    if (own.alive >= (known ? options_.maxPerKnownAddress : options_.maxPerUnknownAddress)) {
+        return false;
+    }
+    const auto unknownShare = [&](std::size_t bound) {
+        return bound - bound * options_.reservedForKnownPercent / 100;
     };
-    const auto own = shares.find(address);
-    const std::size_t newcomerHeld = own == shares.end() ? 0 : held(own->second);
-    // Only a peer with at least two more than the newcomer gives one up, so that two peers never
-    // take a slot back and forth.
+    const bool waitingFull = waiting >= options_.maxWaiting ||
+                             (!known && unknownWaiting >= unknownShare(options_.maxWaiting));
+    const bool aliveFull = alive >= options_.maxConnections ||
+                           (!known && unknownAlive >= unknownShare(options_.maxConnections));
+    if (!waitingFull && !aliveFull) return true;
+
+    // A waiting connection given up frees a live slot as well. Hosts we do not know give way
+    // first, the one holding the most; a known host gives way only to another known host, and
+    // only when it holds at least two more (so that two hosts never take a slot back and forth).
     Connection* victim = nullptr;
-    std::size_t most = newcomerHeld + 1;
-    for (const auto& [peer, share] : shares) {
-        if (candidate(share) != nullptr && held(share) > most) {
-            most = held(share);
-            victim = candidate(share);
-        }
+    bool victimKnown = true;
+    std::size_t victimHeld = 0;
+    for (const auto& [peer, tally] : tallies) {
+        Connection* candidate = waitingFull ? tally.oldestIdleWaiting : tally.oldestIdle;
+        if (candidate == nullptr) continue;
+        const std::size_t held = waitingFull ? tally.waiting : tally.alive;
+        if (tally.known && (!known || held < own.alive + 2)) continue;
+        const bool better = victim == nullptr || (victimKnown && !tally.known) ||
+                            (victimKnown == tally.known && held > victimHeld);
+        if (!better) continue;
+        victim = candidate;
+        victimKnown = tally.known;
+        victimHeld = held;
     }
     if (victim == nullptr) return false;
     Evict(*victim, evictedPending);

@@ -127,17 +127,19 @@ void CServerThread::RunJob(Connection& connection) {
 }
 
 bool CServerThread::ResolveArgument(Connection& connection, server::LocalPath& local) {
+    std::string argument;
+    {
+        std::lock_guard guard(lock_);
+        argument = connection.argument;
+    }
+    // The settings file is read without the lock: a slow disk must not hold up the listener,
+    // which needs the lock to accept, time out and reap every other connection.
     std::string shareName;
     std::string rest;
     std::string folder;
-    {
-        std::lock_guard guard(lock_);
-        if (!server::SplitSharePath(connection.argument, shareName, rest) ||
-            !server::LookupShareFolder(settings_, shareName, folder)) {
-            return false;
-        }
-    }
-    return server::MapIntoShare(folder, rest, local);
+    return server::SplitSharePath(argument, shareName, rest) &&
+           server::LookupShareFolder(settings_, shareName, folder) &&
+           server::MapIntoShare(folder, rest, local);
 }
 
 void CServerThread::UseLocalPath(Connection& connection, const server::LocalPath& local) {
@@ -179,8 +181,8 @@ void CServerThread::ServeExpand(Connection& connection) {
     {
         std::lock_guard guard(lock_);
         root = connection.argument == "\\";
-        if (root) entries = server::ListShares(settings_);
     }
+    if (root) entries = server::ListShares(settings_);
     server::LocalPath local;
     if (!root && ResolveArgument(connection, local) && local.kind == server::PathKind::Folder) {
         UseLocalPath(connection, local);

@@ -27,6 +27,7 @@ struct CServerThread::Connection {
     // Written before the connection thread starts.
     std::uint32_t id = 0;
     Ipv4 address = 0;
+    std::int64_t acceptedMs = 0;
     net::UniqueSocket socket;
     std::thread thread;
 

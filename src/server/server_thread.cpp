@@ -180,8 +180,9 @@ CServerThread::AcceptResult CServerThread::AcceptOne() {
         if (!AdmitFrom(peer.sin_addr.s_addr, evictedPending)) return AcceptResult::Accepted;
         connection->id = nextId_++;
         connection->address = peer.sin_addr.s_addr;
+        connection->acceptedMs = SteadyMilliseconds();
         connection->socket = std::move(socket);
-        connection->deadlineMs = SteadyMilliseconds() + options_.requestTimeoutMs;
+        connection->deadlineMs = connection->acceptedMs + options_.requestTimeoutMs;
         ++reading_;
         connections_.push_back(std::move(connection));
     }

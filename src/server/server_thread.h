@@ -11,6 +11,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <unordered_set>
 
 #include "core/parseini.h"
 #include "core/types.h"
@@ -75,11 +76,16 @@ struct ServerOptions {
     unsigned maxLightRunning = 20;
     unsigned maxSendsRunning = 10;
     // Connections whose request is still being read or that wait for their start. Beyond this an
-    // accepted connection is closed at once, unless a peer that holds at least two more than the
-    // newcomer's peer gives one up (see AdmitFrom): the bounds are shared fairly between peers.
+    // accepted connection is closed at once, unless an idle connection gives way (see AdmitFrom).
     std::size_t maxWaiting = 64;
     // All connections alive at once (reading, waiting and running, pings included).
     std::size_t maxConnections = 256;
+    // The part of both bounds that only known hosts (SetHostKnown) may fill.
+    std::size_t reservedForKnownPercent = 25;
+    // Connections one address may hold at once. A host's job queue runs up to 15 requests beside
+    // its keep-alive; a known host may run a second program (a command line beside the GUI).
+    std::size_t maxPerKnownAddress = 64;
+    std::size_t maxPerUnknownAddress = 16;
     // Time a peer has to deliver its request line.
     int requestTimeoutMs = 10'000;
     // A keep-alive connection that sends nothing for this long is closed.
@@ -114,6 +120,10 @@ public:
     // Later "gethostinfo" replies carry the new name.
     void SetHostName(const std::string& name);
 
+    // Hosts the owner knows (discovered or added by hand) keep a part of every connection bound
+    // for themselves, and their keep-alives never give way to anyone else's connections.
+    void SetHostKnown(Ipv4 address, bool known);
+
     // True if a connection with this id waits or runs; fills `out` when given.
     bool GetConnectionInfo(std::uint32_t id, ServerConnectionInfo* out) const;
 
@@ -137,6 +147,7 @@ private:
     void ListenerThreadFunction();
     AcceptResult AcceptOne();
     bool AdmitFrom(Ipv4 address, bool& evictedPending);
+    bool IsIdle(const Connection& connection, std::int64_t now) const;
     void Evict(Connection& connection, bool& evictedPending);
     bool Stopping() const;
     void AbortExpiredReads();
@@ -178,6 +189,7 @@ private:
     mutable std::mutex lock_;
     std::condition_variable startSignal_;
     std::string hostName_;
+    std::unordered_set<Ipv4> knownHosts_;
     // Every connection from acceptance until it is reaped; `pending_` and `running_` order them.
     std::list<std::unique_ptr<Connection>> connections_;
     std::list<Connection*> pending_;

@@ -1,4 +1,8 @@
 // Limits, bounds, time limits and stopping of the share server, with connections held open.
+#include <sys/stat.h>
+
+#include <fstream>
+
 #include "net/connect.h"
 #include "server_test_support.h"
 
@@ -95,28 +99,58 @@ TEST_F(ServerTest, StopEndsRunningSendsAndClosesWaitingConnectionsPromptly) {
     EXPECT_EQ(listeners_.Logged().back(), "failed 1");
 }
 
-// One peer that takes every connection slot must not lock the other hosts out: keep-alive
-// connections never time out while they ping, and silent ones only after the request time limit.
-TEST_F(ServerTest, OnePeerFloodingEitherBoundLeavesRoomForOthers) {
-    for (const bool pinging : {true, false}) {
-        SCOPED_TRACE(pinging ? "pings" : "silent");
-        Start([&](ServerOptions& options) {
-            (pinging ? options.maxConnections : options.maxWaiting) = pinging ? 32 : 16;
-            options.requestTimeoutMs = 60'000;
-        });
-        std::vector<net::UniqueSocket> flood;
-        for (int i = 0; i < (pinging ? 32 : 16); ++i) {
+// A hostile host playing many addresses, each holding keep-alive connections (which never time
+// out while they ping), must lock out neither a known host that holds its own keep-alive nor a
+// fresh client that nobody knows; and one address alone gets no more than its share.
+TEST_F(ServerTest, AFloodFromManyAddressesLocksOutNeitherKnownHostsNorFreshClients) {
+    Start([](ServerOptions& options) {
+        options.maxConnections = 24;
+        options.maxWaiting = 24;
+        options.maxPerUnknownAddress = 2;
+    });
+    net::UniqueSocket keepAlive = Send("ping");
+    std::vector<net::UniqueSocket> flood;
+    for (int host = 10; host < 50; ++host) {
+        for (int i = 0; i < 2; ++i) {
             flood.push_back(
-                testing_support::ConnectFrom(testing_support::LoopbackHost(2), server_->Port()));
-            ASSERT_TRUE(flood.back().valid());
-            if (pinging) net::SendString(flood.back().get(), "ping", nullptr);
+                testing_support::ConnectFrom(testing_support::LoopbackHost(host), server_->Port()));
+            net::SendString(flood.back().get(), "ping", nullptr);
         }
-        // Let the server take in (or turn away) the whole flood before the honest request comes.
-        ASSERT_TRUE(Eventually([&] { return Counts().connections > 0; }));
-        std::this_thread::sleep_for(std::chrono::milliseconds(200));
-        EXPECT_EQ(Ask("expand:\\"), Framed("music\\1\\0\\empty\\1\\0"));
-        server_->Stop();
     }
+    ASSERT_TRUE(Eventually([&] { return Counts().running >= 18; }));
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    // The part kept for known hosts stays free of the flood.
+    EXPECT_LE(Counts().connections, 19u);
+    EXPECT_EQ(Ask("expand:\\"), Framed("music\\1\\0\\empty\\1\\0"));
+    EXPECT_TRUE(StillOpen(keepAlive.get()));
+
+    // A host nobody knows takes the place of a flooding keep-alive.
+    net::UniqueSocket fresh =
+        testing_support::ConnectFrom(testing_support::LoopbackHost(3), server_->Port());
+    ASSERT_TRUE(net::SendString(fresh.get(), "expand:\\", nullptr));
+    EXPECT_EQ(ReadRaw(fresh.get()), Framed("music\\1\\0\\empty\\1\\0"));
+
+    std::vector<net::UniqueSocket> greedy;
+    for (int i = 0; i < 3; ++i)
+        greedy.push_back(
+            testing_support::ConnectFrom(testing_support::LoopbackHost(4), server_->Port()));
+    EXPECT_TRUE(ClosedByPeer(greedy.back().get()));
+    EXPECT_TRUE(StillOpen(greedy.front().get()));
+}
+
+// Reading the settings file must not hold the lock that accepting other connections needs: a
+// settings file that does not answer (here a named pipe nobody writes) stalls only its request.
+TEST_F(ServerTest, ASettingsFileThatStallsHoldsUpOnlyTheRequestThatReadsIt) {
+    ASSERT_EQ(::unlink(Path("wendaro.ini").c_str()), 0);
+    ASSERT_EQ(::mkfifo(Path("wendaro.ini").c_str(), 0600), 0);
+    Start();
+    net::UniqueSocket stalled = Send("expand:\\");
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    const std::string info = ReadRaw(Send("gethostinfo").get(), 1 << 20, 2000);
+    // Lets the stalled read end, whatever came before.
+    { std::ofstream(Path("wendaro.ini")) << "[shares]\nx=/\n"; }
+    EXPECT_TRUE(info.find("host\n") != std::string::npos) << info;
+    EXPECT_EQ(ReadRaw(stalled.get()), Framed("x\\1\\0"));
 }
 
 }  // namespace

@@ -135,6 +135,8 @@ protected:
         server_ = std::make_unique<CServerThread>(&listeners_, &listeners_, &listeners_, "host",
                                                   "1.0 ", &shutdown_, Path("wendaro.ini"), options);
         ASSERT_NE(server_->Port(), 0);
+        // The test's own requests come from a host that discovery would know.
+        server_->SetHostKnown(LoopbackAddress(), true);
     }
     net::UniqueSocket Connect() {
         return net::ConnectTo(LoopbackAddress(), server_->Port(), nullptr, 3);

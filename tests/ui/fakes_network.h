@@ -64,6 +64,10 @@ struct FakeNetwork final : ui::ControllerNetwork {
         return true;
     }
     void QueueChatMessage(const std::string& text) override { chatSent.push_back(text); }
+    void SetHostKnown(Ipv4 address, bool known) override {
+        std::erase(serverKnown, address);
+        if (known) serverKnown.push_back(address);
+    }
     void AddChatRecipient(Ipv4 address) override { recipients.push_back(address); }
     void RemoveChatRecipient(Ipv4 address) override { std::erase(recipients, address); }
     void WaitForThreads() override {}
@@ -106,6 +110,7 @@ struct FakeNetwork final : ui::ControllerNetwork {
     std::vector<Ipv4> knownHosts;
     std::vector<std::string> chatSent;
     std::vector<Ipv4> recipients;
+    std::vector<Ipv4> serverKnown;
     std::map<std::uint32_t, ServerConnectionInfo> uploads;
     std::string serverHostName;
     int addressChecks = 0;

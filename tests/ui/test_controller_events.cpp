@@ -33,6 +33,7 @@ TEST_F(ControllerTest, HostsComeAndGoButTheLocalHostStays) {
     EXPECT_NE(network->jobs[0].stop, nullptr);
     EXPECT_EQ(network->jobs[1].stop, network->jobs[0].stop);
     EXPECT_EQ(network->recipients, (Addresses{Ip("127.0.0.1"), Ip("127.0.0.5")}));
+    EXPECT_EQ(network->serverKnown, network->recipients);
 
     DeliverListing("127.0.0.5", "\\", {Folder("Music")});
     network->RemoveHost(Ip("127.0.0.5"));
@@ -41,6 +42,7 @@ TEST_F(ControllerTest, HostsComeAndGoButTheLocalHostStays) {
     EXPECT_FALSE(views.tree.Has("127.0.0.5") || views.tree.Has("Music"));
     EXPECT_TRUE(views.tree.Has("testbox"));
     EXPECT_EQ(network->recipients, Addresses{Ip("127.0.0.1")});
+    EXPECT_EQ(network->serverKnown, network->recipients);
     // Discovery forgot the local host, the tree kept it: it comes back without a second entry.
     network->knownHosts.clear();
     network->AddHost(Ip("127.0.0.1"), "testbox", HostKind::LocalHost);

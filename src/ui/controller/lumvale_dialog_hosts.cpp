@@ -36,6 +36,7 @@ void CLumvaleDialog::OnHostAppeared(Ipv4 address, const std::string& name, HostK
     }
     model_->AddHost(address, name, kind);
     network_->AddChatRecipient(address);
+    network_->SetHostKnown(address, true);
     QueueHostRefresh(address);
     sounds_->Play(EventSound::HostAppeared);
 }
@@ -54,6 +55,7 @@ void CLumvaleDialog::OnHostDisappeared(Ipv4 address) {
     refreshJobs_.erase(address);
     RefreshFileListAfterChange(address, "\\");
     network_->RemoveChatRecipient(address);
+    network_->SetHostKnown(address, false);
     sounds_->Play(EventSound::HostGone);
 }
 

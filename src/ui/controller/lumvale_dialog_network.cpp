@@ -53,6 +53,7 @@ public:
     bool GetUploadInfo(std::uint32_t uploadId, ServerConnectionInfo& out) const override {
         return server_->GetConnectionInfo(uploadId, &out);
     }
+    void SetHostKnown(Ipv4 address, bool known) override { server_->SetHostKnown(address, known); }
 
     JobId AddExpandJob(Ipv4 address, const std::string& remotePath, const StopFlag* stop) override {
         return jobs_->AddExpandJob(address, remotePath, stop);

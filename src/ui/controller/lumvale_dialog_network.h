@@ -29,6 +29,8 @@ public:
     // Share server.
     virtual void SetServerHostName(const std::string& name) = 0;
     virtual bool GetUploadInfo(std::uint32_t uploadId, ServerConnectionInfo& out) const = 0;
+    // Hosts in the tree keep room among the share server's connections whatever others do.
+    virtual void SetHostKnown(Ipv4 address, bool known) = 0;
 
     // Job queue.
     virtual JobId AddExpandJob(Ipv4 address, const std::string& remotePath,
