@@ -1,6 +1,8 @@
 #include "chat/chat_delivery.h"
 
+#include <linux/sockios.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 
 #include <algorithm>
@@ -19,16 +21,27 @@ namespace {
 constexpr std::int64_t kPollSliceMs = 100;
 // Gives a recipient that is just starting a chance to listen.
 constexpr std::int64_t kRefusedPauseMs = 100;
+// How often the acknowledgement of the text is looked at once the recipient has closed.
+constexpr std::int64_t kAcknowledgeCheckMs = 10;
 
 // One recipient's connection, from its first attempt until its text is out or it is given up.
 class Delivery {
 public:
-    enum class State { Pausing, Connecting, Sending, Done };
+    // Confirming: the text is out and our end is shut; the recipient's close is awaited.
+    enum class State { Pausing, Connecting, Sending, Confirming, Done };
 
     Delivery(Ipv4 address, std::int64_t deadlineMs) : address_(address), deadlineMs_(deadlineMs) {}
 
     State state() const { return state_; }
+    Ipv4 address() const { return address_; }
+    bool delivered() const { return delivered_; }
     net::Socket socket() const { return socket_.get(); }
+    // The events to wait for on the socket; 0 when only time matters.
+    short events() const {
+        if (state_ == State::Connecting || state_ == State::Sending) return POLLOUT;
+        if (state_ == State::Confirming && !peerClosed_) return POLLIN;
+        return 0;
+    }
 
     void Attempt(const DeliveryOptions& options, std::int64_t now) {
         ++attempts_;
@@ -50,8 +63,12 @@ public:
         }
     }
 
-    // Called once the socket is writable (or has an error).
+    // Called once the socket is ready (or has an error).
     void Advance(const DeliveryOptions& options, std::string_view framed, std::int64_t now) {
+        if (state_ == State::Confirming) {
+            Confirm();
+            return;
+        }
         if (state_ == State::Connecting) {
             if (!net::ConnectSucceeded(socket_.get())) {
                 Fail(options, now);
@@ -63,11 +80,22 @@ public:
                                     MSG_NOSIGNAL | MSG_DONTWAIT);
         if (sent > 0) sent_ += static_cast<std::size_t>(sent);
         const bool failed = sent < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR;
-        if (failed || sent_ == framed.size()) Finish();
+        if (failed) {
+            Finish();
+        } else if (sent_ == framed.size()) {
+            // Our close tells the recipient the text is complete; its close tells us it read it.
+            if (::shutdown(socket_.get(), SHUT_WR) == 0) {
+                state_ = State::Confirming;
+            } else {
+                Finish();
+            }
+        }
     }
 
     // Gives up at the deadline and starts the next attempt once a pause is over.
     void Tick(const DeliveryOptions& options, std::int64_t now) {
+        if (state_ == State::Confirming && peerClosed_) CheckAcknowledged();
+        if (state_ == State::Done) return;
         if (now >= deadlineMs_) {
             Finish();
         } else if (state_ == State::Pausing && now >= retryAtMs_) {
@@ -76,11 +104,41 @@ public:
     }
 
     // When this delivery next needs a look without any socket event.
-    std::int64_t NextTimeMs() const {
+    std::int64_t NextTimeMs(std::int64_t now) const {
+        if (state_ == State::Confirming && peerClosed_) return now + kAcknowledgeCheckMs;
         return state_ == State::Pausing ? std::min(retryAtMs_, deadlineMs_) : deadlineMs_;
     }
 
 private:
+    void Confirm() {
+        char discard[256];
+        const ssize_t got = ::recv(socket_.get(), discard, sizeof discard, MSG_DONTWAIT);
+        if (got > 0) return;  // nothing is ever answered; whatever came is dropped
+        if (got < 0) {
+            if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) Finish();
+            return;
+        }
+        peerClosed_ = true;
+        CheckAcknowledged();
+    }
+    // A recipient that closed before our text reached it closes normally too, but then resets
+    // the connection instead of acknowledging the text: only a close after the acknowledgement
+    // means the text was read.
+    void CheckAcknowledged() {
+        int error = 0;
+        socklen_t size = sizeof error;
+        int unacknowledged = 0;
+        if (::getsockopt(socket_.get(), SOL_SOCKET, SO_ERROR, &error, &size) != 0 || error != 0 ||
+            ::ioctl(socket_.get(), SIOCOUTQ, &unacknowledged) != 0) {
+            Finish();
+            return;
+        }
+        if (unacknowledged == 0) {
+            delivered_ = true;
+            Finish();
+        }
+    }
+
     void Fail(const DeliveryOptions& options, std::int64_t now) {
         socket_.reset();
         const bool attemptsLeft =
@@ -102,15 +160,18 @@ private:
     std::int64_t retryAtMs_ = 0;
     int attempts_ = 0;
     std::size_t sent_ = 0;
+    bool peerClosed_ = false;
+    bool delivered_ = false;
     State state_ = State::Pausing;
     net::UniqueSocket socket_;
 };
 
 }  // namespace
 
-void DeliverToAll(std::string_view text, const std::vector<Ipv4>& recipients,
-                  const DeliveryOptions& options, const StopFlag* stop) {
+std::vector<Ipv4> DeliverToAll(std::string_view text, const std::vector<Ipv4>& recipients,
+                               const DeliveryOptions& options, const StopFlag* stop) {
     const std::string framed = net::LengthHeader(text.size()) + std::string(text);
+    std::vector<Ipv4> undelivered;
     std::vector<Delivery> active;
     std::vector<pollfd> watched;
     std::size_t next = 0;
@@ -122,15 +183,18 @@ void DeliverToAll(std::string_view text, const std::vector<Ipv4>& recipients,
             active.back().Attempt(options, now);
         }
         for (Delivery& delivery : active) delivery.Tick(options, now);
-        std::erase_if(active, [](const Delivery& d) { return d.state() == Delivery::State::Done; });
+        std::erase_if(active, [&](const Delivery& d) {
+            if (d.state() != Delivery::State::Done) return false;
+            if (!d.delivered()) undelivered.push_back(d.address());
+            return true;
+        });
 
         watched.clear();
         std::int64_t wakeAt = now + kPollSliceMs;
         for (const Delivery& delivery : active) {
-            wakeAt = std::min(wakeAt, delivery.NextTimeMs());
-            const bool waitsForSocket = delivery.state() == Delivery::State::Connecting ||
-                                        delivery.state() == Delivery::State::Sending;
-            watched.push_back({waitsForSocket ? delivery.socket() : -1, POLLOUT, 0});
+            wakeAt = std::min(wakeAt, delivery.NextTimeMs(now));
+            const short events = delivery.events();
+            watched.push_back({events != 0 ? delivery.socket() : -1, events, 0});
         }
         if (active.empty()) continue;
         const int timeout =
@@ -141,6 +205,12 @@ void DeliverToAll(std::string_view text, const std::vector<Ipv4>& recipients,
             if (watched[i].revents != 0) active[i].Advance(options, framed, now);
         }
     }
+    for (const Delivery& delivery : active) {
+        if (!delivery.delivered()) undelivered.push_back(delivery.address());
+    }
+    undelivered.insert(undelivered.end(), recipients.begin() + static_cast<std::ptrdiff_t>(next),
+                       recipients.end());
+    return undelivered;
 }
 
 }  // namespace chat

@@ -24,10 +24,13 @@ struct DeliveryOptions {
     std::size_t mostAtOnce = 64;
 };
 
-// Sends `text` in the stream framing to every recipient over a fresh connection each, closing each
-// connection once its text is out. A recipient that cannot be reached in time is skipped without
-// notice. Returns when every recipient is done or given up, or within 100 ms of the stop flag.
-void DeliverToAll(std::string_view text, const std::vector<Ipv4>& recipients,
-                  const DeliveryOptions& options, const StopFlag* stop);
+// Sends `text` in the stream framing to every recipient over a fresh connection each, then waits
+// for the recipient to close its end. A recipient that read the whole text closes normally; one
+// that closes with the text unread (too busy, or malformed to it) resets the connection. Returns
+// the recipients that did not confirm in time: unreachable, reset, too slow, or left over when
+// the stop flag was set. Returns within 100 ms of the stop flag.
+[[nodiscard]] std::vector<Ipv4> DeliverToAll(std::string_view text,
+                                             const std::vector<Ipv4>& recipients,
+                                             const DeliveryOptions& options, const StopFlag* stop);
 
 }  // namespace chat

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <map>
 #include <system_error>
 
 #include "chat/chat_delivery.h"
@@ -30,6 +31,9 @@ struct CChatThread::Reader {
     StopFlag abort{false};
     // Guarded by readersLock_: the text was delivered or dropped.
     bool done = false;
+    // Guarded by readersLock_: gave way to a newer connection; counts toward no bound.
+    bool evicted = false;
+    std::int64_t startedMs = 0;
     std::thread thread;
 };
 
@@ -109,20 +113,41 @@ void CChatThread::ListenerThreadFunction() {
     listenSocket_.reset();
 }
 
+// Called with readersLock_ held. Readers that gave way still end on their own; until then they
+// hold a thread but no place.
+bool CChatThread::MakeRoomFor(Ipv4 peer) {
+    std::map<Ipv4, std::size_t> held;
+    std::size_t taken = 0;
+    for (const auto& reader : readers_) {
+        if (reader->done || reader->evicted) continue;
+        ++held[reader->peer];
+        ++taken;
+    }
+    if (held[peer] >= std::max<std::size_t>(options_.maxReaders / 4, 1)) return false;
+    if (taken < options_.maxReaders) return true;
+    // A text of at most 1023 bytes arrives at once; a reader still waiting for one after a short
+    // while is a connection held open, not a text on its way.
+    const std::int64_t idleSince = SteadyMilliseconds() - options_.idleReaderMs;
+    Reader* victim = nullptr;
+    for (const auto& reader : readers_) {
+        if (reader->done || reader->evicted || reader->startedMs > idleSince) continue;
+        if (victim == nullptr || held[reader->peer] > held[victim->peer]) victim = reader.get();
+    }
+    if (victim == nullptr) return false;
+    victim->evicted = true;
+    victim->abort = true;
+    return true;
+}
+
 void CChatThread::StartReader(net::UniqueSocket socket, Ipv4 peer) {
     std::lock_guard guard(readersLock_);
-    if (readers_.size() >= options_.maxReaders) return;
-    const auto fromPeer = std::count_if(readers_.begin(), readers_.end(), [&](const auto& reader) {
-        return reader->peer == peer && !reader->done;
-    });
-    if (static_cast<std::size_t>(fromPeer) >= std::max<std::size_t>(options_.maxReaders / 4, 1)) {
-        return;
-    }
+    if (!MakeRoomFor(peer)) return;
     auto reader = std::make_unique<Reader>();
     reader->socket = std::move(socket);
     reader->peer = peer;
     reader->sequence = nextReaderSequence_++;
-    reader->deadlineMs = SteadyMilliseconds() + options_.receiveTimeoutMs;
+    reader->startedMs = SteadyMilliseconds();
+    reader->deadlineMs = reader->startedMs + options_.receiveTimeoutMs;
     Reader& started = *reader;
     try {
         started.thread = std::thread([this, &started] { ReaderThreadFunction(started); });
@@ -208,5 +233,7 @@ void CChatThread::SendToAll(const std::string& text, const std::vector<Ipv4>& re
     delivery.connectAttempts = options_.connectAttempts;
     delivery.recipientTimeoutMs = options_.recipientTimeoutMs;
     // A recipient that cannot be reached is skipped; the others still get the text.
-    chat::DeliverToAll(text, recipients, delivery, &quit_);
+    const std::vector<Ipv4> undelivered = chat::DeliverToAll(text, recipients, delivery, &quit_);
+    if (listener_ == nullptr || Stopping()) return;
+    for (const Ipv4 address : undelivered) listener_->OnChatNotDelivered(address, text);
 }

@@ -21,6 +21,9 @@ public:
     // A text arrived from `address` (network order, the connection's peer). Called on a chat
     // thread, one call at a time, without the chat lock held; `text` lives only for the call.
     virtual void OnChatMessage(Ipv4 address, const std::string& text) = 0;
+    // A queued text did not reach `address`: it could not be reached in time, or it closed the
+    // connection with the text unread. Called on the sender thread, without the chat lock held.
+    virtual void OnChatNotDelivered(Ipv4 address, const std::string& text) = 0;
 
 protected:
     ~ChatListener() = default;
@@ -39,10 +42,13 @@ struct ChatOptions {
     int recipientTimeoutMs = 5'000;
     // Time a peer has to deliver its text once connected.
     int receiveTimeoutMs = 10'000;
-    // Incoming connections read at once; beyond this a connection is closed unread. One address
-    // gets a quarter of them (at least one), so that a peer holding its connections open cannot
-    // keep the texts of other hosts out.
+    // Incoming connections read at once. One address gets a quarter of them (at least one). When
+    // all are taken, the oldest reader of the address holding the most that has not received its
+    // text for `idleReaderMs` gives way to the newcomer; without one, the newcomer is closed
+    // unread (and its sender learns so). Peers holding connections open cannot keep the texts of
+    // other hosts out.
     std::size_t maxReaders = 16;
+    int idleReaderMs = 500;
 };
 
 class CChatThread {
@@ -75,6 +81,7 @@ private:
     void ListenerThreadFunction();
     void SenderThreadFunction();
     void StartReader(net::UniqueSocket socket, Ipv4 peer);
+    bool MakeRoomFor(Ipv4 peer);
     void ReaderThreadFunction(Reader& reader);
     void SuperviseReaders(bool stopAll);
     bool MayDeliver(const Reader& reader) const;

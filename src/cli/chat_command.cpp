@@ -2,11 +2,10 @@
 #include <CLI/CLI.hpp>
 #include <memory>
 
+#include "chat/chat_delivery.h"
 #include "cli/command_context.h"
 #include "cli/commands.h"
 #include "cli/host_finder.h"
-#include "net/connect.h"
-#include "net/framing.h"
 #include "ui/text/ui_strings.h"
 
 namespace cli {
@@ -32,14 +31,14 @@ int RunChat(const CommandContext& context, const ChatArguments& arguments) {
     if (!ResolveHostArgument(context.options, arguments.host, address, problem)) {
         return context.Fail(problem);
     }
+    chat::DeliveryOptions delivery;
+    delivery.port = context.options.chatPort;
     const StopFlag never{false};
-    net::UniqueSocket socket = net::ConnectTo(address, context.options.chatPort, &never);
-    if (!socket.valid())
-        return context.Fail(
-            ui::FormatText(ui::Translate("Cannot reach the chat of %s."), {arguments.host}));
-    if (!net::SendString(socket.get(), arguments.text, &never)) {
-        return context.Fail(
-            ui::FormatText(ui::Translate("Sending the text to %s failed."), {arguments.host}));
+    if (!chat::DeliverToAll(arguments.text, {address}, delivery, &never).empty()) {
+        return context.Fail(ui::FormatText(
+            ui::Translate(
+                "The text was not delivered: %s could not be reached or did not read it."),
+            {arguments.host}));
     }
     return kExitOk;
 }

@@ -8,6 +8,7 @@
 #include <condition_variable>
 #include <mutex>
 
+#include "chat/chat_delivery.h"
 #include "net/connect.h"
 #include "net/framing.h"
 #include "support/loopback.h"
@@ -26,6 +27,17 @@ public:
         messages_.emplace_back(address, text);
         changed_.notify_all();
     }
+    void OnChatNotDelivered(Ipv4 address, const std::string& text) override {
+        std::lock_guard guard(mutex_);
+        lost_.emplace_back(address, text);
+        changed_.notify_all();
+    }
+    Messages WaitForLost(std::size_t count, int timeoutMs = 5000) {
+        std::unique_lock guard(mutex_);
+        changed_.wait_for(guard, std::chrono::milliseconds(timeoutMs),
+                          [&] { return lost_.size() >= count; });
+        return lost_;
+    }
     // What arrived once there are `count` texts, or after a bounded wait.
     Messages WaitFor(std::size_t count, int timeoutMs = 5000) {
         std::unique_lock guard(mutex_);
@@ -38,6 +50,7 @@ private:
     std::mutex mutex_;
     std::condition_variable changed_;
     Messages messages_;
+    Messages lost_;
 };
 
 // Listens on address:port (0 = any port) and sends to `sendPort`.
@@ -135,14 +148,60 @@ TEST_F(ChatTest, RecipientsThatCannotBeReachedHoldUpEachTextOnlyBriefly) {
     EXPECT_EQ(atB_.WaitFor(2, 2900), (Messages{{sender, "one"}, {sender, "two"}}));
 }
 
-TEST_F(ChatTest, ConnectionsBeyondTheReaderBoundAreClosedUnread) {
+// A text closed unread, whether the recipient closed before or after it arrived, is reported to
+// the sender as not delivered; one read is not.
+TEST_F(ChatTest, ConnectionsBeyondTheReaderBoundAreClosedUnreadAndTheSenderLearnsIt) {
     ChatOptions options = Options(LoopbackAddress());
-    options.maxReaders = 2;
+    options.maxReaders = 8;
+    options.idleReaderMs = 60'000;
     CChatThread b(&atB_, &stop_, options);
-    net::UniqueSocket first = net::ConnectTo(LoopbackAddress(), b.Port(), nullptr, 3);
-    net::UniqueSocket second = net::ConnectTo(LoopbackAddress(), b.Port(), nullptr, 3);
+    std::vector<net::UniqueSocket> held;
+    for (int host = 2; host < 6; ++host) {
+        for (int i = 0; i < 2; ++i) held.push_back(ConnectFrom(Loopback(host), b.Port()));
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
     EXPECT_TRUE(ClosedAfter(b.Port(), "5:hello"));
     EXPECT_TRUE(atB_.WaitFor(1, 300).empty());
+
+    ChatOptions sending = Options(LoopbackAddress(), b.Port());
+    sending.recipientTimeoutMs = 2000;
+    Recorder atA;
+    CChatThread a(&atA, &stop_, sending);
+    a.AddRecipient(LoopbackAddress());
+    a.QueueMessage("lost");
+    EXPECT_EQ(atA.WaitForLost(1), (Messages{{LoopbackAddress(), "lost"}}));
+    held.clear();
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    a.QueueMessage("read");
+    EXPECT_EQ(atB_.WaitFor(1), (Messages{{LoopbackAddress(), "read"}}));
+    EXPECT_EQ(atA.WaitForLost(2, 300).size(), 1u);
+
+    // A listener that closes each connection at once, before the text comes.
+    testing_support::LoopbackListener deaf = testing_support::ListenOnLoopback();
+    std::thread closer([&] {
+        net::UniqueSocket accepted =
+            net::AcceptConnection(deaf.socket.get(), nullptr, nullptr, 5000);
+    });
+    const chat::DeliveryOptions delivery{.port = deaf.port, .recipientTimeoutMs = 2000};
+    EXPECT_EQ(chat::DeliverToAll("unheard", {LoopbackAddress()}, delivery, &stop_),
+              std::vector<Ipv4>{LoopbackAddress()});
+    closer.join();
+}
+
+// Four hosts holding every reader open, as a flood that reopens its connections would, silence
+// nobody: a reader that received nothing for a while gives way to a new connection.
+TEST_F(ChatTest, IdleReadersGiveWayToANewConnection) {
+    ChatOptions options = Options(LoopbackAddress());
+    options.receiveTimeoutMs = 60'000;
+    CChatThread b(&atB_, &stop_, options);
+    std::vector<net::UniqueSocket> flood;
+    for (int host = 2; host < 6; ++host) {
+        for (int i = 0; i < 4; ++i) flood.push_back(ConnectFrom(Loopback(host), b.Port()));
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(700));
+    const chat::DeliveryOptions delivery{.port = b.Port(), .recipientTimeoutMs = 2000};
+    EXPECT_TRUE(chat::DeliverToAll("through", {LoopbackAddress()}, delivery, &stop_).empty());
+    EXPECT_EQ(atB_.WaitFor(1), (Messages{{LoopbackAddress(), "through"}}));
 }
 
 TEST_F(ChatTest, WaitReturnsPromptlyAfterTheStopFlagEvenWithASendStuck) {

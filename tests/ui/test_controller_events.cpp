@@ -137,8 +137,10 @@ TEST_F(ControllerTest, ChatLinesNameTheSenderAndOnlyTheyAreHeardWhileSoundIsOn) 
     AppearHost("127.0.0.5", "kitchen");
     controller->OnChatMessage(Ip("192.168.1.9"), "hello");
     controller->OnChatMessage(Ip("127.0.0.5"), "hi there");
+    controller->OnChatNotDelivered(Ip("127.0.0.5"), "are you there?");
     EXPECT_EQ(Lines(views.user.chatLines.begin(), views.user.chatLines.end()),
-              (Lines{"192.168.1.9: hello", "kitchen: hi there"}));
+              (Lines{"192.168.1.9: hello", "kitchen: hi there",
+                     "Not delivered to kitchen: are you there?"}));
     // Hosts and transfers coming and going are silent.
     network->RemoveHost(Ip("127.0.0.5"));
     network->uploads[7] = {proto::JobType::Retrieve, Ip("127.0.0.1"), "f"};

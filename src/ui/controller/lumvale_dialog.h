@@ -104,6 +104,8 @@ public:
     // The permission question for a host's download; true allows it.
     bool OnDownloadRequest(Ipv4 address);
     void OnChatMessage(Ipv4 address, const std::string& text);
+    // Shown in the chat history, so that the user never takes a lost text for a sent one.
+    void OnChatNotDelivered(Ipv4 address, const std::string& text);
     void OnDownloadStarted(JobId id);
     void OnDownloadProgress(JobId id, unsigned percent, double rateKBs);
     void OnDownloadFinished(JobId id, bool succeeded);

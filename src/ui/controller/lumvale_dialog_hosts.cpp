@@ -103,4 +103,9 @@ void CLumvaleDialog::OnChatMessage(Ipv4 address, const std::string& text) {
     sounds_->Play(EventSound::ChatMessage);
 }
 
+void CLumvaleDialog::OnChatNotDelivered(Ipv4 address, const std::string& text) {
+    const std::string recipient = KnownHostName(address).value_or(net::FormatIpv4(address));
+    chatHistory_->Append(FormatText(StringId::ChatNotDelivered, {recipient, text}));
+}
+
 }  // namespace ui

@@ -36,6 +36,10 @@ void ControllerListeners::OnChatMessage(Ipv4 address, const std::string& text) {
     Deliver([&] { controller_.OnChatMessage(address, text); });
 }
 
+void ControllerListeners::OnChatNotDelivered(Ipv4 address, const std::string& text) {
+    Deliver([&] { controller_.OnChatNotDelivered(address, text); });
+}
+
 void ControllerListeners::OnHostAppeared(Ipv4 address, const std::string& name, HostKind kind) {
     Deliver([&] { controller_.OnHostAppeared(address, name, kind); });
 }

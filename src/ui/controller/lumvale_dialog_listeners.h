@@ -34,6 +34,7 @@ public:
     void OnHostInfoResult(JobId id, const proto::HostInfo& hostInfo, bool success) override;
     // Chat listener.
     void OnChatMessage(Ipv4 address, const std::string& text) override;
+    void OnChatNotDelivered(Ipv4 address, const std::string& text) override;
     // Host listener.
     void OnHostAppeared(Ipv4 address, const std::string& name, HostKind kind) override;
     void OnHostDisappeared(Ipv4 address) override;

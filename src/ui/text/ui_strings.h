@@ -50,6 +50,7 @@ enum class StringId : int {
     MenuCancel,
     // Network events and transfers
     UnknownHostWantsDownload,
+    ChatNotDelivered,  // "Not delivered to %s: %s"
     StatusWait,
     StatusReceive,  // "Receive %u%% (%s KB/s)"
     StatusSend,     // "Send %u%% (%s KB/s)"
