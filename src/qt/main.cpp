@@ -68,6 +68,8 @@ int main(int argc, char** argv) {
     for (const QString& warning : g_startupWarnings)
         std::fprintf(stderr, "%s\n", qPrintable(warning));
     QApplication::setApplicationName(QStringLiteral("wendaro"));
+    // Lets the desktop match the window to its menu entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.wendaro.Wendaro"));
     const std::string settingsFile =
         utilcpp::ResolveSettingsPath(arguments.configFile, utilcpp::ExecutablePath());
 
