@@ -6,8 +6,8 @@
 
 #include "cli_test_support.h"
 #include "core/parseini.h"
-#include "fake_host.h"
 #include "server/server_thread.h"
+#include "support/fake_host.h"
 
 namespace {
 
@@ -150,7 +150,7 @@ protected:
     }
 
     cli_test::TempFolder temp_;
-    cli_test::FakeHost host_;
+    testing_support::FakeHost host_;
 };
 
 TEST_F(FakeHostTest, HostileListingNamesAreRefusedAndNothingLandsOutside) {

@@ -18,7 +18,7 @@
 #include <thread>
 
 #include "net/framing.h"
-#include "support/loopback.h"
+#include "support/fake_host.h"
 #include "support/ui_pure_sandbox.h"
 
 namespace client_test {
@@ -35,65 +35,7 @@ bool Eventually(const std::function<bool()>& condition) {
     return condition();
 }
 
-// Serves each connection on a thread of its own: records its request line in arrival order, holds
-// it while holding (until that request is released), then lets `answer` write what it likes
-// until it returns or the host goes. The queue's scheduling shows in the order of later requests.
-class FakeHost {
-public:
-    using Answer = std::function<void(const std::string& request, net::Socket, const StopFlag&)>;
-
-    explicit FakeHost(Answer answer, bool holding = false)
-        : answer_(std::move(answer)), holding_(holding), thread_([this] { Accept(); }) {}
-    ~FakeHost() {
-        stop_ = true;
-        thread_.join();
-        for (auto& connection : connections_) connection.join();
-    }
-    std::uint16_t Port() const { return listener_.port; }
-    Lines Requests() {
-        std::lock_guard guard(mutex_);
-        return requests_;
-    }
-    bool WaitForRequests(std::size_t n) {
-        return Eventually([&] { return Requests().size() >= n; });
-    }
-    // Answers the held connection with this request, or all of them and all that come later.
-    void Release(const std::string& request = {}) {
-        std::lock_guard guard(mutex_);
-        released_.insert(request);
-        holding_ = holding_ && !request.empty();
-    }
-
-private:
-    void Accept() {
-        while (!stop_) {
-            net::UniqueSocket socket =
-                net::AcceptConnection(listener_.socket.get(), &stop_, nullptr, 50);
-            if (socket.valid())
-                connections_.emplace_back([this, s = std::move(socket)] { Serve(s.get()); });
-        }
-    }
-    void Serve(net::Socket socket) {
-        std::string request;
-        if (!net::ReceiveString(socket, request, &stop_, net::kMaxRequestLength)) return;
-        std::unique_lock guard(mutex_);
-        requests_.push_back(request);
-        while (holding_ && !released_.erase(request) && !stop_) poll_.wait_for(guard, 5ms);
-        guard.unlock();
-        answer_(request, socket, stop_);
-    }
-
-    Answer answer_;
-    StopFlag stop_{false};
-    std::mutex mutex_;
-    std::condition_variable poll_;  // only to wait with the lock let go; nobody notifies it
-    bool holding_;
-    Lines requests_;
-    std::multiset<std::string> released_;
-    testing_support::LoopbackListener listener_ = testing_support::ListenOnLoopback();
-    std::vector<std::thread> connections_;
-    std::thread thread_;
-};
+using testing_support::FakeHost;
 
 // Answers by request line the way a share server does: a one-byte file, an empty listing, or a
 // known reply; "\gone" is closed unanswered.

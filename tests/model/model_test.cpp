@@ -4,57 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <functional>
-#include <map>
 
 #include "model/net_structure.h"
+#include "support/recording_tree.h"
 
 namespace {
 
 using Texts = std::vector<std::string>;
-
-class RecordingTreeSink : public TreeSink {
-public:
-    struct Item {
-        std::string text;
-        TreeItem parent;
-        std::pair<int, int> images{-1, -1};  // normal, selected
-        CNetNode* node = nullptr;
-    };
-
-    TreeItem InsertItem(const std::string& text, TreeItem parent) override {
-        if (onInsert) onInsert();
-        items[++last_] = Item{text, parent};
-        return last_;
-    }
-    // at() throws, and so fails the test, for an item that is gone.
-    void SetItemImages(TreeItem i, int image, int selected) override {
-        items.at(i).images = {image, selected};
-    }
-    void SetItemData(TreeItem item, CNetNode* node) override { items.at(item).node = node; }
-    void SetItemText(TreeItem i, const std::string& text) override { items.at(i).text = text; }
-    // The tree view takes the subtree along, so children must go first or their calls go stale.
-    void DeleteItem(TreeItem item) override {
-        EXPECT_EQ(ChildTexts(item), Texts{});
-        EXPECT_EQ(items.erase(item), 1u);
-        ++deletes;
-    }
-    void Invalidate() override {}
-
-    Texts ChildTexts(TreeItem parent) const {
-        Texts texts;
-        for (const auto& [item, entry] : items)
-            if (entry.parent == parent) texts.push_back(entry.text);
-        return texts;
-    }
-
-    std::map<TreeItem, Item> items;
-    std::function<void()> onInsert;
-    int deletes = 0;
-
-private:
-    TreeItem last_ = 0;
-};
 
 class ModelTest : public ::testing::Test {
 protected:
@@ -77,7 +33,7 @@ protected:
     CNetNode* Node(const std::string& path) { return net.FindNode(kAlpha, path); }
 
     const Ipv4 kAlpha = Address("10.0.0.2");
-    RecordingTreeSink sink;
+    testing_support::RecordingTree sink;
     StopFlag closing{false};
     std::uint32_t now = 1000;
     CNetStructure net{sink, &closing, [this] { return now; }};
@@ -90,10 +46,12 @@ TEST_F(ModelTest, HostsShowNameOrAddressWithTheImageOfTheirKind) {
     net.SetHostName(0, "alpha (3.0)");
     EXPECT_EQ(sink.ChildTexts(kTreeRoot), (Texts{"alpha (3.0)", "127.0.0.1", "typed", "odd"}));
     EXPECT_EQ(net.GetHostName(1), "127.0.0.1");
-    const int images[] = {4, 5, 9, 9};
+    // A kind from a newer peer shows like a host added by hand.
+    using namespace tree_image;
+    const int images[] = {kDiscoveredHost, kLocalHost, kManualHost, kManualHost};
     for (std::size_t i = 0; i < 4; ++i) {
-        CNetNode* root = net.FindNode(net.GetHostAddress(i), "");
-        EXPECT_EQ(sink.items.at(root->GetTreeItem()).images, std::pair(images[i], images[i])) << i;
+        const auto& item = sink.items.at(net.FindNode(net.GetHostAddress(i), "")->GetTreeItem());
+        EXPECT_EQ(std::pair(item.image, item.selectedImage), std::pair(images[i], images[i])) << i;
     }
 }
 
@@ -139,7 +97,8 @@ TEST_F(ModelTest, ListingsReplaceTheWholeSubtreeAndGiveFoldersImagesOfTheirState
         {"\\Music\\", 6, 6}, {"\\Music\\Live\\New", 0, 0}, {"\\Music\\Live\\Deep", 1, 2}};
     for (const auto& [path, image, selectedImage] : rows) {
         const auto& item = sink.items.at(Node(path)->GetTreeItem());
-        EXPECT_EQ(item.images, std::pair(image, selectedImage)) << path;
+        EXPECT_EQ(std::pair(item.image, item.selectedImage), std::pair(image, selectedImage))
+            << path;
         EXPECT_EQ(item.node, Node(path)) << path;
     }
 }

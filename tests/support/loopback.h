@@ -42,16 +42,27 @@ inline Ipv4 LoopbackHost(int last) {
     return htonl(0x7F000000u | static_cast<std::uint32_t>(last));
 }
 
+// Shrinks the kernel buffers so that a peer that never reads blocks the sender quickly. Smaller
+// than the loopback segment size (64 KiB) would stall the connection on the zero-window probe.
+inline void ShrinkBuffers(net::Socket socket) {
+    const int size = 128 * 1024;
+    ::setsockopt(socket, SOL_SOCKET, SO_SNDBUF, &size, sizeof size);
+    ::setsockopt(socket, SOL_SOCKET, SO_RCVBUF, &size, sizeof size);
+}
+
 // A non-blocking connection from `source` to destination:port; invalid on failure.
 inline net::UniqueSocket ConnectFrom(Ipv4 source, std::uint16_t port,
-                                     Ipv4 destination = LoopbackAddress()) {
+                                     Ipv4 destination = LoopbackAddress(),
+                                     bool smallBuffers = false) {
     net::UniqueSocket socket = net::CreateTcpSocket();
     sockaddr_in local{};
     local.sin_family = AF_INET;
     local.sin_addr.s_addr = source;
     if (!socket.valid() ||
-        ::bind(socket.get(), reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0 ||
-        !net::SetBlocking(socket.get(), false) ||
+        ::bind(socket.get(), reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0)
+        return {};
+    if (smallBuffers) ShrinkBuffers(socket.get());
+    if (!net::SetBlocking(socket.get(), false) ||
         !net::ConnectWithRetry(socket.get(), destination, port, 3, nullptr))
         return {};
     return socket;
@@ -81,14 +92,6 @@ inline SocketPair MakeLoopbackPair() {
 inline std::uint16_t ClosedLoopbackPort() {
     LoopbackListener listener = ListenOnLoopback();
     return listener.port;  // the listener closes on return
-}
-
-// Shrinks the kernel buffers so that a peer that never reads blocks the sender quickly. Smaller
-// than the loopback segment size (64 KiB) would stall the connection on the zero-window probe.
-inline void ShrinkBuffers(net::Socket socket) {
-    const int size = 128 * 1024;
-    ::setsockopt(socket, SOL_SOCKET, SO_SNDBUF, &size, sizeof size);
-    ::setsockopt(socket, SOL_SOCKET, SO_RCVBUF, &size, sizeof size);
 }
 
 // Writes all bytes (waiting while the socket is full); false on error or after `timeoutMs`.

@@ -12,37 +12,19 @@
 #include <vector>
 
 #include "model/net_node.h"
+#include "support/recording_tree.h"
 #include "ui/controller/lumvale_dialog_views.h"
 
 namespace fakes {
 
 using Lines = std::vector<std::string>;
 
-struct FakeTree final : TreeSink, ui::TreeView {
-    struct Item {
-        std::string text;
-        TreeItem parent = kTreeRoot;
-        int image = -1;
-        CNetNode* node = nullptr;
-    };
-    TreeItem InsertItem(const std::string& text, TreeItem parent) override {
-        items[next] = Item{text, parent};
-        return next++;
-    }
-    void SetItemImages(TreeItem item, int image, int) override { items.at(item).image = image; }
-    void SetItemData(TreeItem item, CNetNode* node) override { items.at(item).node = node; }
-    void SetItemText(TreeItem item, const std::string& text) override {
-        items.at(item).text = text;
-    }
+// The recorded tree, which the controller also reads back: the selection and expanded items.
+struct FakeTree final : testing_support::RecordingTree, ui::TreeView {
     void DeleteItem(TreeItem item) override {
-        std::vector<TreeItem> children;
-        for (const auto& [handle, entry] : items)
-            if (entry.parent == item) children.push_back(handle);
-        for (TreeItem child : children) DeleteItem(child);
-        items.erase(item);
+        RecordingTree::DeleteItem(item);
         if (selected == item) selected = kNoTreeItem;
     }
-    void Invalidate() override {}
     CNetNode* SelectedNode() const override {
         return items.count(selected) ? items.at(selected).node : nullptr;
     }
@@ -50,24 +32,10 @@ struct FakeTree final : TreeSink, ui::TreeView {
         return expanded.count(node.GetTreeItem());
     }
     void SelectNode(const CNetNode& node) override { selected = node.GetTreeItem(); }
-
-    // The item whose text is `text`, or kNoTreeItem.
-    TreeItem Find(const std::string& text) const {
-        for (const auto& [handle, entry] : items)
-            if (entry.text == text) return handle;
-        return kNoTreeItem;
-    }
-    bool Has(const std::string& text) const { return Find(text) != kNoTreeItem; }
-    CNetNode* NodeOf(const std::string& text) const {
-        return Has(text) ? items.at(Find(text)).node : nullptr;
-    }
-    int ImageOf(const std::string& text) const { return items.at(Find(text)).image; }
     void Select(const std::string& text) { selected = Find(text); }
 
-    std::map<TreeItem, Item> items;
     TreeItem selected = kNoTreeItem;
     std::set<TreeItem> expanded;
-    TreeItem next = 1;
 };
 
 // Rows as "name|size|image" of the file list, "name|status|host|image" of the transfer list.

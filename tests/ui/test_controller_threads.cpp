@@ -1,19 +1,15 @@
 // The hop onto the UI thread, and the controller with its real network objects on loopback
 // addresses only: a whole download through the share server, a chat line, and a shutdown while
 // everything is under way.
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 
 #include <chrono>
 #include <filesystem>
-#include <mutex>
 #include <thread>
 
 #include "net/connect.h"
 #include "net/framing.h"
 #include "protocol/request_protocol.h"
-#include "support/loopback.h"
+#include "support/fake_host.h"
 #include "ui/fakes_controller.h"
 
 namespace fakes {
@@ -33,59 +29,46 @@ bool WaitFor(Done done, ui::QueuedDispatcher* dispatcher = nullptr, int tries = 
     return done();
 }
 
-TEST(QueuedDispatcher, RunsAtOnceOnTheUiThreadAndQueuesOtherThreads) {
+// A call from the UI thread runs at once; one from another thread waits until the UI thread runs
+// it. One pass runs what was queued when it began, so a handler that makes a network thread report
+// again cannot hold the UI thread. Shutdown releases waiting callers unrun and refuses later ones.
+TEST(QueuedDispatcher, RunsOnTheUiThreadOnePassAtATimeAndNothingAfterShutdown) {
     ui::QueuedDispatcher dispatcher;
     int ranInline = 0;
     EXPECT_TRUE(dispatcher.RunOnUiThread([&] { ++ranInline; }));
     EXPECT_EQ(ranInline, 1);
+    std::atomic<int> inner{0}, refused{0};
     std::atomic<bool> returned{false};
     std::thread::id ranOn;
-    std::thread worker([&] {
-        EXPECT_TRUE(dispatcher.RunOnUiThread([&] { ranOn = std::this_thread::get_id(); }));
-        returned = true;
-    });
-    // The worker stays blocked until the UI thread runs its call.
-    EXPECT_TRUE(WaitFor([&] { return dispatcher.QueuedCount() == 1; }));
-    EXPECT_FALSE(returned.load());
-    WaitFor([&] { return returned.load(); }, &dispatcher);
-    worker.join();
-    EXPECT_EQ(ranOn, std::this_thread::get_id());
-}
-
-TEST(QueuedDispatcher, ShutdownReleasesWaitingCallersWithoutRunningThemAndRefusesLaterOnes) {
-    ui::QueuedDispatcher dispatcher;
-    std::atomic<int> ran{0}, refused{0};
-    auto call = [&] { refused += !dispatcher.RunOnUiThread([&] { ++ran; }); };
-    std::vector<std::thread> workers;
-    for (int i = 0; i < 3; ++i) workers.emplace_back(call);
-    EXPECT_TRUE(WaitFor([&] { return dispatcher.QueuedCount() == 3; }));
-    dispatcher.BeginShutdown();
-    for (auto& worker : workers) worker.join();
-    call();
-    std::thread(call).join();
-    EXPECT_EQ(ran.load(), 0);
-    EXPECT_EQ(refused.load(), 5);
-}
-
-// One pass runs what was queued when it began, so a handler that makes a network thread report
-// again cannot hold the UI thread.
-TEST(QueuedDispatcher, CallsQueuedByAHandlerWaitForTheNextPass) {
-    ui::QueuedDispatcher dispatcher;
-    std::atomic<int> second{0};
-    std::thread inner;
-    std::thread outer([&] {
+    std::thread second;
+    std::thread first([&] {
         dispatcher.RunOnUiThread([&] {
-            inner = std::thread([&] { dispatcher.RunOnUiThread([&] { ++second; }); });
+            ranOn = std::this_thread::get_id();
+            second = std::thread([&] { dispatcher.RunOnUiThread([&] { ++inner; }); });
             WaitFor([&] { return dispatcher.QueuedCount() == 1; });
         });
+        returned = true;
     });
     EXPECT_TRUE(WaitFor([&] { return dispatcher.QueuedCount() == 1; }));
+    EXPECT_FALSE(returned.load());
     EXPECT_EQ(dispatcher.RunPending(), 1u);
-    EXPECT_EQ(second.load(), 0);
+    EXPECT_EQ(ranOn, std::this_thread::get_id());
+    EXPECT_EQ(inner.load(), 0);
     EXPECT_EQ(dispatcher.RunPending(), 1u);
-    outer.join();
-    inner.join();
-    EXPECT_EQ(second.load(), 1);
+    first.join();
+    second.join();
+    EXPECT_EQ(inner.load(), 1);
+
+    auto call = [&] { refused += !dispatcher.RunOnUiThread([&] { ++inner; }); };
+    std::vector<std::thread> waiting;
+    for (int i = 0; i < 3; ++i) waiting.emplace_back(call);
+    EXPECT_TRUE(WaitFor([&] { return dispatcher.QueuedCount() == 3; }));
+    dispatcher.BeginShutdown();
+    for (auto& worker : waiting) worker.join();
+    call();
+    std::thread(call).join();
+    EXPECT_EQ(inner.load(), 1);
+    EXPECT_EQ(refused.load(), 5);
 }
 
 // Discovery that never broadcasts, and every listener bound to 127.0.0.1.
@@ -105,72 +88,13 @@ ui::NetworkOptions LoopbackNetworkOptions(std::uint16_t requestPort, std::uint16
     return options;
 }
 
-class ScriptedPeer {
-public:
-    // A request found in `replies` is answered with its text; any other is read and left
-    // unanswered, its connection held open.
-    ScriptedPeer(Ipv4 address, std::uint16_t port, std::map<std::string, std::string> replies)
-        : listener_(net::CreateListener(address, port)), replies_(std::move(replies)) {
-        if (listener_.valid()) thread_ = std::thread([this] { Run(); });
-    }
-    ~ScriptedPeer() {
-        stop_ = true;
-        if (thread_.joinable()) thread_.join();
-    }
-
-    bool Valid() const { return listener_.valid(); }
-    std::vector<std::string> Requests() const {
-        std::lock_guard<std::mutex> guard(lock_);
-        return requests_;
-    }
-
-private:
-    void Run() {
-        while (!stop_) {
-            Ipv4 peer = 0;
-            net::UniqueSocket connection =
-                net::AcceptConnection(listener_.get(), &stop_, &peer, 50);
-            std::string request;
-            if (!connection.valid() || !net::ReceiveString(connection.get(), request, &stop_, 4096))
-                continue;
-            {
-                std::lock_guard<std::mutex> guard(lock_);
-                requests_.push_back(request);
-            }
-            if (replies_.count(request))
-                net::SendString(connection.get(), replies_.at(request), &stop_);
-            held_.push_back(std::move(connection));
-        }
-    }
-
-    net::UniqueSocket listener_;
-    const std::map<std::string, std::string> replies_;
-    StopFlag stop_{false};
-    mutable std::mutex lock_;
-    std::vector<std::string> requests_;
-    std::vector<net::UniqueSocket> held_;
-    std::thread thread_;
-};
-
 // A client connection from `source` (any loopback address) to 127.0.0.1:port that sends one
 // framed request and then reads nothing.
 net::UniqueSocket SendRequestFrom(Ipv4 source, std::uint16_t port, const std::string& request) {
-    net::UniqueSocket socket(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
-    sockaddr_in local{};
-    local.sin_family = AF_INET;
-    local.sin_addr.s_addr = source;
-    sockaddr_in remote = local;
-    remote.sin_addr.s_addr = testing_support::LoopbackAddress();
-    remote.sin_port = htons(port);
-    if (!socket.valid() ||
-        ::bind(socket.get(), reinterpret_cast<sockaddr*>(&local), sizeof local) != 0) {
+    net::UniqueSocket socket = testing_support::ConnectFrom(
+        source, port, testing_support::LoopbackAddress(), /*smallBuffers=*/true);
+    if (!testing_support::WriteRaw(socket.get(), std::to_string(request.size()) + ":" + request))
         return {};
-    }
-    testing_support::ShrinkBuffers(socket.get());
-    if (::connect(socket.get(), reinterpret_cast<sockaddr*>(&remote), sizeof remote) != 0 ||
-        !testing_support::WriteRaw(socket.get(), std::to_string(request.size()) + ":" + request)) {
-        return {};
-    }
     return socket;
 }
 
@@ -241,11 +165,13 @@ TEST_F(RealNetworkTest, ChatLineComesBackThroughTheLocalHost) {
 TEST_F(RealNetworkTest, ShutdownDuringTransfersListingsAndAPendingQuestionEndsPromptly) {
     std::filesystem::resize_file(sandbox.MakeFile("share/big.bin", ""), 8 << 20);
     Start(/*debugFeatures=*/false);
-    ScriptedPeer peer(
-        Ip("127.0.0.3"), requestPort,
-        {{"expand:\\", proto::EncodeListing({Folder("Share")})},
-         {"expand:\\Share\\", proto::EncodeListing({File("big", 1000), Folder("sub")})}});
+    testing_support::FakeHost peer({}, false, Ip("127.0.0.3"), requestPort);
     ASSERT_TRUE(peer.Valid());
+    peer.SetReply("expand:\\", proto::EncodeListing({Folder("Share")}));
+    peer.SetReply("expand:\\Share\\", proto::EncodeListing({File("big", 1000), Folder("sub")}));
+    peer.SetSilent("ping");  // the keep-alive connection that keeps the host listed
+    peer.SetSilent("retrieve:\\Share\\big");
+    peer.SetSilent("expand:\\Share\\sub\\");
     controller->AddManualHost(Ip("127.0.0.3"), "peer");
     ListAndDownload("Share", "big");
     controller->OnTreeItemExpanding(*views.tree.NodeOf("Share"));  // sub's listing never comes

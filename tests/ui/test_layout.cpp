@@ -13,21 +13,6 @@ namespace {
 constexpr Size kClient{1000, 700};
 constexpr PanelSizes kPanels{400, 250};
 
-TEST(MainLayoutTest, PlacesEveryChildForAKnownWindow) {
-    const MainLayout layout = ComputeMainLayout(kClient, kPanels);
-    EXPECT_EQ(layout.tree, (Rect{7, 36, 400, 402}));
-    EXPECT_EQ(layout.fileList, (Rect{412, 36, 581, 402}));
-    EXPECT_EQ(layout.horizontalSplitter, (Rect{7, 438, 986, 5}));
-    EXPECT_EQ(layout.verticalSplitter, (Rect{407, 43, 5, 650}));
-    EXPECT_EQ(layout.chatPane, (Rect{7, 443, 400, 250}));
-    EXPECT_EQ(layout.chatGroup, (Rect{0, 0, 400, 250}));
-    EXPECT_EQ(layout.chatHistory, (Rect{7, 14, 386, 200}));
-    EXPECT_EQ(layout.chatInput, (Rect{7, 222, 306, 22}));
-    EXPECT_EQ(layout.sendButton, (Rect{318, 221, 75, 24}));
-    EXPECT_EQ(layout.transferGroup, (Rect{412, 443, 581, 250}));
-    EXPECT_EQ(layout.transferList, (Rect{7, 14, 567, 229}));
-}
-
 // The panes must meet the splitter bars exactly and keep a 7-pixel margin to the window edge
 // for a roomy and a cramped window; a wrong sign anywhere shows up as a gap or an overlap.
 TEST(MainLayoutTest, PanesAdjoinTheSplittersInALargeAndASmallWindow) {
