@@ -30,6 +30,13 @@ inline DirEntry Folder(const std::string& name) {
 inline DirEntry File(const std::string& name, std::int64_t size = 1) {
     return {name, size, false};
 }
+// A download's report: done, or failed the way most failures do.
+inline util::Status Done() {
+    return {};
+}
+inline util::Status Lost() {
+    return util::MakeError(util::ErrorKind::ConnectionLost);
+}
 
 class ControllerTest : public ::testing::Test {
 protected:

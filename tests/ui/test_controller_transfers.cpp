@@ -59,20 +59,20 @@ TEST_F(TransferTest, FileGoesIntoTheChosenFolderAndItsRowShowsHowItGoes) {
     EXPECT_EQ(Status(), "Receive 0% (0.00 KB/s)");
     controller->OnDownloadProgress(job.id, 42, 1234.5);
     EXPECT_EQ(Status(), "Receive 42% (1,234.50 KB/s)");
-    controller->OnDownloadFinished(job.id, true);
+    controller->OnDownloadFinished(job.id, Done());
     EXPECT_EQ(Status(), "Finished");
     EXPECT_EQ(Transfers().Running().downloads, 0u);
 
-    // A failed download says whether it was cancelled.
+    // A failed download says why, or that it was cancelled.
     network->Reap(job.id);
     Download({"top.txt"});
-    controller->OnDownloadFinished(network->Last().id, false);
+    controller->OnDownloadFinished(network->Last().id, util::MakeError(util::ErrorKind::DiskFull));
     Download({"top.txt"});
     views.transfers.selected = {2};
     controller->CancelSelectedTransfers();
     EXPECT_TRUE(network->Last().stop->load());
-    controller->OnDownloadFinished(network->Last().id, false);
-    EXPECT_EQ(views.transfers.Column(1), (Lines{"Finished", "Failed", "Cancelled"}));
+    controller->OnDownloadFinished(network->Last().id, Lost());
+    EXPECT_EQ(views.transfers.Column(1), (Lines{"Finished", "Failed: disk full", "Cancelled"}));
     using ui::TransferState;
     EXPECT_EQ(views.transfers.states,
               (std::map<std::size_t, TransferState>{{0, TransferState::Finished},
@@ -84,7 +84,7 @@ TEST_F(TransferTest, FinishedRowsStayFiveToSixSecondsAndRunningRowsStay) {
     Download({"top.txt"});
     const JobId file = network->Last().id;
     Download({"Live"});
-    controller->OnDownloadFinished(file, true);
+    controller->OnDownloadFinished(file, Done());
     for (int tick = 0; tick < 5; ++tick) controller->OnSecondTimer();
     EXPECT_EQ(views.transfers.rows.size(), 2u);
     for (int tick = 0; tick < 20; ++tick) controller->OnSecondTimer();
@@ -101,7 +101,7 @@ TEST_F(TransferTest, TargetFolderIsAskedUnlessTheLastOneStillExists) {
     EXPECT_EQ(views.user.folderQuestions.size(), 2u);
     for (const bool folderGone : {false, true}) {
         network->Reap(network->Last().id);
-        controller->OnDownloadFinished(network->Last().id, true);
+        controller->OnDownloadFinished(network->Last().id, Done());
         if (folderGone) std::filesystem::remove_all(sandbox.Path("target"));
         views.user.folderAnswer = sandbox.MakeFolder("other");
         Download({"top.txt"}, /*useLastFolder=*/true);
@@ -171,11 +171,11 @@ TEST_F(TransferTest, FolderIsRecreatedUnderTheTargetOneFileAtATime) {
     network->ClearJobs();
     Download({"Live"});  // a second command leaves out the folder being fetched
     EXPECT_TRUE(network->jobs.empty());
-    controller->OnDownloadFinished(first, true);
+    controller->OnDownloadFinished(first, Done());
     EXPECT_EQ(Retrieves(), Lines{"\\Music\\Live\\x\\b.mp3 -> " + target + "Live/x/b.mp3"});
     EXPECT_EQ(network->lastListedSize, std::optional<std::uint64_t>(77));
     EXPECT_NE(Status(), "Finished");
-    controller->OnDownloadFinished(Retrieve(0).id, true);
+    controller->OnDownloadFinished(Retrieve(0).id, Done());
     EXPECT_EQ(Status(), "Finished");
     EXPECT_EQ(Transfers().Running().folderDownloads, 0u);
 
@@ -200,14 +200,14 @@ TEST_F(TransferTest, WalkEndsAtItsFirstFailureOrCancelOrWhenNothingIsLeft) {
         {"file failed",
          [&] {
              ListingArrives("\\Music\\Live", twoFiles);
-             controller->OnDownloadFinished(Retrieve(0).id, false);
+             controller->OnDownloadFinished(Retrieve(0).id, Lost());
          },
-         "Failed", 1},
+         "Failed: connection lost", 1},
         {"file cancelled",
          [&] {
              ListingArrives("\\Music\\Live", twoFiles);
              cancel(Retrieve(0));
-             controller->OnDownloadFinished(Retrieve(0).id, false);
+             controller->OnDownloadFinished(Retrieve(0).id, Lost());
          },
          "Cancelled", 1},
         {"listing cancelled",
@@ -236,7 +236,7 @@ TEST_F(TransferTest, WalkEndsAtItsFirstFailureOrCancelOrWhenNothingIsLeft) {
     // waits for its report.
     EXPECT_TRUE(Retrieve(0).stop->load());
     EXPECT_EQ(Transfers().RetiredWalkCount(), 1u);
-    controller->OnDownloadFinished(Retrieve(0).id, false);
+    controller->OnDownloadFinished(Retrieve(0).id, Lost());
     EXPECT_EQ(Transfers().RetiredWalkCount(), 0u);
 }
 

@@ -32,6 +32,7 @@
 #include "ui/controller/lumvale_dialog_network.h"
 #include "ui/controller/lumvale_dialog_views.h"
 #include "ui/text/number_format.h"
+#include "util/result.h"
 
 namespace ui {
 
@@ -108,7 +109,7 @@ public:
     void OnChatNotDelivered(Ipv4 address, const std::string& text);
     void OnDownloadStarted(JobId id);
     void OnDownloadProgress(JobId id, unsigned percent, double rateKBs);
-    void OnDownloadFinished(JobId id, bool succeeded);
+    void OnDownloadFinished(JobId id, const util::Status& outcome);
     // The cancel flag the upload's send is to watch; null when the server knows no such upload.
     const StopFlag* OnUploadRequested(std::uint32_t uploadId);
     void OnUploadStarted(std::uint32_t uploadId);

@@ -90,7 +90,7 @@ void ControllerListeners::Downloads::OnDownloadProgress(JobId id, unsigned perce
 }
 
 void ControllerListeners::Downloads::OnDownloadFinished(JobId id, const util::Status& outcome) {
-    owner_.Deliver([&] { owner_.controller_.OnDownloadFinished(id, outcome.ok()); });
+    owner_.Deliver([&] { owner_.controller_.OnDownloadFinished(id, outcome); });
 }
 
 }  // namespace ui

@@ -12,8 +12,8 @@ void CLumvaleDialog::OnDownloadProgress(JobId id, unsigned percent, double rateK
     transfers_->OnDownloadProgress(id, percent, rateKBs);
 }
 
-void CLumvaleDialog::OnDownloadFinished(JobId id, bool succeeded) {
-    transfers_->OnDownloadFinished(id, succeeded);
+void CLumvaleDialog::OnDownloadFinished(JobId id, const util::Status& outcome) {
+    transfers_->OnDownloadFinished(id, outcome);
 }
 
 const StopFlag* CLumvaleDialog::OnUploadRequested(std::uint32_t uploadId) {

@@ -57,6 +57,16 @@ enum class StringId : int {
     StatusCancelled,
     StatusFailed,
     StatusFinished,
+    // Why a download failed, by util::ErrorKind
+    FailedUnreachable,
+    FailedRefused,
+    FailedNoSuchFile,
+    FailedConnectionLost,
+    FailedTimedOut,
+    FailedBadReply,
+    FailedWrongSize,
+    FailedDiskFull,
+    FailedCannotWrite,
     StatusReceiveFolder,  // "Receive (%i/%i) %u%% (%s KB/s)"
     StandbyWhileTransferring,
     SelectTargetFolder,

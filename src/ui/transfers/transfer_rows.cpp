@@ -3,6 +3,37 @@
 #include "ui/text/ui_strings.h"
 
 namespace ui {
+namespace {
+
+// Short enough for the status column; a stop the user did not ask for says no more than "Failed".
+StringId FailureText(std::optional<util::ErrorKind> reason) {
+    using util::ErrorKind;
+    switch (reason.value_or(ErrorKind::Stopped)) {
+        case ErrorKind::Stopped:
+            return StringId::StatusFailed;
+        case ErrorKind::CannotConnect:
+            return StringId::FailedUnreachable;
+        case ErrorKind::RefusedByHost:
+            return StringId::FailedRefused;
+        case ErrorKind::NoSuchFile:
+            return StringId::FailedNoSuchFile;
+        case ErrorKind::ConnectionLost:
+            return StringId::FailedConnectionLost;
+        case ErrorKind::TimedOut:
+            return StringId::FailedTimedOut;
+        case ErrorKind::BadReply:
+            return StringId::FailedBadReply;
+        case ErrorKind::SizeLiedAbout:
+            return StringId::FailedWrongSize;
+        case ErrorKind::DiskFull:
+            return StringId::FailedDiskFull;
+        case ErrorKind::LocalWriteFailed:
+            return StringId::FailedCannotWrite;
+    }
+    return StringId::StatusFailed;
+}
+
+}  // namespace
 
 std::size_t TransferRows::Append(TransferRow row) {
     view_.AppendRow(row.name, row.status, row.host, row.image);
@@ -32,9 +63,10 @@ void TransferRows::SetStatus(std::size_t row, const std::string& status, Transfe
     view_.SetStatus(row, status, state);
 }
 
-void TransferRows::SetEnded(std::size_t row, TransferState state) {
+void TransferRows::SetEnded(std::size_t row, TransferState state,
+                            std::optional<util::ErrorKind> reason) {
     const StringId text = state == TransferState::Finished ? StringId::StatusFinished
-                          : state == TransferState::Failed ? StringId::StatusFailed
+                          : state == TransferState::Failed ? FailureText(reason)
                                                            : StringId::StatusCancelled;
     SetStatus(row, Text(text), state);
 }

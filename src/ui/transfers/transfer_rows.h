@@ -9,6 +9,7 @@
 
 #include "ui/transfers/transfer_records.h"
 #include "ui/views/transfer_list_view.h"
+#include "util/result.h"
 
 namespace ui {
 
@@ -32,8 +33,10 @@ public:
     std::optional<std::size_t> FindByFolder(const FolderDownload* walk) const;
 
     void SetStatus(std::size_t row, const std::string& status, TransferState state);
-    // The transfer is over: Finished, Failed or Cancelled, with its text.
-    void SetEnded(std::size_t row, TransferState state);
+    // The transfer is over: Finished, Failed or Cancelled, with its text; a failure with its
+    // reason when one is known.
+    void SetEnded(std::size_t row, TransferState state,
+                  std::optional<util::ErrorKind> reason = std::nullopt);
     void SetId(std::size_t row, std::uint32_t id);
     // The transfer is over: the row forgets its id and folder and starts to count down.
     void MarkDone(std::size_t row);

@@ -129,12 +129,13 @@ void Transfers::OnDownloadProgress(JobId id, unsigned percent, double rateKBs) {
                     TransferState::Moving);
 }
 
-void Transfers::OnDownloadFinished(JobId id, bool succeeded) {
-    HandleDownloadFinished(id, succeeded);
+void Transfers::OnDownloadFinished(JobId id, const util::Status& outcome) {
+    HandleDownloadFinished(id, outcome);
     JobReported(id);
 }
 
-void Transfers::HandleDownloadFinished(JobId id, bool succeeded) {
+void Transfers::HandleDownloadFinished(JobId id, const util::Status& outcome) {
+    const bool succeeded = outcome.ok();
     DownloadRecord* single = FindDownload(id);
     FolderDownload* walk = single ? nullptr : FindWalkByCurrentJob(id);
     if (single == nullptr && walk == nullptr) return;
@@ -142,7 +143,8 @@ void Transfers::HandleDownloadFinished(JobId id, bool succeeded) {
         const StopFlag& cancelled = single ? single->cancelled : walk->cancelled;
         if (!succeeded) {
             rows_.SetEnded(*row,
-                           cancelled.load() ? TransferState::Cancelled : TransferState::Failed);
+                           cancelled.load() ? TransferState::Cancelled : TransferState::Failed,
+                           outcome.kind());
             sounds_.Play(EventSound::TransferFailed);
         } else if (single) {
             rows_.SetEnded(*row, TransferState::Finished);

@@ -53,7 +53,7 @@ public:
 
     void OnDownloadStarted(JobId id);
     void OnDownloadProgress(JobId id, unsigned percent, double rateKBs);
-    void OnDownloadFinished(JobId id, bool succeeded);
+    void OnDownloadFinished(JobId id, const util::Status& outcome);
     const StopFlag* OnUploadRequested(std::uint32_t uploadId);
     void OnUploadStarted(std::uint32_t uploadId);
     void OnUploadProgress(std::uint32_t uploadId, unsigned percent, double rateKBs);
@@ -76,7 +76,7 @@ private:
     DownloadRecord* FindDownload(JobId id) const;
     UploadRecord* FindUpload(std::uint32_t id) const;
     FolderDownload* FindWalkByCurrentJob(JobId id) const;
-    void HandleDownloadFinished(JobId id, bool succeeded);
+    void HandleDownloadFinished(JobId id, const util::Status& outcome);
     std::string HostColumn(Ipv4 address) const;
     JobId Track(FolderDownload& walk, JobId job);
     void JobReported(JobId id);
