@@ -124,6 +124,14 @@ TEST_F(ControllerTest, HostNameChangeReachesTheServerAndEveryHost) {
     EXPECT_EQ(network->JobLines(), (Lines{"modified 127.0.0.1", "modified 127.0.0.5"}));
 }
 
+TEST_F(ControllerTest, FinishedFirstRunListsTheLocalSharesAndAnnouncesTheName) {
+    network->ClearJobs();
+    Settings().SetString("global", "hostname", "named-in-wizard");
+    controller->OnFirstRunFinished();
+    EXPECT_EQ(network->serverHostName, "named-in-wizard");
+    EXPECT_EQ(network->JobLines(), (Lines{"expand 127.0.0.1 \\", "modified 127.0.0.1"}));
+}
+
 TEST_F(ControllerTest, LonelyHostHintBlinksUntilAnotherHostIsKnown) {
     const std::string hint =
         "Please start Wendaro on at least one other computer in the local network.";

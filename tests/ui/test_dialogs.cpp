@@ -140,6 +140,30 @@ TEST_F(WizardTest, FirstRunNamesTheComputerAndSharesTheChosenFolderOnlyOnFinish)
     EXPECT_EQ(Section("shares"), (Lines{"Songs=" + folder_ + "/"}));
 }
 
+TEST_F(DialogTest, WizardPathsSkipThePagesTheirFlagsLeaveOut) {
+    // First run with the box unchecked: the share pages are passed over in both directions.
+    WizardFlow firstRun(true, "pc", IsExistingFolder);
+    ASSERT_TRUE(firstRun.Next());
+    firstRun.SetShareNowChecked(false);
+    EXPECT_EQ(firstRun.NextPage(), WizardPage::Completed);
+    ASSERT_TRUE(firstRun.Next());
+    EXPECT_EQ(firstRun.NextPage(), std::nullopt);
+    ASSERT_TRUE(firstRun.Back());
+    EXPECT_EQ(firstRun.Page(), WizardPage::ComputerName);
+    ASSERT_TRUE(firstRun.Next());
+    ASSERT_TRUE(firstRun.Finish(settings_));
+    EXPECT_EQ(Section("global"), (Lines{"hostname=pc"}));
+    EXPECT_EQ(Section("shares"), Lines{});
+
+    // The share wizard never shows the computer name, and Back from the folder is the welcome.
+    WizardFlow share(false, "pc", IsExistingFolder);
+    EXPECT_EQ(share.NextPage(), WizardPage::Folder);
+    ASSERT_TRUE(share.Next());
+    EXPECT_FALSE(share.Next());  // no folder yet
+    ASSERT_TRUE(share.Back());
+    EXPECT_EQ(share.Page(), WizardPage::Welcome);
+}
+
 TEST_F(DialogTest, FirstRunOffersTheWizardOnceUnlessAShareExists) {
     EXPECT_TRUE(ShouldShowSplash(settings_) && ShouldOfferFirstRunWizard(settings_));
     int wizardRuns = 0;

@@ -153,6 +153,8 @@ public:
     void ApplyHostName();
     // A folder dropped on the tree became a share: list the local shares again.
     void OnShareAddedByDrop();
+    // The first-run wizard was finished: the local shares and the computer name may be new.
+    void OnFirstRunFinished();
     std::optional<LocalShare> SelectedLocalShare() const;
     MenuState GetMenuState() const;
     // Asks before closing while transfers run; true to close.

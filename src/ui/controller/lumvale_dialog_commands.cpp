@@ -100,6 +100,12 @@ void CLumvaleDialog::OnShareAddedByDrop() {
     network_->AddExpandJob(LoopbackIpv4(), "\\", &closing_);
 }
 
+void CLumvaleDialog::OnFirstRunFinished() {
+    // The local host is the tree's first item.
+    network_->AddExpandJob(LoopbackIpv4(), "\\", &closing_);
+    ApplyHostName();
+}
+
 std::optional<LocalShare> CLumvaleDialog::SelectedLocalShare() const {
     const CNetNode* node = views_.tree.SelectedNode();
     if (!IsLocalShareNode(node)) return std::nullopt;

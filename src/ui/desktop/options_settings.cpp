@@ -28,4 +28,9 @@ bool SaveOptions(utilcpp::CParseini& settings, const OptionsValues& values) {
     return nameWritten && soundWritten;
 }
 
+StringId ContextHelpFor(OptionsControl control) {
+    return control == OptionsControl::ComputerName ? StringId::OptionsComputerNameHelp
+                                                   : StringId::OptionsSoundHelp;
+}
+
 }  // namespace ui

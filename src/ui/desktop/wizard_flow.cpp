@@ -94,29 +94,42 @@ void WizardFlow::Enter(WizardPage page) {
     }
 }
 
-bool WizardFlow::Next() {
-    if (page_ == WizardPage::Completed || !NextEnabled()) return false;
+std::optional<WizardPage> WizardFlow::NextPage() const {
     switch (page_) {
         case WizardPage::Welcome:
             // The share wizard never shows the computer-name page.
-            Enter(firstRun_ ? WizardPage::ComputerName : WizardPage::Folder);
-            break;
+            return firstRun_ ? WizardPage::ComputerName : WizardPage::Folder;
         case WizardPage::ComputerName:
-            hostName_ = hostField_.substr(0, kMaxWizardNameLength);
-            shareNow_ = shareNowBox_;
-            Enter(shareNow_ ? WizardPage::Folder : WizardPage::Completed);
-            break;
+            return shareNowBox_ ? WizardPage::Folder : WizardPage::Completed;
         case WizardPage::Folder:
-            sharePath_ = pathField_.substr(0, kMaxWizardPathLength);
-            Enter(WizardPage::ShareName);
-            break;
+            return WizardPage::ShareName;
         case WizardPage::ShareName:
-            shareName_ = nameField_.substr(0, kMaxWizardNameLength);
-            Enter(WizardPage::Completed);
-            break;
+            return WizardPage::Completed;
         case WizardPage::Completed:
             break;
     }
+    return std::nullopt;
+}
+
+bool WizardFlow::Next() {
+    const std::optional<WizardPage> next = NextPage();
+    if (!next || !NextEnabled()) return false;
+    switch (page_) {
+        case WizardPage::ComputerName:
+            hostName_ = hostField_.substr(0, kMaxWizardNameLength);
+            shareNow_ = shareNowBox_;
+            break;
+        case WizardPage::Folder:
+            sharePath_ = pathField_.substr(0, kMaxWizardPathLength);
+            break;
+        case WizardPage::ShareName:
+            shareName_ = nameField_.substr(0, kMaxWizardNameLength);
+            break;
+        case WizardPage::Welcome:
+        case WizardPage::Completed:
+            break;
+    }
+    Enter(*next);
     return true;
 }
 

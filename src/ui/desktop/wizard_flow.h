@@ -78,6 +78,10 @@ public:
     const std::string& SharePath() const { return sharePath_; }
     const std::string& ShareName() const { return shareName_; }
 
+    // Where Next leads from the current page with the fields as they are, enabled or not; none
+    // on the completed page, which has Finish instead.
+    std::optional<WizardPage> NextPage() const;
+
     // False (and nothing changes) when the button is not enabled on the current page.
     bool Next();
     bool Back();
