@@ -55,4 +55,20 @@ QIcon ApplicationIcon() {
     return FromResource("app");
 }
 
+QIcon DialogIcon(DialogImage image) {
+    switch (image) {
+        case DialogImage::Computer:
+            return FromResource("host_local");
+        case DialogImage::Share:
+            return FromResource("share");
+        case DialogImage::Sound:
+            return FromResource("sound");
+        case DialogImage::WizardSide:
+            return FromResource("wizard_side");
+        case DialogImage::Splash:
+            return FromResource("splash");
+    }
+    return {};
+}
+
 }  // namespace qtui

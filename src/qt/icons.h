@@ -1,6 +1,6 @@
 // The program's own images, compiled in from SVG: the small images that the controller names by
-// index (tree, file list, transfer list), the toolbar's normal and hot images, and the
-// application icon.
+// index (tree, file list, transfer list), the toolbar's normal and hot images, the application
+// icon and the pictures of the dialogs.
 #pragma once
 
 #include <QIcon>
@@ -15,5 +15,9 @@ enum class ToolbarImage { AddShare, Options, Up };
 QIcon ToolbarIcon(ToolbarImage image);
 
 QIcon ApplicationIcon();
+
+// The pictures of the dialogs, the wizard and the splash screen.
+enum class DialogImage { Computer, Share, Sound, WizardSide, Splash };
+QIcon DialogIcon(DialogImage image);
 
 }  // namespace qtui

@@ -86,6 +86,7 @@ int main(int argc, char** argv) {
                      &qtui::MainWindow::Raise);
     QObject::connect(&stopSignals, &qtui::StopSignals::stopRequested, &window,
                      &qtui::MainWindow::EndSession);
+    window.ShowStartDialogs();
     window.RestoreLayoutAndShow();
     const int status = app.exec();
     xUtilTraceClose();

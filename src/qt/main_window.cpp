@@ -15,7 +15,10 @@
 #include "qt/host_tree.h"
 #include "qt/icons.h"
 #include "qt/qt_text.h"
+#include "qt/setup_wizard.h"
+#include "qt/splash_screen.h"
 #include "qt/transfer_list.h"
+#include "ui/desktop/first_run.h"
 #include "ui/desktop/layout_settings.h"
 #include "ui/desktop/window_placement.h"
 
@@ -127,6 +130,13 @@ void MainWindow::ConnectViews() {
     connect(transfers_, &QWidget::customContextMenuRequested, this, [this](const QPoint& point) {
         ShowContextMenu(TransferContextMenu(), transfers_, point);
     });
+}
+
+void MainWindow::ShowStartDialogs() {
+    // The window is still hidden: the dialogs centre on the screen.
+    if (ui::ShouldShowSplash(settings_)) SplashScreen::Show();
+    if (stopped_ || !ui::ShouldOfferFirstRunWizard(settings_)) return;
+    if (RunFirstRunWizard(nullptr, settings_) && !stopped_) controller_->OnFirstRunFinished();
 }
 
 void MainWindow::RestoreLayoutAndShow() {
@@ -267,7 +277,8 @@ bool MainWindow::ChooseFolder(const std::string& title, const std::string& start
 }
 
 void MainWindow::Play(ui::EventSound) {
-    QApplication::beep();
+    // The controller asks only for the sounds that are heard: the chat sound.
+    chatSound_.Play();
 }
 
 QWidget* MainWindow::WidgetFor(ui::FocusTarget target) const {

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "core/parseini.h"
+#include "qt/chat_sound.h"
 #include "qt/qt_dispatcher.h"
 #include "ui/controller/lumvale_dialog.h"
 #include "ui/views/clock.h"
@@ -56,6 +57,9 @@ public:
     MainWindow(MainWindowOptions options, ui::NetworkFactory network);
     ~MainWindow() override;
 
+    // Before the window shows: the splash screen unless "skipsplash" is set, then, on the first
+    // start, the first-run wizard.
+    void ShowStartDialogs();
     // Restores the stored placement (or 850 x 600 centred), the column widths and panel sizes,
     // and shows the window.
     void RestoreLayoutAndShow();
@@ -105,7 +109,6 @@ private:
     void MoveFocus(ui::FocusTarget target);
     QWidget* WidgetFor(ui::FocusTarget target) const;
 
-    // Placeholders for the dialogs of the options, the share wizard and the add-host dialog.
     void AddShare();
     void EditShareProperties();
     void ShowOptions();
@@ -127,6 +130,7 @@ private:
     CommandActions actions_;
     QTimer secondTimer_;
     QTimer tenthTimer_;
+    ChatSound chatSound_;
 
     std::unique_ptr<ui::CLumvaleDialog> controller_;
     bool sessionEnding_ = false;

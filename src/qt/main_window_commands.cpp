@@ -1,6 +1,5 @@
 // Menus, toolbar, context menus and the commands behind them.
 #include <QApplication>
-#include <QFileDialog>
 #include <QInputDialog>
 #include <QKeySequence>
 #include <QMenu>
@@ -18,10 +17,12 @@
 #include "qt/host_tree.h"
 #include "qt/icons.h"
 #include "qt/main_window.h"
+#include "qt/options_sheet.h"
 #include "qt/qt_text.h"
+#include "qt/setup_wizard.h"
+#include "qt/share_dialog.h"
 #include "qt/transfer_list.h"
 #include "ui/desktop/host_mru.h"
-#include "ui/desktop/options_settings.h"
 #include "ui/desktop/path_compaction.h"
 #include "ui/desktop/share_checks.h"
 
@@ -34,26 +35,6 @@ constexpr std::size_t kDownloadToFolderChars = 24;
 
 QAction* AddAction(QMenu* menu, ui::StringId text) {
     return menu->addAction(Tr(text));
-}
-
-// Writes a share the placeholder dialogs collected; tells the user what is wrong instead.
-bool WriteShare(QWidget* owner, utilcpp::CParseini& settings, const std::string& originalName,
-                const std::string& name, const std::string& folder) {
-    const ui::ShareProblem problem = ui::CheckShare(name, folder);
-    if (const auto message = ui::ShareProblemMessage(problem)) {
-        QMessageBox::warning(owner, Tr(ui::StringId::ProductName), Tr(*message));
-        return false;
-    }
-    const bool written = originalName.empty()
-                             ? ui::WriteNewShare(settings, name, folder)
-                             : ui::WriteEditedShare(settings, originalName, name, folder);
-    if (!written) {
-        QMessageBox::warning(
-            owner, Tr(ui::StringId::ProductName),
-            ToQt(ui::FormatText(ui::Translate("The share could not be saved in %s."),
-                                {settings.GetFileName()})));
-    }
-    return written;
 }
 
 }  // namespace
@@ -191,26 +172,13 @@ void MainWindow::ShowContextMenu(std::unique_ptr<QMenu> menu, QWidget* owner,
 }
 
 void MainWindow::AddShare() {
-    const QString folder =
-        QFileDialog::getExistingDirectory(this, Tr(ui::StringId::SelectShareFolder));
-    if (folder.isEmpty()) return;
-    bool ok = false;
-    const QString name = QInputDialog::getText(
-        this, Tr(ui::StringId::ShareDialogTitle), Tr(ui::StringId::ShareNameLabel),
-        QLineEdit::Normal, ToQt(ui::ProposeShareNameForDrop(FromQt(folder))), &ok);
-    if (!ok) return;
-    if (WriteShare(this, settings_, {}, FromQt(name), FromQt(folder))) {
-        controller_->NotifyHostsModified();
-    }
+    if (RunShareWizard(this, settings_) && !stopped_) controller_->NotifyHostsModified();
 }
 
 void MainWindow::ShareDroppedFolder(const QString& folder) {
-    bool ok = false;
-    const QString name = QInputDialog::getText(
-        this, Tr(ui::StringId::ShareDialogTitle), Tr(ui::StringId::ShareNameLabel),
-        QLineEdit::Normal, ToQt(ui::ProposeShareNameForDrop(FromQt(folder))), &ok);
-    if (!ok || stopped_) return;
-    if (WriteShare(this, settings_, {}, FromQt(name), FromQt(folder))) {
+    std::string path = FromQt(folder);
+    std::string name = ui::ProposeShareNameForDrop(path);
+    if (ShareDialog::AddShare(this, settings_, name, path) && !stopped_) {
         controller_->OnShareAddedByDrop();
     }
 }
@@ -218,33 +186,15 @@ void MainWindow::ShareDroppedFolder(const QString& folder) {
 void MainWindow::EditShareProperties() {
     const std::optional<ui::LocalShare> share = controller_->SelectedLocalShare();
     if (!share) return;
-    bool ok = false;
-    const QString name = QInputDialog::getText(
-        this, Tr(ui::StringId::ShareDialogTitle),
-        Tr(ui::StringId::ShareNameLabel) + QStringLiteral(" (%1)").arg(ToQt(share->folder)),
-        QLineEdit::Normal, ToQt(share->name), &ok);
-    if (!ok || stopped_) return;
-    if (WriteShare(this, settings_, share->name, FromQt(name), share->folder)) {
+    std::string name = share->name;
+    std::string path = share->folder;
+    if (ShareDialog::EditShare(this, settings_, name, path) && !stopped_) {
         controller_->NotifyHostsModified();
     }
 }
 
 void MainWindow::ShowOptions() {
-    ui::OptionsValues values = ui::LoadOptions(settings_);
-    bool ok = false;
-    const QString name = QInputDialog::getText(this, Tr(ui::StringId::TooltipOptions),
-                                               Tr(ui::StringId::OptionsComputerName),
-                                               QLineEdit::Normal, ToQt(values.hostName), &ok);
-    if (!ok || stopped_) return;
-    values.hostName = FromQt(name);
-    if (!ui::SaveOptions(settings_, values)) {
-        QMessageBox::warning(
-            this, Tr(ui::StringId::ProductName),
-            ToQt(ui::FormatText(ui::Translate("The options could not be saved in %s."),
-                                {settings_.GetFileName()})));
-        return;
-    }
-    controller_->ApplyHostName();
+    if (OptionsSheet::Run(this, settings_) && !stopped_) controller_->ApplyHostName();
 }
 
 void MainWindow::AddHostByHand() {

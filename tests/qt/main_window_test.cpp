@@ -5,7 +5,6 @@
 
 #include <QApplication>
 #include <QHeaderView>
-#include <QInputDialog>
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
@@ -23,6 +22,7 @@
 #include "qt/gui_arguments.h"
 #include "qt/host_tree.h"
 #include "qt/qt_tests.h"
+#include "qt/share_dialog.h"
 #include "qt/transfer_list.h"
 #include "ui/desktop/window_layout.h"
 #include "ui/fakes_network.h"
@@ -229,9 +229,10 @@ private slots:
         QMimeData one;
         one.setUrls({QUrl::fromLocalFile(shared)});
         w.network->ClearJobs();
-        // The share name dialog proposes the folder's name; the user confirms it.
+        // The share dialog proposes the folder's name; the user confirms it.
         QTimer::singleShot(0, [] {
-            if (auto* dialog = qobject_cast<QInputDialog*>(QApplication::activeModalWidget())) {
+            if (auto* dialog =
+                    qobject_cast<qtui::ShareDialog*>(QApplication::activeModalWidget())) {
                 dialog->accept();
             }
         });

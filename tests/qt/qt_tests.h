@@ -4,3 +4,4 @@
 int RunDispatcherTests(int argc, char** argv);
 int RunMainWindowTests(int argc, char** argv);
 int RunHostLookupTests(int argc, char** argv);
+int RunDialogTests(int argc, char** argv);

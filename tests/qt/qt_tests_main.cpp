@@ -10,5 +10,6 @@ int main(int argc, char** argv) {
     failures += RunDispatcherTests(argc, argv);
     failures += RunMainWindowTests(argc, argv);
     failures += RunHostLookupTests(argc, argv);
+    failures += RunDialogTests(argc, argv);
     return failures == 0 ? 0 : 1;
 }

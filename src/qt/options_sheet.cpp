@@ -1,0 +1,110 @@
+#include "qt/options_sheet.h"
+
+#include <QCheckBox>
+#include <QCursor>
+#include <QDialogButtonBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QShortcut>
+#include <QTabWidget>
+#include <QVBoxLayout>
+#include <QWhatsThis>
+
+#include "qt/icons.h"
+#include "qt/qt_text.h"
+#include "ui/desktop/options_settings.h"
+
+namespace qtui {
+
+namespace {
+
+constexpr int kIconSize = 32;
+constexpr int kFieldWidth = 220;
+
+// A group of the page: its picture on the left, its controls beside it.
+QGroupBox* Group(ui::StringId title, DialogImage image, QLayout* controls) {
+    auto* group = new QGroupBox(Tr(title));
+    auto* row = new QHBoxLayout(group);
+    auto* icon = new QLabel;
+    icon->setPixmap(DialogIcon(image).pixmap(kIconSize, kIconSize));
+    row->addWidget(icon);
+    row->addSpacing(12);
+    row->addLayout(controls, 1);
+    return group;
+}
+
+}  // namespace
+
+OptionsSheet::OptionsSheet(QWidget* owner, utilcpp::CParseini& settings)
+    : QDialog(owner),
+      settings_(settings),
+      pages_(new QTabWidget),
+      name_(new QLineEdit),
+      sound_(new QCheckBox(Tr(ui::StringId::OptionsActivateSounds))) {
+    setWindowTitle(Tr(ui::StringId::TooltipOptions));
+    const ui::OptionsValues values = ui::LoadOptions(settings_);
+    name_->setText(ToQt(values.hostName));
+    name_->setMaxLength(1023);
+    name_->setFixedWidth(kFieldWidth);
+    sound_->setChecked(values.sound);
+    name_->setWhatsThis(Tr(ui::ContextHelpFor(ui::OptionsControl::ComputerName)));
+    sound_->setWhatsThis(Tr(ui::ContextHelpFor(ui::OptionsControl::Sound)));
+
+    auto* nameRow = new QHBoxLayout;
+    auto* nameLabel = new QLabel(Tr(ui::StringId::OptionsComputerName));
+    nameLabel->setBuddy(name_);
+    nameRow->addWidget(nameLabel);
+    nameRow->addWidget(name_);
+    nameRow->addStretch(1);
+    auto* soundRow = new QHBoxLayout;
+    soundRow->addWidget(sound_);
+    soundRow->addStretch(1);
+
+    auto* general = new QWidget;
+    auto* page = new QVBoxLayout(general);
+    page->addWidget(Group(ui::StringId::OptionsComputerGroup, DialogImage::Computer, nameRow));
+    page->addWidget(Group(ui::StringId::OptionsSoundGroup, DialogImage::Sound, soundRow));
+    page->addStretch(1);
+    pages_->addTab(general, Tr(ui::StringId::OptionsGeneralPage));
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    buttons->button(QDialogButtonBox::Ok)->setText(Tr(ui::StringId::ButtonOk));
+    buttons->button(QDialogButtonBox::Cancel)->setText(Tr(ui::StringId::ButtonCancel));
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(pages_);
+    layout->addWidget(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    connect(help, &QShortcut::activated, this, &OptionsSheet::ShowContextHelp);
+    name_->setFocus(Qt::OtherFocusReason);
+}
+
+bool OptionsSheet::Run(QWidget* owner, utilcpp::CParseini& settings) {
+    OptionsSheet sheet(owner, settings);
+    return sheet.exec() == QDialog::Accepted;
+}
+
+void OptionsSheet::accept() {
+    if (!ui::SaveOptions(settings_, {FromQt(name_->text()), sound_->isChecked()})) {
+        QMessageBox::warning(
+            this, Tr(ui::StringId::ProductName),
+            ToQt(ui::FormatText(ui::Translate("The options could not be saved in %s."),
+                                {settings_.GetFileName()})));
+    }
+    QDialog::accept();
+}
+
+void OptionsSheet::ShowContextHelp() {
+    QWidget* focused = focusWidget();
+    if (focused != name_ && focused != sound_) return;
+    QWhatsThis::showText(QCursor::pos(), focused->whatsThis(), focused);
+}
+
+}  // namespace qtui

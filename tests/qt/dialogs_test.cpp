@@ -1,0 +1,280 @@
+// The dialogs and wizards on OK, Finish and Cancel: what they write to the settings file, and when
+// their Next, Finish and OK let the user go on. Message boxes are answered by a timer.
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <fstream>
+#include <memory>
+
+#include "core/parseini.h"
+#include "qt/chat_sound.h"
+#include "qt/options_sheet.h"
+#include "qt/qt_tests.h"
+#include "qt/qt_text.h"
+#include "qt/setup_wizard.h"
+#include "qt/share_dialog.h"
+#include "qt/splash_screen.h"
+
+namespace {
+
+using Lines = std::vector<std::string>;
+using qtui::SetupWizard;
+using Page = ui::WizardPage;
+
+int Id(Page page) {
+    return static_cast<int>(page);
+}
+
+// Closes the next message box that opens and keeps its text.
+QString* AnswerNextMessage() {
+    auto* text = new QString;
+    QTimer::singleShot(0, [text] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            *text = box->text();
+            box->accept();
+        }
+    });
+    return text;
+}
+
+class DialogsTest final : public QObject {
+    Q_OBJECT
+private slots:
+    void init() {
+        folder_ = std::make_unique<QTemporaryDir>();
+        settingsFile_ = folder_->filePath("wendaro.ini").toStdString();
+        std::ofstream(settingsFile_) << "[global]\nhostname=test-pc\n";
+        music_ = folder_->filePath("Music");
+        QVERIFY(QDir().mkpath(music_));
+        file_ = folder_->filePath("notes.txt");
+        std::ofstream(file_.toStdString()) << "notes\n";
+    }
+
+    void ShareWizardSkipsTheNameAndWritesOnlyTheShareOnFinish() {
+        utilcpp::CParseini settings(settingsFile_);
+        SetupWizard wizard(nullptr, settings, false,
+                           [this](QWidget*, const QString&, const QString&) { return music_; });
+        wizard.show();
+        QCOMPARE(wizard.currentId(), Id(Page::Welcome));
+        QVERIFY(!wizard.button(QWizard::BackButton)->isEnabled());
+        Next(wizard);
+        QCOMPARE(wizard.currentId(), Id(Page::Folder));
+        QVERIFY(!NextEnabled(wizard));  // no folder yet
+        QTest::mouseClick(wizard.BrowseButton(), Qt::LeftButton);
+        QCOMPARE(wizard.PathField()->text(), music_);
+        QVERIFY(NextEnabled(wizard));
+        wizard.PathField()->setText(file_);  // a file is no folder
+        QVERIFY(!NextEnabled(wizard));
+        wizard.PathField()->setText(music_ + "/");
+        Next(wizard);
+
+        QCOMPARE(wizard.currentId(), Id(Page::ShareName));
+        QCOMPARE(wizard.NameField()->text(), QString("Music"));
+        QVERIFY(wizard.NameWarning()->text().isEmpty());
+        QTest::keyClick(wizard.NameField(), Qt::Key_Backslash);
+        QCOMPARE(wizard.NameWarning()->text(), qtui::Tr(ui::StringId::ShareNameBackslash));
+        QVERIFY(!NextEnabled(wizard));
+        QTest::keyClick(wizard.NameField(), Qt::Key_Backspace);
+        QVERIFY(wizard.NameWarning()->text().isEmpty());
+        wizard.NameField()->setText("Songs");
+        Next(wizard);
+        QCOMPARE(wizard.currentId(), Id(Page::Completed));
+        // Back to the folder and forward again keeps the name the user chose.
+        Back(wizard);
+        Back(wizard);
+        QCOMPARE(wizard.currentId(), Id(Page::Folder));
+        Next(wizard);
+        QCOMPARE(wizard.NameField()->text(), QString("Songs"));
+        Next(wizard);
+
+        QAbstractButton* finish = wizard.button(QWizard::FinishButton);
+        QVERIFY(finish->isVisible() && finish->isEnabled());
+        QCOMPARE(Section("shares"), Lines{});  // nothing before Finish
+        finish->click();
+        QVERIFY(!wizard.isVisible());
+        QCOMPARE(wizard.result(), int(QDialog::Accepted));
+        QCOMPARE(Section("shares"), (Lines{"Songs=" + music_.toStdString() + "/"}));
+        QCOMPARE(Section("global"), (Lines{"hostname=test-pc"}));
+    }
+
+    void FirstRunWithoutAShareWritesOnlyTheNameAndCancelNothing() {
+        utilcpp::CParseini settings(settingsFile_);
+        {
+            SetupWizard wizard(nullptr, settings, true);
+            wizard.show();
+            Next(wizard);
+            QCOMPARE(wizard.currentId(), Id(Page::ComputerName));
+            QCOMPARE(wizard.HostField()->text(), QString("test-pc"));
+            QVERIFY(wizard.ShareNowBox()->isChecked());
+            wizard.HostField()->clear();
+            QVERIFY(!NextEnabled(wizard));
+            QTest::keyClick(wizard.HostField(), Qt::Key_X);
+            QVERIFY(NextEnabled(wizard));
+            wizard.ShareNowBox()->setChecked(false);
+            Next(wizard);
+            QCOMPARE(wizard.currentId(), Id(Page::Completed));
+            Back(wizard);
+            QCOMPARE(wizard.currentId(), Id(Page::ComputerName));
+            Next(wizard);
+            wizard.button(QWizard::FinishButton)->click();
+            QCOMPARE(Section("global"), (Lines{"hostname=x"}));
+            QCOMPARE(Section("shares"), Lines{});
+        }
+
+        // At the first start a cancelled wizard leaves only "firstinstalled".
+        std::ofstream(settingsFile_) << "[global]\nhostname=test-pc\n";
+        bool shown = false;
+        QTimer::singleShot(0, [&] {
+            auto* wizard = qobject_cast<SetupWizard*>(QApplication::activeModalWidget());
+            if (wizard == nullptr) return;
+            shown = true;
+            Next(*wizard);
+            wizard->HostField()->setText("other");
+            wizard->reject();
+        });
+        QVERIFY(!qtui::RunFirstRunWizard(nullptr, settings));
+        QVERIFY(shown);
+        QCOMPARE(Section("global"), (Lines{"hostname=test-pc", "firstinstalled=1"}));
+    }
+
+    void ShareDialogChecksBeforeWritingAndRenamesOnEdit() {
+        utilcpp::CParseini settings(settingsFile_);
+        qtui::ShareDialog dialog(nullptr, settings, {}, "", music_.toStdString());
+        dialog.show();
+        QString* message = AnswerNextMessage();
+        dialog.accept();
+        QCOMPARE(*message, qtui::Tr(ui::StringId::ShareNameAndPathMissing));
+        QVERIFY(dialog.isVisible());
+
+        dialog.NameField()->setText("Music");
+        dialog.PathField()->setText(file_);
+        message = AnswerNextMessage();
+        dialog.accept();
+        QCOMPARE(*message, qtui::Tr(ui::StringId::SharePathInvalid));
+        QVERIFY(dialog.isVisible());
+        QCOMPARE(Section("shares"), Lines{});
+
+        dialog.PathField()->setText(music_);
+        dialog.accept();
+        QVERIFY(!dialog.isVisible());
+        QCOMPARE(Section("shares"), (Lines{"Music=" + music_.toStdString()}));
+
+        // Properties of that share: renamed, the old name goes; Cancel changes nothing.
+        qtui::ShareDialog cancelled(nullptr, settings, "Music", "Music", music_.toStdString());
+        cancelled.show();
+        cancelled.NameField()->setText("Other");
+        cancelled.reject();
+        qtui::ShareDialog edit(nullptr, settings, "Music", "Music", music_.toStdString());
+        edit.show();
+        QCOMPARE(edit.NameField()->selectedText(), QString("Music"));
+        edit.NameField()->setText("Songs");
+        message = AnswerNextMessage();
+        edit.NameField()->setText("a\\b");
+        edit.accept();
+        QCOMPARE(*message, qtui::Tr(ui::StringId::ShareNameBackslash));
+        edit.NameField()->setText("Songs");
+        edit.accept();
+        QCOMPARE(Section("shares"), (Lines{"Songs=" + music_.toStdString()}));
+    }
+
+    void OptionsWriteBothOnOkNothingOnCancelAndExplainOnF1() {
+        utilcpp::CParseini settings(settingsFile_);
+        {
+            qtui::OptionsSheet sheet(nullptr, settings);
+            QCOMPARE(sheet.Pages()->count(), 1);
+            QCOMPARE(sheet.ComputerNameField()->text(), QString("test-pc"));
+            QVERIFY(sheet.SoundBox()->isChecked());  // "sound" defaults to on
+            sheet.show();
+            QVERIFY(QTest::qWaitForWindowActive(&sheet));
+            sheet.ComputerNameField()->setFocus();
+            QTest::keyClick(&sheet, Qt::Key_F1);
+            QVERIFY(HelpPopupShown());
+            sheet.ComputerNameField()->clear();
+            sheet.SoundBox()->setChecked(false);
+            sheet.reject();
+            QCOMPARE(Section("global"), (Lines{"hostname=test-pc"}));
+        }
+        qtui::OptionsSheet sheet(nullptr, settings);
+        sheet.show();
+        sheet.ComputerNameField()->clear();  // an empty name is written as it is
+        sheet.SoundBox()->setChecked(false);
+        sheet.accept();
+        QCOMPARE(Section("global"), (Lines{"hostname=", "sound=0"}));
+    }
+
+    void SplashClosesOnAClickAndByItself() {
+        qtui::SplashScreen clicked;
+        clicked.show();
+        QTest::mouseClick(&clicked, Qt::LeftButton);
+        QVERIFY(!clicked.isVisible());
+        qtui::SplashScreen waited;
+        waited.show();
+        QVERIFY(waited.isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(!waited.isVisible(), 5000);
+    }
+
+    void ChatSoundStartsThePlayerWithTheWaveOncePerBurst() {
+        // A stand-in player that copies the file it is given.
+        const QString player = folder_->filePath("player");
+        const QString heard = folder_->filePath("heard.wav");
+        std::ofstream(player.toStdString())
+            << "#!/bin/sh\ncat \"$1\" >> '" << heard.toStdString() << ".part' && mv '"
+            << heard.toStdString() << ".part' '" << heard.toStdString() << "'\n";
+        QFile::setPermissions(player, QFile::ReadOwner | QFile::ExeOwner);
+        qtui::ChatSound sound(player);
+        QVERIFY(sound.Play());
+        QVERIFY(!sound.Play());  // within the second
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(heard), 5000);
+        QFile played(heard);
+        QFile original(QStringLiteral(WENDARO_SOURCE_DIR "/data/sounds/chat.wav"));
+        QVERIFY(played.open(QIODevice::ReadOnly) && original.open(QIODevice::ReadOnly));
+        QCOMPARE(played.readAll(), original.readAll());
+        QVERIFY(!qtui::ChatSound(QString()).Play());
+    }
+
+private:
+    static void Next(QWizard& wizard) {
+        QAbstractButton* next = wizard.button(QWizard::NextButton);
+        QVERIFY(next->isEnabled());
+        next->click();
+    }
+    static void Back(QWizard& wizard) { wizard.button(QWizard::BackButton)->click(); }
+    static bool NextEnabled(QWizard& wizard) {
+        return wizard.button(QWizard::NextButton)->isEnabled();
+    }
+    static bool HelpPopupShown() {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (widget->isVisible() && widget->inherits("QWhatsThat")) return true;
+        }
+        return false;
+    }
+
+    Lines Section(const char* name) const {
+        Lines lines;
+        utilcpp::CParseini(settingsFile_).GetSection(name, lines);
+        return lines;
+    }
+
+    std::unique_ptr<QTemporaryDir> folder_;
+    std::string settingsFile_;
+    QString music_;
+    QString file_;
+};
+
+}  // namespace
+
+int RunDialogTests(int argc, char** argv) {
+    DialogsTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "dialogs_test.moc"
