@@ -22,6 +22,8 @@ constexpr int kFieldWidth = 220;
 constexpr int kPathFieldWidth = 260;
 // The size of the tall picture on the welcome and completed pages.
 constexpr QSize kSidePicture(164, 314);
+// Room for the longest welcome title of every language without crowding the edge.
+constexpr int kMinimumWidth = 560;
 
 // A page whose Next (or Finish) is enabled as the flow says while it is the flow's page.
 class FlowPage final : public QWizardPage {
@@ -73,6 +75,7 @@ SetupWizard::SetupWizard(QWidget* owner, utilcpp::CParseini& settings, bool firs
     setButtonText(QWizard::FinishButton, ToQt(ui::Translate("&Finish")));
     setButtonText(QWizard::CancelButton, Tr(ui::StringId::ButtonCancel));
     setPixmap(QWizard::LogoPixmap, ApplicationIcon().pixmap(kLogoSize, kLogoSize));
+    setMinimumWidth(kMinimumWidth);
 
     BuildWelcomePage(AddFlowPage(ui::WizardPage::Welcome));
     BuildComputerNamePage(AddFlowPage(ui::WizardPage::ComputerName));
@@ -181,6 +184,7 @@ void SetupWizard::BuildShareNamePage(QWizardPage* page) {
     nameWarning_ = WrappedLabel({});
 
     auto* layout = new QVBoxLayout(page);
+    layout->addWidget(WrappedLabel(Tr(ui::StringId::ShareNameSubtitle)));
     layout->addWidget(WrappedLabel(Tr(ui::StringId::ShareNameExplanation)));
     layout->addSpacing(16);
     auto* row = new QHBoxLayout;
