@@ -26,6 +26,8 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # from SVG through the plugins of libqt6svg6.
 if(TARGET wendaro)
   set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6")
+  # The chat sound is played by the desktop's player program; without one the program is silent.
+  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "pulseaudio-utils | pipewire-bin | alsa-utils")
 endif()
 set(CPACK_STRIP_FILES ON)
 # Directories the install creates get the usual modes, whatever the builder's umask.
