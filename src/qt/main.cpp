@@ -86,7 +86,10 @@ int main(int argc, char** argv) {
                      &qtui::MainWindow::Raise);
     QObject::connect(&stopSignals, &qtui::StopSignals::stopRequested, &window,
                      &qtui::MainWindow::EndSession);
-    window.ShowStartDialogs();
+    if (!window.ShowStartDialogs()) {
+        xUtilTraceClose();
+        return kExitOk;
+    }
     window.RestoreLayoutAndShow();
     const int status = app.exec();
     xUtilTraceClose();

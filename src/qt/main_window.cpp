@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDialog>
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QMenuBar>
@@ -132,11 +133,14 @@ void MainWindow::ConnectViews() {
     });
 }
 
-void MainWindow::ShowStartDialogs() {
+bool MainWindow::ShowStartDialogs() {
     // The window is still hidden: the dialogs centre on the screen.
-    if (ui::ShouldShowSplash(settings_)) SplashScreen::Show();
-    if (stopped_ || !ui::ShouldOfferFirstRunWizard(settings_)) return;
-    if (RunFirstRunWizard(nullptr, settings_) && !stopped_) controller_->OnFirstRunFinished();
+    if (!stopped_ && ui::ShouldShowSplash(settings_)) SplashScreen::Show();
+    if (!stopped_ && ui::ShouldOfferFirstRunWizard(settings_) &&
+        RunFirstRunWizard(nullptr, settings_) && !stopped_) {
+        controller_->OnFirstRunFinished();
+    }
+    return !stopped_;
 }
 
 void MainWindow::RestoreLayoutAndShow() {
@@ -240,6 +244,13 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 
 void MainWindow::EndSession() {
     sessionEnding_ = true;
+    // Innermost first; each one's modal loop ends once this handler has returned.
+    QDialog* last = nullptr;
+    while (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+        if (dialog == last) break;  // one that refuses to close is left to its user
+        last = dialog;
+        dialog->reject();
+    }
     close();
 }
 

@@ -58,12 +58,13 @@ public:
     ~MainWindow() override;
 
     // Before the window shows: the splash screen unless "skipsplash" is set, then, on the first
-    // start, the first-run wizard.
-    void ShowStartDialogs();
+    // start, the first-run wizard. False when the session ended meanwhile: then nothing is shown.
+    bool ShowStartDialogs();
     // Restores the stored placement (or 850 x 600 centred), the column widths and panel sizes,
     // and shows the window.
     void RestoreLayoutAndShow();
-    // Closing without the question about running transfers (session end, SIGTERM, SIGINT).
+    // Closing without the question about running transfers (session end, SIGTERM, SIGINT); a
+    // dialog that is open then is cancelled, so that nothing waits for its answer.
     void EndSession();
     // Brings the window to the front, restored if minimised (a second start asked for it).
     void Raise();

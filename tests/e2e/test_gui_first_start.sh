@@ -3,7 +3,7 @@
 # first-run wizard (computer name, a folder shared under the proposed name), and only then the
 # main window; Finish writes the name, the share and "firstinstalled". Then the share wizard and
 # the options sheet open from the toolbar and the share's properties from the File menu, and
-# Cancel leaves the settings as they were.
+# Cancel leaves the settings as they were. A session that ends during the wizard ends the program.
 # With SCREENSHOT_DIR set, the run also saves PNGs of the splash screen and of those dialogs.
 # Usage: test_gui_first_start.sh <directory of the binaries>
 # shellcheck source=tests/e2e/netns_lib.sh
@@ -152,6 +152,19 @@ fi
 
 if first_start de _de pc-zwei "$E2E_TMP/Bilder"; then
     stop_gui de
+fi
+
+# The session ends while the first-run wizard is open: the program ends, showing nothing more.
+printf '[global]\nskipsplash=1\n' >"$E2E_TMP/term.ini"
+gui_start 1 "$D" "$E2E_TMP/term.ini" "$E2E_TMP/term.log"
+PID=$GUI_PID
+if until_window 'wizard' 45; then
+    stop_gui "with the wizard open"
+    e2e_check "with the wizard open: no share was written" \
+        bash -c "! grep -q '^\[shares\]' '$E2E_TMP/term.ini'"
+else
+    e2e_fail "no first-run wizard with skipsplash=1"
+    cat "$E2E_TMP/term.log"
 fi
 
 e2e_finish

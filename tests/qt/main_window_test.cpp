@@ -21,6 +21,7 @@
 #include "qt/file_list.h"
 #include "qt/gui_arguments.h"
 #include "qt/host_tree.h"
+#include "qt/options_sheet.h"
 #include "qt/qt_tests.h"
 #include "qt/share_dialog.h"
 #include "qt/transfer_list.h"
@@ -247,6 +248,19 @@ private slots:
         utilcpp::CParseini(settings_.toStdString()).GetString("shares", "Music", stored, "");
         QCOMPARE(QString::fromStdString(stored), shared);
         QCOMPARE(w.network->JobLines(), std::vector<std::string>{"expand 127.0.0.1 \\"});
+    }
+
+    void SessionEndCancelsTheOpenDialogAndShowsNothingMore() {
+        Window w(settings_);
+        utilcpp::CParseini settings(settings_.toStdString());
+        QTimer::singleShot(0, [&] { w.window.EndSession(); });
+        QVERIFY(!qtui::OptionsSheet::Run(&w.window, settings));
+        int sound = -1;
+        settings.GetInt("global", "sound", sound, -1);
+        QCOMPARE(sound, -1);  // cancelled, not confirmed
+        // No splash and no first-run wizard after the end: the start stops there.
+        QVERIFY(!w.window.ShowStartDialogs());
+        QVERIFY(QApplication::activeModalWidget() == nullptr);
     }
 
 private:
