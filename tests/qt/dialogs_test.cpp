@@ -35,8 +35,8 @@ int Id(Page page) {
 }
 
 // Closes the next message box that opens and keeps its text.
-QString* AnswerNextMessage() {
-    auto* text = new QString;
+std::shared_ptr<QString> AnswerNextMessage() {
+    auto text = std::make_shared<QString>();
     QTimer::singleShot(0, [text] {
         if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
             *text = box->text();
@@ -150,7 +150,7 @@ private slots:
         utilcpp::CParseini settings(settingsFile_);
         qtui::ShareDialog dialog(nullptr, settings, {}, "", music_.toStdString());
         dialog.show();
-        QString* message = AnswerNextMessage();
+        std::shared_ptr<QString> message = AnswerNextMessage();
         dialog.accept();
         QCOMPARE(*message, qtui::Tr(ui::StringId::ShareNameAndPathMissing));
         QVERIFY(dialog.isVisible());
