@@ -1,5 +1,6 @@
 #include "cli/console_transfer_lines.h"
 
+#include <algorithm>
 #include <ostream>
 
 #include "cli/listing_format.h"
@@ -58,7 +59,13 @@ void ConsoleTransferLines::SetStatus(std::size_t row, const std::string&, ui::Tr
 }
 
 void ConsoleTransferLines::DeleteRow(std::size_t row) {
-    if (row < rows_.size()) rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(row));
+    DeleteRows(row, 1);
+}
+
+void ConsoleTransferLines::DeleteRows(std::size_t first, std::size_t count) {
+    if (first >= rows_.size()) return;
+    const auto begin = rows_.begin() + static_cast<std::ptrdiff_t>(first);
+    rows_.erase(begin, begin + static_cast<std::ptrdiff_t>(std::min(count, rows_.size() - first)));
 }
 
 }  // namespace cli

@@ -27,6 +27,7 @@ public:
     // A row that starts moving or ends becomes a line; the status text itself is not shown.
     void SetStatus(std::size_t row, const std::string& status, ui::TransferState state) override;
     void DeleteRow(std::size_t row) override;
+    void DeleteRows(std::size_t first, std::size_t count) override;
     std::vector<std::size_t> SelectedRows() const override { return {}; }
 
 private:

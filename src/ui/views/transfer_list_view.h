@@ -22,6 +22,11 @@ public:
     virtual void SetStatus(std::size_t row, const std::string& status, TransferState state) = 0;
     // Removes the row; the rows behind it move up by one.
     virtual void DeleteRow(std::size_t row) = 0;
+    // Removes `count` rows from `first` on. A view that can drop a run of rows in one step
+    // overrides this: rows finished within one second go together.
+    virtual void DeleteRows(std::size_t first, std::size_t count) {
+        while (count > 0) DeleteRow(first + --count);
+    }
     // Positions of the selected rows, ascending.
     virtual std::vector<std::size_t> SelectedRows() const = 0;
 };
