@@ -20,7 +20,7 @@ constexpr std::size_t kMaxNameLength = 255;
 
 // mkstemp creates 0600; a finished download should look like any file the user created, which
 // means 0666 less the umask. Reading the umask through umask() would change it for every thread.
-mode_t CreationMode() {
+mode_t ReadCreationMode() {
     std::ifstream status("/proc/self/status");
     std::string line;
     while (std::getline(status, line)) {
@@ -30,6 +30,12 @@ mode_t CreationMode() {
         }
     }
     return 0644;
+}
+
+// Read once: a folder of small files would otherwise read /proc once per file.
+mode_t CreationMode() {
+    static const mode_t mode = ReadCreationMode();
+    return mode;
 }
 
 }  // namespace
