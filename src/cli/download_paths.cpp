@@ -2,25 +2,7 @@
 
 #include <system_error>
 
-#include "cli/remote_path.h"
-
 namespace cli {
-
-namespace {
-
-// Longer names cannot be created on the usual Linux file systems anyway.
-constexpr std::size_t kMaxNameBytes = 255;
-
-}  // namespace
-
-NameProblem CheckRemoteName(std::string_view name) {
-    if (name.empty()) return NameProblem::Empty;
-    if (name == "." || name == "..") return NameProblem::DotName;
-    if (name.find('/') != std::string_view::npos) return NameProblem::Slash;
-    if (name.find('\0') != std::string_view::npos) return NameProblem::Nul;
-    if (name.size() > kMaxNameBytes) return NameProblem::TooLong;
-    return NameProblem::None;
-}
 
 std::string DescribeNameProblem(NameProblem problem) {
     switch (problem) {
@@ -32,6 +14,8 @@ std::string DescribeNameProblem(NameProblem problem) {
             return "name \".\" or \"..\"";
         case NameProblem::Slash:
             return "name contains \"/\"";
+        case NameProblem::Backslash:
+            return "name contains \"\\\"";
         case NameProblem::Nul:
             return "name contains a NUL byte";
         case NameProblem::TooLong:
@@ -40,31 +24,24 @@ std::string DescribeNameProblem(NameProblem problem) {
     return "bad name";
 }
 
-bool MapWalkPath(std::string_view rootPath, std::string_view remoteFile,
-                 const std::filesystem::path& localDir, std::filesystem::path& out,
-                 std::string& why) {
-    const std::string rootParent = RemoteParent(rootPath);
-    const std::string prefix = rootParent == "\\" ? rootParent : rootParent + "\\";
-    const std::string root = std::string(rootPath) + "\\";
-    if (remoteFile.substr(0, root.size()) != root) {
-        why = "not below the downloaded folder";
-        return false;
+std::string DescribeRefusal(const client::WalkRefusal& refusal) {
+    switch (refusal.kind) {
+        case client::WalkRefusalKind::BadName:
+            return DescribeNameProblem(refusal.name);
+        case client::WalkRefusalKind::NotBelowRoot:
+            return "not below the downloaded folder";
+        case client::WalkRefusalKind::TooDeep:
+            return "folders nested too deep";
+        case client::WalkRefusalKind::TooManyFolders:
+            return "too many folders in one download";
+        case client::WalkRefusalKind::TooManyFiles:
+            return "too many files in one download";
+        case client::WalkRefusalKind::ListedTwice:
+            return "listed twice";
+        case client::WalkRefusalKind::NegativeSize:
+            return "listed with a negative size";
     }
-    std::filesystem::path mapped = localDir;
-    std::string_view rest = remoteFile.substr(prefix.size());
-    while (true) {
-        const auto cut = rest.find('\\');
-        const std::string_view name = rest.substr(0, cut);
-        if (const NameProblem problem = CheckRemoteName(name); problem != NameProblem::None) {
-            why = DescribeNameProblem(problem);
-            return false;
-        }
-        mapped /= std::string(name);
-        if (cut == std::string_view::npos) break;
-        rest.remove_prefix(cut + 1);
-    }
-    out = std::move(mapped);
-    return true;
+    return "refused";
 }
 
 bool StaysInside(const std::filesystem::path& destDir, const std::filesystem::path& target) {

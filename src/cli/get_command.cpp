@@ -1,6 +1,5 @@
-// get HOST REMOTEPATH [DESTDIR]: one file, or a whole folder one file at a time.
+// get HOST REMOTEPATH [DESTDIR]: one file, or a whole folder a few files at a time.
 #include <CLI/CLI.hpp>
-#include <deque>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -12,12 +11,12 @@
 #include "cli/commands.h"
 #include "cli/download_display.h"
 #include "cli/download_paths.h"
-#include "cli/folder_walk.h"
 #include "cli/host_finder.h"
 #include "cli/overwrite_question.h"
 #include "cli/remote_listing.h"
 #include "cli/remote_path.h"
 #include "cli/signal_watch.h"
+#include "client/folder_walk.h"
 #include "util/text.h"
 
 namespace cli {
@@ -26,6 +25,12 @@ namespace {
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
+using client::FolderWalk;
+using client::WalkFile;
+
+// Files of a folder fetched at once: small files cost a connection and a request each, which
+// one at a time leaves the link idle between them. Below the job queue's five downloads.
+constexpr std::size_t kFilesInFlight = 4;
 
 struct GetArguments {
     std::string host;
@@ -56,8 +61,12 @@ public:
           arguments_(arguments),
           destDir_(arguments.destDir),
           display_(context.out, context.outputIsTerminal) {}
-    // The session goes first: its handlers refer to this object's members.
-    ~GetRun() { session_.reset(); }
+    // The session goes first: its handlers refer to this object's members. The walk's files
+    // watch the walk's flag, which ending the session does not set.
+    ~GetRun() {
+        StopWalk();
+        session_.reset();
+    }
     GetRun(const GetRun&) = delete;
     GetRun& operator=(const GetRun&) = delete;
 
@@ -70,14 +79,16 @@ private:
 
     void Report(const std::string& message);
     bool MayWrite(const fs::path& localPath, bool askedForFolder);
-    void StartFile(const WalkFile& file);
-    // Shows the running file's progress.
+    void StartFile(const WalkFile& file, const StopFlag* stop);
+    // Shows the progress of the oldest running file.
     void FollowProgress();
+    void ShowOldestFile();
     void ContinueWalk();
     void OnListing(JobId id, const std::vector<DirEntry>& listing, bool success);
     void OnFinished(JobId id, const util::Status& outcome);
-    void ListFolder(const std::string& remotePath);
     void ListWaitingFolders();
+    void StopWalk();
+    bool Done() const { return over_ && running_.empty(); }
 
     const CommandContext& context_;
     const GetArguments& arguments_;
@@ -89,11 +100,9 @@ private:
 
     std::optional<FolderWalk> walk_;
     bool overwriteAll_ = false;
-    std::map<JobId, std::string> listingJobs_;
-    // Folders found and not yet asked for: the job queue takes only so many light jobs at once.
-    std::deque<std::string> foldersToList_;
-    JobId currentJob_ = 0;
-    WalkFile currentFile_;
+    // The files being fetched, by job id, which grows in the order they were started.
+    std::map<JobId, WalkFile> running_;
+    JobId shownJob_ = 0;
     bool over_ = false;
     bool failed_ = false;
     std::uint32_t filesDone_ = 0;
@@ -169,22 +178,33 @@ bool GetRun::MayWrite(const fs::path& localPath, bool askedForFolder) {
     return false;
 }
 
-void GetRun::StartFile(const WalkFile& file) {
-    currentFile_ = file;
+void GetRun::StartFile(const WalkFile& file, const StopFlag* stop) {
     // The listed size bounds what the host may send: a reply announcing more fails before any
     // byte is written, so a hostile host cannot fill the disk.
-    currentJob_ =
-        session_->Jobs().AddRetrieveJob(address_, file.remotePath, file.localPath.string(),
-                                        session_->Cancel(), static_cast<std::uint64_t>(file.size));
+    const JobId job =
+        session_->Jobs().AddRetrieveJob(address_, file.remotePath, file.localPath.string(), stop,
+                                        static_cast<std::uint64_t>(file.size));
+    running_.emplace(job, file);
+    if (shownJob_ == 0) ShowOldestFile();
+}
+
+void GetRun::ShowOldestFile() {
+    shownJob_ = running_.empty() ? 0 : running_.begin()->first;
+    if (shownJob_ == 0) return;
+    const WalkFile& file = running_.begin()->second;
     const std::uint32_t found = walk_ ? walk_->FilesFound() : 1;
     display_.FileStarted(file.localPath.lexically_relative(destDir_).string(), file.size,
                          filesDone_, found);
 }
 
 void GetRun::FollowProgress() {
-    session_->onDownloadProgress = [this](JobId, unsigned percent, float speed) {
-        display_.Progress(percent, speed);
+    session_->onDownloadProgress = [this](JobId id, unsigned percent, float speed) {
+        if (id == shownJob_) display_.Progress(percent, speed);
     };
+}
+
+void GetRun::StopWalk() {
+    if (walk_) walk_->Cancelled() = true;
 }
 
 int GetRun::DownloadFile(const std::string& remotePath, const DirEntry& entry) {
@@ -198,8 +218,8 @@ int GetRun::DownloadFile(const std::string& remotePath, const DirEntry& entry) {
         OnFinished(id, outcome);
         over_ = true;
     };
-    StartFile({remotePath, localPath, entry.size});
-    return Finish(session_->Run([this] { return over_ && currentJob_ == 0; }, signals_.get()));
+    StartFile({remotePath, localPath, entry.size}, session_->Cancel());
+    return Finish(session_->Run([this] { return Done(); }, signals_.get()));
 }
 
 int GetRun::DownloadFolder(const std::string& remotePath, const DirEntry& entry) {
@@ -212,7 +232,7 @@ int GetRun::DownloadFolder(const std::string& remotePath, const DirEntry& entry)
         overwriteAll_ = true;
     }
     overwriteAll_ = overwriteAll_ || arguments_.overwrite;
-    walk_.emplace(remotePath, destDir_);
+    walk_.emplace(address_, remotePath, destDir_);
     session_->onExpand = [this](JobId id, const std::vector<DirEntry>& listing, bool success) {
         OnListing(id, listing, success);
     };
@@ -222,40 +242,31 @@ int GetRun::DownloadFolder(const std::string& remotePath, const DirEntry& entry)
         if (!outcome) over_ = true;
         ContinueWalk();
     };
-    ListFolder(remotePath);
-    return Finish(session_->Run([this] { return over_ && currentJob_ == 0; }, signals_.get()));
-}
-
-void GetRun::ListFolder(const std::string& remotePath) {
-    foldersToList_.push_back(remotePath);
     ListWaitingFolders();
+    return Finish(session_->Run([this] { return Done(); }, signals_.get()));
 }
 
 void GetRun::ListWaitingFolders() {
-    constexpr std::size_t kListingsInFlight = 8;
-    while (!over_ && !foldersToList_.empty() && listingJobs_.size() < kListingsInFlight) {
-        const std::string path = std::move(foldersToList_.front());
-        foldersToList_.pop_front();
-        listingJobs_[session_->Jobs().AddExpandJob(address_, path, session_->Cancel())] = path;
-    }
+    if (over_) return;
+    walk_->ListWaitingFolders([this](const std::string& path) {
+        return session_->Jobs().AddExpandJob(address_, path, &walk_->Cancelled());
+    });
 }
 
 void GetRun::OnListing(JobId id, const std::vector<DirEntry>& listing, bool success) {
-    const auto job = listingJobs_.find(id);
-    if (job == listingJobs_.end()) return;
-    const std::string path = job->second;
-    listingJobs_.erase(job);
-    if (over_) return;
+    const auto path = walk_->AwaitedFolder(id);
+    if (!path || over_) return;
     if (!success) {
-        walk_->OnListingFailed();
-        Report("Cannot list " + path + " on " + arguments_.host + "; the download stops.");
+        walk_->OnListingFailed(id);
+        Report("Cannot list " + *path + " on " + arguments_.host + "; the download stops.");
         failed_ = true;
         over_ = true;
+        StopWalk();
         return;
     }
-    FolderWalk::ListingUse use = walk_->OnListing(path, listing);
-    for (const WalkRefusal& refusal : use.refused) {
-        Report("Refused " + refusal.remotePath + ": " + refusal.reason + ".");
+    FolderWalk::ListingUse use = walk_->OnListing(*path, listing);
+    for (const client::WalkRefusal& refusal : use.refused) {
+        Report("Refused " + refusal.remotePath + ": " + DescribeRefusal(refusal) + ".");
         failed_ = true;
     }
     if (use.used && !use.localFolder.empty()) {
@@ -265,18 +276,20 @@ void GetRun::OnListing(JobId id, const std::vector<DirEntry>& listing, bool succ
             Report("Cannot create the folder " + use.localFolder.string() + ".");
             failed_ = true;
             over_ = true;
+            StopWalk();
             return;
         }
     }
-    for (const std::string& folder : use.foldersToList) foldersToList_.push_back(folder);
     ListWaitingFolders();
     display_.FilesFound(walk_->FilesFound());
     ContinueWalk();
 }
 
 void GetRun::ContinueWalk() {
-    if (over_ || currentJob_ != 0) return;
-    while (auto next = walk_->TakeNextFile()) {
+    if (over_) return;
+    while (running_.size() < kFilesInFlight) {
+        auto next = walk_->TakeNextFile();
+        if (!next) break;
         if (!StaysInside(destDir_, next->localPath)) {
             Report("Refused " + next->remotePath + ": outside the target folder.");
             failed_ = true;
@@ -286,30 +299,37 @@ void GetRun::ContinueWalk() {
             failed_ = true;
             continue;
         }
-        StartFile(*next);
-        return;
+        StartFile(*next, &walk_->Cancelled());
     }
-    if (walk_->Finished()) over_ = true;
+    if (running_.empty() && walk_->Exhausted()) over_ = true;
 }
 
 void GetRun::OnFinished(JobId id, const util::Status& outcome) {
-    if (id != currentJob_) return;
-    currentJob_ = 0;
-    display_.FileFinished(currentFile_.localPath.string(), currentFile_.size, outcome.ok());
+    const auto found = running_.find(id);
+    if (found == running_.end()) return;
+    const WalkFile file = std::move(found->second);
+    running_.erase(found);
+    display_.FileFinished(file.localPath.string(), file.size, outcome.ok());
+    if (id == shownJob_) ShowOldestFile();
     if (outcome) {
         ++filesDone_;
-        bytesDone_ += std::max<std::int64_t>(currentFile_.size, 0);
+        bytesDone_ += file.size;
         return;
     }
+    // The first file that fails ends the download; the files still running with it stop too,
+    // so that nothing is written after it.
     failed_ = true;
+    over_ = true;
+    StopWalk();
     if (outcome.kind() == util::ErrorKind::Stopped) return;
-    Report("Download of " + currentFile_.remotePath + " from " + arguments_.host +
+    Report("Download of " + file.remotePath + " from " + arguments_.host +
            " failed: " + util::Describe(outcome.error()) + ".");
 }
 
 int GetRun::Finish(ClientSession::End end) {
     if (end == ClientSession::End::Interrupted) {
         Report("Download cancelled.");
+        StopWalk();
         // Ending the session waits for the running transfer, which removes its partial file.
         session_.reset();
         return kExitInterrupted;

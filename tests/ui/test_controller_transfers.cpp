@@ -257,6 +257,28 @@ TEST_F(TransferTest, WalkTakesOnlyListingsOfItsOwnFoldersAndOnlySafeNames) {
     EXPECT_EQ(network->JobsOf(JobType::Expand).size(), 5u);  // none for "a/b"
 }
 
+TEST_F(TransferTest, HostileListingIsBoundedAndItsLiesAreLeftOut) {
+    network->ClearJobs();
+    Download({"Live"});
+    std::vector<DirEntry> listing{File("liar", -1), File("a"), File("a"), Folder("x"), Folder("x")};
+    for (int i = 0; i < 5000; ++i) listing.push_back(Folder("d" + std::to_string(i)));
+    ListingArrives("\\Music\\Live", listing);
+    // No bound for a negative size, and no second write to "a".
+    EXPECT_EQ(Retrieves(), Lines{"\\Music\\Live\\a -> " + target + "Live/a"});
+    controller->OnDownloadFinished(Retrieve(0).id, true);
+    // Eight listings out at a time, however many folders wait; each answer lets the next go.
+    std::size_t answered = 1;
+    for (int round = 0; round < 1000 && Status() != "Finished"; ++round) {
+        const auto expands = network->JobsOf(JobType::Expand);
+        ASSERT_LE(expands.size() - answered, 8u);
+        for (; answered < expands.size(); ++answered) {
+            controller->OnExpandSucceeded(expands[answered].id, {});
+        }
+    }
+    EXPECT_EQ(answered, 5002u);  // the root, x once and the 5,000 folders
+    EXPECT_EQ(Status(), "Finished");
+}
+
 TEST_F(ControllerTest, UploadRowsShowHowUploadsGoAndEnd) {
     AppearHost("127.0.0.5", "remote");
     EXPECT_EQ(controller->OnUploadRequested(7), nullptr);  // the server knows no such upload

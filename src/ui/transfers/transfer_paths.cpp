@@ -39,15 +39,4 @@ std::optional<std::string> LocalPathFor(const std::string& targetFolder,
     return local;
 }
 
-std::optional<std::string> FolderFileLocalPath(const std::string& localDir,
-                                               std::string_view rootPath,
-                                               std::string_view fileHostPath) {
-    const std::string root = StripTrailingBackslashes(rootPath);
-    const std::string rootWithSlash = root + '\\';
-    if (fileHostPath.substr(0, rootWithSlash.size()) != rootWithSlash) return std::nullopt;
-    const auto parentEnd = root.rfind('\\');
-    const std::size_t keep = parentEnd == std::string::npos ? 0 : parentEnd + 1;
-    return LocalPathFor(localDir, fileHostPath.substr(keep));
-}
-
 }  // namespace ui

@@ -29,11 +29,4 @@ std::string WithTrailingSeparator(std::string folder);
 std::optional<std::string> LocalPathFor(const std::string& targetFolder,
                                         std::string_view relativeHostPath);
 
-// Where a file of a folder download goes: the folder is recreated under the target with its own
-// name, so the part of the file's host path behind the root's parent folder is appended. None
-// when the file does not lie below the root or a component is unsafe.
-std::optional<std::string> FolderFileLocalPath(const std::string& localDir,
-                                               std::string_view rootPath,
-                                               std::string_view fileHostPath);
-
 }  // namespace ui

@@ -5,12 +5,9 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <deque>
 #include <optional>
-#include <string>
-#include <unordered_set>
-#include <vector>
 
+#include "client/folder_walk.h"
 #include "client/job_queue.h"
 #include "core/types.h"
 
@@ -46,47 +43,11 @@ struct UploadRecord {
     std::uint32_t uploadId = 0;
 };
 
-// A listing that a folder download asked for and has not used yet.
-struct AwaitedListing {
-    JobId job = 0;
-    // Host path of the folder, ending in a backslash.
-    std::string path;
-};
-
-// A whole folder, fetched one file at a time while its listings arrive.
-struct FolderDownload {
-    // Watched by every file job and every listing of this walk.
-    StopFlag cancelled{false};
-    std::uint32_t filesFound = 0;
-    std::uint32_t filesStarted = 0;
+// A whole folder, fetched one file at a time under one row while the walk's listings arrive.
+struct FolderDownload : client::FolderWalk {
+    using FolderWalk::FolderWalk;
     // The file being fetched; 0 when none.
     JobId currentJobId = 0;
-    Ipv4 address = 0;
-    // Host path of the folder, without a trailing backslash.
-    std::string rootPath;
-    // Target folder on this computer, ending in the local separator.
-    std::string localDir;
-    // Host paths (ending in a backslash) whose listing this walk has used.
-    std::unordered_set<std::string> listedFolders;
-    // Host paths of every file and folder the walk has taken from its listings.
-    std::unordered_set<std::string> seenPaths;
-    // The files found and not yet started, in the order found, with their listed sizes.
-    struct PendingFile {
-        std::string hostPath;
-        std::int64_t size = 0;
-    };
-    std::deque<PendingFile> pendingFiles;
-    // The folders asked for whose listing has not been used. A listing of one of them counts
-    // whoever asked for it; a listing of any other folder is not the walk's business.
-    std::vector<AwaitedListing> awaited;
-    // Folders found whose listing is not asked for yet: the job queue takes only so many light
-    // jobs at once, and a folder may hold thousands of sub-folders.
-    std::deque<std::string> foldersToList;
-    // Jobs queued for this walk that have not reported yet. They watch `cancelled`, so the record
-    // outlives the walk until the last of them has reported.
-    std::vector<JobId> jobsInFlight;
-
-    std::size_t PendingListings() const { return awaited.size() + foldersToList.size(); }
 };
 
 }  // namespace ui

@@ -86,7 +86,7 @@ bool Transfers::IsBeingDownloaded(Ipv4 address, std::string_view path) const {
         }
     }
     for (const auto& walk : folderDownloads_) {
-        if (walk->address == address && walk->rootPath == wanted) return true;
+        if (walk->Address() == address && walk->RootPath() == wanted) return true;
     }
     return false;
 }
@@ -120,7 +120,7 @@ void Transfers::OnDownloadProgress(JobId id, unsigned percent, double rateKBs) {
     if (const FolderDownload* walk = FindWalkByCurrentJob(id)) {
         rows_.SetStatus(
             *row,
-            FormatText(StringId::StatusReceiveFolder, {walk->filesStarted, walk->filesFound,
+            FormatText(StringId::StatusReceiveFolder, {walk->FilesStarted(), walk->FilesFound(),
                                                        percent, FormatRate(rateKBs, numbers_)}),
             TransferState::Moving);
         return;
@@ -140,7 +140,7 @@ void Transfers::HandleDownloadFinished(JobId id, const util::Status& outcome) {
     FolderDownload* walk = single ? nullptr : FindWalkByCurrentJob(id);
     if (single == nullptr && walk == nullptr) return;
     if (const auto row = rows_.FindById(id)) {
-        const StopFlag& cancelled = single ? single->cancelled : walk->cancelled;
+        const StopFlag& cancelled = single ? single->cancelled : walk->Cancelled();
         if (!succeeded) {
             rows_.SetEnded(*row,
                            cancelled.load() ? TransferState::Cancelled : TransferState::Failed,
@@ -214,11 +214,11 @@ void Transfers::CancelRows(const std::vector<std::size_t>& rows) {
         } else if (UploadRecord* upload = item.id ? FindUpload(item.id) : nullptr) {
             upload->cancelled = true;
         } else if (FolderDownload* walk = FindWalkByCurrentJob(item.id)) {
-            walk->cancelled = true;
+            walk->Cancelled() = true;
         } else if (item.folder != nullptr) {
             // A folder download between two files (or still waiting for its first listing)
             // carries no id; its row still leads to it.
-            item.folder->cancelled = true;
+            item.folder->Cancelled() = true;
         }
     }
 }
@@ -226,8 +226,8 @@ void Transfers::CancelRows(const std::vector<std::size_t>& rows) {
 void Transfers::CancelAll() {
     for (const auto& record : downloads_) record->cancelled = true;
     for (const auto& record : uploads_) record->cancelled = true;
-    for (const auto& walk : folderDownloads_) walk->cancelled = true;
-    for (const auto& walk : retiredWalks_) walk->cancelled = true;
+    for (const auto& walk : folderDownloads_) walk->Cancelled() = true;
+    for (const auto& walk : retiredWalks_) walk->Cancelled() = true;
 }
 
 }  // namespace ui

@@ -78,13 +78,9 @@ private:
     FolderDownload* FindWalkByCurrentJob(JobId id) const;
     void HandleDownloadFinished(JobId id, const util::Status& outcome);
     std::string HostColumn(Ipv4 address) const;
-    JobId Track(FolderDownload& walk, JobId job);
     void JobReported(JobId id);
-    void AwaitListing(FolderDownload& walk, const std::string& folderPath);
     void ListWaitingFolders(FolderDownload& walk);
-    void UseListing(FolderDownload& walk, const std::string& listedPath,
-                    const std::vector<DirEntry>& listing);
-    bool StartNextFile(FolderDownload& walk, std::size_t row);
+    void StartNextFile(FolderDownload& walk, std::size_t row);
     void EndWalk(FolderDownload& walk);
     void EndWalkFailed(FolderDownload& walk);
     void RemoveDownload(const DownloadRecord* record);
