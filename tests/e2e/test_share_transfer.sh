@@ -132,12 +132,15 @@ fi
 e2e_check "a full disk is named as full: $(cat "$E2E_TMP/full.err")" grep -q "the disk is full" "$E2E_TMP/full.err"
 
 mkdir -p "$E2E_TMP/partial"
+# The full-disk download above started an upload of the same file: wait for the next one.
+UPLOADS_BEFORE=$(grep -c "^upload started: $E2E_TMP/huge/sparse.bin" "$E2E_TMP/server2.out")
 ip netns exec "$(e2e_ns 2)" "$E2E_CLI" --config "$CLIENT_INI" get "$SERVER" /huge/sparse.bin \
     "$E2E_TMP/partial" >/dev/null 2>"$E2E_TMP/cut.err" &
 CLIENT_PID=$!
 E2E_PIDS+=("$CLIENT_PID")
 e2e_check "the big upload starts" \
-    e2e_wait_for_line "$E2E_TMP/server2.out" "^upload started: $E2E_TMP/huge/sparse.bin" 10
+    e2e_wait_for_line "$E2E_TMP/server2.out" "^upload started: $E2E_TMP/huge/sparse.bin" 10 \
+    $((UPLOADS_BEFORE + 1))
 kill -STOP "$CLIENT_PID"
 if e2e_stop "$SERVE_PID" TERM 2; then
     e2e_check "serve exits 0 within 2 s of SIGTERM during an upload ($E2E_STOP_MS ms)" \
