@@ -265,7 +265,7 @@ TEST_F(TransferTest, HostileListingIsBoundedAndItsLiesAreLeftOut) {
     ListingArrives("\\Music\\Live", listing);
     // No bound for a negative size, and no second write to "a".
     EXPECT_EQ(Retrieves(), Lines{"\\Music\\Live\\a -> " + target + "Live/a"});
-    controller->OnDownloadFinished(Retrieve(0).id, true);
+    controller->OnDownloadFinished(Retrieve(0).id, Done());
     // Eight listings out at a time, however many folders wait; each answer lets the next go.
     std::size_t answered = 1;
     for (int round = 0; round < 1000 && Status() != "Finished"; ++round) {
