@@ -31,8 +31,12 @@ std::string CheckShare(const std::string& name, const std::string& path) {
             return ui::Text(ui::StringId::ShareNameAndPathMissing);
         case utilcpp::ShareProblem::BackslashInName:
             return ui::Text(ui::StringId::ShareNameBackslash);
+        case utilcpp::ShareProblem::NameNotStorable:
+            return ui::Text(ui::StringId::ShareNameNotStorable);
         case utilcpp::ShareProblem::PathNotAFolder:
             return ui::Text(ui::StringId::SharePathInvalid);
+        case utilcpp::ShareProblem::PathNotStorable:
+            return ui::Text(ui::StringId::SharePathNotStorable);
         case utilcpp::ShareProblem::None:
             break;
     }
@@ -43,6 +47,16 @@ bool AddShare(utilcpp::CParseini& settings, const std::string& name, const std::
               std::string& error) {
     error = CheckShare(name, path);
     if (!error.empty()) return false;
+    // The same name in other letters would be a second line that every lookup passes over.
+    for (const auto& share : ListShares(settings)) {
+        if (share.first != name && xUtilEqualsNoCase(share.first, name)) {
+            error = ui::FormatText(
+                ui::Translate("There is already a share named \"%s\"; share names do not "
+                              "differ in case alone."),
+                {share.first});
+            return false;
+        }
+    }
     if (!settings.SetString(settings_keys::kShares, name, AbsoluteFolder(path))) {
         error = ui::FormatText(ui::Translate("Cannot write the share to %s."),
                                {settings.GetFileName()});

@@ -14,7 +14,8 @@ namespace cli {
 std::string CheckShare(const std::string& name, const std::string& path);
 
 // Checks, then sets the key `name` of "shares" to the folder's absolute path (a share of that
-// name gets the new path). False with the message in `error`.
+// name gets the new path; a name that differs from a share's only in case is refused). False with
+// the message in `error`.
 bool AddShare(utilcpp::CParseini& settings, const std::string& name, const std::string& path,
               std::string& error);
 

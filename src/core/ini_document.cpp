@@ -1,5 +1,7 @@
 #include "core/ini_document.h"
 
+#include <unordered_set>
+
 #include "util/text.h"
 
 namespace utilcpp {
@@ -23,14 +25,17 @@ struct KeyLine {
     std::string_view value;
 };
 
-// A "key=value" line with the blanks around key and value removed. Comments (";") and lines
-// without "=" are no key lines.
+// A "key=value" line with the blanks around key and value removed. Comments (";"), lines
+// without "=" and lines with nothing before the "=" are no key lines: no key could be written
+// that reaches them, and a share without a name would be served but listed nowhere.
 std::optional<KeyLine> ParseKeyLine(std::string_view line) {
     line = xUtilTrim(line);
     if (line.empty() || line.front() == ';' || line.front() == '[') return std::nullopt;
     const std::size_t equals = line.find('=');
     if (equals == std::string_view::npos) return std::nullopt;
-    return KeyLine{xUtilTrim(line.substr(0, equals)), xUtilTrim(line.substr(equals + 1))};
+    const std::string_view key = xUtilTrim(line.substr(0, equals));
+    if (key.empty()) return std::nullopt;
+    return KeyLine{key, xUtilTrim(line.substr(equals + 1))};
 }
 
 // The platform drops one pair of matching quotes around a value it returns.
@@ -42,6 +47,15 @@ std::string_view StripValueQuotes(std::string_view value) {
     return value;
 }
 
+// The form in which names that compare without regard to case are equal.
+std::string AsciiLower(std::string_view text) {
+    std::string lower(text);
+    for (char& c : lower) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return lower;
+}
+
 bool HasLineEnd(std::string_view text) {
     return text.find_first_of("\r\n") != std::string_view::npos;
 }
@@ -51,6 +65,18 @@ std::string JoinKeyValue(std::string_view key, std::string_view value) {
     line += '=';
     line += value;
     return line;
+}
+
+// Reading trims the blanks around a value and drops one pair of enclosing quotes; a value that
+// either would change is written inside quotes of its own, so that it reads back as it was.
+std::string StoredValue(std::string_view value) {
+    if (xUtilTrim(value).size() == value.size() && StripValueQuotes(value).size() == value.size()) {
+        return std::string(value);
+    }
+    std::string quoted(1, '"');
+    quoted += value;
+    quoted += '"';
+    return quoted;
 }
 
 }  // namespace
@@ -119,10 +145,14 @@ std::vector<std::string> IniDocument::SectionLines(std::string_view section) con
     std::vector<std::string> result;
     const auto range = FindSection(section);
     if (!range) return result;
+    std::unordered_set<std::string> seen;
     for (std::size_t i = range->first; i < range->last; ++i) {
-        if (const auto entry = ParseKeyLine(lines_[i].text)) {
-            result.push_back(JoinKeyValue(entry->key, entry->value));
-        }
+        const auto entry = ParseKeyLine(lines_[i].text);
+        if (!entry) continue;
+        // Lookups only ever reach the first of keys that differ in case alone, so a later one
+        // would list a share that serves another's folder.
+        if (!seen.insert(AsciiLower(entry->key)).second) continue;
+        result.push_back(JoinKeyValue(entry->key, entry->value));
     }
     return result;
 }
@@ -137,12 +167,12 @@ void IniDocument::Set(std::string_view section, std::string_view key, std::strin
         header += xUtilTrim(section);
         header += ']';
         lines_.push_back(Line{std::move(header)});
-        lines_.push_back(Line{JoinKeyValue(key, value)});
+        lines_.push_back(Line{JoinKeyValue(key, StoredValue(value))});
         return;
     }
     if (const auto index = FindKey(*range, key)) {
         const std::string storedKey(ParseKeyLine(lines_[*index].text)->key);
-        lines_[*index].text = JoinKeyValue(storedKey, value);
+        lines_[*index].text = JoinKeyValue(storedKey, StoredValue(value));
         return;
     }
     // After the section's last key, so that comments and blank lines that lead into the next
@@ -152,7 +182,7 @@ void IniDocument::Set(std::string_view section, std::string_view key, std::strin
         if (ParseKeyLine(lines_[i].text)) insertAt = i + 1;
     }
     lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(insertAt),
-                  Line{JoinKeyValue(key, value)});
+                  Line{JoinKeyValue(key, StoredValue(value))});
 }
 
 bool IniDocument::Erase(std::string_view section, std::string_view key) {

@@ -17,11 +17,14 @@ public:
 
     // The value of the first matching key in the first matching section.
     std::optional<std::string> Find(std::string_view section, std::string_view key) const;
-    // "key=value" for every key line of the first matching section, in file order.
+    // "key=value" for every key line of the first matching section, in file order; of keys that
+    // differ only in case, the first (the one Find returns).
     std::vector<std::string> SectionLines(std::string_view section) const;
 
     // Replaces the value of an existing key (keeping the key's stored spelling) or appends the
-    // key to its section, appending the section to the file when it is missing.
+    // key to its section, appending the section to the file when it is missing. A value with
+    // blanks at either end, or one enclosed in quotes, is stored quoted so that Find returns it
+    // unchanged.
     void Set(std::string_view section, std::string_view key, std::string_view value);
     // True when a line was removed.
     bool Erase(std::string_view section, std::string_view key);

@@ -6,6 +6,7 @@
 
 #include "core/atomic_file.h"
 #include "core/file_lock.h"
+#include "core/ini_cache.h"
 #include "core/ini_document.h"
 #include "core/settings_path.h"
 #include "util/trace.h"
@@ -13,13 +14,6 @@
 namespace utilcpp {
 
 namespace {
-
-// The current contents; a file that cannot be read reads as empty.
-IniDocument Load(const std::string& fileName) {
-    std::string text;
-    ReadWholeFile(fileName, text);
-    return IniDocument::Parse(text);
-}
 
 // Like the platform: an optional sign, then the leading decimal digits, wrapping at 32 bits.
 int LeadingDecimal(const std::string& text) {
@@ -36,8 +30,13 @@ int LeadingDecimal(const std::string& text) {
 
 }  // namespace
 
-CParseini::CParseini(std::string fileName) : fileName_(std::move(fileName)) {
+CParseini::CParseini(std::string fileName)
+    : fileName_(std::move(fileName)), cache_(std::make_shared<IniCache>()) {
     if (fileName_.empty()) fileName_ = ResolveSettingsPath({}, ExecutablePath());
+}
+
+std::shared_ptr<const IniDocument> CParseini::Current() const {
+    return cache_->Current(fileName_);
 }
 
 template <typename Edit>
@@ -55,7 +54,7 @@ bool CParseini::Modify(Edit edit) {
 
 bool CParseini::GetInt(const std::string& section, const std::string& key, int& out,
                        int def) const {
-    const auto value = Load(fileName_).Find(section, key);
+    const auto value = Current()->Find(section, key);
     out = (value && !value->empty()) ? LeadingDecimal(*value) : def;
     return true;
 }
@@ -68,7 +67,7 @@ bool CParseini::SetInt(const std::string& section, const std::string& key, int v
 
 bool CParseini::GetString(const std::string& section, const std::string& key, std::string& out,
                           const std::string& def) const {
-    auto value = Load(fileName_).Find(section, key);
+    auto value = Current()->Find(section, key);
     out = value ? std::move(*value) : def;
     return true;
 }
@@ -90,12 +89,12 @@ bool CParseini::SetString(const std::string& section, const std::string& key,
 bool CParseini::DeleteKey(const std::string& section, const std::string& key) {
     // Nothing to delete needs no lock, no folder and no lock file; a writer that adds the key
     // at this moment simply comes after the delete.
-    if (!Load(fileName_).Find(section, key)) return true;
+    if (!Current()->Find(section, key)) return true;
     return Modify([&](IniDocument& document) { return document.Erase(section, key); });
 }
 
 bool CParseini::GetSection(const std::string& section, std::vector<std::string>& out) const {
-    out = Load(fileName_).SectionLines(section);
+    out = Current()->SectionLines(section);
     return !out.empty();
 }
 

@@ -1,5 +1,6 @@
-// Settings store: typed access to one INI file, with no cache, so that every object on the same
-// file always sees the same data.
+// Settings store: typed access to one INI file. Every read looks at the file first and parses it
+// again only when it changed since the last read, so that every object on the same file always
+// sees the same data, and a large file costs no parse per request.
 //
 // Semantics of the platform's profile functions: section and key names compare without regard to
 // ASCII case and without the blanks around them; a missing file, section or key gives the
@@ -11,10 +12,14 @@
 // failed write leaves the old file as it was.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace utilcpp {
+
+class IniCache;
+class IniDocument;
 
 class CParseini {
 public:
@@ -31,7 +36,7 @@ public:
                    const std::string& def) const;
     // False when the file could not be written, or when the names or the value could not be read
     // back as written (line ends anywhere, "]" in a section, "=" in a key, a key that begins
-    // with "[" or ";").
+    // with "[" or ";"). Any other value reads back exactly, blanks and quotes at its ends too.
     bool SetString(const std::string& section, const std::string& key, const std::string& value);
     // True when the key is gone, including when there was none.
     bool DeleteKey(const std::string& section, const std::string& key);
@@ -42,8 +47,11 @@ public:
 private:
     template <typename Edit>
     bool Modify(Edit edit);
+    std::shared_ptr<const IniDocument> Current() const;
 
     std::string fileName_;
+    // Shared by copies; thread-safe, so that one object may serve several threads.
+    std::shared_ptr<IniCache> cache_;
 };
 
 }  // namespace utilcpp

@@ -2,12 +2,19 @@
 
 #include <sys/stat.h>
 
+#include "util/text.h"
+
 namespace utilcpp {
 
 ShareProblem CheckShare(const std::string& name, const std::string& path) {
-    if (name.empty() || path.empty()) return ShareProblem::NameOrPathEmpty;
+    if (xUtilTrim(name).empty() || path.empty()) return ShareProblem::NameOrPathEmpty;
     if (name.find('\\') != std::string::npos) return ShareProblem::BackslashInName;
+    if (xUtilTrim(name).size() != name.size() ||
+        name.find_first_of("=;[\r\n") != std::string::npos) {
+        return ShareProblem::NameNotStorable;
+    }
     if (!IsExistingFolder(path)) return ShareProblem::PathNotAFolder;
+    if (path.find_first_of("\r\n") != std::string::npos) return ShareProblem::PathNotStorable;
     return ShareProblem::None;
 }
 

@@ -8,9 +8,14 @@ namespace utilcpp {
 
 enum class ShareProblem {
     None,
-    NameOrPathEmpty,
+    NameOrPathEmpty,  // a name of blanks only counts as empty
     BackslashInName,
+    // Blanks at either end, a line end, "=", ";" or "[": the settings file would read back
+    // another name, or none.
+    NameNotStorable,
     PathNotAFolder,
+    // A folder whose path holds a line end cannot be kept in the settings file.
+    PathNotStorable,
 };
 
 // The checks in the order the share dialog makes them; the first failing one is reported. Names

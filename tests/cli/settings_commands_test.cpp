@@ -39,6 +39,10 @@ TEST_F(ShareCommandTest, RefusedSharesSayWhyAndWriteNothing) {
         {"", folder, "Please enter the name and path for the new share."},
         {"docs\\old", folder, "Please do not use the '\\' character in your share name."},
         {"Notes", file, "The specified path is not valid."},
+        {"  ", folder, "Please enter the name and path for the new share."},
+        {"a=b", folder,
+         "A share name cannot begin or end with a blank, nor contain a line break, '=', ';' or "
+         "'['."},
     };
     for (const auto& check : cases) {
         const auto result = Run({"share", "add", check.name, check.path});
@@ -57,13 +61,37 @@ TEST_F(ShareCommandTest, AddStoresTheAbsoluteFolderAndReplacesAnEarlierPath) {
     // A relative path is kept as the absolute folder it names now.
     const auto cwd = std::filesystem::current_path();
     std::filesystem::current_path(temp_.Root());
-    const auto relative = Run({"share", "add", "music", "./second/../second"});
+    const auto relative = Run({"share", "add", "Music", "./second/../second"});
     std::filesystem::current_path(cwd);
     ASSERT_EQ(relative.exitCode, 0) << relative.err;
-    // Names are matched without regard to case: the same share got the new path.
-    EXPECT_EQ(Stored("MUSIC"), second);
+    EXPECT_EQ(Stored("Music"), second);
     const auto listed = Run({"share", "list"});
     EXPECT_EQ(cli_test::LineCount(listed.out), 1) << listed.out;
+}
+
+// Names are matched without regard to case: another spelling is refused, and of two in the file
+// only the first is listed, with its own folder.
+TEST_F(ShareCommandTest, NamesThatDifferOnlyInCaseAreOneShare) {
+    const std::string first = temp_.Folder("first");
+    const std::string second = temp_.Folder("second");
+    ASSERT_EQ(Run({"share", "add", "music", first}).exitCode, 0);
+    const auto refused = Run({"share", "add", "MUSIC", second});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_EQ(refused.err,
+              "wendaro-cli: There is already a share named \"music\"; share names do not differ "
+              "in case alone.\n");
+    EXPECT_EQ(Stored("music"), first);
+    temp_.File("wendaro.ini", "[shares]\nmusic=" + first + "\nMusic=" + second + "\n");
+    EXPECT_EQ(Run({"share", "list"}).out, "music  " + first + "\n");
+}
+
+// The folder "dir " is shared as itself, not as its neighbour "dir".
+TEST_F(ShareCommandTest, AFolderEndingInABlankIsSharedAsItIs) {
+    temp_.Folder("dir");
+    const std::string spaced = temp_.Folder("dir ");
+    ASSERT_EQ(Run({"share", "add", "spaced", spaced}).exitCode, 0);
+    EXPECT_EQ(Stored("spaced"), spaced);
+    EXPECT_EQ(Run({"share", "list"}).out, "spaced  " + spaced + "\n");
 }
 
 TEST_F(ShareCommandTest, ListShowsSharesInFileOrderAndRemoveTakesOnlyTheNamedOne) {

@@ -47,6 +47,10 @@ TEST(IniDocument, DuplicatesEmptySectionsUnclosedHeadersAndAnUnendedLastLine) {
     // "[open" is no header: the key after it stays in the section before.
     EXPECT_EQ(document.Find("open", "k"), std::nullopt);
     EXPECT_THAT(document.SectionLines("next"), ElementsAre("k=v"));
+    // A line with no name before "=" is no key at all; keys differing in case list once.
+    IniDocument shares = IniDocument::Parse("[s]\n=/a\n \t=/b\nM=/m\nm=/n\nN=/o\n");
+    for (const char* key : {"", " ", "\t"}) EXPECT_EQ(shares.Find("s", key), std::nullopt) << key;
+    EXPECT_THAT(shares.SectionLines("s"), ElementsAre("M=/m", "N=/o"));
     document.Set("a", "K", "9");
     document.Set("new", "n", "1");
     EXPECT_EQ(document.Serialize(),

@@ -1,8 +1,13 @@
 #include "core/parseini.h"
 
+#include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
 
 #include "support/temp_folder.h"
 
@@ -15,6 +20,11 @@ using ::testing::IsEmpty;
 
 class ParseiniTest : public ::testing::Test {
 protected:
+    std::string Get2(const std::string& section, const std::string& key) const {
+        std::string value;
+        ini_.GetString(section, key, value, "<none>");
+        return value;
+    }
     std::string Get(const std::string& key, const std::string& def = "") const {
         std::string value;
         ini_.GetString("global", key, value, def);
@@ -45,6 +55,50 @@ TEST_F(ParseiniTest, WriteCreatesFoldersFileAndSectionsAndRefusesUnstorableValue
     EXPECT_FALSE(nested.SetString("shares", "x", "/p\n[global]\nhostname=evil"));
     EXPECT_EQ(TempFolder::Read(folder_.Path("a/b/c.ini")),
               "[shares]\nMusic=/home/u/music\n\n[global]\nsound=0\n");
+}
+
+// Blanks and quotes at a value's ends are kept: a folder "dir " must not become "dir".
+TEST_F(ParseiniTest, EveryStorableValueReadsBackExactly) {
+    for (const char* value : {"dir ", " dir", "\tdir\t", "\"quoted\"", "'q'", "\"\"", " ", "\"",
+                              "a \"b\" c", "plain"}) {
+        ASSERT_TRUE(ini_.SetString("shares", "spaced", value)) << value;
+        EXPECT_EQ(Get2("shares", "spaced"), value);
+        // An unchanged value leaves the file alone; a second object reads the same.
+        ASSERT_TRUE(ini_.SetString("shares", "spaced", value));
+        std::string again;
+        CParseini(file_).GetString("shares", "spaced", again, "");
+        EXPECT_EQ(again, value);
+    }
+}
+
+// The parsed file is kept while its device, inode, size and modification time (to the
+// nanosecond) stay the same, and read again as soon as any of them changes.
+TEST_F(ParseiniTest, TheFileIsParsedAgainExactlyWhenItChanged) {
+    const auto writeInPlace = [&](const std::string& text, long nanoseconds) {
+        std::ofstream(file_, std::ios::binary | std::ios::trunc) << text;
+        const timespec times[2] = {{1'700'000'000, 0}, {1'700'000'000, nanoseconds}};
+        ASSERT_EQ(::utimensat(AT_FDCWD, file_.c_str(), times, 0), 0);
+    };
+    writeInPlace("[g]\nk=aaa\n", 0);
+    EXPECT_EQ(Get2("g", "k"), "aaa");
+    // Same inode, size and time: what was parsed before answers.
+    writeInPlace("[g]\nk=bbb\n", 0);
+    EXPECT_EQ(Get2("g", "k"), "aaa");
+    writeInPlace("[g]\nk=bbb\n", 1);
+    EXPECT_EQ(Get2("g", "k"), "bbb");
+    writeInPlace("[g]\nk=cccc\n", 1);
+    EXPECT_EQ(Get2("g", "k"), "cccc");
+    // Another file renamed over it, as every write does, at the same size and time.
+    const std::string other = folder_.Path("other.ini");
+    std::ofstream(other, std::ios::binary) << "[g]\nk=dddd\n";
+    const timespec times[2] = {{1'700'000'000, 0}, {1'700'000'000, 1}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, other.c_str(), times, 0), 0);
+    ASSERT_EQ(::rename(other.c_str(), file_.c_str()), 0);
+    EXPECT_EQ(Get2("g", "k"), "dddd");
+    ASSERT_TRUE(CParseini(file_).SetString("g", "k", "e"));
+    EXPECT_EQ(Get2("g", "k"), "e");
+    std::filesystem::remove(file_);
+    EXPECT_EQ(Get2("g", "k"), "<none>");
 }
 
 TEST_F(ParseiniTest, LongValuesAreReadWhole) {

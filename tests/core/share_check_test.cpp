@@ -10,8 +10,9 @@
 namespace utilcpp {
 namespace {
 
-// The first failing check is the one reported; names are taken as they are (blanks and other
-// hosts' conventions are fine) and folders may be links.
+// The first failing check is the one reported; names are taken as they are (blanks inside and
+// other hosts' conventions are fine, but nothing the settings file would read back otherwise)
+// and folders may be links.
 TEST(ShareCheck, ReportsTheFirstProblem) {
     testing_support::TempFolder temp;
     const std::string folder = temp.Path("Music");
@@ -22,6 +23,8 @@ TEST(ShareCheck, ReportsTheFirstProblem) {
     std::filesystem::create_directory_symlink(folder, temp.Path("to-folder"));
     std::filesystem::create_symlink(file, temp.Path("to-file"));
     std::filesystem::create_symlink(missing, temp.Path("dangling"));
+    const std::string broken = temp.Path("two\nlines");
+    std::filesystem::create_directory(broken);
     using P = ShareProblem;
     const std::tuple<std::string, std::string, ShareProblem> cases[] = {
         {"", "", P::NameOrPathEmpty},
@@ -33,9 +36,17 @@ TEST(ShareCheck, ReportsTheFirstProblem) {
         {"docs", missing, P::PathNotAFolder},
         {"docs", temp.Path("to-file"), P::PathNotAFolder},
         {"docs", temp.Path("dangling"), P::PathNotAFolder},
+        {" \t", folder, P::NameOrPathEmpty},
+        {"docs ", missing, P::NameNotStorable},
+        {" docs", folder, P::NameNotStorable},
+        {"a=b", folder, P::NameNotStorable},
+        {"a;b", folder, P::NameNotStorable},
+        {"[a", folder, P::NameNotStorable},
+        {"a\nb", folder, P::NameNotStorable},
+        {"docs", broken, P::PathNotStorable},
         {"docs", folder + "/", P::None},
         {"docs", temp.Path("to-folder"), P::None},
-        {" ", folder, P::None},
+        {"My docs (old)", folder, P::None},
         {"a/b", folder, P::None}};
     for (const auto& [name, path, problem] : cases) {
         EXPECT_EQ(CheckShare(name, path), problem) << name << " " << path;

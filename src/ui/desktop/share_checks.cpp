@@ -10,8 +10,12 @@ std::optional<StringId> ShareProblemMessage(ShareProblem problem) {
             return StringId::ShareNameAndPathMissing;
         case ShareProblem::BackslashInName:
             return StringId::ShareNameBackslash;
+        case ShareProblem::NameNotStorable:
+            return StringId::ShareNameNotStorable;
         case ShareProblem::PathNotAFolder:
             return StringId::SharePathInvalid;
+        case ShareProblem::PathNotStorable:
+            return StringId::SharePathNotStorable;
         case ShareProblem::None:
             break;
     }

@@ -101,7 +101,12 @@ const std::array<SourceText, kStringCount> kSourceTexts{{
     {StringId::SelectShareFolder, N_("Please select the folder that you want to share.")},
     {StringId::ShareNameAndPathMissing, N_("Please enter the name and path for the new share.")},
     {StringId::ShareNameBackslash, N_("Please do not use the '\\' character in your share name.")},
+    {StringId::ShareNameNotStorable,
+     N_("A share name cannot begin or end with a blank, nor contain a line break, '=', ';' or "
+        "'['.")},
     {StringId::SharePathInvalid, N_("The specified path is not valid.")},
+    {StringId::SharePathNotStorable,
+     N_("The folder's path contains a line break, which the settings file cannot keep.")},
     {StringId::WizardCaptionFirstRun, N_("Tavrin Wendaro installation wizard")},
     {StringId::WizardCaptionShare, N_("Tavrin Wendaro share wizard")},
     {StringId::WelcomeTitleFirstRun, N_("Welcome to the\nTavrin Wendaro installation wizard")},

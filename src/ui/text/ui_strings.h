@@ -96,7 +96,9 @@ enum class StringId : int {
     SelectShareFolder,
     ShareNameAndPathMissing,
     ShareNameBackslash,
+    ShareNameNotStorable,
     SharePathInvalid,
+    SharePathNotStorable,
     // Wizards
     WizardCaptionFirstRun,
     WizardCaptionShare,
