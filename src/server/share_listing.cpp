@@ -32,8 +32,10 @@ bool DescribeEntry(const std::string& path, const std::string& shareRoot, DirEnt
     }
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0) return false;
+    // Pipes, sockets and devices cannot be retrieved; listing them would offer what never comes.
+    if (!S_ISDIR(info.st_mode) && !S_ISREG(info.st_mode)) return false;
     entry.folder = S_ISDIR(info.st_mode);
-    entry.size = S_ISREG(info.st_mode) ? static_cast<std::int64_t>(info.st_size) : 0;
+    entry.size = entry.folder ? 0 : static_cast<std::int64_t>(info.st_size);
     return true;
 }
 

@@ -16,8 +16,9 @@ std::vector<DirEntry> ListShares(const utilcpp::CParseini& settings);
 
 // The entries of the folder `folder` (a real path at or below `shareRoot`), in the order the file
 // system gives them: files with their sizes, folders with size 0. Left out: "." and "..", names
-// containing "\" (they cannot travel), and symbolic links that lead outside `shareRoot` or
-// nowhere. Stops early, with what it has, when `stop` is set.
+// containing "\" (they cannot travel), whatever is neither a regular file nor a folder (pipes,
+// sockets, devices), and symbolic links that lead outside `shareRoot` or nowhere. Stops early, with
+// what it has, when `stop` is set.
 std::vector<DirEntry> ListFolder(const std::string& folder, const std::string& shareRoot,
                                  const StopFlag* stop);
 

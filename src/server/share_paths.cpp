@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "core/settings_keys.h"
+#include "util/text.h"
 
 namespace server {
 namespace {
@@ -54,7 +55,8 @@ bool IsSafeShareRest(std::string_view rest) {
 
 bool LookupShareFolder(const utilcpp::CParseini& settings, const std::string& shareName,
                        std::string& folder) {
-    if (shareName.find('\0') != std::string::npos) return false;
+    // A share without a name is listed nowhere, so nothing may be served from it either.
+    if (shareName.find('\0') != std::string::npos || xUtilTrim(shareName).empty()) return false;
     std::string value;
     settings.GetString(settings_keys::kShares, shareName, value, settings_keys::kMissingValue);
     if (value == settings_keys::kMissingValue) return false;

@@ -18,7 +18,7 @@ bool SplitSharePath(std::string_view path, std::string& shareName, std::string& 
 bool IsSafeShareRest(std::string_view rest);
 
 // The local folder of a share from the "shares" section, one trailing separator dropped. False
-// when there is no such share.
+// when there is no such share, and for an empty or blank name.
 bool LookupShareFolder(const utilcpp::CParseini& settings, const std::string& shareName,
                        std::string& folder);
 

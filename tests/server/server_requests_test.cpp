@@ -1,4 +1,6 @@
 // Requests answered by a running share server over loopback, byte for byte.
+#include <sys/stat.h>
+
 #include <random>
 
 #include "protocol/request_protocol.h"
@@ -16,6 +18,8 @@ std::vector<DirEntry> SortedListing(const std::string& reply) {
 }
 
 TEST_F(ServerTest, ExpandListsSharesAndFoldersLeavingOutWhatLeadsOutside) {
+    // A pipe could be listed but never retrieved.
+    ASSERT_EQ(::mkfifo(Path("music/pipe").c_str(), 0600), 0);
     Start();
     EXPECT_EQ(Ask("expand:\\"), Framed("music\\1\\0\\empty\\1\\0"));
     const std::vector<DirEntry> music = {
@@ -29,6 +33,27 @@ TEST_F(ServerTest, ExpandListsSharesAndFoldersLeavingOutWhatLeadsOutside) {
         EXPECT_EQ(Ask(line), "0:") << line;
     WriteSettings("[global]\nhostname=x\n");
     EXPECT_EQ(Ask("expand:\\"), "0:");
+}
+
+// A line "=folder" lists no share, so no spelling of an empty or blank name may reach its folder.
+TEST_F(ServerTest, AShareWithoutANameIsNeitherListedNorServed) {
+    WriteSettings("[shares]\n=" + Path("outside") + "\n \t =" + Path("outside") + "\n");
+    Start();
+    for (const char* line : {"expand:\\", "expand:\\\\", "expand:\\ ", "expand:\\ \t \\",
+                             "retrieve:\\\\secret.txt", "retrieve:\\ \t \\secret.txt"}) {
+        EXPECT_EQ(Ask(line), std::string_view(line).starts_with("expand") ? "0:" : "") << line;
+    }
+    EXPECT_EQ(listeners_.Logged(), Lines{});
+}
+
+// Share names compare without case: a later "Music" is the same share as "music" and is neither
+// listed again nor served with its own folder.
+TEST_F(ServerTest, ANameThatDiffersOnlyInCaseIsTheFirstShare) {
+    WriteSettings("[shares]\nmusic=" + Path("music") + "\nMusic=" + Path("outside") + "\n");
+    Start();
+    EXPECT_EQ(Ask("expand:\\"), Framed("music\\1\\0"));
+    EXPECT_EQ(Ask("retrieve:\\MUSIC\\a.txt"), Framed("hello"));
+    EXPECT_EQ(Ask("retrieve:\\Music\\secret.txt"), "");
 }
 
 TEST_F(ServerTest, NoSpellingOfAPlaceOutsideTheShareIsServed) {
