@@ -29,6 +29,15 @@ TEST(ListingFormat, FoldersFirstThenFilesEachByNameWithSummary) {
 TEST(ListingFormat, HostileNamesAndSizesCannotGarbleTheOutput) {
     EXPECT_EQ(cli::FormatListing({{"evil\x1b[2J\nname\x7f", 1, false}}),
               "       1 B  evil?[2J?name?\n0 folders, 1 file, 1 B\n");
+    // C1 controls (CSI U+009B) and every bidirectional control; neighbours such as U+00A0,
+    // U+2010, U+202F, U+2065 and U+206A, accents and a lone 0xC2 stay.
+    EXPECT_EQ(cli::PrintableText("a\xC2\x9B"
+                                 "2J\xC2\x80\xC2\x9F\xD8\x9C\xE2\x80\x8E\xE2\x80\x8F"
+                                 "\xE2\x80\xAA\xE2\x80\xAE\xE2\x81\xA6\xE2\x81\xA9z"),
+              "a?2J?????????z");
+    const std::string kept =
+        "\xC2\xA0\xE2\x80\x90\xE2\x80\xAF\xE2\x81\xA5\xE2\x81\xAA\xC3\xA9\xD8\x9B\xC2";
+    EXPECT_EQ(cli::PrintableText(kept), kept);
     // Claimed sizes whose total overflows saturate.
     const std::int64_t huge = std::numeric_limits<std::int64_t>::max();
     const std::string out = cli::FormatListing({{"a", huge, false}, {"b", huge, false}});
