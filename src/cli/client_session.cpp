@@ -59,9 +59,10 @@ ClientSession::End ClientSession::Run(const std::function<bool()>& done, SignalW
     return End::Done;
 }
 
-void ClientSession::OnExpandResult(JobId id, const std::vector<DirEntry>& listing, bool success) {
+void ClientSession::OnExpandResult(JobId id, const std::vector<DirEntry>& listing, bool success,
+                                   std::size_t leftOut) {
     dispatcher_.RunOnUiThread([&] {
-        if (onExpand) onExpand(id, listing, success);
+        if (onExpand) onExpand(id, listing, success, leftOut);
     });
 }
 

@@ -25,7 +25,8 @@ public:
     ClientSession& operator=(const ClientSession&) = delete;
 
     // Handlers, run on the main thread inside Run.
-    std::function<void(JobId, const std::vector<DirEntry>&, bool)> onExpand;
+    // The last argument counts the entries beyond the listing limit that the listing lacks.
+    std::function<void(JobId, const std::vector<DirEntry>&, bool, std::size_t)> onExpand;
     std::function<void(JobId, const proto::HostInfo&)> onHostInfo;
     std::function<void(JobId)> onDownloadStarted;
     std::function<void(JobId, unsigned, float)> onDownloadProgress;
@@ -46,7 +47,8 @@ public:
             std::chrono::milliseconds tickPeriod = std::chrono::milliseconds(1000));
 
 private:
-    void OnExpandResult(JobId id, const std::vector<DirEntry>& listing, bool success) override;
+    void OnExpandResult(JobId id, const std::vector<DirEntry>& listing, bool success,
+                        std::size_t leftOut) override;
     void OnHostInfoResult(JobId id, const proto::HostInfo& hostInfo, bool success) override;
     void OnDownloadStarted(JobId id) override;
     void OnDownloadProgress(JobId id, unsigned percent, float speedKBs) override;

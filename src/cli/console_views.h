@@ -59,6 +59,7 @@ public:
     void AddRow(const std::string&, const std::string&, int) override {}
     std::vector<std::size_t> SelectedRows() const override { return {}; }
     void SetSortMark(int, ui::SortMark) override {}
+    void SetStatusText(const std::string&) override {}
 
     bool ChooseFolder(const std::string&, const std::string&, std::string&) override {
         return false;

@@ -233,9 +233,8 @@ int GetRun::DownloadFolder(const std::string& remotePath, const DirEntry& entry)
     }
     overwriteAll_ = overwriteAll_ || arguments_.overwrite;
     walk_.emplace(address_, remotePath, destDir_);
-    session_->onExpand = [this](JobId id, const std::vector<DirEntry>& listing, bool success) {
-        OnListing(id, listing, success);
-    };
+    session_->onExpand = [this](JobId id, const std::vector<DirEntry>& listing, bool success,
+                                std::size_t) { OnListing(id, listing, success); };
     FollowProgress();
     session_->onDownloadFinished = [this](JobId id, const util::Status& outcome) {
         OnFinished(id, outcome);

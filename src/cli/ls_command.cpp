@@ -28,17 +28,20 @@ int RunLs(const CommandContext& context, const LsArguments& arguments) {
     }
     const std::string path = NormalizeRemotePath(arguments.path);
     std::vector<DirEntry> listing;
+    std::size_t leftOut = 0;
     ListResult result;
     {
         ClientSession session(context.options, false);
         result = ListRemoteFolder(session, address, path, nullptr, context.options.timeoutSeconds,
-                                  listing);
+                                  listing, &leftOut);
     }
     if (result != ListResult::Ok) {
         return context.Fail(
             DescribeListFailure(result, arguments.host, path, context.options.timeoutSeconds));
     }
     context.out << FormatListing(std::move(listing)) << std::flush;
+    // The summary counts only what arrived; without this line it would pass for the whole folder.
+    if (leftOut > 0) context.err << "wendaro-cli: " << DescribeCutListing(leftOut) << std::endl;
     return kExitOk;
 }
 

@@ -12,22 +12,28 @@ bool LooksTimedOut(std::chrono::steady_clock::time_point lastActivity, int timeo
 
 ListResult ListRemoteFolder(ClientSession& session, Ipv4 address, const std::string& path,
                             SignalWatch* signals, int timeoutSeconds,
-                            std::vector<DirEntry>& listing) {
+                            std::vector<DirEntry>& listing, std::size_t* leftOut) {
     bool answered = false;
     bool success = false;
     const JobId id = session.Jobs().AddExpandJob(address, path, session.Cancel());
     const auto asked = std::chrono::steady_clock::now();
-    session.onExpand = [&](JobId job, const std::vector<DirEntry>& entries, bool ok) {
+    session.onExpand = [&](JobId job, const std::vector<DirEntry>& entries, bool ok,
+                           std::size_t missing) {
         if (job != id) return;
         answered = true;
         success = ok;
         if (ok) listing = entries;
+        if (leftOut != nullptr) *leftOut = ok ? missing : 0;
     };
     const auto end = session.Run([&] { return answered; }, signals);
     session.onExpand = nullptr;
     if (end == ClientSession::End::Interrupted) return ListResult::Interrupted;
     if (success) return ListResult::Ok;
     return LooksTimedOut(asked, timeoutSeconds) ? ListResult::TimedOut : ListResult::Failed;
+}
+
+std::string DescribeCutListing(std::size_t leftOut) {
+    return ui::FormatText(ui::StringId::ListingCut, {std::to_string(leftOut)});
 }
 
 std::string DescribeListFailure(ListResult result, const std::string& host, const std::string& path,

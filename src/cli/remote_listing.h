@@ -10,9 +10,13 @@ namespace cli {
 
 enum class ListResult { Ok, Failed, TimedOut, Interrupted };
 
+// `leftOut`, when given, counts the entries the host listed beyond the listing limit.
 ListResult ListRemoteFolder(ClientSession& session, Ipv4 address, const std::string& path,
                             SignalWatch* signals, int timeoutSeconds,
-                            std::vector<DirEntry>& listing);
+                            std::vector<DirEntry>& listing, std::size_t* leftOut = nullptr);
+
+// The warning for a listing that lacks `leftOut` entries the host listed.
+std::string DescribeCutListing(std::size_t leftOut);
 
 // The one-line message for a listing that did not arrive.
 std::string DescribeListFailure(ListResult result, const std::string& host, const std::string& path,

@@ -111,6 +111,19 @@ bool CJobQueue::GetJobInfo(JobId id, JobInfo* out) const {
     return false;
 }
 
+void CJobQueue::CancelJob(JobId id) {
+    {
+        std::lock_guard guard(lock_);
+        const auto same = [id](const std::unique_ptr<Job>& job) { return job->id == id; };
+        std::erase_if(lightWaiting_, same);
+        std::erase_if(downloadsWaiting_, same);
+        for (const auto& job : running_) {
+            if (job->id == id && job->light) job->abort = true;
+        }
+    }
+    schedulerWake_.notify_all();
+}
+
 JobQueueCounts CJobQueue::Counts() const {
     std::lock_guard guard(lock_);
     return JobQueueCounts{lightWaiting_.size(), downloadsWaiting_.size(), lightRunning_,
@@ -189,7 +202,7 @@ void CJobQueue::ReportRefusedJobs(std::unique_lock<std::mutex>& guard) {
     refused.swap(refusedExpands_);
     guard.unlock();
     for (const JobId id : refused) {
-        if (!ShuttingDown()) jobListener_->OnExpandResult(id, {}, false);
+        if (!ShuttingDown()) jobListener_->OnExpandResult(id, {}, false, 0);
     }
     guard.lock();
 }

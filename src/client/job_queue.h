@@ -31,8 +31,11 @@ enum class JobType : int {
 // Called on worker threads, without any queue lock held.
 class JobListener {
 public:
-    // `success` is true when the reply arrived, even if the listing is empty.
-    virtual void OnExpandResult(JobId id, const std::vector<DirEntry>& listing, bool success) = 0;
+    // `success` is true when the reply arrived, even if the listing is empty. `leftOut` counts
+    // the entries beyond the limit (proto::kMaxListingEntries, or proto::kMaxShareListEntries
+    // for a host's share list) that the listing does not hold.
+    virtual void OnExpandResult(JobId id, const std::vector<DirEntry>& listing, bool success,
+                                std::size_t leftOut) = 0;
     // Only called with success true: a host that does not answer is not reported.
     virtual void OnHostInfoResult(JobId id, const proto::HostInfo& hostInfo, bool success) = 0;
 
@@ -112,6 +115,12 @@ public:
     JobId AddRetrieveJob(Ipv4 address, const std::string& remotePath, const std::string& localPath,
                          const StopFlag* stop,
                          std::optional<std::uint64_t> expectedSize = std::nullopt);
+
+    // For a job whose answer nobody wants any more (its host is gone): a waiting job is dropped
+    // without a report, a running light job gives up its connection attempts and exchange at
+    // once and reports the way a job that cannot connect does. Downloads that run watch their
+    // own stop flag; unknown ids are ignored.
+    void CancelJob(JobId id);
 
     // True if the job is running or waiting; fills `out` when given.
     bool GetJobInfo(JobId id, JobInfo* out) const;

@@ -43,6 +43,10 @@ public:
     bool IsListingRequested() const { return listingRequested_; }
     void SetListingRequested(bool requested) { listingRequested_ = requested; }
 
+    // Entries the host listed beyond what a listing may hold, as of the last listing.
+    std::size_t GetListingLeftOut() const { return listingLeftOut_; }
+    void SetListingLeftOut(std::size_t leftOut) { listingLeftOut_ = leftOut; }
+
     bool IsHost() const { return parent_ == nullptr; }
     bool IsShare() const { return parent_ != nullptr && parent_->parent_ == nullptr; }
     bool IsLocalHost() const;
@@ -68,6 +72,7 @@ private:
 
     const StopFlag* closing_;
     bool listingRequested_ = false;
+    std::size_t listingLeftOut_ = 0;
     CNetNode* parent_;
     Ipv4 address_;
     DirEntry info_;

@@ -75,16 +75,24 @@ std::string EncodeListing(const std::vector<DirEntry>& entries) {
     return payload;
 }
 
-std::vector<DirEntry> ParseListing(std::string_view payload) {
+std::vector<DirEntry> ParseListing(std::string_view payload, std::size_t maxEntries,
+                                   std::size_t* leftOut) {
     std::vector<DirEntry> entries;
+    std::size_t skipped = 0;
     std::string_view rest = payload;
-    while (!rest.empty() && entries.size() < kMaxListingEntries) {
+    while (!rest.empty()) {
         const auto name = TakeField(rest);
         const auto flag = TakeField(rest);
         const auto size = TakeField(rest);
         if (IsDotName(name)) continue;
+        // Beyond the limit the entries are only counted, which costs no memory.
+        if (entries.size() >= maxEntries) {
+            ++skipped;
+            continue;
+        }
         entries.push_back(DirEntry{std::string(name), ParseSignedDecimal(size), flag == "1"});
     }
+    if (leftOut != nullptr) *leftOut = skipped;
     return entries;
 }
 

@@ -48,9 +48,15 @@ std::string EncodeListing(const std::vector<DirEntry>& entries);
 // Entries a parsed listing holds at most. An entry costs three bytes on the wire but some fifty in
 // memory; a hostile listing of empty entries would otherwise grow sixteenfold once parsed.
 inline constexpr std::size_t kMaxListingEntries = 1'000'000;
+// Shares a host may list: more are no share list a person could use, only a way to make every
+// host that lists them hold and parse millions of names again on each "hostmodified".
+inline constexpr std::size_t kMaxShareListEntries = 10'000;
 // The client's reading of a listing payload; "." and ".." are dropped and entries beyond
-// kMaxListingEntries are left out. Linear in the payload size; the caller bounds the payload.
-std::vector<DirEntry> ParseListing(std::string_view payload);
+// `maxEntries` are left out, counted in `leftOut` when given. Linear in the payload size; the
+// caller bounds the payload.
+std::vector<DirEntry> ParseListing(std::string_view payload,
+                                   std::size_t maxEntries = kMaxListingEntries,
+                                   std::size_t* leftOut = nullptr);
 
 // Five fields in the order the job queue hands them on.
 struct HostInfo {

@@ -98,6 +98,10 @@ std::vector<std::size_t> FileList::SelectedRows() const {
     return rows;
 }
 
+void FileList::SetStatusText(const std::string& text) {
+    emit statusChanged(QString::fromStdString(text));
+}
+
 void FileList::SetSortMark(int column, ui::SortMark mark) {
     if (mark == ui::SortMark::None) {
         if (header()->sortIndicatorSection() == column) header()->setSortIndicatorShown(false);

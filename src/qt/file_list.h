@@ -37,6 +37,7 @@ public:
     void AddRow(const std::string& name, const std::string& sizeText, int image) override;
     std::vector<std::size_t> SelectedRows() const override;
     void SetSortMark(int column, ui::SortMark mark) override;
+    void SetStatusText(const std::string& text) override;
 
     // Hands the rows filled so far to the view.
     void Commit();
@@ -47,6 +48,8 @@ signals:
     // Enter on the list, or a double click (with Alt: into the last download folder).
     void openRequested(bool useLastFolder);
     void sortRequested(int column);
+    // The controller's line about the rows shown; empty clears it.
+    void statusChanged(const QString& text);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

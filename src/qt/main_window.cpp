@@ -8,6 +8,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QScreen>
+#include <QStatusBar>
 
 #include "core/settings_keys.h"
 #include "qt/chat_pane.h"
@@ -112,6 +113,16 @@ void MainWindow::ConnectViews() {
     });
     connect(tree_, &HostTree::folderDropped, this, [this, live](const QString& folder) {
         if (live()) ShareDroppedFolder(folder);
+    });
+    connect(files_, &FileList::statusChanged, this, [this](const QString& text) {
+        // The status line appears only once there is something to say, so that the stored
+        // window layout keeps its size otherwise.
+        if (!text.isEmpty()) {
+            statusBar()->showMessage(text);
+        } else if (QStatusBar* bar =
+                       findChild<QStatusBar*>(QString(), Qt::FindDirectChildrenOnly)) {
+            bar->clearMessage();
+        }
     });
     connect(files_, &FileList::sortRequested, this, [this, live](int column) {
         if (live()) controller_->SortByColumn(column);

@@ -201,6 +201,19 @@ TEST_F(FakeHostTest, FolderWithThousandsOfSubFoldersArrivesWhole) {
     EXPECT_EQ(temp_.Read("dest/many/d1199/f"), "x");
 }
 
+// A host lists at most 10 000 shares; a cut listing says so, as its summary alone would pass for
+// the whole.
+TEST_F(FakeHostTest, LsOfACutListingSaysItWasCut) {
+    std::string shares;
+    for (int i = 0; i < 10'003; ++i) shares += "s" + std::to_string(i) + "\\1\\0\\";
+    shares.pop_back();
+    host_.SetReply("expand:\\", shares);
+    const auto result = Run({"ls", "127.0.0.1"});
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_TRUE(result.out.ends_with("\n10000 folders, 0 files, 0 B\n"));
+    EXPECT_EQ(result.err, "wendaro-cli: This listing was cut: 3 more entries were left out.\n");
+}
+
 TEST_F(FakeHostTest, HostThatAcceptsAndNeverAnswersIsGivenUpOn) {
     host_.SetSilent("expand:\\");
     const auto result = Run({"--timeout", "1", "ls", "127.0.0.1"});

@@ -51,10 +51,16 @@ protected:
         shutdown_ = true;
         if (queue_) queue_->Stop();
     }
-    void OnExpandResult(JobId id, const std::vector<DirEntry>& listing, bool success) override {
+    // Long listings as their length, entries left out as "+<count>".
+    void OnExpandResult(JobId id, const std::vector<DirEntry>& listing, bool success,
+                        std::size_t leftOut) override {
         std::string line = "expand " + Number(id) + (success ? " ok " : " fail ");
-        for (const auto& entry : listing)
+        if (listing.size() > 100) line += std::to_string(listing.size()) + " entries";
+        for (const auto& entry : listing) {
+            if (listing.size() > 100) break;
             line += entry.name + ":" + std::to_string(entry.size) + (entry.folder ? ":d," : ":f,");
+        }
+        if (leftOut > 0) line += " +" + std::to_string(leftOut);
         Log(line);
         if (afterExpandReport_) afterExpandReport_(id);
     }
@@ -244,6 +250,41 @@ TEST_F(JobQueueTest, LightJobsBeyondTheWaitingBoundAreRefusedAndStopDropsTheWait
     shutdown_ = true;
     queue_->Stop();
     EXPECT_THAT(WaitUntilIdle(), ElementsAre("expand 0 fail ", "expand 3 fail "));
+}
+
+// A host's share list keeps at most kMaxShareListEntries shares and counts the rest; a folder
+// listing of the same length arrives whole.
+TEST_F(JobQueueTest, AShareListIsCutAtItsLimitAndSaysHowManyWereLeftOut) {
+    const std::vector<DirEntry> many(proto::kMaxShareListEntries + 5, DirEntry{"s", 0, true});
+    const std::string payload = proto::EncodeListing(many);
+    FakeHost host([&](const std::string&, net::Socket socket, const StopFlag&) {
+        WriteRaw(socket, std::to_string(payload.size()) + ":" + payload);
+    });
+    StartQueue(host.Port());
+    Expand("\\");
+    ASSERT_TRUE(Eventually([&] { return Reports().size() == 1; }));
+    Expand("\\folder");
+    EXPECT_THAT(WaitUntilIdle(),
+                ElementsAre("expand 0 ok 10000 entries +5", "expand 1 ok 10005 entries"));
+}
+
+// The jobs of a host that is gone: a waiting one goes without a word, a running one gives up at
+// once, however long its host would keep it.
+TEST_F(JobQueueTest, CancelledJobsAreDroppedOrGiveUpAtOnce) {
+    FakeHost host(LikeAShareServer, /*holding=*/true);
+    StartQueue(host.Port(), {.maxLightRunning = 1});
+    const JobId running = Expand("\\a");
+    ASSERT_TRUE(host.WaitForRequests(1));
+    const JobId waiting = Expand("\\b");
+    queue_->CancelJob(waiting);
+    queue_->CancelJob(running);
+    queue_->CancelJob(12345);
+    EXPECT_TRUE(Eventually([&] { return Reports() == Lines{"expand 0 fail "}; }));
+    EXPECT_TRUE(Eventually([&] { return queue_->Counts().lightRunning == 0; }));
+    EXPECT_EQ(queue_->Counts().lightWaiting, 0u);
+    EXPECT_FALSE(queue_->GetJobInfo(waiting, nullptr));
+    EXPECT_EQ(host.Requests().size(), 1u);
+    host.Release();
 }
 
 }  // namespace

@@ -97,6 +97,13 @@ TEST(ListingParse, ManyEntriesArriveAndAFloodStopsAtTheEntryLimit) {
     const Entries entries = ParseListing(flood);
     ASSERT_EQ(entries.size(), kMaxListingEntries);
     EXPECT_EQ(entries.back(), (DirEntry{"", 0, false}));
+    // Entries beyond a limit are counted, so that the reader can say the listing was cut.
+    std::size_t leftOut = 7;
+    EXPECT_EQ(ParseListing("a\\0\\1\\..\\1\\0\\b\\0\\2\\c\\1\\0", 1, &leftOut),
+              (Entries{{"a", 1, false}}));
+    EXPECT_EQ(leftOut, 2u);
+    ParseListing(EncodeListing(sent), sent.size(), &leftOut);
+    EXPECT_EQ(leftOut, 0u);
 }
 
 constexpr const char* kVersion = "3.0 14:03:27 21.11.2005 ";

@@ -46,6 +46,7 @@ struct FakeFileList final : ui::FileListView {
     }
     std::vector<std::size_t> SelectedRows() const override { return selected; }
     void SetSortMark(int column, ui::SortMark mark) override { marks[column] = mark; }
+    void SetStatusText(const std::string& text) override { status = text; }
     Lines Names() const {
         Lines names;
         for (const std::string& row : rows) names.push_back(row.substr(0, row.find('|')));
@@ -60,6 +61,7 @@ struct FakeFileList final : ui::FileListView {
     Lines rows;
     std::vector<std::size_t> selected;
     std::map<int, ui::SortMark> marks;
+    std::string status;
     int clears = 0;
 };
 

@@ -63,6 +63,10 @@ struct FakeNetwork final : ui::ControllerNetwork {
         out = JobInfo{job.type, job.address, job.remotePath, job.localPath};
         return true;
     }
+    void CancelJob(JobId id) override {
+        cancelled.push_back(id);
+        live.erase(id);
+    }
     void QueueChatMessage(const std::string& text) override { chatSent.push_back(text); }
     void SetHostKnown(Ipv4 address, bool known) override {
         std::erase(serverKnown, address);
@@ -105,6 +109,7 @@ struct FakeNetwork final : ui::ControllerNetwork {
     JobId nextId = kFirstJobId;
     std::vector<Job> jobs;  // since the last ClearJobs
     std::map<JobId, Job> live;
+    std::vector<JobId> cancelled;
     std::optional<std::uint64_t> lastListedSize;
     std::vector<std::string> addedHosts;  // "<kind> <address> <name>"
     std::vector<Ipv4> knownHosts;

@@ -36,7 +36,10 @@ TEST_F(ControllerTest, HostsComeAndGoButTheLocalHostStays) {
     EXPECT_EQ(network->serverKnown, network->recipients);
 
     DeliverListing("127.0.0.5", "\\", {Folder("Music")});
+    // The host's refresh is cancelled with it, or its jobs would go on connecting to nowhere.
+    const Addresses refresh = {network->jobs[0].id, network->jobs[1].id};
     network->RemoveHost(Ip("127.0.0.5"));
+    EXPECT_EQ(network->cancelled, refresh);
     controller->OnHostDisappeared(Ip("127.0.0.1"));
     controller->OnHostDisappeared(Ip("127.0.0.9"));  // nobody knows it
     EXPECT_FALSE(views.tree.Has("127.0.0.5") || views.tree.Has("Music"));
@@ -67,16 +70,36 @@ TEST_F(ControllerTest, HostInformationRenamesTheHostAndShowsAllFieldsWithDebugFe
 }
 
 // Notices come from any peer, as often as it likes: a host the tree does not know gets no jobs
-// (else a peer could make us connect anywhere), and repeats add nothing to a refresh that waits.
+// (else a peer could make us connect anywhere), repeats add nothing to a refresh that waits, and
+// a host is refreshed at most every five seconds, the notices in between gathered into one.
 TEST_F(ControllerTest, HostModifiedFetchesNameAndSharesOnceSilentlyAndOnlyForKnownHosts) {
+    const Lines refresh{"info 127.0.0.5", "expand 127.0.0.5 \\"};
     AppearHost("127.0.0.5");
     network->ReapAll();  // the first name and share list have arrived
     network->ClearJobs();
+    views.user.now += 5000;
     for (int i = 0; i < 100; ++i) {
         controller->OnHostModified(Ip("127.0.0.5"));
         controller->OnHostModified(Ip("127.0.0.9"));
     }
-    EXPECT_EQ(network->JobLines(), (Lines{"info 127.0.0.5", "expand 127.0.0.5 \\"}));
+    EXPECT_EQ(network->JobLines(), refresh);
+    network->ReapAll();
+    network->ClearJobs();
+    for (int i = 0; i < 49; ++i) {
+        views.user.now += 100;
+        controller->OnHostModified(Ip("127.0.0.5"));
+        controller->OnSecondTimer();
+    }
+    EXPECT_EQ(network->JobLines(), Lines{});
+    views.user.now += 100;
+    controller->OnSecondTimer();
+    controller->OnSecondTimer();
+    EXPECT_EQ(network->JobLines(), refresh);
+    // Without a notice since, nothing more.
+    network->ReapAll();
+    views.user.now += 60'000;
+    controller->OnSecondTimer();
+    EXPECT_EQ(network->JobLines(), refresh);
     EXPECT_TRUE(views.user.played.empty());
 }
 
@@ -131,6 +154,8 @@ TEST_F(ControllerTest, PermissionQuestionsAreAskedOneAtATime) {
 
 TEST_F(ControllerTest, ChatLinesNameTheSenderAndOnlyTheyAreHeardWhileSoundIsOn) {
     AppearHost("127.0.0.5", "kitchen");
+    // An empty text shows no bare sender and rings nothing.
+    controller->OnChatMessage(Ip("192.168.1.9"), "");
     controller->OnChatMessage(Ip("192.168.1.9"), "hello");
     controller->OnChatMessage(Ip("127.0.0.5"), "hi there");
     controller->OnChatNotDelivered(Ip("127.0.0.5"), "are you there?");
@@ -179,6 +204,24 @@ TEST_F(ControllerTest, ListingFillsTheTreeAndOnlyTheSelectedNodesFileList) {
     DeliverListing("127.0.0.5", "\\Music\\", {File("a.mp3")});
     EXPECT_EQ(views.files.clears, clears);
     EXPECT_EQ(views.files.rows, shares);
+    EXPECT_EQ(views.files.status, "");
+}
+
+// A listing the host made longer than a listing may be says so while it is shown.
+TEST_F(ControllerTest, ACutListingSaysSoWhileItIsShown) {
+    AppearHost("127.0.0.5", "remote");
+    DeliverListing("127.0.0.5", "\\", {Folder("Music")});
+    const JobId id = network->AddExpandJob(Ip("127.0.0.5"), "\\Music\\", nullptr);
+    controller->OnExpandSucceeded(id, {File("a.mp3")}, 200'000);
+    Show("Music");
+    EXPECT_EQ(views.files.Names(), Lines{"a.mp3"});
+    EXPECT_EQ(views.files.status, "This listing was cut: 200000 more entries were left out.");
+    Show("remote");
+    EXPECT_EQ(views.files.status, "");
+    // A new listing that is whole clears it.
+    DeliverListing("127.0.0.5", "\\Music\\", {File("a.mp3")});
+    Show("Music");
+    EXPECT_EQ(views.files.status, "");
 }
 
 TEST_F(ControllerTest, ListingOfAnExpandedNodePrefetchesItsFoldersLastFirst) {

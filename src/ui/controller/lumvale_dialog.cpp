@@ -64,6 +64,7 @@ std::optional<std::string> CLumvaleDialog::KnownHostName(Ipv4 address) const {
 
 void CLumvaleDialog::OnSecondTimer() {
     if (transfers_) transfers_->CountDown();
+    if (network_) RunNoticedRefreshes();
 }
 
 void CLumvaleDialog::OnTenthSecondTimer() {
@@ -106,6 +107,10 @@ void CLumvaleDialog::FillFileList() {
     views_.files.Clear();
     fileRows_.clear();
     fileListFilled_ = node != nullptr;
+    // A cut listing must not pass for the whole folder (or the whole share list of a host).
+    const std::size_t leftOut = node != nullptr ? node->GetListingLeftOut() : 0;
+    views_.files.SetStatusText(
+        leftOut > 0 ? FormatText(StringId::ListingCut, {std::to_string(leftOut)}) : std::string());
     // Without a node nothing is shown, so that no row outlives the node it stands for.
     if (node == nullptr) return;
     fileListAddress_ = node->GetAddress();

@@ -96,7 +96,8 @@ public:
     bool IsClosing() const { return closing_.load(); }
 
     // ---- Network events (UI thread; the listener bridge forwards here) ----
-    void OnExpandSucceeded(JobId id, const std::vector<DirEntry>& listing);
+    // `leftOut`: entries the host listed beyond what a listing may hold.
+    void OnExpandSucceeded(JobId id, const std::vector<DirEntry>& listing, std::size_t leftOut = 0);
     void OnExpandFailed(JobId id);
     void OnHostInfo(JobId id, const proto::HostInfo& info);
     void OnHostAppeared(Ipv4 address, const std::string& name, HostKind kind);
@@ -174,6 +175,8 @@ public:
 private:
     void QueueHostRefresh(Ipv4 address);
     bool IsRefreshWaiting(Ipv4 address) const;
+    // Starts the refreshes that change notices asked for once their host may be asked again.
+    void RunNoticedRefreshes();
     // Asks for the listings of the node's sub-folders; without askAgain only those not yet asked.
     void RequestChildListings(CNetNode& node, bool askAgain);
     void StepLonelyHostHint();
@@ -217,8 +220,14 @@ private:
     std::unique_ptr<Transfers> transfers_;
 
     std::string hostName_;
-    // The latest host-information and share-list jobs of each host.
-    std::map<Ipv4, std::vector<JobId>> refreshJobs_;
+    // Each host's latest refresh: its host-information and share-list jobs, when it began, and
+    // whether a change notice came while it ran or too soon after (then one more follows).
+    struct HostRefresh {
+        std::vector<JobId> jobs;
+        std::uint32_t startedMs = 0;
+        bool noticeWaiting = false;
+    };
+    std::map<Ipv4, HostRefresh> refreshes_;
     FileListSort sort_;
     NumberFormat numberFormat_;
     LonelyHostHint hint_;

@@ -9,21 +9,41 @@
 
 namespace ui {
 
+namespace {
+
+// Change notices of one host start a refresh at most this often; those in between are gathered
+// into one, so that a peer sending them without pause costs one share list every few seconds.
+constexpr std::uint32_t kMinRefreshIntervalMs = 5000;
+
+}  // namespace
+
 void CLumvaleDialog::QueueHostRefresh(Ipv4 address) {
     // The host information names the host; the root listing gives its shares.
     const JobId info = network_->AddHostInfoJob(address, &closing_);
     const JobId shares = network_->AddExpandJob(address, "\\", &closing_);
-    refreshJobs_[address] = {info, shares};
+    refreshes_[address] = HostRefresh{{info, shares}, views_.clock.NowMs(), false};
 }
 
 bool CLumvaleDialog::IsRefreshWaiting(Ipv4 address) const {
-    const auto found = refreshJobs_.find(address);
-    if (found == refreshJobs_.end()) return false;
+    const auto found = refreshes_.find(address);
+    if (found == refreshes_.end()) return false;
     JobInfo job;
-    for (const JobId id : found->second) {
+    for (const JobId id : found->second.jobs) {
         if (network_->GetJobInfo(id, job)) return true;
     }
     return false;
+}
+
+void CLumvaleDialog::RunNoticedRefreshes() {
+    const std::uint32_t now = views_.clock.NowMs();
+    std::vector<Ipv4> due;
+    for (const auto& [address, refresh] : refreshes_) {
+        if (refresh.noticeWaiting && now - refresh.startedMs >= kMinRefreshIntervalMs &&
+            !IsRefreshWaiting(address)) {
+            due.push_back(address);
+        }
+    }
+    for (const Ipv4 address : due) QueueHostRefresh(address);
 }
 
 void CLumvaleDialog::OnHostAppeared(Ipv4 address, const std::string& name, HostKind kind) {
@@ -52,7 +72,12 @@ void CLumvaleDialog::OnHostDisappeared(Ipv4 address) {
         return;
     }
     model_->RemoveHost(address);
-    refreshJobs_.erase(address);
+    // Nobody wants the answers of a host that is gone, and forged hosts would otherwise keep
+    // workers connecting to nowhere long after they were dropped.
+    if (const auto found = refreshes_.find(address); found != refreshes_.end()) {
+        for (const JobId id : found->second.jobs) network_->CancelJob(id);
+        refreshes_.erase(found);
+    }
     RefreshFileListAfterChange(address, "\\");
     network_->RemoveChatRecipient(address);
     network_->SetHostKnown(address, false);
@@ -75,9 +100,17 @@ void CLumvaleDialog::OnHostInfo(JobId id, const proto::HostInfo& info) {
 
 void CLumvaleDialog::OnHostModified(Ipv4 address) {
     // Any peer can send this notice as often as it likes. A host the tree does not hold has
-    // nothing to refresh, and one refresh per host at a time answers any number of notices.
+    // nothing to refresh; for the others at most one refresh runs at a time and one begins at
+    // most every kMinRefreshIntervalMs, the notices in between gathered into the next one.
     std::size_t index = 0;
-    if (!model_->FindHost(address, index) || IsRefreshWaiting(address)) return;
+    if (!model_->FindHost(address, index)) return;
+    const auto found = refreshes_.find(address);
+    if (found != refreshes_.end() &&
+        (IsRefreshWaiting(address) ||
+         views_.clock.NowMs() - found->second.startedMs < kMinRefreshIntervalMs)) {
+        found->second.noticeWaiting = true;
+        return;
+    }
     QueueHostRefresh(address);
 }
 
@@ -98,6 +131,8 @@ bool CLumvaleDialog::OnDownloadRequest(Ipv4 address) {
 }
 
 void CLumvaleDialog::OnChatMessage(Ipv4 address, const std::string& text) {
+    // Nobody sends an empty line on purpose; it would only show a bare sender and ring.
+    if (text.empty()) return;
     const std::string sender = KnownHostName(address).value_or(net::FormatIpv4(address));
     chatHistory_->Append(sender + ": " + text);
     sounds_->Play(EventSound::ChatMessage);

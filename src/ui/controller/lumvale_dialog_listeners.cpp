@@ -18,9 +18,9 @@ bool ControllerListeners::Deliver(Handler&& handler) {
 }
 
 void ControllerListeners::OnExpandResult(JobId id, const std::vector<DirEntry>& listing,
-                                         bool success) {
+                                         bool success, std::size_t leftOut) {
     if (success) {
-        Deliver([&] { controller_.OnExpandSucceeded(id, listing); });
+        Deliver([&] { controller_.OnExpandSucceeded(id, listing, leftOut); });
     } else {
         Deliver([&] { controller_.OnExpandFailed(id); });
     }

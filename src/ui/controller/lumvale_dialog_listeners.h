@@ -30,7 +30,8 @@ public:
     NetworkListeners All();
 
     // Job listener.
-    void OnExpandResult(JobId id, const std::vector<DirEntry>& listing, bool success) override;
+    void OnExpandResult(JobId id, const std::vector<DirEntry>& listing, bool success,
+                        std::size_t leftOut) override;
     void OnHostInfoResult(JobId id, const proto::HostInfo& hostInfo, bool success) override;
     // Chat listener.
     void OnChatMessage(Ipv4 address, const std::string& text) override;

@@ -1,17 +1,26 @@
 // Listings arriving and failing.
+#include "net/socket.h"
 #include "ui/controller/lumvale_dialog.h"
+#include "ui/text/ui_strings.h"
 #include "ui/transfers/transfer_paths.h"
 #include "ui/transfers/transfers.h"
+#include "util/trace.h"
 
 namespace ui {
 
-void CLumvaleDialog::OnExpandSucceeded(JobId id, const std::vector<DirEntry>& listing) {
+void CLumvaleDialog::OnExpandSucceeded(JobId id, const std::vector<DirEntry>& listing,
+                                       std::size_t leftOut) {
     JobInfo job;
     if (!network_->GetJobInfo(id, job)) {
         transfers_->OnListingFailed(id);
         return;
     }
+    if (leftOut > 0) {
+        XUTIL_DIAG("listing of %s on %s cut, %zu entries left out\n", job.remotePath.c_str(),
+                   net::FormatIpv4(job.address).c_str(), leftOut);
+    }
     CNetNode* node = model_->SetListing(job.address, job.remotePath, listing);
+    if (node != nullptr) node->SetListingLeftOut(leftOut);
     // A folder download also takes listings of folders that the tree does not hold.
     const std::string listedPath =
         node ? node->GetPath() : StripTrailingBackslashes(job.remotePath) + '\\';

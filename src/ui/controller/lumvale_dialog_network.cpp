@@ -69,6 +69,7 @@ public:
         return jobs_->AddRetrieveJob(address, remotePath, localPath, stop, listedSize);
     }
     bool GetJobInfo(JobId id, JobInfo& out) const override { return jobs_->GetJobInfo(id, &out); }
+    void CancelJob(JobId id) override { jobs_->CancelJob(id); }
 
     void QueueChatMessage(const std::string& text) override { chat_->QueueMessage(text); }
     void AddChatRecipient(Ipv4 address) override { chat_->AddRecipient(address); }

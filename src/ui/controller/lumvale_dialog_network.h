@@ -42,6 +42,8 @@ public:
                                  const std::string& localPath, const StopFlag* stop,
                                  std::optional<std::uint64_t> listedSize) = 0;
     virtual bool GetJobInfo(JobId id, JobInfo& out) const = 0;
+    // A waiting job is dropped, a running light job gives up (CJobQueue::CancelJob).
+    virtual void CancelJob(JobId id) = 0;
 
     // Chat.
     virtual void QueueChatMessage(const std::string& text) = 0;

@@ -50,6 +50,7 @@ const std::array<SourceText, kStringCount> kSourceTexts{{
      N_("A unknown host with the ip address %s wants to download a file from you.\nDo you want to "
         "allow this?")},
     {StringId::ChatNotDelivered, N_("Not delivered to %s: %s")},
+    {StringId::ListingCut, N_("This listing was cut: %s more entries were left out.")},
     {StringId::StatusWait, N_("Wait")},
     {StringId::StatusReceive, N_("Receive %u%% (%s KB/s)")},
     {StringId::StatusSend, N_("Send %u%% (%s KB/s)")},

@@ -51,6 +51,7 @@ enum class StringId : int {
     // Network events and transfers
     UnknownHostWantsDownload,
     ChatNotDelivered,  // "Not delivered to %s: %s"
+    ListingCut,        // "This listing was cut: %s more entries were left out."
     StatusWait,
     StatusReceive,  // "Receive %u%% (%s KB/s)"
     StatusSend,     // "Send %u%% (%s KB/s)"

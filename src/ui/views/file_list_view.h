@@ -22,6 +22,8 @@ public:
     virtual std::vector<std::size_t> SelectedRows() const = 0;
     // The sort arrow of a column header.
     virtual void SetSortMark(int column, SortMark mark) = 0;
+    // A line about the rows shown (the window's status line); empty: nothing to say.
+    virtual void SetStatusText(const std::string& text) = 0;
 };
 
 }  // namespace ui
