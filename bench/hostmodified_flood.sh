@@ -69,6 +69,10 @@ flood_rss=$(rss VmRSS)
 sleep 20
 rest_rss=$(rss VmRSS)
 peak_rss=$(rss VmHWM)
+# Where the resting memory lies: the largest mappings by resident size.
+echo "largest mappings at rest (KiB resident):"
+awk '/^[0-9a-f]+-[0-9a-f]+ / { name = ($6 == "" ? "[anon]" : $6) } $1 == "Rss:" { rss[name] += $2 }
+     END { for (n in rss) print rss[n], n }' "/proc/$TARGET/smaps" | sort -rn | head -5
 kill "$LISTS_PID" 2>/dev/null
 echo "hostile host: $(cat "$BENCH_TMP/notify.out")"
 echo "serving host: $(grep -c . "$BENCH_TMP/target.out") output lines, threads now $(find /proc/"$TARGET"/task -mindepth 1 -maxdepth 1 | wc -l)"

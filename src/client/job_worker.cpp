@@ -7,12 +7,8 @@
 #include "client/job_record.h"
 #include "net/connect.h"
 #include "net/framing.h"
-#include "util/memory_release.h"
 
 namespace {
-
-// Replies from this size on are handed back to the system once dropped.
-constexpr std::size_t kLargeReplyBytes = 1 << 20;
 
 // Creates the folders a download goes into. A failure shows later, when the file cannot be made.
 void CreateParentFolders(const std::string& localPath) {
@@ -76,16 +72,10 @@ void CJobQueue::RunWorker(Job& job) {
             const std::size_t maxEntries =
                 job.remotePath == "\\" ? proto::kMaxShareListEntries : proto::kMaxListingEntries;
             std::size_t leftOut = 0;
-            auto listing = success ? proto::ParseListing(reply, maxEntries, &leftOut)
-                                   : std::vector<DirEntry>();
+            const auto listing = success ? proto::ParseListing(reply, maxEntries, &leftOut)
+                                         : std::vector<DirEntry>();
             ForgetStopFlag(job);
             jobListener_->OnExpandResult(job.id, listing, success, leftOut);
-            const bool large = reply.capacity() >= kLargeReplyBytes;
-            reply = std::string();
-            listing = std::vector<DirEntry>();
-            // A large reply, freed, leaves the allocator's threshold for mapped blocks raised,
-            // so the next ones land in the heap and stay there; hand the memory back now.
-            if (large) util::ReleaseFreedMemory();
             break;
         }
         case JobType::GetHostInfo: {

@@ -13,6 +13,7 @@
 #include "qt/main_window.h"
 #include "qt/single_instance.h"
 #include "qt/stop_signals.h"
+#include "util/memory_release.h"
 #include "util/trace.h"
 
 namespace {
@@ -50,6 +51,7 @@ bool HasDisplay() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    util::ReturnLargeBlocksWhenFreed();
     const std::vector<std::string> args(argv + 1, argv + argc);
     const qtui::GuiArguments arguments = qtui::ParseGuiArguments(args);
     if (!arguments.error.empty()) {
