@@ -42,18 +42,20 @@ bool QueuedDispatcher::RunOnUiThread(const std::function<void()>& call) {
     queue_.push_back(&pending);
     queued_.notify_all();
     SignalDescriptor();
-    finished_.wait(guard,
-                   [&] { return pending.state == State::Done || pending.state == State::Dropped; });
+    pending.finished.wait(
+        guard, [&] { return pending.state == State::Done || pending.state == State::Dropped; });
     return pending.state == State::Done;
 }
 
 void QueuedDispatcher::BeginShutdown() {
     std::lock_guard<std::mutex> guard(lock_);
     shutdown_.store(true);
-    for (Pending* pending : queue_) pending->state = State::Dropped;
+    for (Pending* pending : queue_) {
+        pending->state = State::Dropped;
+        pending->finished.notify_one();
+    }
     queue_.clear();
     woken_ = true;
-    finished_.notify_all();
     queued_.notify_all();
 }
 
@@ -79,7 +81,7 @@ std::size_t QueuedDispatcher::RunPending() {
         guard.lock();
         // The waiting caller may return and destroy `pending` as soon as it sees Done.
         pending->state = State::Done;
-        finished_.notify_all();
+        pending->finished.notify_one();
         ++ran;
     }
     return ran;

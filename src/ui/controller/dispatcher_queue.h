@@ -44,9 +44,12 @@ public:
 
 private:
     enum class State { Queued, Running, Done, Dropped };
+    // Each caller waits on its own condition: a busy host has many network threads waiting at
+    // once, and waking all of them for every call that ends costs more than the calls.
     struct Pending {
         const std::function<void()>* call = nullptr;
         State state = State::Queued;
+        std::condition_variable finished;
     };
 
     bool OnUiThread() const { return std::this_thread::get_id() == uiThread_; }
@@ -59,7 +62,6 @@ private:
 
     mutable std::mutex lock_;
     std::condition_variable queued_;
-    std::condition_variable finished_;
     std::deque<Pending*> queue_;
     bool woken_ = false;
 };
