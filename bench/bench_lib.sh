@@ -7,13 +7,16 @@ BENCH_PREFIX="wdb$$"
 BENCH_NAMESPACES=()
 BENCH_PIDS=()
 BENCH_TMP=""
+# Further folders of a run (on other file systems), removed at exit.
+BENCH_DIRS=()
 
 bench_cleanup() {
-    local pid ns
+    local pid ns dir
     for pid in "${BENCH_PIDS[@]}"; do kill -9 "$pid" 2>/dev/null; done
     for pid in "${BENCH_PIDS[@]}"; do wait "$pid" 2>/dev/null; done
     for ns in "${BENCH_NAMESPACES[@]}"; do ip netns del "$ns" 2>/dev/null; done
     [ -n "$BENCH_TMP" ] && rm -rf "$BENCH_TMP"
+    for dir in "${BENCH_DIRS[@]}"; do rm -rf "$dir"; done
 }
 
 bench_init() {  # bench_init <directory of wendaro-cli>
