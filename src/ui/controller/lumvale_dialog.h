@@ -16,7 +16,6 @@
 
 #include <cstdint>
 #include <functional>
-#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -27,7 +26,7 @@
 #include "core/types.h"
 #include "model/net_structure.h"
 #include "protocol/request_protocol.h"
-#include "ui/controller/file_list_rows.h"
+#include "ui/controller/file_list_presenter.h"
 #include "ui/controller/lonely_host_hint.h"
 #include "ui/controller/lumvale_dialog_network.h"
 #include "ui/controller/lumvale_dialog_views.h"
@@ -37,6 +36,7 @@
 namespace ui {
 
 class ControllerListeners;
+class HostRefreshTracker;
 class EventSoundPlayer;
 class ChatHistory;
 class Transfers;
@@ -169,20 +169,15 @@ public:
     bool DebugFeatures() const { return options_.debugFeatures; }
     const Transfers& TransferState() const { return *transfers_; }
     // The nodes behind the file list's rows, in row order.
-    const std::vector<CNetNode*>& FileListNodes() const { return fileRows_; }
+    const std::vector<CNetNode*>& FileListNodes() const { return fileList_.Nodes(); }
     std::size_t ChatHistoryLength() const;
 
 private:
-    void QueueHostRefresh(Ipv4 address);
-    bool IsRefreshWaiting(Ipv4 address) const;
-    // Starts the refreshes that change notices asked for once their host may be asked again.
-    void RunNoticedRefreshes();
     // Asks for the listings of the node's sub-folders; without askAgain only those not yet asked.
     void RequestChildListings(CNetNode& node, bool askAgain);
     void StepLonelyHostHint();
     std::optional<std::string> KnownHostName(Ipv4 address) const;
     FocusTarget Focus() const { return views_.focus.FocusedControl(); }
-    std::vector<CNetNode*> SelectedFileNodes() const;
     std::optional<std::string> ChooseTargetFolder(bool useLastFolder);
     // One name of a Download command: empty for the selected node itself.
     struct DownloadItem {
@@ -199,9 +194,6 @@ private:
     void StartDownloads(const DownloadRequest& request, const std::string& targetFolder);
     bool IsLocalShareNode(const CNetNode* node) const;
     bool IsManualHostNode(const CNetNode* node) const;
-    // Refills the file list when a change of the model under `path` of the host may have
-    // replaced the nodes it shows.
-    void RefreshFileListAfterChange(Ipv4 address, const std::string& path);
 
     ControllerViews views_;
     const ControllerOptions options_;
@@ -218,25 +210,13 @@ private:
     std::unique_ptr<ControllerListeners> listeners_;
     std::unique_ptr<ControllerNetwork> network_;
     std::unique_ptr<Transfers> transfers_;
+    std::unique_ptr<HostRefreshTracker> refreshes_;
 
     std::string hostName_;
-    // Each host's latest refresh: its host-information and share-list jobs, when it began, and
-    // whether a change notice came while it ran or too soon after (then one more follows).
-    struct HostRefresh {
-        std::vector<JobId> jobs;
-        std::uint32_t startedMs = 0;
-        bool noticeWaiting = false;
-    };
-    std::map<Ipv4, HostRefresh> refreshes_;
-    FileListSort sort_;
     NumberFormat numberFormat_;
+    FileListPresenter fileList_;
     LonelyHostHint hint_;
     TreeItem hintItem_ = kNoTreeItem;
-    // The file list's source node and its rows.
-    std::vector<CNetNode*> fileRows_;
-    bool fileListFilled_ = false;
-    Ipv4 fileListAddress_ = 0;
-    std::string fileListPath_;
 };
 
 }  // namespace ui

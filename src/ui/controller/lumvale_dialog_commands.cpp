@@ -43,7 +43,7 @@ void CLumvaleDialog::RemoveShare() {
 }
 
 void CLumvaleDialog::OpenSelectedRow(bool useLastFolder) {
-    const std::vector<CNetNode*> selected = SelectedFileNodes();
+    const std::vector<CNetNode*> selected = fileList_.SelectedNodes();
     if (selected.empty()) return;
     const CNetNode* first = selected.front();
     if (!first->IsFolder()) {

@@ -28,7 +28,7 @@ bool CLumvaleDialog::CanDownload() const {
     if (!options_.debugFeatures && node->IsLocalHost()) return false;
     switch (Focus()) {
         case FocusTarget::FileList:
-            return !SelectedFileNodes().empty();
+            return !fileList_.SelectedNodes().empty();
         case FocusTarget::Tree:
             return !node->IsHost();
         default:
@@ -43,7 +43,7 @@ void CLumvaleDialog::Download(bool useLastFolder) {
     const CNetNode& node = *views_.tree.SelectedNode();
     DownloadRequest request{node.GetAddress(), node.GetPath(), {}};
     if (Focus() == FocusTarget::FileList) {
-        for (const CNetNode* row : SelectedFileNodes()) {
+        for (const CNetNode* row : fileList_.SelectedNodes()) {
             if (!transfers_->IsBeingDownloaded(request.address,
                                                request.nodePath + row->GetName())) {
                 request.items.push_back(

@@ -3,61 +3,25 @@
 #include "net/socket.h"
 #include "ui/controller/chat_history.h"
 #include "ui/controller/event_sound_player.h"
+#include "ui/controller/host_refresh_tracker.h"
 #include "ui/controller/lumvale_dialog.h"
 #include "ui/text/ui_strings.h"
 #include "util/trace.h"
 
 namespace ui {
 
-namespace {
-
-// Change notices of one host start a refresh at most this often; those in between are gathered
-// into one, so that a peer sending them without pause costs one share list every few seconds.
-constexpr std::uint32_t kMinRefreshIntervalMs = 5000;
-
-}  // namespace
-
-void CLumvaleDialog::QueueHostRefresh(Ipv4 address) {
-    // The host information names the host; the root listing gives its shares.
-    const JobId info = network_->AddHostInfoJob(address, &closing_);
-    const JobId shares = network_->AddExpandJob(address, "\\", &closing_);
-    refreshes_[address] = HostRefresh{{info, shares}, views_.clock.NowMs(), false};
-}
-
-bool CLumvaleDialog::IsRefreshWaiting(Ipv4 address) const {
-    const auto found = refreshes_.find(address);
-    if (found == refreshes_.end()) return false;
-    JobInfo job;
-    for (const JobId id : found->second.jobs) {
-        if (network_->GetJobInfo(id, job)) return true;
-    }
-    return false;
-}
-
-void CLumvaleDialog::RunNoticedRefreshes() {
-    const std::uint32_t now = views_.clock.NowMs();
-    std::vector<Ipv4> due;
-    for (const auto& [address, refresh] : refreshes_) {
-        if (refresh.noticeWaiting && now - refresh.startedMs >= kMinRefreshIntervalMs &&
-            !IsRefreshWaiting(address)) {
-            due.push_back(address);
-        }
-    }
-    for (const Ipv4 address : due) QueueHostRefresh(address);
-}
-
 void CLumvaleDialog::OnHostAppeared(Ipv4 address, const std::string& name, HostKind kind) {
     std::size_t index = 0;
     if (model_->FindHost(address, index)) {
         // Discovery forgot a host that the tree keeps (the local host), and it came back: one
         // entry is enough, its contents are fetched again.
-        QueueHostRefresh(address);
+        refreshes_->Queue(address);
         return;
     }
     model_->AddHost(address, name, kind);
     network_->AddChatRecipient(address);
     network_->SetHostKnown(address, true);
-    QueueHostRefresh(address);
+    refreshes_->Queue(address);
     sounds_->Play(EventSound::HostAppeared);
 }
 
@@ -72,13 +36,8 @@ void CLumvaleDialog::OnHostDisappeared(Ipv4 address) {
         return;
     }
     model_->RemoveHost(address);
-    // Nobody wants the answers of a host that is gone, and forged hosts would otherwise keep
-    // workers connecting to nowhere long after they were dropped.
-    if (const auto found = refreshes_.find(address); found != refreshes_.end()) {
-        for (const JobId id : found->second.jobs) network_->CancelJob(id);
-        refreshes_.erase(found);
-    }
-    RefreshFileListAfterChange(address, "\\");
+    refreshes_->Forget(address);
+    fileList_.RefreshAfterChange(address, "\\");
     network_->RemoveChatRecipient(address);
     network_->SetHostKnown(address, false);
     sounds_->Play(EventSound::HostGone);
@@ -100,18 +59,9 @@ void CLumvaleDialog::OnHostInfo(JobId id, const proto::HostInfo& info) {
 
 void CLumvaleDialog::OnHostModified(Ipv4 address) {
     // Any peer can send this notice as often as it likes. A host the tree does not hold has
-    // nothing to refresh; for the others at most one refresh runs at a time and one begins at
-    // most every kMinRefreshIntervalMs, the notices in between gathered into the next one.
+    // nothing to refresh; for the others the tracker keeps the refreshes few.
     std::size_t index = 0;
-    if (!model_->FindHost(address, index)) return;
-    const auto found = refreshes_.find(address);
-    if (found != refreshes_.end() &&
-        (IsRefreshWaiting(address) ||
-         views_.clock.NowMs() - found->second.startedMs < kMinRefreshIntervalMs)) {
-        found->second.noticeWaiting = true;
-        return;
-    }
-    QueueHostRefresh(address);
+    if (model_->FindHost(address, index)) refreshes_->OnNotice(address);
 }
 
 bool CLumvaleDialog::OnDownloadRequest(Ipv4 address) {

@@ -30,7 +30,7 @@ void CLumvaleDialog::OnExpandSucceeded(JobId id, const std::vector<DirEntry>& li
     if (views_.tree.SelectedNode() == node) {
         FillFileList();
     } else {
-        RefreshFileListAfterChange(job.address, listedPath);
+        fileList_.RefreshAfterChange(job.address, listedPath);
     }
     if (expanded) RequestChildListings(*node, true);
 }
