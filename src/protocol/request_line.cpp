@@ -21,16 +21,16 @@ RequestLine SplitRequest(std::string_view line) {
     return {std::string(line.substr(0, colon)), std::string(line.substr(colon + 1))};
 }
 
-JobType ClassifyJobWord(std::string_view jobWord) {
+RequestKind ClassifyJobWord(std::string_view jobWord) {
     // The order matters: "gethostinfo" must be tested for equality before the prefix test that
     // catches "gethostinfoex".
-    if (jobWord.starts_with("ping")) return JobType::Ping;
-    if (jobWord == "expand") return JobType::Expand;
-    if (jobWord == "retrieve") return JobType::Retrieve;
-    if (jobWord == "gethostinfo") return JobType::GetHostInfo;
-    if (jobWord.starts_with("gethostinfo")) return JobType::GetHostInfoEx;
-    if (jobWord == "hostmodified") return JobType::HostModified;
-    return JobType::Unknown;
+    if (jobWord.starts_with("ping")) return RequestKind::Ping;
+    if (jobWord == "expand") return RequestKind::Expand;
+    if (jobWord == "retrieve") return RequestKind::Retrieve;
+    if (jobWord == "gethostinfo") return RequestKind::GetHostInfo;
+    if (jobWord.starts_with("gethostinfo")) return RequestKind::GetHostInfoEx;
+    if (jobWord == "hostmodified") return RequestKind::HostModified;
+    return RequestKind::Unknown;
 }
 
 }  // namespace proto

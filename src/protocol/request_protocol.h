@@ -12,8 +12,9 @@
 
 namespace proto {
 
-// Job types as the server numbers them.
-enum class JobType : int {
+// What a request line asks for, numbered as the server numbers it. Not to be confused with the
+// client job queue's JobType, which numbers its own jobs differently.
+enum class RequestKind : int {
     Unknown = 0,
     Retrieve = 1,
     Ping = 2,
@@ -36,10 +37,10 @@ RequestLine SplitRequest(std::string_view line);
 
 // First matching rule wins: begins with "ping", equals "expand", equals "retrieve", equals
 // "gethostinfo", begins with "gethostinfo", equals "hostmodified"; else Unknown. Case matters.
-JobType ClassifyJobWord(std::string_view jobWord);
+RequestKind ClassifyJobWord(std::string_view jobWord);
 // File sends are scheduled apart from light jobs.
-inline bool IsFileSend(JobType type) {
-    return type == JobType::Retrieve;
+inline bool IsFileSend(RequestKind type) {
+    return type == RequestKind::Retrieve;
 }
 
 // "<name>\<flag>\<size>" entries joined by "\". Entries named "." or ".." and names that contain

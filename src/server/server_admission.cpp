@@ -32,7 +32,8 @@ bool CServerThread::IsIdle(const Connection& connection, std::int64_t now) const
     }
     // A known host's keep-alive is how it knows we are there; anyone else's guards nothing.
     return connection.stage == Connection::Stage::Running &&
-           connection.jobType == proto::JobType::Ping && !knownHosts_.contains(connection.address);
+           connection.requestKind == proto::RequestKind::Ping &&
+           !knownHosts_.contains(connection.address);
 }
 
 // Called with lock_ held.

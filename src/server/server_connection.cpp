@@ -55,22 +55,22 @@ bool CServerThread::ReadRequest(Connection& connection) {
     proto::RequestLine request;
     if (received) {
         request = proto::SplitRequest(line);
-        connection.jobType = proto::ClassifyJobWord(request.jobWord);
-        connection.light = !proto::IsFileSend(connection.jobType);
-        if (connection.jobType == proto::JobType::Unknown) {
+        connection.requestKind = proto::ClassifyJobWord(request.jobWord);
+        connection.light = !proto::IsFileSend(connection.requestKind);
+        if (connection.requestKind == proto::RequestKind::Unknown) {
             // The line is the peer's: quoted, escaped and cut, so that a flood of them can
             // neither fill the trace nor send control sequences to a terminal.
             XUTIL_DIAG_IN("CServerThread::GetJobType", "unknown jobtype : %s\n",
                           server::TraceExcerpt(line).c_str());
         }
     }
-    const bool keepsArgument = connection.jobType == proto::JobType::Expand ||
-                               connection.jobType == proto::JobType::Retrieve;
+    const bool keepsArgument = connection.requestKind == proto::RequestKind::Expand ||
+                               connection.requestKind == proto::RequestKind::Retrieve;
 
     std::lock_guard guard(lock_);
     --reading_;
     // An unreadable request or an unknown job has nothing to wait for: it just closes.
-    if (connection.jobType == proto::JobType::Unknown || Stopping() || connection.evicted) {
+    if (connection.requestKind == proto::RequestKind::Unknown || Stopping() || connection.evicted) {
         return false;
     }
     if (keepsArgument) connection.argument = std::move(request.argument);
@@ -102,26 +102,26 @@ void CServerThread::FinishConnection(Connection& connection) {
 }
 
 void CServerThread::RunJob(Connection& connection) {
-    switch (connection.jobType) {
-        case proto::JobType::Retrieve:
+    switch (connection.requestKind) {
+        case proto::RequestKind::Retrieve:
             ServeRetrieve(connection);
             break;
-        case proto::JobType::Ping:
+        case proto::RequestKind::Ping:
             ServePing(connection);
             break;
-        case proto::JobType::Expand:
+        case proto::RequestKind::Expand:
             ServeExpand(connection);
             break;
-        case proto::JobType::GetHostInfo:
+        case proto::RequestKind::GetHostInfo:
             ServeHostInfo(connection, false);
             break;
-        case proto::JobType::GetHostInfoEx:
+        case proto::RequestKind::GetHostInfoEx:
             ServeHostInfo(connection, true);
             break;
-        case proto::JobType::HostModified:
+        case proto::RequestKind::HostModified:
             serverListener_->OnHostModified(connection.address);
             break;
-        case proto::JobType::Unknown:
+        case proto::RequestKind::Unknown:
             break;
     }
 }

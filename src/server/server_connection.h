@@ -32,7 +32,7 @@ struct CServerThread::Connection {
     std::thread thread;
 
     // Written by the connection thread before it queues itself; read under the server lock after.
-    proto::JobType jobType = proto::JobType::Unknown;
+    proto::RequestKind requestKind = proto::RequestKind::Unknown;
     bool light = true;
 
     // Guarded by the server lock.

@@ -69,7 +69,7 @@ bool CServerThread::GetConnectionInfo(std::uint32_t id, ServerConnectionInfo* ou
         for (const Connection* connection : *list) {
             if (connection->id != id) continue;
             if (out != nullptr) {
-                out->jobType = connection->jobType;
+                out->requestKind = connection->requestKind;
                 out->address = connection->address;
                 out->argument = connection->argument;
             }
@@ -251,7 +251,7 @@ bool CServerThread::StartOnePending() {
         pending_.remove(connection);
         connection->stage = Connection::Stage::Running;
         // Keep-alive connections last as long as their host is known: they count nowhere.
-        if (connection->jobType != proto::JobType::Ping) {
+        if (connection->requestKind != proto::RequestKind::Ping) {
             connection->countedLight = connection->light;
             connection->countedSend = !connection->light;
             lightRunning_ += connection->countedLight ? 1 : 0;

@@ -62,7 +62,7 @@ protected:
 
 // What GetConnectionInfo tells about a waiting or running connection.
 struct ServerConnectionInfo {
-    proto::JobType jobType = proto::JobType::Unknown;
+    proto::RequestKind requestKind = proto::RequestKind::Unknown;
     Ipv4 address = 0;
     // The request's share path; for a resolved "expand" or "retrieve" the local path instead.
     std::string argument;

@@ -27,18 +27,19 @@ TEST(RequestLine, BuildsAndSplitsAtTheFirstColonOnly) {
 }
 
 TEST(JobWords, ExactWordsOrTheTwoPrefixesInTableOrder) {
-    const std::pair<const char*, JobType> cases[] = {{"ping", JobType::Ping},
-                                                     {"pingpong", JobType::Ping},
-                                                     {"expand", JobType::Expand},
-                                                     {"retrieve", JobType::Retrieve},
-                                                     {"gethostinfo", JobType::GetHostInfo},
-                                                     {"gethostinfoex", JobType::GetHostInfoEx},
-                                                     {"gethostinfoXYZ", JobType::GetHostInfoEx},
-                                                     {"hostmodified", JobType::HostModified}};
+    const std::pair<const char*, RequestKind> cases[] = {
+        {"ping", RequestKind::Ping},
+        {"pingpong", RequestKind::Ping},
+        {"expand", RequestKind::Expand},
+        {"retrieve", RequestKind::Retrieve},
+        {"gethostinfo", RequestKind::GetHostInfo},
+        {"gethostinfoex", RequestKind::GetHostInfoEx},
+        {"gethostinfoXYZ", RequestKind::GetHostInfoEx},
+        {"hostmodified", RequestKind::HostModified}};
     for (const auto& [word, type] : cases) EXPECT_EQ(ClassifyJobWord(word), type) << word;
     for (const char* word : {"Expand", "PING", "pin", "expandx", "retrieve ", "gethostinf",
                              "hostmodifiedx", " ping", ""}) {
-        EXPECT_EQ(ClassifyJobWord(word), JobType::Unknown) << word;
+        EXPECT_EQ(ClassifyJobWord(word), RequestKind::Unknown) << word;
     }
 }
 

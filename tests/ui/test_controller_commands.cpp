@@ -33,7 +33,7 @@ TEST_F(ControllerTest, MenuStateFollowsTheSelectionAndFocus) {
     DeliverListing("127.0.0.1", "\\", {Folder("Mine")});
     MusicHost();
     controller->AddManualHost(Ip("127.0.0.9"), "byhand");
-    network->uploads[3] = {proto::JobType::Retrieve, Ip("127.0.0.1"), "f"};
+    network->uploads[3] = {proto::RequestKind::Retrieve, Ip("127.0.0.1"), "f"};
     controller->OnUploadRequested(3);
     using F = FocusTarget;
     const std::tuple<const char*, F, Lines, bool, const char*> cases[] = {

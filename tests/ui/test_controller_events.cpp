@@ -164,7 +164,7 @@ TEST_F(ControllerTest, ChatLinesNameTheSenderAndOnlyTheyAreHeardWhileSoundIsOn) 
                      "Not delivered to kitchen: are you there?"}));
     // Hosts and transfers coming and going are silent.
     network->RemoveHost(Ip("127.0.0.5"));
-    network->uploads[7] = {proto::JobType::Retrieve, Ip("127.0.0.1"), "f"};
+    network->uploads[7] = {proto::RequestKind::Retrieve, Ip("127.0.0.1"), "f"};
     controller->OnUploadRequested(7);
     controller->OnUploadStarted(7);
     controller->OnUploadFinished(7, false);

@@ -285,7 +285,7 @@ TEST_F(ControllerTest, UploadRowsShowHowUploadsGoAndEnd) {
     controller->OnUploadFinished(7, true);
     EXPECT_TRUE(views.transfers.rows.empty());
     for (const std::uint32_t id : {7, 8, 9})
-        network->uploads[id] = {proto::JobType::Retrieve, Ip("127.0.0.5"), "/s/song"};
+        network->uploads[id] = {proto::RequestKind::Retrieve, Ip("127.0.0.5"), "/s/song"};
     const StopFlag* flag = controller->OnUploadRequested(7);
     ASSERT_NE(flag, nullptr);
     EXPECT_FALSE(flag->load());
@@ -314,7 +314,7 @@ TEST_F(TransferTest, StandbyIsAskedOnlyForSingleTransfersAndClosingForAny) {
     EXPECT_TRUE(controller->ConfirmStandby());  // folder downloads do not hold standby back
     EXPECT_FALSE(controller->ConfirmClose());
     EXPECT_EQ(views.user.lastButtons, ui::PromptButtons::YesNo);
-    network->uploads[7] = {proto::JobType::Retrieve, Ip("127.0.0.1"), "f"};
+    network->uploads[7] = {proto::RequestKind::Retrieve, Ip("127.0.0.1"), "f"};
     controller->OnUploadRequested(7);
     views.user.answers = {Answer::Cancel, Answer::Yes};
     EXPECT_FALSE(controller->ConfirmStandby());
