@@ -1,7 +1,7 @@
 # One interface target carries the language level and warnings for all our code.
 add_library(wendaro_options INTERFACE)
 target_compile_features(wendaro_options INTERFACE cxx_std_20)
-target_compile_options(wendaro_options INTERFACE -Wall -Wextra -Wpedantic)
+target_compile_options(wendaro_options INTERFACE -Wall -Wextra -Wpedantic -Wshadow)
 target_include_directories(wendaro_options INTERFACE ${PROJECT_SOURCE_DIR}/src)
 
 # Build stamp for the version text sent in host information.

@@ -25,7 +25,7 @@ struct FakeNetwork final : ui::ControllerNetwork {
         const StopFlag* stop = nullptr;
     };
 
-    explicit FakeNetwork(const ui::NetworkListeners& listeners) : listeners(listeners) {}
+    explicit FakeNetwork(const ui::NetworkListeners& bridge) : listeners(bridge) {}
 
     void AddHost(Ipv4 address, const std::string& name, HostKind kind) override {
         const char* kinds[] = {"local", "discovered", "manual"};
