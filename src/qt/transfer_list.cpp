@@ -43,6 +43,12 @@ void TransferList::DeleteRow(std::size_t row) {
     delete takeTopLevelItem(static_cast<int>(row));
 }
 
+void TransferList::DeleteRows(std::size_t first, std::size_t count) {
+    // The item model drops a run of top-level rows with one removal signal, so the view lays
+    // itself out and fixes the selection once per run instead of once per row.
+    if (count > 0) model()->removeRows(static_cast<int>(first), static_cast<int>(count));
+}
+
 std::vector<std::size_t> TransferList::SelectedRows() const {
     std::vector<std::size_t> rows;
     for (QTreeWidgetItem* item : selectedItems()) {

@@ -16,6 +16,7 @@ public:
                    int image) override;
     void SetStatus(std::size_t row, const std::string& status, ui::TransferState) override;
     void DeleteRow(std::size_t row) override;
+    void DeleteRows(std::size_t first, std::size_t count) override;
     std::vector<std::size_t> SelectedRows() const override;
 };
 

@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -261,6 +262,20 @@ private slots:
         // No splash and no first-run wizard after the end: the start stops there.
         QVERIFY(!w.window.ShowStartDialogs());
         QVERIFY(QApplication::activeModalWidget() == nullptr);
+    }
+
+    void ARunOfFinishedRowsGoesInOneRemoval() {
+        qtui::TransferList list;
+        for (const char* name : {"a", "b", "c", "d", "e"}) list.AppendRow(name, "", "pc", 0);
+        list.topLevelItem(4)->setSelected(true);
+        QSignalSpy removals(list.model(), &QAbstractItemModel::rowsAboutToBeRemoved);
+        list.DeleteRows(1, 3);
+        QCOMPARE(removals.count(), 1);
+        QCOMPARE(removals.front().at(1).toInt(), 1);
+        QCOMPARE(removals.front().at(2).toInt(), 3);
+        QCOMPARE(list.topLevelItemCount(), 2);
+        QCOMPARE(list.topLevelItem(1)->text(0), QString("e"));
+        QCOMPARE(list.SelectedRows(), std::vector<std::size_t>{1});
     }
 
 private:
