@@ -5,6 +5,7 @@
 
 #include "core/settings_keys.h"
 #include "core/share_check.h"
+#include "ui/desktop/share_checks.h"
 #include "ui/text/ui_strings.h"
 #include "util/text.h"
 
@@ -47,16 +48,8 @@ bool AddShare(utilcpp::CParseini& settings, const std::string& name, const std::
               std::string& error) {
     error = CheckShare(name, path);
     if (!error.empty()) return false;
-    // The same name in other letters would be a second line that every lookup passes over.
-    for (const auto& share : ListShares(settings)) {
-        if (share.first != name && xUtilEqualsNoCase(share.first, name)) {
-            error = ui::FormatText(
-                ui::Translate("There is already a share named \"%s\"; share names do not "
-                              "differ in case alone."),
-                {share.first});
-            return false;
-        }
-    }
+    error = ui::ShareNameCaseMessage(settings, name);
+    if (!error.empty()) return false;
     if (!settings.SetString(settings_keys::kShares, name, AbsoluteFolder(path))) {
         error = ui::FormatText(ui::Translate("Cannot write the share to %s."),
                                {settings.GetFileName()});

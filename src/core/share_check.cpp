@@ -2,6 +2,9 @@
 
 #include <sys/stat.h>
 
+#include <vector>
+
+#include "core/settings_keys.h"
 #include "util/text.h"
 
 namespace utilcpp {
@@ -16,6 +19,17 @@ ShareProblem CheckShare(const std::string& name, const std::string& path) {
     if (!IsExistingFolder(path)) return ShareProblem::PathNotAFolder;
     if (path.find_first_of("\r\n") != std::string::npos) return ShareProblem::PathNotStorable;
     return ShareProblem::None;
+}
+
+std::string ShareInOtherCase(const CParseini& settings, const std::string& name,
+                             const std::string& editedName) {
+    std::vector<std::string> lines;
+    settings.GetSection(settings_keys::kShares, lines);
+    for (const std::string& line : lines) {
+        const std::string share(xUtilTrim(std::string_view(line).substr(0, line.find('='))));
+        if (share != name && share != editedName && xUtilEqualsNoCase(share, name)) return share;
+    }
+    return {};
 }
 
 bool IsExistingFolder(const std::string& path) {

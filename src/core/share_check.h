@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "core/parseini.h"
+
 namespace utilcpp {
 
 enum class ShareProblem {
@@ -21,6 +23,13 @@ enum class ShareProblem {
 // The checks in the order the share dialog makes them; the first failing one is reported. Names
 // are neither trimmed nor compared with existing shares.
 ShareProblem CheckShare(const std::string& name, const std::string& path);
+
+// The existing share whose name is `name` in other letters, empty when there is none. Lookups
+// only ever reach one of two keys that differ in case alone, so writing the second spelling would
+// leave a share nothing finds. The share being edited (`editedName`, empty for a new share) may
+// change the case of its own name.
+std::string ShareInOtherCase(const CParseini& settings, const std::string& name,
+                             const std::string& editedName = {});
 
 // True when the path names an existing directory (symbolic links followed).
 bool IsExistingFolder(const std::string& path);

@@ -113,6 +113,13 @@ void ShareDialog::accept() {
         }
         return;
     }
+    if (const std::string clash = ui::ShareNameCaseMessage(settings_, name, originalName_);
+        !clash.empty()) {
+        QMessageBox::warning(this, Tr(ui::StringId::ProductName), ToQt(clash));
+        name_->setFocus(Qt::OtherFocusReason);
+        name_->selectAll();
+        return;
+    }
     const bool written = originalName_.empty()
                              ? ui::WriteNewShare(settings_, name, path)
                              : ui::WriteEditedShare(settings_, originalName_, name, path);

@@ -55,6 +55,17 @@ TEST_F(DialogTest, AddingReplacesTheSameNameAndEditingLeavesOnlyTheNewName) {
     EXPECT_EQ(Section("shares"), (Lines{"Docs=" + file_, "Songs=" + folder_}));
 }
 
+TEST_F(DialogTest, ANameInOtherLettersIsRefusedUnlessItIsTheEditedShare) {
+    ASSERT_TRUE(WriteNewShare(settings_, "Music", folder_));
+    ASSERT_TRUE(WriteNewShare(settings_, "Docs", folder_));
+    const std::string refusal = ShareNameCaseMessage(settings_, "MUSIC");
+    EXPECT_NE(refusal.find("\"Music\""), std::string::npos) << refusal;
+    EXPECT_NE(ShareNameCaseMessage(settings_, "music", "Docs"), "");  // a rename onto it
+    EXPECT_EQ(ShareNameCaseMessage(settings_, "Music"), "");           // the same share again
+    EXPECT_EQ(ShareNameCaseMessage(settings_, "MUSIC", "Music"), "");  // its own name recased
+    EXPECT_EQ(ShareNameCaseMessage(settings_, "Songs"), "");
+}
+
 class HostMruTest : public DialogTest {
 protected:
     // Entry n + 1 for each text; an empty text leaves its key out.

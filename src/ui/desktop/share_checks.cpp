@@ -22,6 +22,15 @@ std::optional<StringId> ShareProblemMessage(ShareProblem problem) {
     return std::nullopt;
 }
 
+std::string ShareNameCaseMessage(const utilcpp::CParseini& settings, const std::string& name,
+                                 const std::string& editedName) {
+    const std::string existing = utilcpp::ShareInOtherCase(settings, name, editedName);
+    if (existing.empty()) return {};
+    return FormatText(Translate("There is already a share named \"%s\"; share names do not "
+                                "differ in case alone."),
+                      {existing});
+}
+
 std::string ProposeShareNameForDrop(const std::string& folder) {
     // Every absolute local path begins with a separator, so only the last one matters here.
     const std::size_t last = folder.find_last_of("/\\");

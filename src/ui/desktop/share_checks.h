@@ -22,6 +22,11 @@ using utilcpp::ShareProblem;
 // field takes the focus.
 std::optional<StringId> ShareProblemMessage(ShareProblem problem);
 
+// The refusal of a name that an existing share holds in other letters, empty when none does;
+// the command line's "share add" says the same.
+std::string ShareNameCaseMessage(const utilcpp::CParseini& settings, const std::string& name,
+                                 const std::string& editedName = {});
+
 // A dropped folder's proposed share name: the text after its last path separator ("/" or
 // "\"), or the whole path when that is empty (a root such as "/" or "D:\").
 std::string ProposeShareNameForDrop(const std::string& folder);
