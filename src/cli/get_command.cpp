@@ -84,7 +84,8 @@ private:
     void FollowProgress();
     void ShowOldestFile();
     void ContinueWalk();
-    void OnListing(JobId id, const std::vector<DirEntry>& listing, bool success);
+    void OnListing(JobId id, const std::vector<DirEntry>& listing, bool success,
+                   std::size_t leftOut);
     void OnFinished(JobId id, const util::Status& outcome);
     void ListWaitingFolders();
     void StopWalk();
@@ -234,7 +235,7 @@ int GetRun::DownloadFolder(const std::string& remotePath, const DirEntry& entry)
     overwriteAll_ = overwriteAll_ || arguments_.overwrite;
     walk_.emplace(address_, remotePath, destDir_);
     session_->onExpand = [this](JobId id, const std::vector<DirEntry>& listing, bool success,
-                                std::size_t) { OnListing(id, listing, success); };
+                                std::size_t leftOut) { OnListing(id, listing, success, leftOut); };
     FollowProgress();
     session_->onDownloadFinished = [this](JobId id, const util::Status& outcome) {
         OnFinished(id, outcome);
@@ -252,7 +253,8 @@ void GetRun::ListWaitingFolders() {
     });
 }
 
-void GetRun::OnListing(JobId id, const std::vector<DirEntry>& listing, bool success) {
+void GetRun::OnListing(JobId id, const std::vector<DirEntry>& listing, bool success,
+                       std::size_t leftOut) {
     const auto path = walk_->AwaitedFolder(id);
     if (!path || over_) return;
     if (!success) {
@@ -263,7 +265,9 @@ void GetRun::OnListing(JobId id, const std::vector<DirEntry>& listing, bool succ
         StopWalk();
         return;
     }
-    FolderWalk::ListingUse use = walk_->OnListing(*path, listing);
+    FolderWalk::ListingUse use = walk_->OnListing(*path, listing, leftOut);
+    // The download goes on with what arrived, as ls shows what arrived; only the warning tells.
+    if (use.leftOut > 0) Report(DescribeCutListing(use.leftOut));
     for (const client::WalkRefusal& refusal : use.refused) {
         Report("Refused " + refusal.remotePath + ": " + DescribeRefusal(refusal) + ".");
         failed_ = true;

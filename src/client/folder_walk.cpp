@@ -47,11 +47,14 @@ bool FolderWalk::Awaits(const std::string& folderPath) const {
 }
 
 FolderWalk::ListingUse FolderWalk::OnListing(const std::string& folderPath,
-                                             const std::vector<DirEntry>& entries) {
+                                             const std::vector<DirEntry>& entries,
+                                             std::size_t leftOut) {
     ListingUse use;
     if (!Awaits(folderPath)) return use;
     std::erase_if(awaited_, [&](const Awaited& awaited) { return awaited.path == folderPath; });
     use.used = true;
+    use.leftOut = leftOut;
+    entriesLeftOut_ += leftOut;
 
     // The listed folder maps like a file inside it would; its own name was checked before it was
     // asked for (or is the root the user named).

@@ -83,10 +83,15 @@ public:
         // The listed folder's local place, so that empty folders arrive too.
         std::filesystem::path localFolder;
         std::vector<WalkRefusal> refused;
+        // Entries the host listed beyond what one listing may hold: they never arrive, so the
+        // download lacks them.
+        std::size_t leftOut = 0;
     };
     // A listing of `folderPath` (without trailing backslash) arrived, from this walk's job or from
     // anyone else's. It is used once, and only when the walk awaits that folder.
-    ListingUse OnListing(const std::string& folderPath, const std::vector<DirEntry>& entries);
+    // `leftOut` counts the entries the listing parser dropped from it.
+    ListingUse OnListing(const std::string& folderPath, const std::vector<DirEntry>& entries,
+                         std::size_t leftOut = 0);
     // A listing job failed. True when the walk awaited it: the download cannot be complete.
     bool OnListingFailed(JobId job);
 
@@ -97,6 +102,8 @@ public:
     bool Exhausted() const { return awaited_.empty() && foldersToList_.empty() && files_.empty(); }
     std::uint32_t FilesFound() const { return filesFound_; }
     std::uint32_t FilesStarted() const { return filesStarted_; }
+    // Entries of used listings that were cut off, over the whole walk.
+    std::size_t EntriesLeftOut() const { return entriesLeftOut_; }
     std::size_t PendingListings() const { return awaited_.size() + foldersToList_.size(); }
 
     // Jobs queued for this walk that have not reported yet.
@@ -118,6 +125,7 @@ private:
     std::size_t rootDepth_ = 0;
     std::uint32_t filesFound_ = 0;
     std::uint32_t filesStarted_ = 0;
+    std::size_t entriesLeftOut_ = 0;
     // Every folder the walk has taken from its listings (and the root): none is listed twice.
     std::unordered_set<std::string> folders_;
     std::unordered_set<std::string> localTargets_;

@@ -60,8 +60,9 @@ TEST(FolderWalk, FilesComeInTheOrderFoundAndEachListingIsUsedOnce) {
     JobId job = 100;
     ASSERT_EQ(AskListings(walk, job), std::vector<std::string>{"\\Music\\Live"});
     EXPECT_EQ(walk.AwaitedFolder(100), "\\Music\\Live");
-    auto use = walk.OnListing("\\Music\\Live", {Folder("x"), File("a.mp3", 5), File("b.mp3")});
+    auto use = walk.OnListing("\\Music\\Live", {Folder("x"), File("a.mp3", 5), File("b.mp3")}, 4);
     ASSERT_TRUE(use.used);
+    EXPECT_EQ(use.leftOut, 4u);
     EXPECT_EQ(use.localFolder, fs::path("/t/Live"));
     EXPECT_EQ(AskListings(walk, job), std::vector<std::string>{"\\Music\\Live\\x"});
 
@@ -71,10 +72,11 @@ TEST(FolderWalk, FilesComeInTheOrderFoundAndEachListingIsUsedOnce) {
     EXPECT_EQ(first->localPath, fs::path("/t/Live/a.mp3"));
     EXPECT_EQ(first->size, 5);
     // Repeated, or never asked for: both ignored.
-    EXPECT_FALSE(walk.OnListing("\\Music\\Live", {File("again")}).used);
+    EXPECT_FALSE(walk.OnListing("\\Music\\Live", {File("again")}, 9).used);
     EXPECT_FALSE(walk.OnListing("\\Elsewhere", {File("stray")}).used);
     // Anyone's listing of an awaited folder counts, whoever asked for it.
-    EXPECT_TRUE(walk.OnListing("\\Music\\Live\\x", {File("c.mp3")}).used);
+    EXPECT_TRUE(walk.OnListing("\\Music\\Live\\x", {File("c.mp3")}, 2).used);
+    EXPECT_EQ(walk.EntriesLeftOut(), 6u) << "a cut counts only in a listing the walk used";
     EXPECT_FALSE(walk.AwaitedFolder(101));
     EXPECT_EQ(walk.FilesFound(), 3u);
     EXPECT_EQ(walk.TakeNextFile()->remotePath, "\\Music\\Live\\b.mp3");
