@@ -11,6 +11,7 @@
 #include "qt/icons.h"
 #include "qt/qt_text.h"
 #include "ui/desktop/first_run.h"
+#include "ui/desktop/share_checks.h"
 
 namespace qtui {
 
@@ -66,7 +67,10 @@ SetupWizard::SetupWizard(QWidget* owner, utilcpp::CParseini& settings, bool firs
                          FolderBrowser browse)
     : QWizard(owner),
       settings_(settings),
-      flow_(firstRun, ui::ConfiguredHostName(settings), utilcpp::IsExistingFolder),
+      flow_(firstRun, ui::ConfiguredHostName(settings), utilcpp::IsExistingFolder,
+            [&settings](const std::string& name) {
+                return ui::ShareNameCaseMessage(settings, name);
+            }),
       browse_(std::move(browse)) {
     setWindowTitle(Tr(ui::WizardCaption(firstRun)));
     setWizardStyle(QWizard::ModernStyle);
@@ -257,8 +261,7 @@ void SetupWizard::ShowFlow() {
 }
 
 void SetupWizard::FieldsChanged() {
-    const std::optional<ui::StringId> warning = flow_.NameWarning();
-    nameWarning_->setText(warning ? Tr(*warning) : QString());
+    nameWarning_->setText(ToQt(flow_.NameWarning()));
     if (QWizardPage* current = page(IdOf(flow_.Page()))) emit current->completeChanged();
 }
 

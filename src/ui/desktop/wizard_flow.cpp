@@ -42,9 +42,11 @@ std::string ProposeShareNameForFolder(const std::string& folder) {
     return last == std::string::npos ? trimmed : trimmed.substr(last + 1);
 }
 
-WizardFlow::WizardFlow(bool firstRun, std::string initialHostName, FolderTest folderExists)
+WizardFlow::WizardFlow(bool firstRun, std::string initialHostName, FolderTest folderExists,
+                       NameCheck nameRefusal)
     : firstRun_(firstRun),
       folderExists_(std::move(folderExists)),
+      nameRefusal_(std::move(nameRefusal)),
       hostField_(std::move(initialHostName)) {}
 
 WizardButtons WizardFlow::Buttons() const {
@@ -61,11 +63,10 @@ WizardButtons WizardFlow::Buttons() const {
     return {};
 }
 
-std::optional<StringId> WizardFlow::NameWarning() const {
-    if (page_ == WizardPage::ShareName && nameField_.find('\\') != std::string::npos) {
-        return StringId::ShareNameBackslash;
-    }
-    return std::nullopt;
+std::string WizardFlow::NameWarning() const {
+    if (page_ != WizardPage::ShareName) return {};
+    if (nameField_.find('\\') != std::string::npos) return Text(StringId::ShareNameBackslash);
+    return nameRefusal_ ? nameRefusal_(nameField_) : std::string();
 }
 
 bool WizardFlow::NextEnabled() const {
@@ -77,7 +78,7 @@ bool WizardFlow::NextEnabled() const {
         case WizardPage::Folder:
             return folderExists_ && folderExists_(pathField_);
         case WizardPage::ShareName:
-            return !nameField_.empty() && nameField_.find('\\') == std::string::npos;
+            return !nameField_.empty() && NameWarning().empty();
         case WizardPage::Completed:
             break;
     }

@@ -48,10 +48,14 @@ std::string ProposeShareNameForFolder(const std::string& folder);
 class WizardFlow {
 public:
     using FolderTest = std::function<bool(const std::string&)>;
+    // The refusal of a share name, empty when the name may be used.
+    using NameCheck = std::function<std::string(const std::string&)>;
 
     // initialHostName fills the computer-name field ("hostname", default the machine's name).
-    // folderExists decides whether the folder page lets the user go on.
-    WizardFlow(bool firstRun, std::string initialHostName, FolderTest folderExists);
+    // folderExists decides whether the folder page lets the user go on; nameRefusal whether the
+    // share-name page does, besides the backslash.
+    WizardFlow(bool firstRun, std::string initialHostName, FolderTest folderExists,
+               NameCheck nameRefusal = {});
 
     bool FirstRun() const { return firstRun_; }
     WizardPage Page() const { return page_; }
@@ -69,8 +73,8 @@ public:
     // Browse on the folder page: a chosen folder replaces the field's text.
     void FolderChosen(std::string folder) { pathField_ = std::move(folder); }
 
-    // The share-name page's warning line (StringId::ShareNameBackslash), if shown.
-    std::optional<StringId> NameWarning() const;
+    // The share-name page's warning line, empty when none is shown; Next waits for it to go.
+    std::string NameWarning() const;
 
     // The state Finish writes from.
     bool ShareNow() const { return shareNow_; }
@@ -95,6 +99,7 @@ private:
 
     bool firstRun_;
     FolderTest folderExists_;
+    NameCheck nameRefusal_;
     WizardPage page_ = WizardPage::Welcome;
 
     bool shareNow_ = true;
