@@ -26,9 +26,11 @@ protected:
         controller->Download(useLastFolder);
     }
     // The walk's listing job for `path` brings `listing`.
-    void ListingArrives(const std::string& path, const std::vector<DirEntry>& listing) {
+    void ListingArrives(const std::string& path, const std::vector<DirEntry>& listing,
+                        std::size_t leftOut = 0) {
         for (const auto& job : network->JobsOf(JobType::Expand)) {
-            if (job.remotePath == path) return controller->OnExpandSucceeded(job.id, listing);
+            if (job.remotePath == path)
+                return controller->OnExpandSucceeded(job.id, listing, leftOut);
         }
         ADD_FAILURE() << "no listing job for " << path;
     }
@@ -182,9 +184,12 @@ TEST_F(TransferTest, FolderIsRecreatedUnderTheTargetOneFileAtATime) {
     network->ClearJobs();
     Download({});  // the share itself keeps its name
     Download({});  // and is left out of a second command
-    ListingArrives("\\Music", {File("a.mp3")});
+    ListingArrives("\\Music", {File("a.mp3")}, 2);
     EXPECT_EQ(Retrieve(0).localPath, target + "Music/a.mp3");
     EXPECT_EQ(views.transfers.Column(0), (Lines{"Live", "Music"}));
+    // A cut listing: the row ends saying so instead of a plain "Finished".
+    controller->OnDownloadFinished(Retrieve(0).id, Done());
+    EXPECT_EQ(views.transfers.rows.at(1)[1], "This listing was cut: 2 more entries were left out.");
 }
 
 TEST_F(TransferTest, WalkEndsAtItsFirstFailureOrCancelOrWhenNothingIsLeft) {

@@ -24,7 +24,7 @@ void CLumvaleDialog::OnExpandSucceeded(JobId id, const std::vector<DirEntry>& li
     // A folder download also takes listings of folders that the tree does not hold.
     const std::string listedPath =
         node ? node->GetPath() : StripTrailingBackslashes(job.remotePath) + '\\';
-    transfers_->OnListing(id, job.address, listedPath, listing);
+    transfers_->OnListing(id, job.address, listedPath, listing, leftOut);
     if (node == nullptr || node->GetTreeItem() == kNoTreeItem) return;
     const bool expanded = views_.tree.IsExpanded(*node);
     if (views_.tree.SelectedNode() == node) {

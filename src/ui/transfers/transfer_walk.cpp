@@ -38,7 +38,7 @@ void Transfers::StartFolderDownload(Ipv4 address, const std::string& remotePath,
 }
 
 void Transfers::OnListing(JobId id, Ipv4 address, const std::string& listedPath,
-                          const std::vector<DirEntry>& listing) {
+                          const std::vector<DirEntry>& listing, std::size_t leftOut) {
     const std::string folderPath = StripTrailingBackslashes(listedPath);
     // Walks may end (and be deleted) below; collect first.
     std::vector<FolderDownload*> interested;
@@ -48,7 +48,7 @@ void Transfers::OnListing(JobId id, Ipv4 address, const std::string& listedPath,
     }
     for (FolderDownload* walk : interested) {
         // Names the walk refuses are left out; the rest of the folder still arrives.
-        walk->OnListing(folderPath, listing);
+        walk->OnListing(folderPath, listing, leftOut);
         ListWaitingFolders(*walk);
         ContinueFolderDownload(*walk, true);
     }
@@ -89,6 +89,11 @@ bool Transfers::ContinueFolderDownload(FolderDownload& walk, bool succeeded) {
     if (!row) return true;
     if (walk.Exhausted()) {
         rows_.SetEnded(*row, TransferState::Finished);
+        // What arrived is all there is, but not all the host has: the row says so.
+        if (const std::size_t cut = walk.EntriesLeftOut(); cut > 0) {
+            rows_.SetStatus(*row, FormatText(StringId::ListingCut, {std::to_string(cut)}),
+                            TransferState::Finished);
+        }
         sounds_.Play(EventSound::TransferFinished);
         EndWalk(walk);
         return false;

@@ -42,9 +42,9 @@ public:
                              const std::string& targetFolder);
 
     // Listing job `id` brought the listing of the folder at `listedPath` (ending in a backslash)
-    // of the host.
+    // of the host; `leftOut` entries of it were cut off.
     void OnListing(JobId id, Ipv4 address, const std::string& listedPath,
-                   const std::vector<DirEntry>& listing);
+                   const std::vector<DirEntry>& listing, std::size_t leftOut = 0);
     // A listing job failed; a folder download that still waits for it ends.
     void OnListingFailed(JobId id);
     // Starts the walk's next file, or ends the walk. False once it is over; the walk is deleted
