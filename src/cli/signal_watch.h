@@ -3,7 +3,7 @@
 // receives them.
 #pragma once
 
-#include <signal.h>
+#include <csignal>
 
 namespace cli {
 

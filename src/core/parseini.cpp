@@ -68,7 +68,10 @@ bool CParseini::SetInt(const std::string& section, const std::string& key, int v
 bool CParseini::GetString(const std::string& section, const std::string& key, std::string& out,
                           const std::string& def) const {
     auto value = Current()->Find(section, key);
-    out = value ? std::move(*value) : def;
+    if (value)
+        out = std::move(*value);
+    else
+        out = def;
     return true;
 }
 

@@ -60,7 +60,7 @@ std::string ExecutablePath() {
 std::string ResolveSettingsPath(const std::string& configOverride,
                                 const std::string& executablePath) {
     if (!configOverride.empty()) return configOverride;
-    const std::string besideExecutable =
+    std::string besideExecutable =
         executablePath.empty() ? std::string() : JoinPath(FolderOf(executablePath), kFileName);
     if (!besideExecutable.empty() && IsRegularFile(besideExecutable)) return besideExecutable;
     const std::string configFolder = ConfigFolder();

@@ -26,7 +26,7 @@ std::string ShareInOtherCase(const CParseini& settings, const std::string& name,
     std::vector<std::string> lines;
     settings.GetSection(settings_keys::kShares, lines);
     for (const std::string& line : lines) {
-        const std::string share(xUtilTrim(std::string_view(line).substr(0, line.find('='))));
+        std::string share(xUtilTrim(std::string_view(line).substr(0, line.find('='))));
         if (share != name && share != editedName && xUtilEqualsNoCase(share, name)) return share;
     }
     return {};

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "net/interfaces.h"
+#include "util/error_text.h"
 #include "util/trace.h"
 
 namespace net {
@@ -22,14 +23,14 @@ bool AddressChangeWatcher::Arm() {
     if (fd_ >= 0) return true;
     const int fd = ::socket(AF_NETLINK, SOCK_RAW | SOCK_NONBLOCK | SOCK_CLOEXEC, NETLINK_ROUTE);
     if (fd < 0) {
-        XUTIL_DIAG("cannot open a route socket: %s\n", std::strerror(errno));
+        XUTIL_DIAG("cannot open a route socket: %s\n", util::ErrorText(errno).c_str());
         return false;
     }
     sockaddr_nl local{};
     local.nl_family = AF_NETLINK;
     local.nl_groups = RTMGRP_IPV4_IFADDR;
     if (::bind(fd, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0) {
-        XUTIL_DIAG("cannot watch the address list: %s\n", std::strerror(errno));
+        XUTIL_DIAG("cannot watch the address list: %s\n", util::ErrorText(errno).c_str());
         ::close(fd);
         return false;
     }

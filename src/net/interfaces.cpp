@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "util/error_text.h"
 #include "util/trace.h"
 
 namespace net {
@@ -15,7 +16,7 @@ namespace net {
 bool EnumInterfaces(std::vector<InterfaceEntry>& out, bool includeLoopback, bool includeDown) {
     ifaddrs* list = nullptr;
     if (::getifaddrs(&list) != 0) {
-        XUTIL_DIAG("cannot list the interfaces: %s\n", std::strerror(errno));
+        XUTIL_DIAG("cannot list the interfaces: %s\n", util::ErrorText(errno).c_str());
         return false;
     }
     out.clear();

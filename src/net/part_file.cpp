@@ -10,6 +10,7 @@
 #include <fstream>
 #include <vector>
 
+#include "util/error_text.h"
 #include "util/trace.h"
 
 namespace net::detail {
@@ -63,7 +64,8 @@ util::Status PartFile::Create(const std::string& target) {
     fd_ = ::mkostemp(pattern.data(), O_CLOEXEC);
     if (fd_ < 0) {
         const int error = errno;
-        XUTIL_DIAG("cannot create a file beside %s: %s\n", target.c_str(), std::strerror(error));
+        XUTIL_DIAG("cannot create a file beside %s: %s\n", target.c_str(),
+                   util::ErrorText(error).c_str());
         return util::LocalFileError(error);
     }
     target_ = target;
@@ -106,7 +108,7 @@ util::Status PartFile::Commit() {
     }
     if (::rename(temporary_.c_str(), target_.c_str()) != 0) {
         const int error = errno;
-        XUTIL_DIAG("cannot store %s: %s\n", target_.c_str(), std::strerror(error));
+        XUTIL_DIAG("cannot store %s: %s\n", target_.c_str(), util::ErrorText(error).c_str());
         ::unlink(temporary_.c_str());
         temporary_.clear();
         return util::LocalFileError(error);

@@ -16,6 +16,7 @@
 #include "net/sigpipe_guard.h"
 #include "net/stream_io.h"
 #include "net/transfer_progress.h"
+#include "util/error_text.h"
 #include "util/trace.h"
 
 namespace net {
@@ -149,7 +150,8 @@ bool SendData(Socket socket, const void* block, std::uint64_t length, const std:
         file.reset(::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
         struct stat info {};
         if (file.get() < 0 || ::fstat(file.get(), &info) != 0) {
-            XUTIL_DIAG("cannot open %s for sending: %s\n", fileName.c_str(), std::strerror(errno));
+            XUTIL_DIAG("cannot open %s for sending: %s\n", fileName.c_str(),
+                       util::ErrorText(errno).c_str());
             file.reset(-1);
         } else if (!S_ISREG(info.st_mode)) {
             XUTIL_DIAG("cannot send %s: not a regular file\n", fileName.c_str());

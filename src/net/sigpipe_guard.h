@@ -3,7 +3,7 @@
 // thread only and a SIGPIPE raised meanwhile is taken off the thread again before the block ends.
 #pragma once
 
-#include <signal.h>
+#include <csignal>
 
 namespace net::detail {
 

@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "net/readiness.h"
+#include "util/error_text.h"
 #include "util/trace.h"
 
 namespace net {
@@ -45,7 +46,7 @@ UniqueSocket CreateListener(Ipv4 address, std::uint16_t port, int backlog) {
     if (::bind(listener.get(), reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0 ||
         ::listen(listener.get(), backlog) != 0) {
         XUTIL_DIAG("cannot listen on %s:%u: %s\n", FormatIpv4(address).c_str(), unsigned{port},
-                   std::strerror(errno));
+                   util::ErrorText(errno).c_str());
         return {};
     }
     return listener;

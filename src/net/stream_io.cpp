@@ -8,6 +8,7 @@
 #include <string>
 
 #include "net/framing.h"
+#include "util/error_text.h"
 
 namespace net::detail {
 namespace {
@@ -31,7 +32,7 @@ util::Error TimedOut(int limitMs) {
 
 util::Error ConnectionError(int errorNumber) {
     if (errorNumber == 0) return util::MakeError(util::ErrorKind::ConnectionLost);
-    return util::MakeError(util::ErrorKind::ConnectionLost, std::strerror(errorNumber));
+    return util::MakeError(util::ErrorKind::ConnectionLost, util::ErrorText(errorNumber));
 }
 
 bool SendAll(Socket socket, const char* data, std::size_t size, const StopFlag* stop) {

@@ -1,7 +1,8 @@
 #include "util/result.h"
 
 #include <cerrno>
-#include <cstring>
+
+#include "util/error_text.h"
 
 namespace util {
 namespace {
@@ -44,7 +45,7 @@ Error LocalFileError(int errorNumber) {
     const ErrorKind kind = errorNumber == ENOSPC || errorNumber == EDQUOT
                                ? ErrorKind::DiskFull
                                : ErrorKind::LocalWriteFailed;
-    return Error{kind, std::strerror(errorNumber)};
+    return Error{kind, ErrorText(errorNumber)};
 }
 
 }  // namespace util

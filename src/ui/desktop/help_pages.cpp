@@ -27,7 +27,7 @@ std::filesystem::path HelpPage(std::string_view page, Language language) {
     const std::vector<std::filesystem::path> folders = HelpFolders();
     for (const Language wanted : {language, Language::English}) {
         for (const std::filesystem::path& folder : folders) {
-            const std::filesystem::path file = folder / LanguageCode(wanted) / page;
+            std::filesystem::path file = folder / LanguageCode(wanted) / page;
             std::error_code error;
             if (std::filesystem::is_regular_file(file, error)) return file;
         }

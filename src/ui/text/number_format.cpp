@@ -1,7 +1,7 @@
 #include "ui/text/number_format.h"
 
 #include <langinfo.h>
-#include <locale.h>
+#include <clocale>
 
 #include <algorithm>
 #include <climits>
