@@ -43,6 +43,24 @@ bench_add_namespace() {  # bench_add_namespace <name>
 
 # Starts serve in a namespace; sets BENCH_SERVE_PID. stdin is kept open (an idle fifo), as an
 # interactive serve would have it.
+# A private bridge for hosts that must hear each other's broadcasts; sets BRIDGE.
+bench_add_bridge() {
+    BRIDGE="${BENCH_PREFIX}br"
+    bench_add_namespace "$BRIDGE"
+    ip -n "$BRIDGE" link add br0 type bridge forward_delay 0 stp_state 0
+    ip -n "$BRIDGE" link set br0 up
+}
+
+# Host <i>: namespace ${BENCH_PREFIX}h<i> on the bridge with <address>/24 on eth0.
+bench_add_bridged_host() {  # bench_add_bridged_host <i> <address>
+    local ns="${BENCH_PREFIX}h$1"
+    bench_add_namespace "$ns"
+    ip -n "$ns" link add eth0 type veth peer name "port$1" netns "$BRIDGE"
+    ip -n "$BRIDGE" link set "port$1" master br0 up
+    ip -n "$ns" addr add "$2/24" broadcast + dev eth0
+    ip -n "$ns" link set eth0 up
+}
+
 bench_start_serve() {  # bench_start_serve <namespace> <config> <output>
     local fifo="$BENCH_TMP/stdin.$RANDOM$RANDOM"
     mkfifo "$fifo"

@@ -10,17 +10,10 @@ bench_init "$1"
 SHARES=${2:-1000000}
 FLOOD_SECONDS=${3:-30}
 
-BRIDGE="${BENCH_PREFIX}br"
-bench_add_namespace "$BRIDGE"
-ip -n "$BRIDGE" link add br0 type bridge forward_delay 0 stp_state 0
-ip -n "$BRIDGE" link set br0 up
+bench_add_bridge
 for i in 1 2; do
     ns="${BENCH_PREFIX}h$i"
-    bench_add_namespace "$ns"
-    ip -n "$ns" link add eth0 type veth peer name "port$i" netns "$BRIDGE"
-    ip -n "$BRIDGE" link set "port$i" master br0 up
-    ip -n "$ns" addr add "10.79.0.$i/24" broadcast + dev eth0
-    ip -n "$ns" link set eth0 up
+    bench_add_bridged_host "$i" "10.79.0.$i"
 done
 TARGET_NS="${BENCH_PREFIX}h1"
 HOSTILE_NS="${BENCH_PREFIX}h2"

@@ -9,17 +9,10 @@ bench_init "$1"
 PEERS=${2:-20}
 SECONDS_MEASURED=${3:-30}
 
-BRIDGE="${BENCH_PREFIX}br"
-bench_add_namespace "$BRIDGE"
-ip -n "$BRIDGE" link add br0 type bridge forward_delay 0 stp_state 0
-ip -n "$BRIDGE" link set br0 up
+bench_add_bridge
 for i in $(seq 1 $((PEERS + 1))); do
     ns="${BENCH_PREFIX}h$i"
-    bench_add_namespace "$ns"
-    ip -n "$ns" link add eth0 type veth peer name "port$i" netns "$BRIDGE"
-    ip -n "$BRIDGE" link set "port$i" master br0 up
-    ip -n "$ns" addr add "10.78.0.$i/24" broadcast + dev eth0
-    ip -n "$ns" link set eth0 up
+    bench_add_bridged_host "$i" "10.78.0.$i"
     bench_config "$BENCH_TMP/h$i.ini" "host$i" 0
     bench_start_serve "$ns" "$BENCH_TMP/h$i.ini" "$BENCH_TMP/h$i.out"
     [ "$i" -eq 1 ] && TARGET=$BENCH_SERVE_PID

@@ -21,6 +21,18 @@ gui_require_tools() {
     done
 }
 
+# Root, the tools and the desktop program in <directory of the binaries>, then e2e_init.
+gui_init() { # gui_init <directory of the binaries>
+    e2e_require_root
+    gui_require_tools
+    E2E_GUI="$1/wendaro"
+    if [ ! -x "$E2E_GUI" ]; then
+        echo "FAIL: no wendaro in $1 (built with WENDARO_BUILD_GUI=ON?)" >&2
+        exit 1
+    fi
+    e2e_init "$1"
+}
+
 # gui_config <file> <hostname> [extra lines]
 gui_config() {
     {

@@ -10,14 +10,7 @@
 . "$(dirname "$0")/netns_lib.sh"
 # shellcheck source=tests/e2e/gui_lib.sh
 . "$(dirname "$0")/gui_lib.sh"
-e2e_require_root
-gui_require_tools
-E2E_GUI="$1/wendaro"
-if [ ! -x "$E2E_GUI" ]; then
-    echo "FAIL: no wendaro in $1 (built with WENDARO_BUILD_GUI=ON?)" >&2
-    exit 1
-fi
-e2e_init "$1"
+gui_init "$1"
 e2e_add_host 1
 gui_start_display || exit 1
 D=$GUI_DISPLAY
