@@ -47,11 +47,4 @@ TEST(CliArguments, UsageErrorsGiveOneLineAndExitTwo) {
     }
 }
 
-TEST(CliArguments, GlobalOptionsMayFollowTheCommandName) {
-    cli_test::TempFolder temp;
-    const std::string ini = temp.Path("w.ini");
-    EXPECT_EQ(RunCommand({"name", "--config", ini, "box"}).exitCode, 0);
-    EXPECT_EQ(RunCommand({"--config", ini, "name"}).out, "box\n");
-}
-
 }  // namespace

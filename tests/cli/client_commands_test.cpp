@@ -6,7 +6,7 @@
 
 #include "cli_test_support.h"
 #include "core/parseini.h"
-#include "server/server_thread.h"
+#include "server/server_test_support.h"
 #include "support/fake_host.h"
 
 namespace {
@@ -14,18 +14,6 @@ namespace {
 namespace fs = std::filesystem;
 using cli_test::LineCount;
 using cli_test::RunCommand;
-
-class AllowEverything final : public UploadListener,
-                              public ServerListener,
-                              public PermissionListener {
-public:
-    void OnUploadStarted(std::uint32_t) override {}
-    void OnUploadProgress(std::uint32_t, unsigned, float) override {}
-    void OnUploadFinished(std::uint32_t, bool) override {}
-    void OnUploadRequested(std::uint32_t, const StopFlag**) override {}
-    void OnHostModified(Ipv4) override {}
-    bool MayDownload(Ipv4) override { return true; }
-};
 
 std::string RandomBytes(std::size_t size, unsigned seed) {
     std::mt19937 generator(seed);
@@ -68,7 +56,7 @@ protected:
 
     cli_test::TempFolder temp_;
     std::string dest_ = temp_.Folder("dest");
-    AllowEverything listeners_;
+    server_test::RecordingListeners listeners_;
     StopFlag shutdown_{false};
     std::unique_ptr<CServerThread> server_;
 };
@@ -202,16 +190,20 @@ TEST_F(FakeHostTest, FolderWithThousandsOfSubFoldersArrivesWhole) {
 }
 
 // A host lists at most 10 000 shares; a cut listing says so, as its summary alone would pass for
-// the whole.
-TEST_F(FakeHostTest, LsOfACutListingSaysItWasCut) {
+// the whole. A folder listing of the same length arrives whole.
+TEST_F(FakeHostTest, LsOfACutShareListSaysItWasCut) {
     std::string shares;
     for (int i = 0; i < 10'003; ++i) shares += "s" + std::to_string(i) + "\\1\\0\\";
     shares.pop_back();
     host_.SetReply("expand:\\", shares);
+    host_.SetReply("expand:\\s0", shares);
     const auto result = Run({"ls", "127.0.0.1"});
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_TRUE(result.out.ends_with("\n10000 folders, 0 files, 0 B\n"));
     EXPECT_EQ(result.err, "wendaro-cli: This listing was cut: 3 more entries were left out.\n");
+    const auto folder = Run({"ls", "127.0.0.1", "/s0"});
+    EXPECT_TRUE(folder.out.ends_with("\n10003 folders, 0 files, 0 B\n"));
+    EXPECT_EQ(folder.err, "");
 }
 
 TEST_F(FakeHostTest, HostThatAcceptsAndNeverAnswersIsGivenUpOn) {

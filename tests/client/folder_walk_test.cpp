@@ -145,15 +145,26 @@ TEST(FolderWalk, EndlessNestingEndlessFilesAndEndlessFoldersAreCut) {
     EXPECT_EQ(use.refused[0].kind, WalkRefusalKind::TooManyFolders);
 }
 
-TEST(FolderWalk, ThousandsOfSubFoldersAreListedAFewAtATime) {
+// Thousands of sub-folders are listed a few at a time: the walk tops up to its bound of eight
+// listings out again, never beyond; a failed listing frees its place and counts only its own job.
+TEST(FolderWalk, ListingsInFlightStayBoundedAndFailuresCountOnlyTheirOwn) {
     FolderWalk walk(7, "\\S", "/t");
     JobId job = 1;
     AskListings(walk, job);
     std::vector<DirEntry> folders;
     for (int i = 0; i < 5000; ++i) folders.push_back(Folder("d" + std::to_string(i)));
     ASSERT_TRUE(walk.OnListing("\\S", folders).refused.empty());
-    // Two listings answered at a time: the walk tops up to its bound again, never beyond.
+    const JobId firstJob = job;
     std::deque<std::string> out;
+    for (auto& path : AskListings(walk, job)) out.push_back(std::move(path));
+    EXPECT_EQ(out.size(), 8u);
+    EXPECT_TRUE(AskListings(walk, job).empty()) << "eight are out already";
+    EXPECT_EQ(walk.PendingListings(), 5000u);
+    EXPECT_FALSE(walk.OnListingFailed(999)) << "not the walk's job";
+    EXPECT_TRUE(walk.OnListingFailed(firstJob));
+    out.pop_front();
+    for (auto& path : AskListings(walk, job)) out.push_back(std::move(path));
+    EXPECT_EQ(out.size(), 8u) << "the failed listing's place, and only it, is free again";
     std::size_t listed = 0;
     for (int round = 0; round < 10'000 && !walk.Exhausted(); ++round) {
         for (auto& path : AskListings(walk, job)) out.push_back(std::move(path));
@@ -163,25 +174,8 @@ TEST(FolderWalk, ThousandsOfSubFoldersAreListedAFewAtATime) {
             out.pop_front();
         }
     }
-    EXPECT_EQ(listed, 5000u);
-    EXPECT_EQ(walk.FilesFound(), 5000u);
-}
-
-TEST(FolderWalk, ListingsInFlightStayBoundedAndFailuresCountOnlyTheirOwn) {
-    FolderWalk walk(7, "\\S", "/t");
-    JobId job = 1;
-    AskListings(walk, job);
-    std::vector<DirEntry> folders;
-    for (int i = 0; i < 20; ++i) folders.push_back(Folder("d" + std::to_string(i)));
-    walk.OnListing("\\S", folders);
-    const JobId firstJob = job;
-    EXPECT_EQ(AskListings(walk, job).size(), 8u);
-    EXPECT_TRUE(AskListings(walk, job).empty()) << "eight are out already";
-    EXPECT_EQ(walk.PendingListings(), 20u);
-    EXPECT_FALSE(walk.OnListingFailed(999)) << "not the walk's job";
-    EXPECT_TRUE(walk.OnListingFailed(firstJob));
-    EXPECT_EQ(AskListings(walk, job).size(), 1u);
-
+    EXPECT_EQ(listed, 4999u);
+    EXPECT_EQ(walk.FilesFound(), 4999u);
     // Every job asked for is tracked until it reports, failed or not.
     EXPECT_TRUE(walk.HoldsJobs());
     for (JobId id = 1; id < job; ++id) walk.JobReported(id);

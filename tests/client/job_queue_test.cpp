@@ -252,22 +252,6 @@ TEST_F(JobQueueTest, LightJobsBeyondTheWaitingBoundAreRefusedAndStopDropsTheWait
     EXPECT_THAT(WaitUntilIdle(), ElementsAre("expand 0 fail ", "expand 3 fail "));
 }
 
-// A host's share list keeps at most kMaxShareListEntries shares and counts the rest; a folder
-// listing of the same length arrives whole.
-TEST_F(JobQueueTest, AShareListIsCutAtItsLimitAndSaysHowManyWereLeftOut) {
-    const std::vector<DirEntry> many(proto::kMaxShareListEntries + 5, DirEntry{"s", 0, true});
-    const std::string payload = proto::EncodeListing(many);
-    FakeHost host([&](const std::string&, net::Socket socket, const StopFlag&) {
-        WriteRaw(socket, std::to_string(payload.size()) + ":" + payload);
-    });
-    StartQueue(host.Port());
-    Expand("\\");
-    ASSERT_TRUE(Eventually([&] { return Reports().size() == 1; }));
-    Expand("\\folder");
-    EXPECT_THAT(WaitUntilIdle(),
-                ElementsAre("expand 0 ok 10000 entries +5", "expand 1 ok 10005 entries"));
-}
-
 // The jobs of a host that is gone: a waiting one goes without a word, a running one gives up at
 // once, however long its host would keep it.
 TEST_F(JobQueueTest, CancelledJobsAreDroppedOrGiveUpAtOnce) {

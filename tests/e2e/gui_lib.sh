@@ -66,15 +66,15 @@ gui_start() {
     E2E_PIDS+=("$GUI_PID")
 }
 
-# Waits until a window of the program is mapped on the display.
-gui_wait_window() { # gui_wait_window <display> <seconds>
-    local limit=$(($2 * 20))
-    for _ in $(seq "$limit"); do
-        DISPLAY=$1 xdotool search --onlyvisible --name "Wendaro" >/dev/null 2>&1 && return 0
-        sleep 0.05
-    done
-    return 1
+# Bounded waits for the first visible window whose name matches the pattern (its id in GUI_WIN),
+# or for there being none.
+gui_find_window() { # gui_find_window <display> <pattern>
+    GUI_WIN=$(DISPLAY=$1 xdotool search --onlyvisible --name "$2" 2>/dev/null | head -n1)
+    [ -n "$GUI_WIN" ]
 }
+gui_no_window() { ! gui_find_window "$@"; }
+gui_window() { e2e_until "$3" gui_find_window "$1" "$2"; } # gui_window <display> <pattern> <s>
+gui_gone() { e2e_until "$3" gui_no_window "$1" "$2"; }     # gui_gone <display> <pattern> <s>
 
 # Screen coordinates of a point given in the client area below the menu bar.
 gui_at() { # gui_at <display> <x> <y> then xdotool commands...

@@ -13,53 +13,53 @@ E2E_TMP=""
 E2E_FAILURES=0
 
 e2e_log() { echo "[$(date +%H:%M:%S.%3N)] $*"; }
+e2e_ms_since() { echo $((($(date +%s%N) - $1) / 1000000)); } # e2e_ms_since <date +%s%N>
 
-e2e_fail() {
-    echo "FAIL: $*" >&2
+e2e_fail() { # to the script's own standard error, even where a check's is redirected
+    echo "FAIL: $*" >&"${E2E_STDERR:-2}"
     E2E_FAILURES=$((E2E_FAILURES + 1))
 }
+# e2e_check <what> command...: the command succeeds; e2e_check_fails: it fails.
+e2e_check() { if "${@:2}" >/dev/null; then e2e_log "ok: $1"; else e2e_fail "$1"; fi; }
+e2e_check_fails() { if "${@:2}" >/dev/null; then e2e_fail "$1"; else e2e_log "ok: $1"; fi; }
 
-e2e_check() {  # e2e_check "description" command...
-    local what=$1
-    shift
-    if "$@" >/dev/null; then e2e_log "ok: $what"; else e2e_fail "$what"; fi
+# Bounded wait for a condition: e2e_until <seconds> command...
+e2e_until() {
+    for _ in $(seq $(($1 * 10))); do
+        "${@:2}" >/dev/null 2>&1 && return 0
+        sleep 0.1
+    done
+    return 1
 }
 
 e2e_require_root() {
     if [ "$(id -u)" -ne 0 ]; then
-        echo "##########################################################" >&2
         echo "### SKIP: $(basename "$0") needs root for network namespaces" >&2
-        echo "##########################################################" >&2
         exit 0
     fi
     for tool in ip timeout sha256sum mkfifo; do
-        if ! command -v "$tool" >/dev/null; then
-            echo "### FAIL: $(basename "$0") needs $tool (scripts/install-deps.sh installs it)" >&2
-            exit 1
-        fi
+        command -v "$tool" >/dev/null && continue
+        echo "### FAIL: $(basename "$0") needs $tool (scripts/install-deps.sh installs it)" >&2
+        exit 1
     done
 }
 
 e2e_cleanup() {
     local pid ns
-    for pid in "${E2E_PIDS[@]}"; do
-        kill -9 "$pid" 2>/dev/null
-    done
-    for pid in "${E2E_PIDS[@]}"; do
-        wait "$pid" 2>/dev/null
-    done
-    for ns in "${E2E_NAMESPACES[@]}"; do
-        ip netns del "$ns" 2>/dev/null
-    done
+    for pid in "${E2E_PIDS[@]}"; do kill -9 "$pid" 2>/dev/null; done
+    for pid in "${E2E_PIDS[@]}"; do wait "$pid" 2>/dev/null; done
+    for ns in "${E2E_NAMESPACES[@]}"; do ip netns del "$ns" 2>/dev/null; done
     [ -n "$E2E_TMP" ] && rm -rf "$E2E_TMP"
 }
 
-e2e_init() {  # e2e_init <binary dir>
+e2e_init() { # e2e_init <binary dir>
+    e2e_require_root
     E2E_CLI="$1/wendaro-cli"
     if [ ! -x "$E2E_CLI" ]; then
         echo "FAIL: no wendaro-cli in $1" >&2
         exit 1
     fi
+    exec {E2E_STDERR}>&2
     E2E_TMP=$(mktemp -d /tmp/wendaro-e2e.XXXXXX)
     trap e2e_cleanup EXIT
     trap 'exit 1' INT TERM
@@ -73,7 +73,7 @@ e2e_init() {  # e2e_init <binary dir>
 e2e_ns() { echo "${E2E_PREFIX}h$1"; }
 e2e_addr() { echo "10.77.0.$1"; }
 
-e2e_add_host() {  # e2e_add_host <i>
+e2e_add_host() { # e2e_add_host <i>
     local ns
     ns=$(e2e_ns "$1")
     ip netns add "$ns" || exit 1
@@ -85,21 +85,16 @@ e2e_add_host() {  # e2e_add_host <i>
     ip -n "$ns" link set eth0 up
 }
 
-# e2e_config <file> <hostname> [allowunknown]
-e2e_config() {
-    printf '[global]\nhostname=%s\nallowunknown=%s\n' "$2" "${3:-0}" >"$1"
-}
+# e2e_config <file> <hostname> [allowunknown]; e2e_share <config> <name> <folder>
+e2e_config() { printf '[global]\nhostname=%s\nallowunknown=%s\n' "$2" "${3:-0}" >"$1"; }
+e2e_share() { "$E2E_CLI" --config "$1" share add "$2" "$3" || e2e_fail "share add $2"; }
 
 # Runs wendaro-cli in host i's namespace, bounded in time: e2e_cli <i> <seconds> args...
-e2e_cli() {
-    local host=$1 limit=$2
-    shift 2
-    timeout -s KILL "$limit" ip netns exec "$(e2e_ns "$host")" "$E2E_CLI" "$@"
-}
+e2e_cli() { timeout -s KILL "$2" ip netns exec "$(e2e_ns "$1")" "$E2E_CLI" "${@:3}"; }
 
 # Starts `serve` in host i with its own config, stdin from a fifo kept open by the script.
 # Sets E2E_SERVE_PID and E2E_SERVE_FD (write chat lines to it).
-e2e_start_serve() {  # e2e_start_serve <i> <config> <output file>
+e2e_start_serve() { # e2e_start_serve <i> <config> <output file>
     local fifo="$E2E_TMP/stdin$1.$RANDOM"
     mkfifo "$fifo"
     # Read-write open never blocks and keeps the fifo's writer side alive for the serve.
@@ -108,51 +103,59 @@ e2e_start_serve() {  # e2e_start_serve <i> <config> <output file>
     E2E_SERVE_PID=$!
     E2E_PIDS+=("$E2E_SERVE_PID")
 }
+# e2e_serve_host <i> <name> [allowunknown]: e2e_start_serve with the settings $E2E_TMP/<name>.ini
+# (made unless there) and the output <name>.out.
+e2e_serve_host() {
+    [ -f "$E2E_TMP/$2.ini" ] || e2e_config "$E2E_TMP/$2.ini" "$2" "${3:-0}"
+    e2e_start_serve "$1" "$E2E_TMP/$2.ini" "$E2E_TMP/$2.out"
+}
 
-# Waits up to <seconds> for a line matching the extended regex in a file; prints the milliseconds
-# it took. Returns 1 on timeout.
-e2e_wait_for_line() {  # e2e_wait_for_line <file> <regex> <seconds> [count]
-    local file=$1 pattern=$2 limit=$3 want=${4:-1}
-    local start now
+# Waits up to <seconds> for [count] lines matching the extended regex in a file; prints the
+# milliseconds it took. Returns 1 on timeout.
+e2e_wait_for_line() { # e2e_wait_for_line <file> <regex> <seconds> [count]
+    local start
     start=$(date +%s%N)
-    while true; do
-        if [ "$(grep -cE -- "$pattern" "$file" 2>/dev/null)" -ge "$want" ]; then
-            now=$(date +%s%N)
-            echo $(((now - start) / 1000000))
-            return 0
-        fi
-        now=$(date +%s%N)
-        if [ $(((now - start) / 1000000)) -ge $((limit * 1000)) ]; then
-            return 1
-        fi
+    until [ "$(grep -cE -- "$2" "$1" 2>/dev/null)" -ge "${4:-1}" ]; do
+        [ "$(e2e_ms_since "$start")" -ge $(($3 * 1000)) ] && return 1
         sleep 0.05
     done
+    e2e_ms_since "$start"
+}
+# e2e_expect <what> <file> <regex> <seconds> [count]: e2e_wait_for_line as a check.
+e2e_expect() {
+    local ms
+    if ms=$(e2e_wait_for_line "${@:2}"); then e2e_log "ok: $1 after $ms ms"; else e2e_fail "$1 (within $4 s)"; fi
 }
 
 # Sends a signal and waits up to <seconds> for the process (a child of this shell) to end. Sets
 # E2E_STOP_STATUS and E2E_STOP_MS; returns 1 when it did not end in time. Not for $(...): only
 # the shell that started the process can collect its status.
-e2e_stop() {  # e2e_stop <pid> <signal> <seconds>
-    local pid=$1 signal=$2 limit=$3 start now
-    start=$(date +%s%N)
-    kill "-$signal" "$pid" 2>/dev/null
-    while kill -0 "$pid" 2>/dev/null; do
-        # A child that has exited but is not collected yet still answers kill -0.
-        if [ "$(ps -o stat= -p "$pid" 2>/dev/null | cut -c1)" = "Z" ]; then break; fi
-        now=$(date +%s%N)
-        if [ $(((now - start) / 1000000)) -ge $((limit * 1000)) ]; then
-            return 1
-        fi
+e2e_stop() { # e2e_stop <pid> <signal> <seconds>
+    local start
+    start=$(date +%s%N) E2E_STOP_MS=""
+    kill "-$2" "$1" 2>/dev/null
+    # A child that has exited but is not collected yet still answers kill -0.
+    while kill -0 "$1" 2>/dev/null && [ "$(ps -o stat= -p "$1" 2>/dev/null | cut -c1)" != Z ]; do
+        [ "$(e2e_ms_since "$start")" -ge $(($3 * 1000)) ] && return 1
         sleep 0.02
     done
-    now=$(date +%s%N)
-    E2E_STOP_MS=$(((now - start) / 1000000))
-    wait "$pid"
+    E2E_STOP_MS=$(e2e_ms_since "$start")
+    wait "$1"
     E2E_STOP_STATUS=$?
 }
+# e2e_expect_stop <who> <pid> <signal> <seconds>: the signal ends it in time with status 0.
+e2e_expect_stop() {
+    if e2e_stop "${@:2}"; then
+        e2e_check "$1 exits 0 (status $E2E_STOP_STATUS after $E2E_STOP_MS ms)" test "$E2E_STOP_STATUS" -eq 0
+    else
+        e2e_fail "$1 did not end within $4 s"
+    fi
+}
 
+# e2e_finish [files in $E2E_TMP to show when a check failed]
 e2e_finish() {
     if [ "$E2E_FAILURES" -ne 0 ]; then
+        for f in "$@"; do echo "--- $f" && cat "$E2E_TMP/$f"; done
         echo "$(basename "$0"): $E2E_FAILURES check(s) failed" >&2
         exit 1
     fi

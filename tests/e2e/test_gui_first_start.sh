@@ -15,149 +15,98 @@ e2e_add_host 1
 gui_start_display || exit 1
 D=$GUI_DISPLAY
 
-# The first visible window whose name matches the pattern, waited for at most <seconds>.
-until_window() { # until_window <pattern> <seconds>; sets WIN
-    local limit=$(($2 * 10))
-    for _ in $(seq "$limit"); do
-        WIN=$(DISPLAY=$D xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n1)
-        [ -n "$WIN" ] && return 0
-        sleep 0.1
-    done
-    return 1
+# dialog <pattern> <seconds> <failure text> [screenshot]: waits for the window, points at it (no
+# window manager: the keys go to the window under the pointer) and saves a screenshot of it.
+dialog() {
+    if ! gui_window "$D" "$1" "$2"; then
+        e2e_fail "$3"
+        return 1
+    fi
+    local X Y WIDTH
+    eval "$(DISPLAY=$D xdotool getwindowgeometry --shell "$GUI_WIN" | grep -E '^(X|Y|WIDTH)=')"
+    DISPLAY=$D xdotool mousemove $((X + WIDTH - 20)) $((Y + 20)) sleep 0.2
+    shot "${4:-}"
 }
-gone_window() { # gone_window <pattern> <seconds>
-    local limit=$(($2 * 10))
-    for _ in $(seq "$limit"); do
-        DISPLAY=$D xdotool search --onlyvisible --name "$1" >/dev/null 2>&1 || return 0
-        sleep 0.1
-    done
-    return 1
-}
-shot_window() { # shot_window <name>: the window found last
-    [ -n "${SCREENSHOT_DIR:-}" ] && DISPLAY=$D import -window "$WIN" "$SCREENSHOT_DIR/$1.png"
+shot() { # shot <name>: the window found last
+    [ -n "${SCREENSHOT_DIR:-}" ] && [ -n "$1" ] && DISPLAY=$D import -window "$GUI_WIN" "$SCREENSHOT_DIR/$1.png"
     return 0
 }
-# No window manager: the keys go to the window under the pointer.
-point_at_window() {
-    local X Y WIDTH HEIGHT
-    eval "$(DISPLAY=$D xdotool getwindowgeometry --shell "$WIN" | grep -E '^(X|Y|WIDTH|HEIGHT)=')"
-    DISPLAY=$D xdotool mousemove $((X + WIDTH - 20)) $((Y + 20)) sleep 0.2
+escape() { # escape <pattern> <what>: Escape closes the dialog
+    keys Escape
+    e2e_check "$2 closes on Escape" gui_gone "$D" "$1" 5
 }
 keys() { gui_keys "$D" "$@"; sleep 0.5; }
 ini_has() { grep -qxF "$2" "$1"; }
+stop_gui() { e2e_expect_stop "$1: on SIGTERM" "$PID" TERM 5; }
 
 MAIN='^Tavrin Wendaro$'
 # first_start <language> <suffix of the screenshots> <computer name> <folder>
 first_start() {
-    local lang=$1 suffix=$2 name=$3 folder=$4 ini="$E2E_TMP/$1.ini" log="$E2E_TMP/$1.log"
+    local lang=$1 suffix=$2 name=$3 folder=$4 ini="$E2E_TMP/$1.ini"
     mkdir -p "$folder"
     # Only the window's place: otherwise a first start.
     printf '[global]\nXPos=0\nYPos=0\nXSize=850\nYSize=600\n' >"$ini"
-    LANGUAGE=$lang gui_start 1 "$D" "$ini" "$log"
+    LANGUAGE=$lang gui_start 1 "$D" "$ini" "$E2E_TMP/$lang.log"
     PID=$GUI_PID
     # A cold start (font caches, a busy machine) can take a while.
-    if ! until_window "$MAIN" 45; then
-        e2e_fail "$lang: no splash screen"
-        cat "$log"
-        return 1
-    fi
+    gui_window "$D" "$MAIN" 45 || { e2e_fail "$lang: no splash screen" && return 1; }
     e2e_log "ok: $lang: the splash screen shows first"
-    [ "$lang" = en ] && shot_window splash
-    if ! until_window 'wizard|ssistent' 10; then
-        e2e_fail "$lang: no first-run wizard after the splash"
-        cat "$log"
+    [ "$lang" = en ] && shot splash
+    dialog 'wizard|ssistent' 10 "$lang: no first-run wizard after the splash" "first_run_welcome$suffix" ||
         return 1
-    fi
     e2e_check "$lang: the splash has closed and the main window waits for the wizard" \
-        gone_window "$MAIN" 1
-    point_at_window
-    shot_window "first_run_welcome$suffix"
+        gui_gone "$D" "$MAIN" 1
     keys Return
     keys ctrl+a
     gui_type "$D" "$name"
-    shot_window "first_run_name$suffix"
+    shot "first_run_name$suffix"
     keys Return
     gui_type "$D" "$folder"
     sleep 0.3
     keys Return
-    shot_window "first_run_share_name$suffix"
-    e2e_check "$lang: nothing is written before Finish" bash -c "! grep -q '^firstinstalled=' '$ini'"
+    shot "first_run_share_name$suffix"
+    e2e_check_fails "$lang: nothing is written before Finish" grep -q '^firstinstalled=' "$ini"
     keys Return
-    shot_window "first_run_completed$suffix"
+    shot "first_run_completed$suffix"
     keys Return
-    e2e_check "$lang: the main window shows after the wizard" until_window "$MAIN" 10
+    e2e_check "$lang: the main window shows after the wizard" gui_window "$D" "$MAIN" 10
     e2e_check "$lang: Finish wrote the computer name" ini_has "$ini" "hostname=$name"
     e2e_check "$lang: Finish shared the folder under its own name" \
         ini_has "$ini" "$(basename "$folder")=$folder"
     e2e_check "$lang: the wizard is not offered again" ini_has "$ini" "firstinstalled=1"
 }
 
-stop_gui() {
-    if e2e_stop "$PID" TERM 5; then
-        e2e_check "$1: exits 0 on SIGTERM" test "$E2E_STOP_STATUS" -eq 0
-    else
-        e2e_fail "$1: did not stop within 5 s of SIGTERM"
-    fi
-}
-
 if first_start en "" pc-one "$E2E_TMP/Pictures"; then
     # The share wizard from the toolbar: no computer-name page; Cancel writes nothing.
     before=$(cat "$E2E_TMP/en.ini")
     gui_at "$D" 20 17 click 1
-    if until_window 'share wizard' 10; then
-        point_at_window
-        shot_window share_wizard_welcome
+    if dialog 'share wizard' 10 "en: Add share opened no share wizard" share_wizard_welcome; then
         keys Return
         gui_type "$D" "$E2E_TMP/Pictures"
         sleep 0.3
-        shot_window share_wizard_folder
-        keys Escape
-        e2e_check "en: the share wizard closes on Escape" gone_window 'share wizard' 5
-        e2e_check "en: and leaves the settings as they were" \
-            test "$(cat "$E2E_TMP/en.ini")" = "$before"
-    else
-        e2e_fail "en: Add share opened no share wizard"
+        shot share_wizard_folder
+        escape 'share wizard' "en: the share wizard"
+        e2e_check "en: and leaves the settings as they were" test "$(cat "$E2E_TMP/en.ini")" = "$before"
     fi
     # The options sheet from the toolbar.
     gui_at "$D" 53 17 click 1
-    if until_window '^Options$' 10; then
-        shot_window options
-        point_at_window
-        keys Escape
-        e2e_check "en: the options close on Escape" gone_window '^Options$' 5
-    else
-        e2e_fail "en: the toolbar opened no options"
-    fi
+    dialog '^Options$' 10 "en: the toolbar opened no options" options && escape '^Options$' "en: the options"
     # The share the wizard made, in the tree under this computer: its properties.
     gui_at "$D" 60 45 click 1
     keys Left Right Down
     keys alt+f p
-    if until_window '^Share properties$' 10; then
-        shot_window share_properties
-        point_at_window
-        keys Escape
-        e2e_check "en: the share properties close on Escape" gone_window '^Share properties$' 5
-    else
-        e2e_fail "en: File > Share properties opened no dialog"
-    fi
+    dialog '^Share properties$' 10 "en: File > Share properties opened no dialog" share_properties &&
+        escape '^Share properties$' "en: the share properties"
     stop_gui en
 fi
-
-if first_start de _de pc-zwei "$E2E_TMP/Bilder"; then
-    stop_gui de
-fi
+first_start de _de pc-zwei "$E2E_TMP/Bilder" && stop_gui de
 
 # The session ends while the first-run wizard is open: the program ends, showing nothing more.
 printf '[global]\nskipsplash=1\n' >"$E2E_TMP/term.ini"
 gui_start 1 "$D" "$E2E_TMP/term.ini" "$E2E_TMP/term.log"
 PID=$GUI_PID
-if until_window 'wizard' 45; then
+if dialog 'wizard' 45 "no first-run wizard with skipsplash=1"; then
     stop_gui "with the wizard open"
-    e2e_check "with the wizard open: no share was written" \
-        bash -c "! grep -q '^\[shares\]' '$E2E_TMP/term.ini'"
-else
-    e2e_fail "no first-run wizard with skipsplash=1"
-    cat "$E2E_TMP/term.log"
+    e2e_check_fails "with the wizard open: no share was written" grep -q '^\[shares\]' "$E2E_TMP/term.ini"
 fi
-
-e2e_finish
+e2e_finish en.log de.log term.log

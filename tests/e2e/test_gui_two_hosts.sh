@@ -41,20 +41,11 @@ gui_start 1 "$DISPLAY_A" "$E2E_TMP/a.ini" "$E2E_TMP/a.log"
 PID_A=$GUI_PID
 gui_start 2 "$DISPLAY_B" "$E2E_TMP/b.ini" "$E2E_TMP/b.log"
 PID_B=$GUI_PID
-dump_logs() {
-    for f in a.log b.log; do
-        echo "--- $f"
-        cat "$E2E_TMP/$f"
-    done
-}
 # A cold start (font caches, a busy machine) can take a while; without both windows nothing
 # below can pass, so the run ends there with what the programs printed.
-e2e_check "pc-a shows its window" gui_wait_window "$DISPLAY_A" 45
-e2e_check "pc-b shows its window" gui_wait_window "$DISPLAY_B" 45
-if [ "$E2E_FAILURES" -ne 0 ]; then
-    dump_logs
-    e2e_finish
-fi
+e2e_check "pc-a shows its window" gui_window "$DISPLAY_A" Wendaro 45
+e2e_check "pc-b shows its window" gui_window "$DISPLAY_B" Wendaro 45
+[ "$E2E_FAILURES" -ne 0 ] && e2e_finish a.log b.log
 
 # A second start with the same settings raises the first window and ends at once.
 DISPLAY=$DISPLAY_A XDG_RUNTIME_DIR="$E2E_TMP/runtime1" timeout 10 \
@@ -62,17 +53,6 @@ DISPLAY=$DISPLAY_A XDG_RUNTIME_DIR="$E2E_TMP/runtime1" timeout 10 \
 e2e_check "a second start with the same settings exits 0" test $? -eq 0
 e2e_check "and leaves one window" \
     test "$(DISPLAY=$DISPLAY_A xdotool search --onlyvisible --name Wendaro | wc -l)" -eq 1
-
-# Bounded wait for a condition: gui_until <seconds> command...
-gui_until() {
-    local limit=$(($1 * 10))
-    shift
-    for _ in $(seq "$limit"); do
-        "$@" >/dev/null 2>&1 && return 0
-        sleep 0.1
-    done
-    return 1
-}
 
 # pc-b: the tree lists pc-b first, then pc-a once found (pc-b's own share is collapsed, so pc-a
 # is the second row). Open pc-a and select its share.
@@ -100,7 +80,7 @@ shot hosts
 # another attempt, as long as nothing of the folder has arrived yet.
 for attempt in 1 2 3; do
     browse_and_download
-    gui_until 10 test -e "$E2E_TMP/downloads/music" && break
+    e2e_until 10 test -e "$E2E_TMP/downloads/music" && break
     e2e_log "attempt $attempt: no download started yet"
     gui_keys "$DISPLAY_B" Escape
 done
@@ -112,7 +92,7 @@ files_match() {
         [ "$(sha256sum <"$SHARED/$f")" = "$(sha256sum <"$E2E_TMP/downloads/$f")" ] || return 1
     done
 }
-e2e_check "the folder arrives whole, every file the same as pc-a's" gui_until 20 files_match
+e2e_check "the folder arrives whole, every file the same as pc-a's" e2e_until 20 files_match
 e2e_check "nothing but the folder was downloaded" \
     test "$(find "$E2E_TMP/downloads" -type f | wc -l)" -eq 3
 sleep 0.5
@@ -127,8 +107,8 @@ gui_at "$DISPLAY_A" 60 $CHAT_INPUT_Y click 1
 gui_type "$DISPLAY_A" "hello from a"
 gui_keys "$DISPLAY_A" Return
 chat_has() { gui_chat_history "$1" | grep -qx "$2"; }
-e2e_check "pc-a shows pc-b's line" gui_until 10 chat_has "$DISPLAY_A" "pc-b: hello from b"
-e2e_check "pc-b shows pc-a's line" gui_until 10 chat_has "$DISPLAY_B" "pc-a: hello from a"
+e2e_check "pc-a shows pc-b's line" e2e_until 10 chat_has "$DISPLAY_A" "pc-b: hello from b"
+e2e_check "pc-b shows pc-a's line" e2e_until 10 chat_has "$DISPLAY_B" "pc-a: hello from a"
 e2e_check "pc-b shows its own line" chat_has "$DISPLAY_B" "pc-b: hello from b"
 # Away from the history, so that its text shows unselected.
 gui_at "$DISPLAY_B" 60 $CHAT_INPUT_Y click 1
@@ -137,21 +117,9 @@ shot chat
 # pc-a closes from its File menu; pc-b ends on SIGTERM like at a session's end.
 gui_at "$DISPLAY_A" 100 100
 gui_keys "$DISPLAY_A" alt+f c
-if gui_until 5 bash -c "! kill -0 $PID_A 2>/dev/null || [ \"\$(ps -o stat= -p $PID_A | cut -c1)\" = Z ]"; then
-    wait "$PID_A"
-    e2e_check "pc-a exits 0 after File > Close" test $? -eq 0
-else
-    e2e_fail "pc-a did not end within 5 s of File > Close"
-fi
-if e2e_stop "$PID_B" TERM 2; then
-    e2e_check "pc-b exits 0 on SIGTERM (status $E2E_STOP_STATUS after $E2E_STOP_MS ms)" \
-        test "$E2E_STOP_STATUS" -eq 0
-    e2e_check "pc-b ends within a second" test "$E2E_STOP_MS" -le 1000
-else
-    e2e_fail "pc-b did not stop within 2 s of SIGTERM"
-fi
+e2e_expect_stop "pc-a after File > Close" "$PID_A" 0 5
+e2e_expect_stop "pc-b on SIGTERM" "$PID_B" TERM 2
+e2e_check "pc-b ends within a second" test "${E2E_STOP_MS:-9999}" -le 1000
 e2e_check "pc-a saved its layout" grep -q '^columnwidthlistviewname=' "$E2E_TMP/a.ini"
 e2e_check "pc-b saved its layout" grep -q '^leftpanelwidth=400' "$E2E_TMP/b.ini"
-
-[ "$E2E_FAILURES" -ne 0 ] && dump_logs
-e2e_finish
+e2e_finish a.log b.log
