@@ -152,25 +152,6 @@ TEST_F(HostThreadTest, OnlyAnnouncementsFromOtherPossibleAddressesAddAHostAndOnl
     EXPECT_THAT(hosts_->KnownHosts(), ElementsAre(kLoopback));
 }
 
-// A second host thread's announcements, sent for real to our port, are heard.
-TEST_F(HostThreadTest, AnnouncementCrossesTheWireAndIsHeard) {
-    Start(Options());
-    const std::uint16_t hearingPort = hosts_->BoundDiscoveryPort();
-    StopFlag announcerStop{false};
-    HostThreadOptions announcerOptions = Options();
-    announcerOptions.enumerateInterfaces = [] {
-        return std::vector{Interface("10.1.1.5", "255.0.0.0")};
-    };
-    announcerOptions.sendBroadcast = [&](std::uint16_t, std::string_view text, Ipv4) {
-        return net::SendBroadcast(hearingPort, text, kLoopback);
-    };
-    CHostThread announcer(nullptr, &announcerStop, announcerOptions);
-    EXPECT_TRUE(WaitForEvents(1));
-    announcerStop = true;
-    announcer.Wait();
-    EXPECT_EQ(Events().front(), "+127.0.0.1  1");
-}
-
 TEST_F(HostThreadTest, AHostIsGoneWhenItsKeepAliveConnectionEndsUntilItAnnouncesAgain) {
     Start(Options());
     hosts_->AddHost(kLoopback, "me", HostKind::LocalHost);

@@ -8,8 +8,6 @@ import errno
 import socket
 import time
 
-PING = b"4:ping"
-
 
 def open_slot(source, target, port):
     sock = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
@@ -17,17 +15,16 @@ def open_slot(source, target, port):
     try:
         sock.bind((source, 0))
         sock.connect_ex((target, port))
+        return sock
     except OSError:
         sock.close()
         return None
-    return sock
 
 
 def alive(sock):
     """False once the server has closed or reset the connection."""
     try:
-        data = sock.recv(4096, socket.MSG_DONTWAIT)
-        return data != b""
+        return sock.recv(4096, socket.MSG_DONTWAIT) != b""
     except BlockingIOError:
         return True
     except OSError:
@@ -36,9 +33,8 @@ def alive(sock):
 
 def main():
     parser = argparse.ArgumentParser()
-    parser.add_argument("target")
-    parser.add_argument("port", type=int)
-    parser.add_argument("seconds", type=float)
+    for name, kind in (("target", str), ("port", int), ("seconds", float)):
+        parser.add_argument(name, type=kind)
     parser.add_argument("sources", nargs="+")
     parser.add_argument("--per-address", type=int, default=2)
     args = parser.parse_args()
@@ -51,8 +47,7 @@ def main():
     while time.monotonic() < end:
         now = time.monotonic()
         ping = now >= next_ping
-        if ping:
-            next_ping = now + 1.0
+        next_ping = now + 1.0 if ping else next_ping
         held = 0
         for slot in slots:
             source, sock, opened = slot
@@ -65,7 +60,7 @@ def main():
                 opened = now
             if sock is not None and ping:
                 try:
-                    sock.send(PING)
+                    sock.send(b"4:ping")
                 except OSError as error:
                     if error.errno not in (errno.EAGAIN, errno.ENOTCONN):
                         sock.close()

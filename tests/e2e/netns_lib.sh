@@ -89,6 +89,9 @@ e2e_add_host() { # e2e_add_host <i>
 e2e_config() { printf '[global]\nhostname=%s\nallowunknown=%s\n' "$2" "${3:-0}" >"$1"; }
 e2e_share() { "$E2E_CLI" --config "$1" share add "$2" "$3" || e2e_fail "share add $2"; }
 
+# A folder tree as text: every folder, empty ones too, and every file with its content's hash.
+e2e_tree() { (cd "$1" && find . -type d | sort && find . -type f -print0 | sort -z | xargs -0 sha256sum); }
+
 # Runs wendaro-cli in host i's namespace, bounded in time: e2e_cli <i> <seconds> args...
 e2e_cli() { timeout -s KILL "$2" ip netns exec "$(e2e_ns "$1")" "$E2E_CLI" "${@:3}"; }
 

@@ -43,10 +43,8 @@ e2e_check "info gives the system" grep -q "^System:   Linux\." "$T/info"
 e2e_check "get of one file succeeds" client 60 get "$SERVER" "/tree/big one.bin" "$T/dest"
 e2e_check "the file arrived byte for byte" cmp "$TREE/big one.bin" "$T/dest/big one.bin"
 e2e_check "get of the whole share succeeds" client 120 get "$SERVER" /tree "$T/dest"
-# Every folder, empty ones too, and every file with its content.
-tree_of() { (cd "$1" && find . -type d | sort && find . -type f -print0 | sort -z | xargs -0 sha256sum); }
 e2e_check "every file and folder of the tree arrived, byte for byte" \
-    test "$(tree_of "$TREE")" = "$(tree_of "$T/dest/tree")"
+    test "$(e2e_tree "$TREE")" = "$(e2e_tree "$T/dest/tree")"
 e2e_check "a nested folder lands under its own name" client 60 get "$SERVER" /tree/nested/deeper "$T"
 e2e_check "the nested folder's files arrived" cmp "$TREE/nested/deeper/odd.bin" "$T/deeper/odd.bin"
 
