@@ -146,41 +146,27 @@ private slots:
         QCOMPARE(Section("global"), (Lines{"hostname=test-pc", "firstinstalled=1"}));
     }
 
+    // Which problem is found first is the share check's test; here the dialog says so, stays open
+    // and writes nothing, and Properties renames the share it opened with.
     void ShareDialogChecksBeforeWritingAndRenamesOnEdit() {
         utilcpp::CParseini settings(settingsFile_);
         qtui::ShareDialog dialog(nullptr, settings, {}, "", music_.toStdString());
         dialog.show();
-        std::shared_ptr<QString> message = AnswerNextMessage();
-        dialog.accept();
-        QCOMPARE(*message, qtui::Tr(ui::StringId::ShareNameAndPathMissing));
-        QVERIFY(dialog.isVisible());
-
         dialog.NameField()->setText("Music");
         dialog.PathField()->setText(file_);
-        message = AnswerNextMessage();
+        std::shared_ptr<QString> message = AnswerNextMessage();
         dialog.accept();
         QCOMPARE(*message, qtui::Tr(ui::StringId::SharePathInvalid));
         QVERIFY(dialog.isVisible());
         QCOMPARE(Section("shares"), Lines{});
-
         dialog.PathField()->setText(music_);
         dialog.accept();
         QVERIFY(!dialog.isVisible());
         QCOMPARE(Section("shares"), (Lines{"Music=" + music_.toStdString()}));
 
-        // Properties of that share: renamed, the old name goes; Cancel changes nothing.
-        qtui::ShareDialog cancelled(nullptr, settings, "Music", "Music", music_.toStdString());
-        cancelled.show();
-        cancelled.NameField()->setText("Other");
-        cancelled.reject();
         qtui::ShareDialog edit(nullptr, settings, "Music", "Music", music_.toStdString());
         edit.show();
         QCOMPARE(edit.NameField()->selectedText(), QString("Music"));
-        edit.NameField()->setText("Songs");
-        message = AnswerNextMessage();
-        edit.NameField()->setText("a\\b");
-        edit.accept();
-        QCOMPARE(*message, qtui::Tr(ui::StringId::ShareNameBackslash));
         edit.NameField()->setText("Songs");
         edit.accept();
         QCOMPARE(Section("shares"), (Lines{"Songs=" + music_.toStdString()}));

@@ -31,8 +31,6 @@
 
 namespace {
 
-constexpr Ipv4 kLocalHost = 0x0100007F;  // 127.0.0.1 in network order
-
 struct Window {
     explicit Window(const QString& settingsFile, bool debugFeatures = false)
         : window({settingsFile.toStdString(), debugFeatures},
@@ -46,18 +44,11 @@ struct Window {
         window.activateWindow();
     }
 
-    // The local host lists its shares: one share "Docs" holding two files and a folder.
+    // The first job lists the local host's shares: one share, "Docs".
     void ListLocalShares() {
-        const JobId rootJob = FindExpand("\\");
-        window.Controller().OnExpandSucceeded(rootJob, {{"Docs", 0, true}});
+        window.Controller().OnExpandSucceeded(network->JobsOf(JobType::Expand).at(0).id,
+                                              {{"Docs", 0, true}});
         window.Tree().expandAll();
-    }
-
-    JobId FindExpand(const std::string& path) const {
-        for (const auto& job : network->JobsOf(JobType::Expand)) {
-            if (job.address == kLocalHost && job.remotePath == path) return job.id;
-        }
-        return 0;
     }
 
     QTreeWidgetItem* ItemNamed(const QString& text) {
@@ -117,37 +108,23 @@ private slots:
         QCOMPARE(panels.bottomPanelHeight, w.window.Client().height() - 150);
     }
 
+    // Which command fits which selection is the controller's test; here the actions follow it,
+    // grey out with the focus and show the host commands only when switched on.
     void MenusFollowSelectionFocusAndHostFeatureSwitches() {
-        {
-            Window w(settings_);
+        for (const bool debugFeatures : {false, true}) {
+            Window w(settings_, debugFeatures);
             w.ListLocalShares();
             w.window.Tree().setFocus();
-            w.window.Tree().setCurrentItem(w.ItemNamed("test-pc"));
-            w.window.UpdateCommandStates();
-            const qtui::CommandActions& a = w.window.Actions();
-            QVERIFY(a.addShare->isEnabled());
-            QVERIFY(!a.removeShare->isEnabled());
-            QVERIFY(a.refresh->isEnabled());
-            QVERIFY(!a.addHost->isVisible());
-            QVERIFY(!a.removeHost->isVisible());
-
             w.window.Tree().setCurrentItem(w.ItemNamed("Docs"));
             w.window.UpdateCommandStates();
-            QVERIFY(a.removeShare->isEnabled());
-            QVERIFY(a.shareProperties->isEnabled());
-
-            // With the focus elsewhere the tree's commands grey out.
+            const qtui::CommandActions& a = w.window.Actions();
+            QVERIFY(a.removeShare->isEnabled() && a.refresh->isEnabled());
+            QVERIFY(!a.removeHost->isEnabled());
+            QCOMPARE(a.addHost->isVisible(), debugFeatures);
+            QCOMPARE(a.removeHost->isVisible(), debugFeatures);
             w.window.Files().setFocus();
             w.window.UpdateCommandStates();
-            QVERIFY(!a.removeShare->isEnabled());
-            QVERIFY(!a.refresh->isEnabled());
-        }
-        {
-            Window w(settings_, true);
-            w.window.UpdateCommandStates();
-            QVERIFY(w.window.Actions().addHost->isVisible());
-            QVERIFY(w.window.Actions().removeHost->isVisible());
-            QVERIFY(!w.window.Actions().removeHost->isEnabled());
+            QVERIFY(!a.removeShare->isEnabled() && !a.refresh->isEnabled());
         }
         utilcpp::CParseini(settings_.toStdString()).SetInt("global", "addonfeatures", 1);
         Window w(settings_);
@@ -182,17 +159,16 @@ private slots:
 
         w.window.Tree().setFocus();
         QApplication::processEvents();
-        const auto focusAfterTab = [&](Qt::KeyboardModifiers modifiers = {}) {
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, modifiers);
-            return w.window.FocusedControl();
-        };
-        QCOMPARE(focusAfterTab(), ui::FocusTarget::FileList);
-        QCOMPARE(w.window.Files().SelectedRows(), std::vector<std::size_t>{0});
-        QCOMPARE(focusAfterTab(), ui::FocusTarget::ChatInput);
-        QCOMPARE(focusAfterTab(), ui::FocusTarget::SendButton);
-        QCOMPARE(focusAfterTab(), ui::FocusTarget::TransferList);
-        QCOMPARE(focusAfterTab(), ui::FocusTarget::Tree);
-        QCOMPARE(focusAfterTab(Qt::ShiftModifier), ui::FocusTarget::TransferList);
+        using F = ui::FocusTarget;
+        for (const F target :
+             {F::FileList, F::ChatInput, F::SendButton, F::TransferList, F::Tree}) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QCOMPARE(w.window.FocusedControl(), target);
+            if (target == F::FileList)
+                QCOMPARE(w.window.Files().SelectedRows(), std::vector<std::size_t>{0});
+        }
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ShiftModifier);
+        QCOMPARE(w.window.FocusedControl(), F::TransferList);
     }
 
     void EnterSendsTheChatLineFromTheInputAndFromTheSendButton() {
@@ -221,13 +197,14 @@ private slots:
         const QString shared = folder_->filePath("Music");
         QVERIFY(QDir().mkpath(shared));
 
-        QMimeData two;
-        two.setUrls({QUrl::fromLocalFile(shared), QUrl::fromLocalFile(folder_->path())});
-        QVERIFY(qtui::DroppedFolder(&two).isEmpty());
-        QMimeData file;
-        file.setUrls({QUrl::fromLocalFile(settings_)});
-        QVERIFY(qtui::DroppedFolder(&file).isEmpty());
-
+        // Two folders at once, or a file, are no share.
+        for (const QList<QUrl>& refused :
+             {QList{QUrl::fromLocalFile(shared), QUrl::fromLocalFile(folder_->path())},
+              QList{QUrl::fromLocalFile(settings_)}}) {
+            QMimeData data;
+            data.setUrls(refused);
+            QVERIFY(qtui::DroppedFolder(&data).isEmpty());
+        }
         QMimeData one;
         one.setUrls({QUrl::fromLocalFile(shared)});
         w.network->ClearJobs();

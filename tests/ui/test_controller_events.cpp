@@ -116,18 +116,12 @@ TEST_F(ControllerTest, OnlyUnknownHostsAreAskedAndARefusalIsRemembered) {
     EXPECT_EQ(views.user.lastButtons, ui::PromptButtons::YesNo);
     EXPECT_EQ(network->addedHosts.back(), "manual 127.0.0.7 ");
     EXPECT_EQ(views.tree.ImageOf("127.0.0.7"), tree_image::kManualHost);
-
-    // A refusal is remembered (how long is the model's test): the host is not asked again.
-    EXPECT_FALSE(controller->OnDownloadRequest(Ip("127.0.0.8")));
-    views.user.now += 5000;
-    EXPECT_FALSE(controller->OnDownloadRequest(Ip("127.0.0.8")));
-    EXPECT_EQ(views.user.questions.size(), 2u);
-    EXPECT_FALSE(views.tree.Has("127.0.0.8"));
 }
 
 // Two server connections ask for the same unknown host at once. The question is modal: while it
 // is open the UI thread keeps handling events. The second asker must wait for the first answer
-// instead of raising a second question.
+// instead of raising a second question; the refusal is remembered (for how long is the model's
+// test), so a later request is refused unasked.
 TEST_F(ControllerTest, PermissionQuestionsAreAskedOneAtATime) {
     ui::ControllerListeners listeners(*controller, *dispatcher);
     std::atomic<int> asking{0}, answered{0}, allowed{0};
@@ -149,7 +143,9 @@ TEST_F(ControllerTest, PermissionQuestionsAreAskedOneAtATime) {
     EXPECT_EQ(answered.load(), 2);
     EXPECT_EQ(allowed.load(), 0);
     EXPECT_EQ(mostAtOnce, 1);
+    EXPECT_FALSE(controller->OnDownloadRequest(Ip("127.0.0.8")));
     EXPECT_EQ(views.user.questions.size(), 1u);
+    EXPECT_FALSE(views.tree.Has("127.0.0.8"));
 }
 
 TEST_F(ControllerTest, ChatLinesNameTheSenderAndOnlyTheyAreHeardWhileSoundIsOn) {
@@ -188,7 +184,9 @@ TEST(ChatHistory, DropsWholeFirstLinesUntilTheNewLineFitsTheLimit) {
     EXPECT_EQ(history.LineCount(), view.chatLines.size());
 }
 
-TEST_F(ControllerTest, ListingFillsTheTreeAndOnlyTheSelectedNodesFileList) {
+// The file list shows the selected node's listing only, says while it is shown that the host cut
+// it, and empties when its node goes.
+TEST_F(ControllerTest, FileListShowsTheSelectedListingAndEmptiesWhenItsNodeGoes) {
     AppearHost("127.0.0.5", "remote");
     const JobId stale = network->AddExpandJob(Ip("127.0.0.5"), "\\", nullptr);
     network->Reap(stale);  // a listing for a job the queue no longer knows is dropped
@@ -197,31 +195,26 @@ TEST_F(ControllerTest, ListingFillsTheTreeAndOnlyTheSelectedNodesFileList) {
     Show("remote");
     EXPECT_TRUE(views.files.rows.empty());
     DeliverListing("127.0.0.5", "\\", {Folder("Music"), Folder("Docs")});
-    EXPECT_TRUE(views.tree.Has("Music"));
-    const Lines shares{"Docs||6", "Music||6"};
-    EXPECT_EQ(views.files.rows, shares);
+    EXPECT_EQ(views.files.rows, (Lines{"Docs||6", "Music||6"}));
     const int clears = views.files.clears;
-    DeliverListing("127.0.0.5", "\\Music\\", {File("a.mp3")});
+    const JobId cut = network->AddExpandJob(Ip("127.0.0.5"), "\\Music\\", nullptr);
+    controller->OnExpandSucceeded(cut, {Folder("Live")}, 200'000);
     EXPECT_EQ(views.files.clears, clears);
-    EXPECT_EQ(views.files.rows, shares);
     EXPECT_EQ(views.files.status, "");
-}
-
-// A listing the host made longer than a listing may be says so while it is shown.
-TEST_F(ControllerTest, ACutListingSaysSoWhileItIsShown) {
-    AppearHost("127.0.0.5", "remote");
-    DeliverListing("127.0.0.5", "\\", {Folder("Music")});
-    const JobId id = network->AddExpandJob(Ip("127.0.0.5"), "\\Music\\", nullptr);
-    controller->OnExpandSucceeded(id, {File("a.mp3")}, 200'000);
     Show("Music");
-    EXPECT_EQ(views.files.Names(), Lines{"a.mp3"});
+    EXPECT_EQ(views.files.Names(), Lines{"Live"});
     EXPECT_EQ(views.files.status, "This listing was cut: 200000 more entries were left out.");
-    Show("remote");
+    DeliverListing("127.0.0.5", "\\Music\\Live\\", {File("a.mp3")});
+    Show("Live");
     EXPECT_EQ(views.files.status, "");
-    // A new listing that is whole clears it.
-    DeliverListing("127.0.0.5", "\\Music\\", {File("a.mp3")});
+    ASSERT_EQ(views.files.Names(), Lines{"a.mp3"});
+    DeliverListing("127.0.0.5", "\\Music\\", {Folder("Live")});  // whole, and replaces Live
+    EXPECT_TRUE(views.files.rows.empty() && controller->FileListNodes().empty());
     Show("Music");
     EXPECT_EQ(views.files.status, "");
+    ASSERT_EQ(views.files.Names(), Lines{"Live"});
+    network->RemoveHost(Ip("127.0.0.5"));
+    EXPECT_TRUE(views.files.rows.empty() && controller->FileListNodes().empty());
 }
 
 TEST_F(ControllerTest, ListingOfAnExpandedNodePrefetchesItsFoldersLastFirst) {
@@ -271,19 +264,6 @@ TEST_F(ControllerTest, FileListFollowsColumnClicksAndShowsFoldersFirstWithSizes)
     // The rows lead back to their nodes.
     ASSERT_EQ(controller->FileListNodes().size(), 4u);
     EXPECT_EQ(controller->FileListNodes()[3]->GetName(), "b.txt");
-}
-
-TEST_F(ControllerTest, FileListEmptiesWhenItsNodeGoes) {
-    MusicHost();
-    DeliverListing("127.0.0.5", "\\Music\\Live\\", {File("a.mp3")});
-    Show("Live");
-    ASSERT_EQ(views.files.Names(), Lines{"a.mp3"});
-    DeliverListing("127.0.0.5", "\\Music\\", {Folder("Live")});  // replaces Live and its files
-    EXPECT_TRUE(views.files.rows.empty() && controller->FileListNodes().empty());
-    Show("Music");
-    ASSERT_EQ(views.files.Names(), Lines{"Live"});
-    network->RemoveHost(Ip("127.0.0.5"));
-    EXPECT_TRUE(views.files.rows.empty() && controller->FileListNodes().empty());
 }
 
 }  // namespace

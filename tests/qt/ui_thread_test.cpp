@@ -1,0 +1,97 @@
+// The UI thread is never held: closing from inside a handler's nested event loop (a question the
+// handler shows) must not join the network thread that waits for that very handler, and a slow
+// host name lookup must neither freeze the window nor keep it waiting.
+#include <QEventLoop>
+#include <QScopeGuard>
+#include <QTest>
+#include <QTimer>
+#include <atomic>
+#include <future>
+#include <thread>
+
+#include "qt/host_lookup.h"
+#include "qt/qt_dispatcher.h"
+#include "qt/qt_tests.h"
+
+namespace {
+
+class UiThreadTest final : public QObject {
+    Q_OBJECT
+private slots:
+    void ShutdownInsideHandlerWaitsForOutermostHandler() {
+        qtui::QtDispatcher dispatcher;
+        std::atomic<bool> handlerReturned{false}, firstDelivered{false};
+        std::atomic<bool> stopSawHandlerReturned{false};
+        bool stopped = false;
+        // A network thread reports; its handler asks the user (a nested event loop), and the
+        // user closes the program from there.
+        std::thread reporter([&] {
+            firstDelivered = dispatcher.RunOnUiThread([&] {
+                QEventLoop question;
+                QTimer::singleShot(20, &question, [&] {
+                    dispatcher.ShutdownWhenIdle([&] {
+                        stopSawHandlerReturned = handlerReturned.load();
+                        reporter.join();  // as the controller's shutdown waits for its threads
+                        stopped = true;
+                    });
+                });
+                QTimer::singleShot(60, &question, &QEventLoop::quit);
+                question.exec();
+                handlerReturned = true;
+            });
+        });
+        const auto joinAll = qScopeGuard([&] {
+            if (reporter.joinable()) reporter.join();
+        });
+        QTRY_VERIFY_WITH_TIMEOUT(stopped, 5000);
+        QVERIFY(firstDelivered);
+        QVERIFY(stopSawHandlerReturned);
+        QVERIFY(!dispatcher.RunOnUiThread([] {}));
+    }
+
+    // With no handler running the stop runs at once; a second request is ignored.
+    void ShutdownWhenIdleStopsAtOnceAndOnlyOnce() {
+        qtui::QtDispatcher dispatcher;
+        int stops = 0;
+        dispatcher.ShutdownWhenIdle([&] { ++stops; });
+        QCOMPARE(stops, 1);
+        dispatcher.ShutdownWhenIdle([&] { ++stops; });
+        QCOMPARE(stops, 1);
+    }
+
+    void SlowLookupGivesUpAtTheLimitWhileTheWindowKeepsRunning() {
+        std::promise<void> release;
+        std::shared_future<void> released = release.get_future().share();
+        bool timerRan = false;
+        QTimer::singleShot(0, [&] { timerRan = true; });
+        Ipv4 address = 7;
+        QVERIFY(!qtui::LookUpHostWithoutFreezing(
+            "slow", address,
+            [released](const std::string&, Ipv4& out) {
+                released.wait();
+                out = 0x0a000001;
+                return true;
+            },
+            std::chrono::milliseconds(100)));
+        QCOMPARE(address, Ipv4(7));
+        QVERIFY(timerRan);
+        release.set_value();  // the abandoned lookup ends on its own
+        // An answer in time is taken.
+        QVERIFY(qtui::LookUpHostWithoutFreezing("fast", address,
+                                                [](const std::string& host, Ipv4& out) {
+                                                    out = host == "fast" ? 0x7f000001 : 0;
+                                                    return true;
+                                                }));
+        QCOMPARE(address, Ipv4(0x7f000001));
+        QVERIFY(!qtui::LookUpHostWithoutFreezing("x", address, [](auto&, auto&) { return false; }));
+    }
+};
+
+}  // namespace
+
+int RunUiThreadTests(int argc, char** argv) {
+    UiThreadTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "ui_thread_test.moc"
