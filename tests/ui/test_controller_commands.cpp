@@ -115,21 +115,19 @@ TEST_F(ControllerTest, SendChatQueuesTheTextCutToTheInputsLengthAndEmptiesTheInp
     EXPECT_EQ(views.user.inputFocused, 2);
 }
 
-TEST_F(ControllerTest, HostNameChangeReachesTheServerAndEveryHost) {
+// A new name reaches the server and every host; the first-run wizard also brings new shares.
+TEST_F(ControllerTest, NewNameReachesTheServerAndEveryHost) {
     AppearHost("127.0.0.5");
-    network->ClearJobs();
-    Settings().SetString("global", "hostname", "renamed");
-    controller->ApplyHostName();
-    EXPECT_EQ(network->serverHostName, "renamed");
-    EXPECT_EQ(network->JobLines(), (Lines{"modified 127.0.0.1", "modified 127.0.0.5"}));
-}
-
-TEST_F(ControllerTest, FinishedFirstRunListsTheLocalSharesAndAnnouncesTheName) {
-    network->ClearJobs();
-    Settings().SetString("global", "hostname", "named-in-wizard");
-    controller->OnFirstRunFinished();
-    EXPECT_EQ(network->serverHostName, "named-in-wizard");
-    EXPECT_EQ(network->JobLines(), (Lines{"expand 127.0.0.1 \\", "modified 127.0.0.1"}));
+    for (const bool wizard : {false, true}) {
+        network->ClearJobs();
+        const std::string name = wizard ? "named-in-wizard" : "renamed";
+        Settings().SetString("global", "hostname", name);
+        wizard ? controller->OnFirstRunFinished() : controller->ApplyHostName();
+        EXPECT_EQ(network->serverHostName, name);
+        Lines expected{"modified 127.0.0.1", "modified 127.0.0.5"};
+        if (wizard) expected.insert(expected.begin(), "expand 127.0.0.1 \\");
+        EXPECT_EQ(network->JobLines(), expected);
+    }
 }
 
 TEST_F(ControllerTest, LonelyHostHintBlinksUntilAnotherHostIsKnown) {

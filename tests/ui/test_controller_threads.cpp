@@ -1,6 +1,6 @@
 // The hop onto the UI thread, and the controller with its real network objects on loopback
-// addresses only: a whole download through the share server, a chat line, and a shutdown while
-// everything is under way.
+// addresses only, shut down while everything is under way. A whole download and chat between two
+// real programs is the end-to-end test's.
 
 #include <chrono>
 #include <filesystem>
@@ -98,73 +98,25 @@ net::UniqueSocket SendRequestFrom(Ipv4 source, std::uint16_t port, const std::st
     return socket;
 }
 
-class RealNetworkTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ui::SetCurrentLanguage(ui::Language::English);
-        ASSERT_TRUE(sandbox.Valid() && requestPort != 0 && chatPort != 0);
-        utilcpp::CParseini(sandbox.IniPath())
-            .SetString("shares", "Mine", sandbox.MakeFolder("share"));
-        views.user.folderAnswer = sandbox.MakeFolder("target");
-    }
-    void Start(bool debugFeatures) {
-        const ui::ControllerOptions options{sandbox.IniPath(), debugFeatures, "testbox", {}};
-        controller = std::make_unique<ui::CLumvaleDialog>(
-            views.Bind(dispatcher), options,
-            ui::OwnedNetworkFactory(LoopbackNetworkOptions(requestPort, chatPort)));
-        controller->Start();
-    }
-    // Runs the UI thread's side until `done`, for about ten seconds at most.
-    template <typename Done>
-    bool PumpUntil(Done done) {
-        return WaitFor(done, &dispatcher, 1000);
-    }
-    void ListAndDownload(const std::string& share, const std::string& file) {
-        ASSERT_TRUE(PumpUntil([&] { return views.tree.Has(share); }));
-        views.tree.Select(share);
-        controller->Refresh();
-        ASSERT_TRUE(PumpUntil([&] { return views.files.rows.size() > 0; }));
-        views.user.focused = FocusTarget::FileList;
-        views.files.SelectNames({file});
-        ASSERT_EQ(views.files.selected.size(), 1u);
-        controller->Download(false);
-    }
-
-    testing_support::Sandbox sandbox;
-    FakeViews views;
-    ui::QueuedDispatcher dispatcher;
-    std::unique_ptr<ui::CLumvaleDialog> controller;
-    std::uint16_t requestPort = testing_support::ClosedLoopbackPort();
-    std::uint16_t chatPort = testing_support::ClosedLoopbackPort();
-};
-
-TEST_F(RealNetworkTest, LocalShareIsListedAndDownloadedThroughTheShareServer) {
-    sandbox.MakeFile("share/a.txt", "hello world");
-    Start(/*debugFeatures=*/true);
-    // Discovery added the local host during start, on this very thread.
-    ASSERT_EQ(controller->Model().GetHostCount(), 1u);
-    ListAndDownload("Mine", "a.txt");
-    ASSERT_TRUE(PumpUntil([&] { return views.transfers.StatusOf("a.txt") == "Finished"; }));
-    EXPECT_EQ(sandbox.ReadFile("target/a.txt"), "hello world");
-    // The same file went out through the local share server: its upload has a row as well.
-    const std::string upload = sandbox.Path("share/a.txt");
-    EXPECT_TRUE(PumpUntil([&] { return views.transfers.StatusOf(upload) == "Finished"; }));
-}
-
-TEST_F(RealNetworkTest, ChatLineComesBackThroughTheLocalHost) {
-    Start(/*debugFeatures=*/false);
-    views.user.chatInput = "hello";
-    controller->SendChat();
-    ASSERT_TRUE(PumpUntil([&] { return !views.user.chatLines.empty(); }));
-    EXPECT_EQ(views.user.chatLines.front(), "testbox: hello");
-}
-
 // Everything that can hold a network thread is under way when the window closes: a download
 // and a listing from a host that never answers, an upload to a client that never reads, and two
 // unknown hosts waiting for the permission question. Shutdown must still end promptly.
-TEST_F(RealNetworkTest, ShutdownDuringTransfersListingsAndAPendingQuestionEndsPromptly) {
+TEST(RealNetwork, ShutdownDuringTransfersListingsAndAPendingQuestionEndsPromptly) {
+    ui::SetCurrentLanguage(ui::Language::English);
+    testing_support::Sandbox sandbox;
+    const std::uint16_t requestPort = testing_support::ClosedLoopbackPort();
+    const std::uint16_t chatPort = testing_support::ClosedLoopbackPort();
+    ASSERT_TRUE(sandbox.Valid() && requestPort != 0 && chatPort != 0);
+    utilcpp::CParseini(sandbox.IniPath()).SetString("shares", "Mine", sandbox.MakeFolder("share"));
     std::filesystem::resize_file(sandbox.MakeFile("share/big.bin", ""), 8 << 20);
-    Start(/*debugFeatures=*/false);
+    FakeViews views;
+    views.user.folderAnswer = sandbox.MakeFolder("target");
+    ui::QueuedDispatcher dispatcher;
+    const auto pumpUntil = [&](auto done) { return WaitFor(done, &dispatcher, 1000); };
+    ui::CLumvaleDialog controller(
+        views.Bind(dispatcher), {sandbox.IniPath(), false, "testbox", {}},
+        ui::OwnedNetworkFactory(LoopbackNetworkOptions(requestPort, chatPort)));
+    controller.Start();
     testing_support::FakeHost peer({}, false, Ip("127.0.0.3"), requestPort);
     ASSERT_TRUE(peer.Valid());
     peer.SetReply("expand:\\", proto::EncodeListing({Folder("Share")}));
@@ -172,10 +124,16 @@ TEST_F(RealNetworkTest, ShutdownDuringTransfersListingsAndAPendingQuestionEndsPr
     peer.SetSilent("ping");  // the keep-alive connection that keeps the host listed
     peer.SetSilent("retrieve:\\Share\\big");
     peer.SetSilent("expand:\\Share\\sub\\");
-    controller->AddManualHost(Ip("127.0.0.3"), "peer");
-    ListAndDownload("Share", "big");
-    controller->OnTreeItemExpanding(*views.tree.NodeOf("Share"));  // sub's listing never comes
-    ASSERT_TRUE(PumpUntil([&] {
+    controller.AddManualHost(Ip("127.0.0.3"), "peer");
+    ASSERT_TRUE(pumpUntil([&] { return views.tree.Has("Share"); }));
+    views.tree.Select("Share");
+    controller.Refresh();
+    ASSERT_TRUE(pumpUntil([&] { return views.files.rows.size() > 0; }));
+    views.user.focused = FocusTarget::FileList;
+    views.files.SelectNames({"big"});
+    controller.Download(false);
+    controller.OnTreeItemExpanding(*views.tree.NodeOf("Share"));  // sub's listing never comes
+    ASSERT_TRUE(pumpUntil([&] {
         const auto requests = peer.Requests();
         return std::count(requests.begin(), requests.end(), "retrieve:\\Share\\big") == 1 &&
                std::count(requests.begin(), requests.end(), "expand:\\Share\\sub\\") == 1;
@@ -183,16 +141,16 @@ TEST_F(RealNetworkTest, ShutdownDuringTransfersListingsAndAPendingQuestionEndsPr
     const std::string request = "retrieve:\\Mine\\big.bin";
     net::UniqueSocket reader = SendRequestFrom(Ip("127.0.0.1"), requestPort, request);
     const std::string upload = sandbox.Path("share/big.bin");
-    ASSERT_TRUE(PumpUntil([&] { return views.transfers.StatusOf(upload).find("Send") == 0; }));
+    ASSERT_TRUE(pumpUntil([&] { return views.transfers.StatusOf(upload).find("Send") == 0; }));
 
     // Nothing else reports now; the next queued event is a permission question.
-    PumpUntil([&] { return dispatcher.QueuedCount() == 0; });
+    pumpUntil([&] { return dispatcher.QueuedCount() == 0; });
     net::UniqueSocket askers[] = {SendRequestFrom(Ip("127.0.0.4"), requestPort, request),
                                   SendRequestFrom(Ip("127.0.0.6"), requestPort, request)};
     ASSERT_TRUE(askers[0].valid() && askers[1].valid());
     ASSERT_TRUE(WaitFor([&] { return dispatcher.QueuedCount() == 1; }));
-    ASSERT_EQ(controller->TransferState().Running().downloads, 1u);
-    ASSERT_EQ(controller->TransferState().Running().uploads, 1u);
+    ASSERT_EQ(controller.TransferState().Running().downloads, 1u);
+    ASSERT_EQ(controller.TransferState().Running().uploads, 1u);
 
     // Should shutdown wait for a thread that waits for the UI thread, the watchdog releases it
     // after ten seconds so that the test fails instead of hanging.
@@ -202,7 +160,7 @@ TEST_F(RealNetworkTest, ShutdownDuringTransfersListingsAndAPendingQuestionEndsPr
         if (!shutDown) dispatcher.BeginShutdown();
     });
     const auto started = std::chrono::steady_clock::now();
-    controller->Shutdown();
+    controller.Shutdown();
     const auto took = std::chrono::steady_clock::now() - started;
     shutDown = true;
     watchdog.join();

@@ -140,52 +140,23 @@ TEST_F(HostMruTest, AcceptedTextComesFirstAndTheShownEntriesFollow) {
     }
 }
 
-class WizardTest : public DialogTest {
-protected:
-    WizardFlow wizard_{true, "pc-start", IsExistingFolder};
-};
-
-TEST_F(WizardTest, FirstRunNamesTheComputerAndSharesTheChosenFolderOnlyOnFinish) {
-    ASSERT_TRUE(wizard_.Next());
-    ASSERT_EQ(wizard_.Page(), WizardPage::ComputerName);
-    EXPECT_EQ(wizard_.HostField(), "pc-start");
-    wizard_.SetHostField("ann");
-    ASSERT_TRUE(wizard_.Next());
-    ASSERT_EQ(wizard_.Page(), WizardPage::Folder);
-    wizard_.FolderChosen(folder_ + "/");
-    ASSERT_TRUE(wizard_.Next());
-    EXPECT_EQ(wizard_.NameField(), "Music");
-    wizard_.SetNameField("Songs");
-    ASSERT_TRUE(wizard_.Next());
-    EXPECT_TRUE(wizard_.Buttons().finish);
+// The page paths with the box unchecked and the share wizard's are the widget tests'; here the
+// first run with a share writes both at Finish and nothing before.
+TEST_F(DialogTest, FirstRunNamesTheComputerAndSharesTheChosenFolderOnlyOnFinish) {
+    WizardFlow wizard(true, "pc-start", IsExistingFolder);
+    ASSERT_TRUE(wizard.Next());
+    EXPECT_EQ(wizard.HostField(), "pc-start");
+    wizard.SetHostField("ann");
+    ASSERT_TRUE(wizard.Next());
+    wizard.FolderChosen(folder_ + "/");
+    ASSERT_TRUE(wizard.Next());
+    EXPECT_EQ(wizard.NameField(), "Music");
+    wizard.SetNameField("Songs");
+    ASSERT_TRUE(wizard.Next() && wizard.Buttons().finish);
     EXPECT_FALSE(std::filesystem::exists(sandbox_.IniPath()));
-    ASSERT_TRUE(wizard_.Finish(settings_));
+    ASSERT_TRUE(wizard.Finish(settings_));
     EXPECT_EQ(Section("global"), (Lines{"hostname=ann"}));
     EXPECT_EQ(Section("shares"), (Lines{"Songs=" + folder_ + "/"}));
-}
-
-TEST_F(DialogTest, WizardPathsSkipThePagesTheirFlagsLeaveOut) {
-    // First run with the box unchecked: the share pages are passed over in both directions.
-    WizardFlow firstRun(true, "pc", IsExistingFolder);
-    ASSERT_TRUE(firstRun.Next());
-    firstRun.SetShareNowChecked(false);
-    EXPECT_EQ(firstRun.NextPage(), WizardPage::Completed);
-    ASSERT_TRUE(firstRun.Next());
-    EXPECT_EQ(firstRun.NextPage(), std::nullopt);
-    ASSERT_TRUE(firstRun.Back());
-    EXPECT_EQ(firstRun.Page(), WizardPage::ComputerName);
-    ASSERT_TRUE(firstRun.Next());
-    ASSERT_TRUE(firstRun.Finish(settings_));
-    EXPECT_EQ(Section("global"), (Lines{"hostname=pc"}));
-    EXPECT_EQ(Section("shares"), Lines{});
-
-    // The share wizard never shows the computer name, and Back from the folder is the welcome.
-    WizardFlow share(false, "pc", IsExistingFolder);
-    EXPECT_EQ(share.NextPage(), WizardPage::Folder);
-    ASSERT_TRUE(share.Next());
-    EXPECT_FALSE(share.Next());  // no folder yet
-    ASSERT_TRUE(share.Back());
-    EXPECT_EQ(share.Page(), WizardPage::Welcome);
 }
 
 TEST_F(DialogTest, FirstRunOffersTheWizardOnceUnlessAShareExists) {

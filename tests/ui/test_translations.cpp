@@ -1,14 +1,16 @@
+// The program's texts in every language: the catalogues, the language chosen, the placeholders
+// filled in, and the help pages.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <regex>
 #include <sstream>
-#include <string>
 #include <thread>
-#include <vector>
 
+#include "ui/desktop/help_pages.h"
 #include "ui/text/catalogue_folders.h"
 #include "ui/text/message_catalogue.h"
 #include "ui/text/source_texts.h"
@@ -19,51 +21,42 @@ namespace {
 
 constexpr Language kTranslated[] = {Language::Spanish, Language::German, Language::French,
                                     Language::Italian, Language::Dutch};
-constexpr Language kAll[] = {Language::Spanish, Language::German,  Language::English,
-                             Language::French,  Language::Italian, Language::Dutch};
+
+std::string ReadAll(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
 
 // The msgids of the template, unescaped (only the escapes our texts use).
 std::vector<std::string> TemplateTexts() {
-    std::ifstream in(std::string(WENDARO_SOURCE_DIR) + "/po/wendaro.pot");
+    std::istringstream in(ReadAll(std::string(WENDARO_SOURCE_DIR) + "/po/wendaro.pot"));
     std::vector<std::string> texts;
-    std::string line;
     bool inMsgid = false;
-    const auto unquote = [](const std::string& quoted) {
-        std::string text;
-        for (std::size_t i = quoted.find('"') + 1; i + 1 < quoted.size(); ++i) {
-            if (quoted[i] == '\\' && i + 2 < quoted.size()) {
-                const char escaped = quoted[++i];
-                text += escaped == 'n' ? '\n' : escaped;
-            } else {
-                text += quoted[i];
-            }
-        }
-        return text;
-    };
-    while (std::getline(in, line)) {
-        if (line.rfind("msgid ", 0) == 0) {
-            texts.push_back(unquote(line));
-            inMsgid = true;
-        } else if (inMsgid && line.rfind('"', 0) == 0) {
-            texts.back() += unquote(line);
-        } else {
-            inMsgid = false;
+    for (std::string line; std::getline(in, line);) {
+        const bool continued = inMsgid && line.rfind('"', 0) == 0;
+        inMsgid = continued || line.rfind("msgid ", 0) == 0;
+        if (!inMsgid) continue;
+        if (!continued) texts.emplace_back();
+        for (std::size_t i = line.find('"') + 1; i + 1 < line.size(); ++i) {
+            const bool escape = line[i] == '\\' && i + 2 < line.size();
+            texts.back() += escape ? (line[++i] == 'n' ? '\n' : line[i]) : line[i];
         }
     }
     std::erase(texts, std::string());  // the header
     return texts;
 }
 
-int AcceleratorCount(const std::string& text) {
+int Count(const std::string& text, const std::string& what) {
     int count = 0;
-    for (std::size_t i = 0; i + 1 < text.size(); ++i) count += text[i] == '&' && text[i + 1] != '&';
+    for (std::size_t i = text.find(what); i != std::string::npos; i = text.find(what, i + 1))
+        count += what != "&" || text.compare(i, 2, "&&") != 0;  // "&&" is no accelerator
     return count;
 }
 
 int WordCount(const std::string& text) {
     std::istringstream words(text);
-    return static_cast<int>(std::distance(std::istream_iterator<std::string>(words),
-                                          std::istream_iterator<std::string>()));
+    using Word = std::istream_iterator<std::string>;
+    return static_cast<int>(std::distance(Word(words), Word()));
 }
 
 TEST(CatalogueTest, EveryLanguageTranslatesEveryTextKeepingItsPlaceholders) {
@@ -74,24 +67,19 @@ TEST(CatalogueTest, EveryLanguageTranslatesEveryTextKeepingItsPlaceholders) {
             << "po/wendaro.pot lacks \"" << source.english << "\"; run the update-po target";
     }
     for (const Language language : kTranslated) {
-        SCOPED_TRACE(LanguageCode(language));
         for (const std::string& english : texts) {
             const std::string text = Translate(english.c_str(), language);
-            SCOPED_TRACE(english);
+            SCOPED_TRACE(LanguageCode(language) + (": " + english));
             EXPECT_FALSE(text.empty());
             EXPECT_EQ(PlaceholderSignature(text), PlaceholderSignature(english));
-            EXPECT_EQ(AcceleratorCount(text), AcceleratorCount(english));
-            EXPECT_EQ(std::count(text.begin(), text.end(), '\n'),
-                      std::count(english.begin(), english.end(), '\n'));
+            EXPECT_EQ(Count(text, "&"), Count(english, "&"));
+            EXPECT_EQ(Count(text, "\n"), Count(english, "\n"));
             // Names, units and loanwords may stay as they are; a sentence may not.
-            if (text == english) {
-                EXPECT_LE(WordCount(english), 2) << "left in English";
-            }
+            EXPECT_TRUE(text != english || WordCount(english) <= 2) << "left in English";
         }
     }
-    for (int i = 0; i < kStringCount; ++i) {
+    for (int i = 0; i < kStringCount; ++i)
         EXPECT_EQ(kSourceTexts[std::size_t(i)].id, static_cast<StringId>(i)) << "row " << i;
-    }
     EXPECT_STREQ(Text(StringId::Count, Language::English), "");
     EXPECT_STREQ(Text(StringId::ProductName, static_cast<Language>(9)), "");
     EXPECT_STREQ(Translate("not in any catalogue", Language::German), "not in any catalogue");
@@ -99,21 +87,15 @@ TEST(CatalogueTest, EveryLanguageTranslatesEveryTextKeepingItsPlaceholders) {
 
 TEST(CatalogueTest, AnyCutOfACatalogueIsRefusedOrReadWithoutHarm) {
     std::string bytes;
-    for (const auto& folder : CatalogueFolders()) {
-        std::ifstream in(CatalogueFile(folder, "de"), std::ios::binary);
-        if (!in) continue;
-        bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-        break;
-    }
+    for (const auto& folder : CatalogueFolders())
+        if (bytes.empty()) bytes = ReadAll(CatalogueFile(folder, "de"));
     ASSERT_FALSE(bytes.empty()) << "the German catalogue was not built";
     const auto whole = MessageCatalogue::Parse(bytes);
     ASSERT_TRUE(whole);
     EXPECT_STREQ(whole->Find("Send"), "Senden");
     for (std::size_t size = 0; size < bytes.size(); size += 13) {
         const auto cut = MessageCatalogue::Parse(std::string_view(bytes).substr(0, size));
-        if (cut) {
-            EXPECT_LE(cut->Size(), whole->Size());
-        }
+        EXPECT_LE(cut ? cut->Size() : 0, whole->Size());
     }
     std::string swappedCount = bytes;
     swappedCount[8] = '\xff';
@@ -146,19 +128,40 @@ TEST(CurrentLanguageTest, TextFollowsTheSettingAndSwitchingWhileOthersReadIsSafe
     std::thread reader([] {
         for (int i = 0; i < 2000; ++i) EXPECT_NE(FormatText(StringId::StatusSend, {i, "1.00"}), "");
     });
-    for (int i = 0; i < 2000; ++i) SetCurrentLanguage(kAll[i % kLanguageCount]);
+    for (int i = 0; i < 2000; ++i) SetCurrentLanguage(static_cast<Language>(i % kLanguageCount));
     reader.join();
     SetCurrentLanguage(before);
 }
 
 TEST(FormatTextTest, FillsPlaceholdersInOrderAndNeverExpandsAnArgument) {
-    EXPECT_EQ(
-        FormatText(Text(StringId::StatusReceiveFolder, Language::English), {2, 7, 50u, "3.00"}),
-        "Receive (2/7) 50% (3.00 KB/s)");
     EXPECT_EQ(FormatText("%s and %s", {std::string("a")}), "a and ");
     EXPECT_EQ(FormatText("%x %s", {"y"}), "%x y");
     EXPECT_EQ(FormatText("%s!", {"%s"}), "%s!");
+    EXPECT_EQ(FormatText("%i/%u %s%%", {2, 50u, "3.00"}), "2/50 3.00%");
     EXPECT_EQ(PlaceholderSignature("Receive (%i/%i) %u%% (%s KB/s)"), "%i%i%u%%%s");
+}
+
+TEST(HelpPagesTest, ATranslatedPageIsPreferredAndEnglishStandsInForTheRest) {
+    const auto german = HelpPage(kHelpStartPage, Language::German);
+    ASSERT_FALSE(german.empty()) << "the help was not copied to the build tree";
+    EXPECT_EQ(german.parent_path().filename(), "de");
+    EXPECT_FALSE(HelpPage("troubleshooting.html", Language::Dutch).empty());
+    EXPECT_TRUE(HelpPage("no-such-page.html", Language::English).empty());
+}
+
+// A link to a page the language lacks would show an empty window.
+TEST(HelpPagesTest, EveryLinkOfEveryPageLeadsToAPageOfTheSameLanguage) {
+    const std::regex link("href=\"([^\"#:]+)\"");
+    int links = 0;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(
+             HelpPage(kHelpStartPage, Language::English).parent_path().parent_path())) {
+        if (entry.path().extension() != ".html") continue;
+        const std::string page = ReadAll(entry.path());
+        for (std::sregex_iterator it(page.begin(), page.end(), link), end; it != end; ++it, ++links)
+            EXPECT_TRUE(std::filesystem::exists(entry.path().parent_path() / (*it)[1].str()))
+                << entry.path() << " links to " << (*it)[1];
+    }
+    EXPECT_GE(links, 4);
 }
 
 }  // namespace

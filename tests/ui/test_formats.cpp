@@ -1,4 +1,4 @@
-// Sizes and rates in the user's number format.
+// Sizes and rates in the user's number format, and paths cut to the room a menu has.
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "ui/controller/file_list_rows.h"
+#include "ui/desktop/path_compaction.h"
 #include "ui/text/number_format.h"
 
 namespace ui {
@@ -46,6 +47,17 @@ TEST(NumberFormatTest, RateTextFitsItsSixteenByteBuffer) {
     // Grouped it would take 16 characters; the plain digits still fit.
     EXPECT_EQ(FormatRate(1234567890.0, kEnglish), "1234567890.00");
     EXPECT_EQ(FormatRate(1e20, kEnglish).size(), 15u);
+}
+
+TEST(PathCompaction, KeepsWhatFitsAndTheLastComponentOfWhatDoesNot) {
+    EXPECT_EQ(CompactPath("/home/ann/Music", 24), "/home/ann/Music");
+    EXPECT_EQ(CompactPath("/home/ann/Downloads/2024/holiday", 24), "/home/ann/Dow.../holiday");
+    // A last component too long for the room keeps its end.
+    EXPECT_EQ(CompactPath("/data/an-extremely-long-folder-name", 16), "...g-folder-name");
+    // Characters, not bytes: a multi-byte name is neither cut inside a character nor cut early.
+    EXPECT_EQ(CompactPath("/home/\xc3\xa4\xc3\xa4\xc3\xa4\xc3\xa4/x/Musik", 17),
+              "/home/\xc3\xa4\xc3\xa4.../Musik");
+    EXPECT_EQ(CompactPath("/home/\xc3\xa4\xc3\xa4", 8), "/home/\xc3\xa4\xc3\xa4");
 }
 
 }  // namespace
