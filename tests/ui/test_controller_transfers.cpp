@@ -162,8 +162,9 @@ TEST_F(TransferTest, FolderIsRecreatedUnderTheTargetOneFileAtATime) {
     const JobId first = Retrieve(0).id;
     controller->OnDownloadProgress(first, 30, 2.0);
     EXPECT_EQ(Status(), "Receive (1/1) 30% (2.00 KB/s)");
-    // The user's own listing of x counts for the walk.
-    DeliverListing("127.0.0.5", "\\Music\\Live\\x\\", {File("b.mp3", 77)});
+    // The user's own listing of x counts for the walk, and its folder y is listed next.
+    DeliverListing("127.0.0.5", "\\Music\\Live\\x\\", {File("b.mp3", 77), Folder("y")});
+    ListingArrives("\\Music\\Live\\x\\y", {});
     controller->OnDownloadProgress(first, 60, 2.0);
     EXPECT_EQ(Status(), "Receive (1/2) 60% (2.00 KB/s)");
     network->ClearJobs();
@@ -239,25 +240,6 @@ TEST_F(TransferTest, WalkEndsAtItsFirstFailureOrCancelOrWhenNothingIsLeft) {
     EXPECT_EQ(Transfers().RetiredWalkCount(), 1u);
     controller->OnDownloadFinished(Retrieve(0).id, Lost());
     EXPECT_EQ(Transfers().RetiredWalkCount(), 0u);
-}
-
-// Which names and sizes a walk refuses is the walk's own test; here the controller tops its
-// listings up as each answer comes, eight out at a time, however many folders wait.
-TEST_F(TransferTest, AWalkOfThousandsOfFoldersKeepsEightListingsOut) {
-    network->ClearJobs();
-    Download({"Live"});
-    std::vector<DirEntry> listing;
-    for (int i = 0; i < 5000; ++i) listing.push_back(Folder("d" + std::to_string(i)));
-    ListingArrives("\\Music\\Live", listing);
-    std::size_t answered = 1;
-    for (int round = 0; round < 1000 && Status() != "Finished"; ++round) {
-        const auto expands = network->JobsOf(JobType::Expand);
-        ASSERT_LE(expands.size() - answered, 8u);
-        for (; answered < expands.size(); ++answered)
-            controller->OnExpandSucceeded(expands[answered].id, {});
-    }
-    EXPECT_EQ(answered, 5001u);
-    EXPECT_EQ(Status(), "Finished");
 }
 
 TEST_F(ControllerTest, UploadRowsShowHowUploadsGoAndEnd) {
