@@ -1,5 +1,5 @@
-// The dialogs' logic: share writes, the add-host list, what the wizard's Finish
-// writes and the first-run decisions.
+// The dialogs' logic: share writes, the add-host list and the first-run decisions. The wizard's
+// pages and what its Finish writes are the widget tests'.
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 
@@ -138,25 +138,6 @@ TEST_F(HostMruTest, AcceptedTextComesFirstAndTheShownEntriesFollow) {
         EXPECT_EQ(result.address, htonl(0x0A000005));
         EXPECT_EQ(result.text, typed);
     }
-}
-
-// The page paths with the box unchecked and the share wizard's are the widget tests'; here the
-// first run with a share writes both at Finish and nothing before.
-TEST_F(DialogTest, FirstRunNamesTheComputerAndSharesTheChosenFolderOnlyOnFinish) {
-    WizardFlow wizard(true, "pc-start", IsExistingFolder);
-    ASSERT_TRUE(wizard.Next());
-    EXPECT_EQ(wizard.HostField(), "pc-start");
-    wizard.SetHostField("ann");
-    ASSERT_TRUE(wizard.Next());
-    wizard.FolderChosen(folder_ + "/");
-    ASSERT_TRUE(wizard.Next());
-    EXPECT_EQ(wizard.NameField(), "Music");
-    wizard.SetNameField("Songs");
-    ASSERT_TRUE(wizard.Next() && wizard.Buttons().finish);
-    EXPECT_FALSE(std::filesystem::exists(sandbox_.IniPath()));
-    ASSERT_TRUE(wizard.Finish(settings_));
-    EXPECT_EQ(Section("global"), (Lines{"hostname=ann"}));
-    EXPECT_EQ(Section("shares"), (Lines{"Songs=" + folder_ + "/"}));
 }
 
 TEST_F(DialogTest, FirstRunOffersTheWizardOnceUnlessAShareExists) {
