@@ -1,5 +1,6 @@
 // What only the widgets do: placing the panes and dragging the splitters, showing and greying the
-// commands, the "Download to" item, Tab through the panes, and a dropped folder becoming a share.
+// commands, the "Download to" item, Tab through the panes, Enter in the chat, and a dropped folder
+// becoming a share.
 // A real controller runs over a recording network that starts no thread and no socket.
 #include "qt/main_window.h"
 
@@ -149,7 +150,7 @@ private slots:
         QCOMPARE(w.window.FileContextMenu()->actions().size(), 1);
     }
 
-    void TabWalksThePanesAndSelectsAFirstRow() {
+    void TabWalksThePanesAndEnterSendsTheChatLine() {
         Window w(settings_);
         w.ListLocalShares();
         w.window.Tree().setCurrentItem(w.ItemNamed("test-pc"));
@@ -169,10 +170,7 @@ private slots:
         }
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ShiftModifier);
         QCOMPARE(w.window.FocusedControl(), F::TransferList);
-    }
-
-    void EnterSendsTheChatLineFromTheInputAndFromTheSendButton() {
-        Window w(settings_);
+        // Enter sends the chat line, from the input and from the Send button.
         qtui::ChatPane& chat = w.window.Chat();
         QTest::keyClicks(chat.Input(), "first");
         QTest::keyClick(chat.Input(), Qt::Key_Return);

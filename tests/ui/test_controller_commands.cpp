@@ -65,18 +65,12 @@ TEST_F(ControllerTest, MenuStateFollowsTheSelectionAndFocus) {
     EXPECT_EQ(share->name + "=" + share->folder, "Mine=/srv/mine");
 }
 
-TEST_F(ControllerTest, MenuShowsHostCommandsWhenAskedForAndALastFolderThatExists) {
-    Settings().SetInt("global", "addonfeatures", 1);
-    Settings().SetString("global", "lastdownloadpath", sandbox.MakeFolder("dl") + "/");
-    EXPECT_EQ(Enabled(controller->GetMenuState()), "refresh hostCommands");
-    EXPECT_EQ(controller->GetMenuState().lastDownloadFolder, sandbox.Path("dl") + "/");
-    Settings().SetString("global", "lastdownloadpath", sandbox.Path("gone"));
-    EXPECT_EQ(controller->GetMenuState().lastDownloadFolder, "");
-
-    Settings().SetInt("global", "addonfeatures", 0);
+// With debug features the host commands show and one's own shares may be downloaded from, to try
+// things out. The add-on switch and the last download folder are the widget test's.
+TEST_F(ControllerTest, DebugFeaturesShowHostCommandsAndAllowDownloadsFromOneself) {
     StartController(/*debugFeatures=*/true);
     DeliverListing("127.0.0.1", "\\", {Folder("Mine")});
-    views.tree.Select("Mine");  // downloads from oneself, to try things out
+    views.tree.Select("Mine");
     EXPECT_EQ(Enabled(controller->GetMenuState()),
               "download addShare removeShare properties refresh hostCommands");
 }

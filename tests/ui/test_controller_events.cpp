@@ -99,7 +99,12 @@ TEST_F(ControllerTest, HostModifiedFetchesNameAndSharesOnceSilentlyAndOnlyForKno
     EXPECT_TRUE(views.user.played.empty());
 }
 
-TEST_F(ControllerTest, OnlyUnknownHostsAreAskedAndARefusalIsRemembered) {
+// Only unknown hosts are asked about; one allowed becomes a manual host. Two server connections
+// ask for the same unknown host at once: the question is modal, and while it is open the UI thread
+// keeps handling events. The second asker must wait for the first answer instead of raising a
+// second question; the refusal is remembered (for how long is the model's test), so a later
+// request is refused unasked.
+TEST_F(ControllerTest, OnlyUnknownHostsAreAskedOneQuestionAtATime) {
     AppearHost("127.0.0.5");
     views.user.answers = {Answer::Yes};
     EXPECT_TRUE(controller->OnDownloadRequest(Ip("127.0.0.5")));
@@ -112,13 +117,6 @@ TEST_F(ControllerTest, OnlyUnknownHostsAreAskedAndARefusalIsRemembered) {
     EXPECT_EQ(views.user.lastButtons, ui::PromptButtons::YesNo);
     EXPECT_EQ(network->addedHosts.back(), "manual 127.0.0.7 ");
     EXPECT_EQ(views.tree.ImageOf("127.0.0.7"), tree_image::kManualHost);
-}
-
-// Two server connections ask for the same unknown host at once. The question is modal: while it
-// is open the UI thread keeps handling events. The second asker must wait for the first answer
-// instead of raising a second question; the refusal is remembered (for how long is the model's
-// test), so a later request is refused unasked.
-TEST_F(ControllerTest, PermissionQuestionsAreAskedOneAtATime) {
     ui::ControllerListeners listeners(*controller, *dispatcher);
     std::atomic<int> asking{0}, answered{0}, allowed{0};
     int mostAtOnce = 0;
@@ -140,7 +138,7 @@ TEST_F(ControllerTest, PermissionQuestionsAreAskedOneAtATime) {
     EXPECT_EQ(allowed.load(), 0);
     EXPECT_EQ(mostAtOnce, 1);
     EXPECT_FALSE(controller->OnDownloadRequest(Ip("127.0.0.8")));
-    EXPECT_EQ(views.user.questions.size(), 1u);
+    EXPECT_EQ(views.user.questions.size(), 2u);
     EXPECT_FALSE(views.tree.Has("127.0.0.8"));
 }
 
