@@ -15,14 +15,6 @@
 #include "net/socket.h"
 #include "util/steady_ms.h"
 
-namespace {
-
-// The longest any chat thread waits before it looks at the stop flag again.
-constexpr auto kPollSlice = std::chrono::milliseconds(100);
-constexpr int kPollSliceMs = 100;
-
-}  // namespace
-
 struct CChatThread::Reader {
     net::UniqueSocket socket;
     Ipv4 peer = 0;
@@ -92,19 +84,26 @@ bool CChatThread::Stopping() const {
     return quit_.load() || IsStopped(stop_);
 }
 
+void CChatThread::WakeSender(void* self) {
+    auto& chat = *static_cast<CChatThread*>(self);
+    { std::lock_guard guard(chat.lock_); }
+    chat.outgoingChanged_.notify_all();
+}
+
 void CChatThread::ListenerThreadFunction() {
+    int timeoutMs = -1;
     while (!Stopping()) {
         if (listenSocket_.valid()) {
             Ipv4 peer = 0;
             net::UniqueSocket accepted =
-                net::AcceptConnection(listenSocket_.get(), &quit_, &peer, kPollSliceMs);
+                net::AcceptConnection(listenSocket_.get(), &quit_, &peer, timeoutMs);
             if (accepted.valid() && !Stopping()) StartReader(std::move(accepted), peer);
         } else {
-            // Nothing to accept, but the sender still needs the owner's flag passed on.
+            // Nothing to accept: there is nothing to do until the end.
             std::unique_lock guard(lock_);
-            outgoingChanged_.wait_for(guard, kPollSlice, [this] { return Stopping(); });
+            outgoingChanged_.wait(guard, [this] { return Stopping(); });
         }
-        SuperviseReaders(false);
+        timeoutMs = SuperviseReaders(false);
     }
     // Connects and sends of the sender watch quit_, not the owner's flag.
     quit_ = true;
@@ -191,14 +190,19 @@ void CChatThread::Deliver(Reader& reader, const std::string& text) {
     delivering_ = false;
 }
 
-void CChatThread::SuperviseReaders(bool stopAll) {
+int CChatThread::SuperviseReaders(bool stopAll) {
     const std::int64_t now = SteadyMilliseconds();
+    std::int64_t nextDeadline = -1;
     std::list<std::unique_ptr<Reader>> finished;
     {
         std::lock_guard guard(readersLock_);
         for (auto it = readers_.begin(); it != readers_.end();) {
             Reader& reader = **it;
-            if (stopAll || now >= reader.deadlineMs) reader.abort = true;
+            if (stopAll || now >= reader.deadlineMs) {
+                reader.abort = true;
+            } else if (!reader.done && (nextDeadline < 0 || reader.deadlineMs < nextDeadline)) {
+                nextDeadline = reader.deadlineMs;
+            }
             auto next = std::next(it);
             if (stopAll || reader.done) finished.splice(finished.end(), readers_, it);
             it = next;
@@ -207,6 +211,7 @@ void CChatThread::SuperviseReaders(bool stopAll) {
     // Readers waiting for their turn to deliver look at the stop flag again.
     if (stopAll) readersChanged_.notify_all();
     for (auto& reader : finished) reader->thread.join();
+    return nextDeadline < 0 ? -1 : static_cast<int>(std::max<std::int64_t>(nextDeadline - now, 0));
 }
 
 void CChatThread::SenderThreadFunction() {
@@ -215,8 +220,7 @@ void CChatThread::SenderThreadFunction() {
         std::vector<Ipv4> recipients;
         {
             std::unique_lock guard(lock_);
-            outgoingChanged_.wait_for(guard, kPollSlice,
-                                      [this] { return Stopping() || !outgoing_.empty(); });
+            outgoingChanged_.wait(guard, [this] { return Stopping() || !outgoing_.empty(); });
             if (Stopping()) return;
             if (outgoing_.empty()) continue;
             text = std::move(outgoing_.front());

@@ -83,7 +83,10 @@ private:
     void StartReader(net::UniqueSocket socket, Ipv4 peer);
     bool MakeRoomFor(Ipv4 peer);
     void ReaderThreadFunction(Reader& reader);
-    void SuperviseReaders(bool stopAll);
+    // Aborts the readers past their deadline and joins the finished ones; returns how long the
+    // listener may sleep until the next deadline (-1: none).
+    int SuperviseReaders(bool stopAll);
+    static void WakeSender(void* self);
     bool MayDeliver(const Reader& reader) const;
     void Deliver(Reader& reader, const std::string& text);
     void SendToAll(const std::string& text, const std::vector<Ipv4>& recipients);
@@ -95,8 +98,7 @@ private:
 
     net::UniqueSocket listenSocket_;
     std::uint16_t port_ = 0;
-    // Set from the owner's flag by the listener thread, or by the destructor; every wait watches
-    // it.
+    // Set from the owner's flag or by the destructor; every wait watches it.
     StopFlag quit_{false};
 
     mutable std::mutex lock_;
@@ -115,4 +117,8 @@ private:
     std::mutex waitLock_;
     std::thread listenerThread_;
     std::thread senderThread_;
+
+    // Every wait ends when quit_ is set, and the owner's flag sets quit_.
+    StopWaker senderWaker_{&quit_, &CChatThread::WakeSender, this};
+    StopRelay ownerRelay_{stop_, quit_};
 };

@@ -207,14 +207,28 @@ void CJobQueue::ReportRefusedJobs(std::unique_lock<std::mutex>& guard) {
     guard.lock();
 }
 
+// Called with lock_ held. Running light jobs have stop flags and deadlines to watch, and a job that
+// could not get a thread is tried again; with none of these the scheduler sleeps until notified.
+bool CJobQueue::NeedsWatching() const {
+    return !lightWaiting_.empty() || !downloadsWaiting_.empty() ||
+           std::any_of(running_.begin(), running_.end(),
+                       [](const std::unique_ptr<Job>& job) { return job->light; });
+}
+
 void CJobQueue::SchedulerThreadFunction() {
+    const StopWaker shutdownWaker(
+        shutdown_, [](void* self) { static_cast<CJobQueue*>(self)->NotifyScheduler(); }, this);
     std::unique_lock guard(lock_);
     while (!ShuttingDown()) {
         ReapFinishedWorkers();
         WatchRunningLightJobs();
         ReportRefusedJobs(guard);
         if (StartNextJob()) continue;
-        schedulerWake_.wait_for(guard, kStopCheckSlice);
+        if (NeedsWatching()) {
+            schedulerWake_.wait_for(guard, kStopCheckSlice);
+        } else {
+            schedulerWake_.wait(guard);
+        }
     }
     // Waiting jobs are dropped without reports; running ones are left to their workers.
     lightWaiting_.clear();

@@ -140,6 +140,7 @@ private:
     void SchedulerThreadFunction();
     bool StartNextJob();
     void ReapFinishedWorkers();
+    bool NeedsWatching() const;
     void WatchRunningLightJobs();
     void ReportRefusedJobs(std::unique_lock<std::mutex>& guard);
     void RunWorker(Job& job);

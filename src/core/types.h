@@ -3,9 +3,10 @@
 
 #include <netinet/in.h>
 
-#include <atomic>
 #include <cstdint>
 #include <string>
+
+#include "core/stop_flag.h"
 
 // An IPv4 address in network byte order, everywhere in memory and in every listener call.
 using Ipv4 = std::uint32_t;
@@ -13,14 +14,6 @@ using Ipv4 = std::uint32_t;
 // 127.0.0.1, in network byte order like every Ipv4.
 inline Ipv4 LoopbackIpv4() {
     return htonl(INADDR_LOOPBACK);
-}
-
-// Stop, shutdown and cancel flags: owned by whoever may want to give up, read by the worker that
-// should notice. A null pointer means "no flag".
-using StopFlag = std::atomic<bool>;
-
-inline bool IsStopped(const StopFlag* stop) {
-    return stop != nullptr && stop->load();
 }
 
 // How a host became known.

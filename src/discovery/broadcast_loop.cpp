@@ -18,7 +18,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Longest time the thread goes without looking at the shutdown flag.
+// Without a wake-up event: the longest time the thread goes without looking at the shutdown flag.
 constexpr int kStopCheckMs = 50;
 // Only the start of a datagram is looked at.
 constexpr std::size_t kDatagramCapacity = 256;
@@ -82,6 +82,12 @@ void CHostThread::AnnounceOnAllInterfaces() {
 }
 
 void CHostThread::BroadcastThreadFunction() {
+    // Both flags signal the event that ended keep-alive threads signal, so the thread sleeps until
+    // a datagram, its next announcement or something to reap.
+    const auto wake = [](void* self) { static_cast<CHostThread*>(self)->SignalPingEnded(); };
+    const StopWaker ownerWaker(stop_, wake, this);
+    const StopWaker destructorWaker(&destroying_, wake, this);
+    const long long longestSleep = pingEndedEvent_ >= 0 ? options_.announceIntervalMs : kStopCheckMs;
     const auto period = std::chrono::milliseconds(options_.announceIntervalMs);
     auto lastAnnouncement = Clock::now();
     std::string datagram;
@@ -89,7 +95,7 @@ void CHostThread::BroadcastThreadFunction() {
         const auto untilAnnouncement = std::chrono::duration_cast<std::chrono::milliseconds>(
             lastAnnouncement + period - Clock::now());
         const int timeout =
-            static_cast<int>(std::clamp<long long>(untilAnnouncement.count(), 0, kStopCheckMs));
+            static_cast<int>(std::clamp<long long>(untilAnnouncement.count(), 0, longestSleep));
 
         std::array<pollfd, 2> watched{pollfd{receiver_.get(), POLLIN, 0},
                                       pollfd{pingEndedEvent_, POLLIN, 0}};

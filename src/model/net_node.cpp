@@ -47,7 +47,7 @@ CNetNode::~CNetNode() {
 }
 
 bool CNetNode::IsClosing() const {
-    return closing_ != nullptr && closing_->load(std::memory_order_relaxed);
+    return IsStopped(closing_);
 }
 
 void CNetNode::DeleteChildren() {

@@ -13,8 +13,8 @@ namespace net {
 // order, port in host order).
 bool SendBroadcast(std::uint16_t port, std::string_view text, Ipv4 destination);
 
-// Connects a non-blocking socket, trying up to `attempts` times (0 = unlimited), each attempt
-// waited for in 100 ms slices that check the stop flag. An attempt that the kernel neither
+// Connects a non-blocking socket, trying up to `attempts` times (0 = unlimited); a set stop flag
+// ends the wait at once. An attempt that the kernel neither
 // completes nor refuses counts as used after 5 s; a refused one is followed by a 100 ms pause.
 bool ConnectWithRetry(Socket socket, Ipv4 address, std::uint16_t port, int attempts,
                       const StopFlag* stop);

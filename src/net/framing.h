@@ -1,5 +1,5 @@
 // Length-prefixed stream framing ("<decimal length>:<payload>") over non-blocking TCP sockets.
-// Every wait is a poll in slices of at most 100 ms that also checks the caller's stop flag.
+// Every wait is a poll that the caller's stop flag ends at once.
 #pragma once
 
 #include <cstddef>

@@ -2,12 +2,78 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <thread>
+#include <cstdint>
 
 namespace net::detail {
+
+namespace {
+
+// One event per thread that waits on a stop flag, made on its first wait: a set flag makes it
+// readable through a StopWaker, so a waiting thread sleeps until the socket or the flag needs it.
+// Without it (out of descriptors) the waits fall back to slices.
+class ThreadWakeEvent {
+public:
+    ThreadWakeEvent() : fd_(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {}
+    ~ThreadWakeEvent() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    ThreadWakeEvent(const ThreadWakeEvent&) = delete;
+    ThreadWakeEvent& operator=(const ThreadWakeEvent&) = delete;
+
+    int fd() const { return fd_; }
+
+    static void Signal(void* self) {
+        const std::uint64_t one = 1;
+        [[maybe_unused]] const auto written =
+            ::write(static_cast<ThreadWakeEvent*>(self)->fd_, &one, sizeof one);
+    }
+
+    // A flag set after an earlier wait had ended may have left the event readable.
+    void Drain() const {
+        std::uint64_t count = 0;
+        [[maybe_unused]] const auto read = ::read(fd_, &count, sizeof count);
+    }
+
+private:
+    int fd_;
+};
+
+ThreadWakeEvent& CurrentThreadWakeEvent() {
+    thread_local ThreadWakeEvent event;
+    return event;
+}
+
+// Polls `socket` (or nothing when it is negative) and the stop flag until one is ready, the stop
+// flag is set or `timeoutMs` (< 0: no limit) has passed.
+Readiness WaitWithStop(Socket socket, short events, const StopFlag* stop, int timeoutMs) {
+    ThreadWakeEvent* wake = nullptr;
+    if (stop != nullptr && CurrentThreadWakeEvent().fd() >= 0) wake = &CurrentThreadWakeEvent();
+    const StopWaker waker(wake != nullptr ? stop : nullptr, &ThreadWakeEvent::Signal, wake);
+    const auto start = Clock::now();
+    for (;;) {
+        if (IsStopped(stop)) return Readiness::Stopped;
+        int slice = (stop == nullptr || wake != nullptr) ? -1 : kWaitSliceMs;
+        if (timeoutMs >= 0) {
+            const long long left = std::max(0LL, timeoutMs - MillisecondsSince(start));
+            slice = static_cast<int>(slice < 0 ? left : std::min<long long>(slice, left));
+        }
+        pollfd entries[2] = {{socket, events, 0}, {wake != nullptr ? wake->fd() : -1, POLLIN, 0}};
+        const int result = ::poll(entries, 2, slice);
+        if (result > 0 && entries[0].revents != 0) {
+            return (entries[0].revents & POLLNVAL) != 0 ? Readiness::Failed : Readiness::Ready;
+        }
+        if (result > 0 && wake != nullptr) wake->Drain();
+        if (result < 0 && errno != EINTR) return Readiness::Failed;
+        if (timeoutMs >= 0 && MillisecondsSince(start) >= timeoutMs) return Readiness::TimedOut;
+    }
+}
+
+}  // namespace
 
 bool IsNonBlocking(Socket socket) {
     const int flags = ::fcntl(socket, F_GETFL, 0);
@@ -15,33 +81,12 @@ bool IsNonBlocking(Socket socket) {
 }
 
 Readiness WaitForSocket(Socket socket, short events, const StopFlag* stop, int timeoutMs) {
-    const auto start = Clock::now();
-    for (;;) {
-        if (IsStopped(stop)) return Readiness::Stopped;
-        int slice = kWaitSliceMs;
-        if (timeoutMs >= 0) {
-            const long long left = std::max(0LL, timeoutMs - MillisecondsSince(start));
-            slice = static_cast<int>(std::min<long long>(slice, left));
-        }
-        pollfd entry{socket, events, 0};
-        const int result = ::poll(&entry, 1, slice);
-        if (result > 0) {
-            return (entry.revents & POLLNVAL) != 0 ? Readiness::Failed : Readiness::Ready;
-        }
-        if (result < 0 && errno != EINTR) return Readiness::Failed;
-        if (timeoutMs >= 0 && MillisecondsSince(start) >= timeoutMs) return Readiness::TimedOut;
-    }
+    return WaitWithStop(socket, events, stop, timeoutMs);
 }
 
 bool PauseUnlessStopped(int milliseconds, const StopFlag* stop) {
-    const auto start = Clock::now();
-    for (;;) {
-        if (IsStopped(stop)) return false;
-        const long long left = milliseconds - MillisecondsSince(start);
-        if (left <= 0) return true;
-        std::this_thread::sleep_for(
-            std::chrono::milliseconds(std::min<long long>(left, kWaitSliceMs)));
-    }
+    // poll ignores entries with a negative descriptor, so this waits for the flag or the time.
+    return WaitWithStop(-1, 0, stop, milliseconds) == Readiness::TimedOut;
 }
 
 }  // namespace net::detail

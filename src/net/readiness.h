@@ -1,5 +1,5 @@
-// Stop-aware waiting on one socket. Every wait is cut into slices of at most 100 ms so that a set
-// stop flag is noticed quickly while an idle socket costs no CPU.
+// Stop-aware waiting on one socket. A waiting thread sleeps until the socket is ready, the time is
+// up or the stop flag is set (which wakes it at once); an idle socket costs no CPU.
 #pragma once
 
 #include <chrono>
@@ -9,6 +9,7 @@
 
 namespace net::detail {
 
+// Only when the wake-up event cannot be made: how often a wait then looks at the stop flag.
 inline constexpr int kWaitSliceMs = 100;
 
 enum class Readiness { Ready, Stopped, TimedOut, Failed };
@@ -22,7 +23,7 @@ bool IsNonBlocking(Socket socket);
 // socket. timeoutMs < 0 waits until the stop flag is set.
 Readiness WaitForSocket(Socket socket, short events, const StopFlag* stop, int timeoutMs);
 
-// Sleeps up to `milliseconds` in stop-aware slices; false when the stop flag ended it.
+// Sleeps up to `milliseconds`; false when the stop flag ended it.
 bool PauseUnlessStopped(int milliseconds, const StopFlag* stop);
 
 using Clock = std::chrono::steady_clock;

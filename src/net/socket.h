@@ -46,7 +46,7 @@ std::uint16_t LocalPort(Socket socket);
 // Address of the peer of a connected socket, network order; 0 on failure.
 Ipv4 PeerAddress(Socket socket);
 
-// Waits until the listener has a connection, the stop flag is set (checked every 100 ms) or
+// Waits until the listener has a connection, the stop flag is set or
 // timeoutMs has passed (negative: no time limit); returns the accepted, non-blocking socket with
 // its peer address, or an invalid socket. Callers loop on it, checking their own flags between.
 UniqueSocket AcceptConnection(Socket listener, const StopFlag* stop, Ipv4* peer,

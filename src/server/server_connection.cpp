@@ -166,7 +166,7 @@ void CServerThread::ServeRetrieve(Connection& connection) {
 void CServerThread::ServePing(Connection& connection) {
     std::string message;
     for (;;) {
-        connection.deadlineMs = SteadyMilliseconds() + options_.pingIdleTimeoutMs;
+        SetReadDeadline(connection, SteadyMilliseconds() + options_.pingIdleTimeoutMs);
         if (!net::ReceiveString(connection.socket.get(), message, &connection.abort,
                                 net::kMaxRequestLength)) {
             break;

@@ -7,7 +7,9 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <limits>
 #include <system_error>
 
 #include "net/socket.h"
@@ -18,8 +20,10 @@ namespace {
 
 // Accepts per pass, so that a burst of connections cannot starve scheduling and reaping.
 constexpr int kAcceptsPerPass = 16;
-// The longest the listener sleeps before it looks at the shutdown flag and the read deadlines.
-constexpr int kPollSliceMs = 100;
+// While accepting fails for want of resources: how long the listening socket is left alone.
+constexpr int kAcceptPauseMs = 100;
+// The listener's planned wake-up time while it is awake: earlier than any deadline.
+constexpr std::int64_t kListenerAwake = std::numeric_limits<std::int64_t>::max();
 
 }  // namespace
 
@@ -123,7 +127,11 @@ void CServerThread::WakeListener() {
 }
 
 void CServerThread::ListenerThreadFunction() {
-    int timeoutMs = kPollSliceMs;
+    // The listener sleeps until a connection, a wake-up or the next read deadline; the owner's
+    // shutdown flag wakes it too.
+    const StopWaker shutdownWaker(
+        shutdown_, [](void* self) { static_cast<CServerThread*>(self)->WakeListener(); }, this);
+    int timeoutMs = 0;
     bool acceptPaused = false;
     while (!Stopping()) {
         // While accepting fails for want of resources the listening socket stays readable; it is
@@ -131,6 +139,7 @@ void CServerThread::ListenerThreadFunction() {
         pollfd fds[2] = {{wakeRead_, POLLIN, 0}, {listenSocket_.get(), POLLIN, 0}};
         const int ready = ::poll(fds, acceptPaused ? 1 : 2, timeoutMs);
         acceptPaused = false;
+        listenerWakeAtMs_ = kListenerAwake;
         if (ready > 0 && (fds[0].revents & POLLIN) != 0) {
             char drain[64];
             while (::read(wakeRead_, drain, sizeof drain) > 0) {
@@ -144,11 +153,16 @@ void CServerThread::ListenerThreadFunction() {
                 if (result != AcceptResult::Accepted) break;
             }
         }
-        AbortExpiredReads();
+        const std::int64_t nextDeadline = AbortExpiredReads();
         ReapEndedConnections();
         // One start per pass; another pass follows at once while something was started.
-        timeoutMs = StartOnePending() ? 0 : kPollSliceMs;
-        if (acceptPaused) timeoutMs = kPollSliceMs;
+        if (StartOnePending()) {
+            timeoutMs = 0;
+        } else if (acceptPaused) {
+            timeoutMs = kAcceptPauseMs;
+        } else {
+            timeoutMs = SleepUntil(nextDeadline);
+        }
     }
 
     {
@@ -197,13 +211,34 @@ CServerThread::AcceptResult CServerThread::AcceptOne() {
     return AcceptResult::Accepted;
 }
 
-void CServerThread::AbortExpiredReads() {
+std::int64_t CServerThread::AbortExpiredReads() {
     const std::int64_t now = SteadyMilliseconds();
+    std::int64_t next = kListenerAwake;
     std::lock_guard guard(lock_);
     for (auto& connection : connections_) {
         const std::int64_t deadline = connection->deadlineMs.load();
-        if (deadline != 0 && now >= deadline) connection->abort = true;
+        if (deadline == 0) continue;
+        if (now >= deadline) {
+            connection->abort = true;
+        } else {
+            next = std::min(next, deadline);
+        }
     }
+    return next;
+}
+
+int CServerThread::SleepUntil(std::int64_t deadline) {
+    listenerWakeAtMs_ = deadline;
+    if (deadline == kListenerAwake) return -1;
+    return static_cast<int>(std::clamp<std::int64_t>(deadline - SteadyMilliseconds(), 0,
+                                                     std::numeric_limits<int>::max()));
+}
+
+void CServerThread::SetReadDeadline(Connection& connection, std::int64_t deadline) {
+    connection.deadlineMs = deadline;
+    // A deadline before the listener's planned wake-up (or one set while it is awake, after it
+    // may have looked) needs it to plan again.
+    if (deadline < listenerWakeAtMs_.load()) WakeListener();
 }
 
 void CServerThread::ReapEndedConnections() {

@@ -3,6 +3,7 @@
 // thread per accepted connection, within separate limits for light jobs and file sends.
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
@@ -150,7 +151,12 @@ private:
     bool IsIdle(const Connection& connection, std::int64_t now) const;
     void Evict(Connection& connection, bool& evictedPending);
     bool Stopping() const;
-    void AbortExpiredReads();
+    // Aborts the reads past their deadline; returns the earliest deadline still ahead.
+    std::int64_t AbortExpiredReads();
+    // Plans the listener's next wake-up; returns the poll timeout for it.
+    int SleepUntil(std::int64_t deadline);
+    // For connection threads: a new read deadline that the listener must keep.
+    void SetReadDeadline(Connection& connection, std::int64_t deadline);
     void ReapEndedConnections();
     bool StartOnePending();
     Connection* PickPending();
@@ -179,6 +185,8 @@ private:
     const utilcpp::CParseini settings_;
 
     net::UniqueSocket listenSocket_;
+    // When the listener means to wake up next (steady ms); the largest value while it is awake.
+    std::atomic<std::int64_t> listenerWakeAtMs_{0};
     int wakeRead_ = -1;
     int wakeWrite_ = -1;
     std::uint16_t port_ = 0;
