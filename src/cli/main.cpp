@@ -7,10 +7,12 @@
 
 #include "cli/cli_app.h"
 #include "cli/signal_watch.h"
+#include "util/descriptor_limit.h"
 #include "util/memory_release.h"
 
 int main(int argc, char** argv) {
     util::ReturnLargeBlocksWhenFreed();
+    util::RaiseDescriptorLimit();
     cli::IgnoreBrokenPipes();
     const std::vector<std::string> args(argv, argv + argc);
     const bool terminalIn = isatty(STDIN_FILENO) != 0;

@@ -68,7 +68,8 @@ private:
 class StopRelay {
 public:
     StopRelay(const StopFlag* source, StopFlag& target)
-        : waker_(source, [](void* flag) { static_cast<StopFlag*>(flag)->store(true); }, &target) {}
+        : waker_(
+              source, [](void* flag) { static_cast<StopFlag*>(flag)->store(true); }, &target) {}
 
 private:
     StopWaker waker_;

@@ -87,7 +87,8 @@ void CHostThread::BroadcastThreadFunction() {
     const auto wake = [](void* self) { static_cast<CHostThread*>(self)->SignalPingEnded(); };
     const StopWaker ownerWaker(stop_, wake, this);
     const StopWaker destructorWaker(&destroying_, wake, this);
-    const long long longestSleep = pingEndedEvent_ >= 0 ? options_.announceIntervalMs : kStopCheckMs;
+    const long long longestSleep =
+        pingEndedEvent_ >= 0 ? options_.announceIntervalMs : kStopCheckMs;
     const auto period = std::chrono::milliseconds(options_.announceIntervalMs);
     auto lastAnnouncement = Clock::now();
     std::string datagram;

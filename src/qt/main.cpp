@@ -13,6 +13,7 @@
 #include "qt/main_window.h"
 #include "qt/single_instance.h"
 #include "qt/stop_signals.h"
+#include "util/descriptor_limit.h"
 #include "util/memory_release.h"
 #include "util/trace.h"
 
@@ -52,6 +53,7 @@ bool HasDisplay() {
 
 int main(int argc, char** argv) {
     util::ReturnLargeBlocksWhenFreed();
+    util::RaiseDescriptorLimit();
     const std::vector<std::string> args(argv + 1, argv + argc);
     const qtui::GuiArguments arguments = qtui::ParseGuiArguments(args);
     if (!arguments.error.empty()) {
