@@ -74,7 +74,11 @@ struct FakeNetwork final : ui::ControllerNetwork {
     }
     void AddChatRecipient(Ipv4 address) override { recipients.push_back(address); }
     void RemoveChatRecipient(Ipv4 address) override { std::erase(recipients, address); }
-    void WaitForThreads() override {}
+    // Shutdown waits here for the network threads, so every flag they watch must be up by now.
+    void WaitForThreads() override {
+        for (const auto& [id, job] : live)
+            if (job.stop) flagsAtWait += job.stop->load() ? "1" : "0";
+    }
 
     JobId Add(Job job) {
         job.id = nextId++;
@@ -118,6 +122,7 @@ struct FakeNetwork final : ui::ControllerNetwork {
     std::vector<Ipv4> serverKnown;
     std::map<std::uint32_t, ServerConnectionInfo> uploads;
     std::string serverHostName;
+    std::string flagsAtWait;  // "1" for each raised flag of a live job
     int addressChecks = 0;
 };
 

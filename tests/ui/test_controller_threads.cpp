@@ -1,15 +1,13 @@
 // The hop onto the UI thread, and the controller with its real network objects on loopback
-// addresses only, shut down while everything is under way. A whole download and chat between two
-// real programs is the end-to-end test's.
+// addresses only, shut down while it is busy. A whole download and chat between two real programs
+// is the end-to-end test's.
 
 #include <chrono>
 #include <filesystem>
 #include <thread>
 
 #include "net/connect.h"
-#include "net/framing.h"
-#include "protocol/request_protocol.h"
-#include "support/fake_host.h"
+#include "support/loopback.h"
 #include "ui/fakes_controller.h"
 
 namespace fakes {
@@ -98,10 +96,11 @@ net::UniqueSocket SendRequestFrom(Ipv4 source, std::uint16_t port, const std::st
     return socket;
 }
 
-// Everything that can hold a network thread is under way when the window closes: a download
-// and a listing from a host that never answers, an upload to a client that never reads, and two
-// unknown hosts waiting for the permission question. Shutdown must still end promptly.
-TEST(RealNetwork, ShutdownDuringTransfersListingsAndAPendingQuestionEndsPromptly) {
+// What can hold a network thread is under way when the window closes: an upload to a client that
+// never reads, and two unknown hosts waiting for the permission question (each waits for the UI
+// thread, which waits for them). Shutdown must still end promptly. Downloads and listings that
+// never end are the job queue's test; that shutdown raises their flags is the fake network's.
+TEST(RealNetwork, ShutdownDuringAnUploadAndAPendingQuestionEndsPromptly) {
     ui::SetCurrentLanguage(ui::Language::English);
     testing_support::Sandbox sandbox;
     const std::uint16_t requestPort = testing_support::ClosedLoopbackPort();
@@ -110,34 +109,12 @@ TEST(RealNetwork, ShutdownDuringTransfersListingsAndAPendingQuestionEndsPromptly
     utilcpp::CParseini(sandbox.IniPath()).SetString("shares", "Mine", sandbox.MakeFolder("share"));
     std::filesystem::resize_file(sandbox.MakeFile("share/big.bin", ""), 8 << 20);
     FakeViews views;
-    views.user.folderAnswer = sandbox.MakeFolder("target");
     ui::QueuedDispatcher dispatcher;
     const auto pumpUntil = [&](auto done) { return WaitFor(done, &dispatcher, 1000); };
     ui::CLumvaleDialog controller(
         views.Bind(dispatcher), {sandbox.IniPath(), false, "testbox", {}},
         ui::OwnedNetworkFactory(LoopbackNetworkOptions(requestPort, chatPort)));
     controller.Start();
-    testing_support::FakeHost peer({}, false, Ip("127.0.0.3"), requestPort);
-    ASSERT_TRUE(peer.Valid());
-    peer.SetReply("expand:\\", proto::EncodeListing({Folder("Share")}));
-    peer.SetReply("expand:\\Share\\", proto::EncodeListing({File("big", 1000), Folder("sub")}));
-    peer.SetSilent("ping");  // the keep-alive connection that keeps the host listed
-    peer.SetSilent("retrieve:\\Share\\big");
-    peer.SetSilent("expand:\\Share\\sub\\");
-    controller.AddManualHost(Ip("127.0.0.3"), "peer");
-    ASSERT_TRUE(pumpUntil([&] { return views.tree.Has("Share"); }));
-    views.tree.Select("Share");
-    controller.Refresh();
-    ASSERT_TRUE(pumpUntil([&] { return views.files.rows.size() > 0; }));
-    views.user.focused = FocusTarget::FileList;
-    views.files.SelectNames({"big"});
-    controller.Download(false);
-    controller.OnTreeItemExpanding(*views.tree.NodeOf("Share"));  // sub's listing never comes
-    ASSERT_TRUE(pumpUntil([&] {
-        const auto requests = peer.Requests();
-        return std::count(requests.begin(), requests.end(), "retrieve:\\Share\\big") == 1 &&
-               std::count(requests.begin(), requests.end(), "expand:\\Share\\sub\\") == 1;
-    }));
     const std::string request = "retrieve:\\Mine\\big.bin";
     net::UniqueSocket reader = SendRequestFrom(Ip("127.0.0.1"), requestPort, request);
     const std::string upload = sandbox.Path("share/big.bin");
@@ -149,7 +126,6 @@ TEST(RealNetwork, ShutdownDuringTransfersListingsAndAPendingQuestionEndsPromptly
                                   SendRequestFrom(Ip("127.0.0.6"), requestPort, request)};
     ASSERT_TRUE(askers[0].valid() && askers[1].valid());
     ASSERT_TRUE(WaitFor([&] { return dispatcher.QueuedCount() == 1; }));
-    ASSERT_EQ(controller.TransferState().Running().downloads, 1u);
     ASSERT_EQ(controller.TransferState().Running().uploads, 1u);
 
     // Should shutdown wait for a thread that waits for the UI thread, the watchdog releases it

@@ -81,10 +81,8 @@ TEST_F(TransferTest, FileGoesIntoTheChosenFolderAndItsRowShowsHowItGoes) {
               (std::map<std::size_t, TransferState>{{0, TransferState::Finished},
                                                     {1, TransferState::Failed},
                                                     {2, TransferState::Cancelled}}));
-    // Ended rows stay five to six seconds (running rows stay: the rows' own test).
-    for (int tick = 0; tick < 5; ++tick) controller->OnSecondTimer();
-    EXPECT_EQ(views.transfers.rows.size(), 3u);
-    controller->OnSecondTimer();
+    // Ended rows go after a few seconds (how many is the rows' own test).
+    for (int tick = 0; tick < 6; ++tick) controller->OnSecondTimer();
     EXPECT_TRUE(views.transfers.rows.empty());
 }
 
@@ -113,7 +111,6 @@ TEST_F(TransferTest, TargetFolderIsAskedUnlessTheLastOneStillExists) {
 TEST_F(TransferTest, ExistingNamesAreAskedAboutAndCancelEndsTheCommand) {
     const std::tuple<std::deque<Answer>, Lines, std::size_t> cases[] = {
         {{Answer::Yes, Answer::No}, {"a", "c"}, 1},
-        {{Answer::No, Answer::Yes}, {"a", "b", "c"}, 0},
         {{Answer::Yes, Answer::Cancel}, {"a"}, 1}};
     for (const auto& [answers, files, folders] : cases) {
         SCOPED_TRACE(files.size());
@@ -167,9 +164,6 @@ TEST_F(TransferTest, FolderIsRecreatedUnderTheTargetOneFileAtATime) {
     ListingArrives("\\Music\\Live\\x\\y", {});
     controller->OnDownloadProgress(first, 60, 2.0);
     EXPECT_EQ(Status(), "Receive (1/2) 60% (2.00 KB/s)");
-    network->ClearJobs();
-    Download({"Live"});  // a second command leaves out the folder being fetched
-    EXPECT_TRUE(network->jobs.empty());
     controller->OnDownloadFinished(first, Done());
     EXPECT_EQ(Retrieves(), Lines{"\\Music\\Live\\x\\b.mp3 -> " + target + "Live/x/b.mp3"});
     EXPECT_EQ(network->lastListedSize, std::optional<std::uint64_t>(77));
@@ -199,12 +193,6 @@ TEST_F(TransferTest, WalkEndsAtItsFirstFailureOrCancelOrWhenNothingIsLeft) {
     const std::vector<DirEntry> twoFiles{File("a"), File("b")};
     const std::tuple<const char*, std::function<void()>, const char*, std::size_t> cases[] = {
         {"empty folder", [&] { ListingArrives("\\Music\\Live", {}); }, "Finished", 0},
-        {"file failed",
-         [&] {
-             ListingArrives("\\Music\\Live", twoFiles);
-             controller->OnDownloadFinished(Retrieve(0).id, Lost());
-         },
-         "Failed: connection lost", 1},
         {"file cancelled",
          [&] {
              ListingArrives("\\Music\\Live", twoFiles);
@@ -284,6 +272,10 @@ TEST_F(TransferTest, StandbyIsAskedOnlyForSingleTransfersAndClosingForAny) {
     EXPECT_EQ(views.user.lastButtons, ui::PromptButtons::YesNoCancel);
     EXPECT_TRUE(controller->ConfirmClose());
     EXPECT_EQ(views.user.questions.size(), 3u);
+    // Shutdown raises the flags of both hosts' two light jobs, the walk's listing and a download.
+    Download({"top.txt"});
+    controller->Shutdown();
+    EXPECT_EQ(network->flagsAtWait, "111111");
 }
 
 // The rows' own bookkeeping: rows found by id and by folder stay found while finished rows around

@@ -14,7 +14,6 @@ namespace {
 
 const NumberFormat kEnglish{".", ",", "\3", 2};
 const NumberFormat kGerman{",", ".", "\3", 2};
-const NumberFormat kWhole{".", ",", "\3", 0};
 
 TEST(FileRowTest, KilobytesRoundUpWithoutOverflowOrNegativeSizes) {
     using Limits = std::numeric_limits<std::int64_t>;
@@ -29,16 +28,13 @@ TEST(NumberFormatTest, RoundsHalfAwayFromZeroGroupsAndLeavesOtherTextAlone) {
     const std::tuple<const char*, NumberFormat, const char*> cases[] = {
         {"0.005000", kEnglish, "0.01"},
         {"999.995", kEnglish, "1,000.00"},
-        {"-1234.5", kEnglish, "-1,234.50"},
         {"-0.001", kEnglish, "0.00"},
-        {"1234", kWhole, "1,234"},
         {"12345678", {".", ",", "\3\2", 0}, "1,23,45,678"},
         {"12345678", {".", ",", threeThenNone, 0}, "12345,678"},
         {"1234567", {".", "\u202f", "\3", 0}, "1\u202f234\u202f567"},  // a 3-byte separator
         {"1e5", kEnglish, "1e5"}};
-    for (const auto& [plain, format, shown] : cases) {
+    for (const auto& [plain, format, shown] : cases)
         EXPECT_EQ(FormatDecimalText(plain, format), shown) << plain;
-    }
 }
 
 TEST(NumberFormatTest, RateTextFitsItsSixteenByteBuffer) {
