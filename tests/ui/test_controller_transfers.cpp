@@ -164,6 +164,7 @@ TEST_F(TransferTest, FolderIsRecreatedUnderTheTargetOneFileAtATime) {
     ListingArrives("\\Music\\Live\\x\\y", {});
     controller->OnDownloadProgress(first, 60, 2.0);
     EXPECT_EQ(Status(), "Receive (1/2) 60% (2.00 KB/s)");
+    network->ClearJobs();
     controller->OnDownloadFinished(first, Done());
     EXPECT_EQ(Retrieves(), Lines{"\\Music\\Live\\x\\b.mp3 -> " + target + "Live/x/b.mp3"});
     EXPECT_EQ(network->lastListedSize, std::optional<std::uint64_t>(77));
