@@ -1,7 +1,7 @@
 // What only the widgets do: placing the panes and dragging the splitters, showing and greying the
 // commands, the "Download to" item, Tab through the panes, Enter in the chat, and a dropped folder
-// becoming a share.
-// A real controller runs over a recording network that starts no thread and no socket.
+// becoming a share. A real controller runs over a recording network that starts no thread and no
+// socket. A session ending under an open dialog is the end-to-end test's.
 #include "qt/main_window.h"
 
 #include <QApplication>
@@ -23,7 +23,6 @@
 #include "qt/file_list.h"
 #include "qt/gui_arguments.h"
 #include "qt/host_tree.h"
-#include "qt/options_sheet.h"
 #include "qt/qt_tests.h"
 #include "qt/share_dialog.h"
 #include "qt/transfer_list.h"
@@ -182,11 +181,8 @@ private slots:
 
     void CommandLineSwitchesInAnyCaseAndTheSettingsFile() {
         QVERIFY(qtui::ParseGuiArguments({"/DEBUGFEATURES"}).debugFeatures);
-        QVERIFY(qtui::ParseGuiArguments({"-debugFeatures", "-debug:3,stdout"}).debugFeatures);
-        // "debug" alone, or a file path, is not the features switch.
-        QVERIFY(!qtui::ParseGuiArguments({"-debug", "/tmp/debugfeatures"}).debugFeatures);
-        const qtui::GuiArguments config = qtui::ParseGuiArguments({"--config", "/tmp/a.ini"});
-        QCOMPARE(config.configFile, std::string("/tmp/a.ini"));
+        // A file path is not the features switch.
+        QVERIFY(!qtui::ParseGuiArguments({"/tmp/debugfeatures"}).debugFeatures);
         QVERIFY(!qtui::ParseGuiArguments({"--config"}).error.empty());
     }
 
@@ -224,19 +220,6 @@ private slots:
         utilcpp::CParseini(settings_.toStdString()).GetString("shares", "Music", stored, "");
         QCOMPARE(QString::fromStdString(stored), shared);
         QCOMPARE(w.network->JobLines(), std::vector<std::string>{"expand 127.0.0.1 \\"});
-    }
-
-    void SessionEndCancelsTheOpenDialogAndShowsNothingMore() {
-        Window w(settings_);
-        utilcpp::CParseini settings(settings_.toStdString());
-        QTimer::singleShot(0, [&] { w.window.EndSession(); });
-        QVERIFY(!qtui::OptionsSheet::Run(&w.window, settings));
-        int sound = -1;
-        settings.GetInt("global", "sound", sound, -1);
-        QCOMPARE(sound, -1);  // cancelled, not confirmed
-        // No splash and no first-run wizard after the end: the start stops there.
-        QVERIFY(!w.window.ShowStartDialogs());
-        QVERIFY(QApplication::activeModalWidget() == nullptr);
     }
 
     void ARunOfFinishedRowsGoesInOneRemoval() {

@@ -47,15 +47,12 @@ private slots:
         QVERIFY(firstDelivered);
         QVERIFY(stopSawHandlerReturned);
         QVERIFY(!dispatcher.RunOnUiThread([] {}));
-    }
-
-    // With no handler running the stop runs at once; a second request is ignored.
-    void ShutdownWhenIdleStopsAtOnceAndOnlyOnce() {
-        qtui::QtDispatcher dispatcher;
+        // With no handler running the stop runs at once; a second request is ignored.
+        qtui::QtDispatcher idle;
         int stops = 0;
-        dispatcher.ShutdownWhenIdle([&] { ++stops; });
+        idle.ShutdownWhenIdle([&] { ++stops; });
         QCOMPARE(stops, 1);
-        dispatcher.ShutdownWhenIdle([&] { ++stops; });
+        idle.ShutdownWhenIdle([&] { ++stops; });
         QCOMPARE(stops, 1);
     }
 

@@ -110,8 +110,7 @@ TEST_F(TransferTest, TargetFolderIsAskedUnlessTheLastOneStillExists) {
 
 TEST_F(TransferTest, ExistingNamesAreAskedAboutAndCancelEndsTheCommand) {
     const std::tuple<std::deque<Answer>, Lines, std::size_t> cases[] = {
-        {{Answer::Yes, Answer::No}, {"a", "c"}, 1},
-        {{Answer::Yes, Answer::Cancel}, {"a"}, 1}};
+        {{Answer::Yes, Answer::No}, {"a", "c"}, 1}, {{Answer::Yes, Answer::Cancel}, {"a"}, 1}};
     for (const auto& [answers, files, folders] : cases) {
         SCOPED_TRACE(files.size());
         StartController();

@@ -84,7 +84,7 @@ TEST(CentringTest, CentresOverTheOwnerInsideTheWorkArea) {
     const auto at = [&](Rect owner) {
         return CentredPosition({{0, 0, 200, 100}, kScreen, kScreen, owner, {16, 16}});
     };
-    EXPECT_EQ(at({100, 100, 401, 301}), (Point{200, 200}));  // odd differences halved toward zero
+    EXPECT_EQ(at({100, 100, 401, 301}), (Point{200, 200}));    // odd differences halved toward zero
     EXPECT_EQ(at({1800, 980, 400, 300}), (Point{1720, 940}));  // pushed back into the work area
 }
 
