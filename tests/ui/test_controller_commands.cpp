@@ -40,13 +40,10 @@ TEST_F(ControllerTest, MenuStateFollowsTheSelectionAndFocus) {
         {"testbox", F::Tree, {}, false, "addShare refresh"},
         // No downloads from oneself without debug features.
         {"Mine", F::Tree, {}, false, "addShare removeShare properties refresh"},
-        {"remote", F::Tree, {}, false, "refresh"},
         {"Music", F::Tree, {}, false, "download refresh"},
         {"byhand", F::Tree, {}, false, "refresh removeHost"},
-        {"", F::Tree, {}, false, "refresh"},
         {"Music", F::FileList, {"top.txt"}, false, "download"},
         {"Music", F::FileList, {}, false, ""},
-        {"Music", F::ChatInput, {}, true, ""},
         {"Music", F::TransferList, {}, false, ""},
         {"Music", F::TransferList, {}, true, "cancel"}};
     for (const auto& [selected, focus, rows, transferRow, enabled] : cases) {

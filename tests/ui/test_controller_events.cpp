@@ -19,15 +19,10 @@ TEST_F(ControllerTest, HostsComeAndGoButTheLocalHostStaysUnderItsConfiguredName)
     EXPECT_EQ(network->addedHosts, Lines{"local 127.0.0.1 studio"});
     EXPECT_EQ(network->serverHostName, "studio");
     EXPECT_EQ(views.tree.ImageOf("studio"), tree_image::kLocalHost);
-    // Host information first, then the share list.
-    EXPECT_EQ(network->JobLines(), (Lines{"info 127.0.0.1", "expand 127.0.0.1 \\"}));
     network->ClearJobs();
     AppearHost("127.0.0.5");
     EXPECT_EQ(views.tree.ImageOf("127.0.0.5"), tree_image::kDiscoveredHost);
     EXPECT_EQ(network->JobLines(), (Lines{"info 127.0.0.5", "expand 127.0.0.5 \\"}));
-    // Light jobs stop with the program.
-    EXPECT_NE(network->jobs[0].stop, nullptr);
-    EXPECT_EQ(network->jobs[1].stop, network->jobs[0].stop);
     EXPECT_EQ(network->recipients, (Addresses{Ip("127.0.0.1"), Ip("127.0.0.5")}));
     EXPECT_EQ(network->serverKnown, network->recipients);
 
@@ -152,12 +147,7 @@ TEST_F(ControllerTest, ChatLinesNameTheSenderAndOnlyTheyAreHeardWhileSoundIsOn) 
     EXPECT_EQ(Lines(views.user.chatLines.begin(), views.user.chatLines.end()),
               (Lines{"192.168.1.9: hello", "kitchen: hi there",
                      "Not delivered to kitchen: are you there?"}));
-    // Hosts and transfers coming and going are silent.
-    network->RemoveHost(Ip("127.0.0.5"));
-    network->uploads[7] = {proto::RequestKind::Retrieve, Ip("127.0.0.1"), "f"};
-    controller->OnUploadRequested(7);
-    controller->OnUploadStarted(7);
-    controller->OnUploadFinished(7, false);
+    network->RemoveHost(Ip("127.0.0.5"));  // hosts coming and going are silent
     Settings().SetInt("global", "sound", 0);
     controller->OnChatMessage(Ip("127.0.0.6"), "two");
     EXPECT_EQ(views.user.played, std::vector<ui::EventSound>(2, ui::EventSound::ChatMessage));
@@ -171,7 +161,6 @@ TEST(ChatHistory, DropsWholeFirstLinesUntilTheNewLineFitsTheLimit) {
     history.Append(std::string(2000, 'z'));
     ASSERT_EQ(history.Length(), 30'000u);
     history.Append("new");
-    // Two first lines of 1 000 characters each (with their breaks) had to go.
     EXPECT_EQ(view.chatLines.size(), 28u);
     EXPECT_EQ(view.chatLines.front().back(), 'C');
     EXPECT_EQ(history.Length(), 28'000u + 2 + 3);
@@ -211,34 +200,27 @@ TEST_F(ControllerTest, FileListShowsTheSelectedListingAndEmptiesWhenItsNodeGoes)
     EXPECT_TRUE(views.files.rows.empty() && controller->FileListNodes().empty());
 }
 
-TEST_F(ControllerTest, ListingOfAnExpandedNodePrefetchesItsFoldersLastFirst) {
-    for (const bool expanded : {true, false}) {
-        SCOPED_TRACE(expanded ? "expanded" : "collapsed");
-        StartController();
-        AppearHost("127.0.0.5", "remote");
-        if (expanded) views.tree.expanded.insert(views.tree.Find("remote"));
-        network->ClearJobs();
-        DeliverListing("127.0.0.5", "\\", {Folder("A"), Folder("B"), File("f")});
-        // The job that brought the listing, then one per folder from the last to the first.
-        const Lines all{"expand 127.0.0.5 \\", "expand 127.0.0.5 \\B\\", "expand 127.0.0.5 \\A\\"};
-        EXPECT_EQ(network->JobLines(), expanded ? all : Lines{all[0]});
-        EXPECT_EQ(views.tree.NodeOf("A")->IsListingRequested(), expanded);
-    }
-}
-
-TEST_F(ControllerTest, ExpandingAsksOnceForEachUnlistedChildFolderAndAgainAfterAFailure) {
-    MusicHost();
-    DeliverListing("127.0.0.5", "\\Music\\", {Folder("A"), File("x"), Folder("B")});
+// A listing of an expanded node prefetches its folders, the last first; expanding asks once for
+// each unlisted child folder, and again after a failure.
+TEST_F(ControllerTest, ExpandedNodesPrefetchTheirFoldersOnceAndAgainAfterAFailure) {
+    AppearHost("127.0.0.5", "remote");
+    views.tree.expanded.insert(views.tree.Find("remote"));
     network->ClearJobs();
-    CNetNode& music = *views.tree.NodeOf("Music");
-    controller->OnTreeItemExpanding(music);
-    controller->OnTreeItemExpanding(music);
-    controller->OnExpandFailed(network->Last().id);
-    EXPECT_FALSE(views.tree.NodeOf("A")->IsListingRequested());
-    controller->OnTreeItemExpanding(music);
+    DeliverListing("127.0.0.5", "\\", {Folder("A"), Folder("B"), File("f")});
     EXPECT_EQ(network->JobLines(),
-              (Lines{"expand 127.0.0.5 \\Music\\B\\", "expand 127.0.0.5 \\Music\\A\\",
-                     "expand 127.0.0.5 \\Music\\A\\"}));
+              (Lines{"expand 127.0.0.5 \\", "expand 127.0.0.5 \\B\\", "expand 127.0.0.5 \\A\\"}));
+    network->ClearJobs();
+    DeliverListing("127.0.0.5", "\\A\\", {Folder("C"), File("x"), Folder("D")});
+    EXPECT_EQ(network->JobLines(), Lines{"expand 127.0.0.5 \\A\\"});  // A is collapsed
+    network->ClearJobs();
+    CNetNode& a = *views.tree.NodeOf("A");
+    controller->OnTreeItemExpanding(a);
+    controller->OnTreeItemExpanding(a);
+    controller->OnExpandFailed(network->Last().id);
+    EXPECT_FALSE(views.tree.NodeOf("C")->IsListingRequested());
+    controller->OnTreeItemExpanding(a);
+    EXPECT_EQ(network->JobLines(), (Lines{"expand 127.0.0.5 \\A\\D\\", "expand 127.0.0.5 \\A\\C\\",
+                                          "expand 127.0.0.5 \\A\\C\\"}));
 }
 
 TEST_F(ControllerTest, FileListFollowsColumnClicksAndShowsFoldersFirstWithSizes) {

@@ -115,6 +115,7 @@ TEST(RealNetwork, ShutdownDuringAnUploadAndAPendingQuestionEndsPromptly) {
         views.Bind(dispatcher), {sandbox.IniPath(), false, "testbox", {}},
         ui::OwnedNetworkFactory(LoopbackNetworkOptions(requestPort, chatPort)));
     controller.Start();
+    ASSERT_TRUE(pumpUntil([&] { return views.tree.Has("Mine"); }));  // its own jobs are done
     const std::string request = "retrieve:\\Mine\\big.bin";
     net::UniqueSocket reader = SendRequestFrom(Ip("127.0.0.1"), requestPort, request);
     const std::string upload = sandbox.Path("share/big.bin");
