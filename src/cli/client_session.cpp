@@ -73,20 +73,22 @@ void ClientSession::OnHostInfoResult(JobId id, const proto::HostInfo& hostInfo, 
     });
 }
 
+// A download's reports answer nothing: its worker goes on (and the next file starts) without
+// waiting for the main thread.
 void ClientSession::OnDownloadStarted(JobId id) {
-    dispatcher_.RunOnUiThread([&] {
+    dispatcher_.Post([this, id] {
         if (onDownloadStarted) onDownloadStarted(id);
     });
 }
 
 void ClientSession::OnDownloadProgress(JobId id, unsigned percent, float speedKBs) {
-    dispatcher_.RunOnUiThread([&] {
+    dispatcher_.Post([this, id, percent, speedKBs] {
         if (onDownloadProgress) onDownloadProgress(id, percent, speedKBs);
     });
 }
 
 void ClientSession::OnDownloadFinished(JobId id, const util::Status& outcome) {
-    dispatcher_.RunOnUiThread([&] {
+    dispatcher_.Post([this, id, outcome] {
         if (onDownloadFinished) onDownloadFinished(id, outcome);
     });
 }

@@ -16,18 +16,23 @@ QtDispatcher::~QtDispatcher() {
     queue_.BeginShutdown();
 }
 
+void QtDispatcher::RunCounted(const std::function<void()>& call) {
+    ++depth_;
+    call();
+    --depth_;
+    // Not from here: the queue still holds this call as running, and the stop joins the thread
+    // that waits for it. The event loop runs the stop once this call is done.
+    if (depth_ == 0 && deferredStop_) {
+        QMetaObject::invokeMethod(this, &QtDispatcher::RunDeferredStop, Qt::QueuedConnection);
+    }
+}
+
 bool QtDispatcher::RunOnUiThread(const std::function<void()>& call) {
-    const std::function<void()> counted = [this, &call] {
-        ++depth_;
-        call();
-        --depth_;
-        // Not from here: the queue still holds this call as running, and the stop joins the
-        // thread that waits for it. The event loop runs the stop once this call is done.
-        if (depth_ == 0 && deferredStop_) {
-            QMetaObject::invokeMethod(this, &QtDispatcher::RunDeferredStop, Qt::QueuedConnection);
-        }
-    };
-    return queue_.RunOnUiThread(counted);
+    return queue_.RunOnUiThread([this, &call] { RunCounted(call); });
+}
+
+void QtDispatcher::Post(std::function<void()> call) {
+    queue_.Post([this, call = std::move(call)] { RunCounted(call); });
 }
 
 void QtDispatcher::BeginShutdown() {

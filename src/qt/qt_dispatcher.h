@@ -27,6 +27,7 @@ public:
     ~QtDispatcher() override;
 
     bool RunOnUiThread(const std::function<void()>& call) override;
+    void Post(std::function<void()> call) override;
     void BeginShutdown() override;
     bool ShutdownBegun() const override;
 
@@ -39,6 +40,8 @@ public:
 
 private:
     void RunQueued();
+    // Runs `call` as a handler: counted, and a stop asked for inside it waits until it returns.
+    void RunCounted(const std::function<void()>& call);
     void RunDeferredStop();
 
     ui::QueuedDispatcher queue_;

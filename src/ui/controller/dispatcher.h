@@ -19,6 +19,12 @@ public:
     // are still waiting at that moment are released the same way.
     virtual bool RunOnUiThread(const std::function<void()>& call) = 0;
 
+    // Queues `call` to run on the UI thread after everything queued before it, and returns at
+    // once; on the UI thread itself it runs at once. For reports that answer nothing (progress,
+    // a transfer's start and end): the reporting thread goes on instead of waiting for the UI.
+    // Dropped without running once shutdown has begun.
+    virtual void Post(std::function<void()> call) = 0;
+
     // From now on RunOnUiThread returns false at once. Called on the UI thread; a call that is
     // running at that moment is not interrupted.
     virtual void BeginShutdown() = 0;

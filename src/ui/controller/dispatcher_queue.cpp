@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cstdint>
+#include <memory>
 
 namespace ui {
 
@@ -39,18 +40,41 @@ bool QueuedDispatcher::RunOnUiThread(const std::function<void()>& call) {
     // Checked again under the lock: BeginShutdown drops the queue under it, and nothing may be
     // queued after that.
     if (shutdown_.load()) return false;
-    queue_.push_back(&pending);
-    queued_.notify_all();
-    SignalDescriptor();
+    Enqueue(&pending);
     pending.finished.wait(
         guard, [&] { return pending.state == State::Done || pending.state == State::Dropped; });
     return pending.state == State::Done;
+}
+
+void QueuedDispatcher::Enqueue(Pending* pending) {
+    queue_.push_back(pending);
+    queued_.notify_all();
+    SignalDescriptor();
+}
+
+void QueuedDispatcher::Post(std::function<void()> call) {
+    if (shutdown_.load()) return;
+    if (OnUiThread()) {
+        call();
+        return;
+    }
+    auto pending = std::make_unique<Pending>();
+    pending->posted = true;
+    pending->ownCall = std::move(call);
+    pending->call = &pending->ownCall;
+    std::lock_guard<std::mutex> guard(lock_);
+    if (shutdown_.load()) return;
+    Enqueue(pending.release());
 }
 
 void QueuedDispatcher::BeginShutdown() {
     std::lock_guard<std::mutex> guard(lock_);
     shutdown_.store(true);
     for (Pending* pending : queue_) {
+        if (pending->posted) {
+            delete pending;  // NOLINT(cppcoreguidelines-owning-memory): released by Post
+            continue;
+        }
         pending->state = State::Dropped;
         pending->finished.notify_one();
     }
@@ -78,6 +102,12 @@ std::size_t QueuedDispatcher::RunPending() {
         pending->state = State::Running;
         guard.unlock();
         (*pending->call)();
+        if (pending->posted) {
+            delete pending;  // NOLINT(cppcoreguidelines-owning-memory): released by Post
+            guard.lock();
+            ++ran;
+            continue;
+        }
         guard.lock();
         // The waiting caller may return and destroy `pending` as soon as it sees Done.
         pending->state = State::Done;

@@ -25,6 +25,7 @@ public:
     QueuedDispatcher& operator=(const QueuedDispatcher&) = delete;
 
     bool RunOnUiThread(const std::function<void()>& call) override;
+    void Post(std::function<void()> call) override;
     void BeginShutdown() override;
     bool ShutdownBegun() const override;
 
@@ -50,7 +51,12 @@ private:
         const std::function<void()>* call = nullptr;
         State state = State::Queued;
         std::condition_variable finished;
+        // A posted call is owned by its entry, which the queue deletes; nobody waits for it.
+        bool posted = false;
+        std::function<void()> ownCall;
     };
+    // Called with lock_ held.
+    void Enqueue(Pending* pending);
 
     bool OnUiThread() const { return std::this_thread::get_id() == uiThread_; }
     void SignalDescriptor();
