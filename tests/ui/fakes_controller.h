@@ -1,21 +1,166 @@
-// A controller on fake views and a fake network, started the way a front end starts it, with
-// helpers that play the network threads' part.
+// Fake views that record what the controller asked of them and answer from fields the test sets,
+// and a controller on them and a fake network, started the way a front end starts it, with helpers
+// that play the network threads' part.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
+#include <deque>
+#include <functional>
+#include <map>
 #include <memory>
+#include <set>
 
 #include "core/parseini.h"
+#include "model/net_node.h"
+#include "support/recording_tree.h"
 #include "support/ui_pure_sandbox.h"
 #include "ui/controller/dispatcher_queue.h"
 #include "ui/controller/lumvale_dialog.h"
-#include "ui/fakes.h"
+#include "ui/controller/lumvale_dialog_views.h"
 #include "ui/fakes_network.h"
 #include "ui/text/ui_strings.h"
 #include "ui/transfers/transfers.h"
 
 namespace fakes {
+
+using Lines = std::vector<std::string>;
+
+// The recorded tree, which the controller also reads back: the selection and expanded items.
+struct FakeTree final : testing_support::RecordingTree, ui::TreeView {
+    void DeleteItem(TreeItem item) override {
+        RecordingTree::DeleteItem(item);
+        if (selected == item) selected = kNoTreeItem;
+    }
+    CNetNode* SelectedNode() const override {
+        return items.count(selected) ? items.at(selected).node : nullptr;
+    }
+    bool IsExpanded(const CNetNode& node) const override {
+        return expanded.count(node.GetTreeItem());
+    }
+    void SelectNode(const CNetNode& node) override { selected = node.GetTreeItem(); }
+    void Select(const std::string& text) { selected = Find(text); }
+
+    TreeItem selected = kNoTreeItem;
+    std::set<TreeItem> expanded;
+};
+
+// Rows as "name|size|image" of the file list, "name|status|host|image" of the transfer list.
+struct FakeFileList final : ui::FileListView {
+    void Clear() override { rows.clear(), ++clears; }
+    void AddRow(const std::string& name, const std::string& size, int image) override {
+        rows.push_back(name + "|" + size + "|" + std::to_string(image));
+    }
+    std::vector<std::size_t> SelectedRows() const override { return selected; }
+    void SetSortMark(int column, ui::SortMark mark) override { marks[column] = mark; }
+    void SetStatusText(const std::string& text) override { status = text; }
+    Lines Names() const {
+        Lines names;
+        for (const std::string& row : rows) names.push_back(row.substr(0, row.find('|')));
+        return names;
+    }
+    void SelectNames(const Lines& names) {
+        selected.clear();
+        for (std::size_t i = 0; i < rows.size(); ++i)
+            if (std::count(names.begin(), names.end(), Names()[i])) selected.push_back(i);
+    }
+
+    Lines rows;
+    std::vector<std::size_t> selected;
+    std::map<int, ui::SortMark> marks;
+    std::string status;
+    int clears = 0;
+};
+
+struct FakeTransferList final : ui::TransferListView {
+    void AppendRow(const std::string& name, const std::string& status, const std::string& host,
+                   int image) override {
+        rows.push_back({name, status, host, std::to_string(image)});
+    }
+    void SetStatus(std::size_t row, const std::string& status, ui::TransferState state) override {
+        rows.at(row)[1] = status;
+        states[row] = state;
+    }
+    void DeleteRow(std::size_t row) override { rows.erase(rows.begin() + std::ptrdiff_t(row)); }
+    std::vector<std::size_t> SelectedRows() const override { return selected; }
+    // One column of every row: 0 name, 1 status, 2 host, 3 image.
+    Lines Column(std::size_t column) const {
+        Lines cells;
+        for (const Lines& row : rows) cells.push_back(row[column]);
+        return cells;
+    }
+    std::string StatusOf(const std::string& name) const {
+        for (const Lines& row : rows)
+            if (row[0] == name) return row[1];
+        return {};
+    }
+
+    std::vector<Lines> rows;
+    std::map<std::size_t, ui::TransferState> states;  // by row, as last set
+    std::vector<std::size_t> selected;
+};
+
+// What the user types, hears, is asked and answers, where the focus is, and the clock.
+struct FakeUser final : ui::ChatView,
+                        ui::PromptView,
+                        ui::FolderChooserView,
+                        ui::SoundView,
+                        ui::FocusView,
+                        ui::Clock {
+    void AppendHistoryLine(const std::string& line) override { chatLines.push_back(line); }
+    void RemoveFirstHistoryLine() override { chatLines.pop_front(); }
+    std::string InputText() const override { return chatInput; }
+    void ClearInput() override { chatInput.clear(); }
+    void FocusInput() override { ++inputFocused; }
+    // Answers with the next queued answer, or No when none is queued.
+    ui::Answer Ask(ui::Question question, const std::string& text,
+                   ui::PromptButtons buttons) override {
+        questions.push_back(text);
+        questionIds.push_back(question);
+        lastButtons = buttons;
+        if (whileAsking) whileAsking();
+        if (answers.empty()) return ui::Answer::No;
+        const ui::Answer answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    bool ChooseFolder(const std::string& title, const std::string& start,
+                      std::string& chosen) override {
+        folderQuestions.push_back(title + " at " + start);
+        chosen = folderAnswer;
+        return !chosen.empty();
+    }
+    void Play(ui::EventSound kind) override { played.push_back(kind); }
+    ui::FocusTarget FocusedControl() const override { return focused; }
+    std::uint32_t NowMs() const override { return now; }
+
+    std::deque<std::string> chatLines;
+    std::string chatInput;
+    int inputFocused = 0;
+    Lines questions;
+    std::vector<ui::Question> questionIds;
+    ui::PromptButtons lastButtons = ui::PromptButtons::YesNo;
+    std::deque<ui::Answer> answers;
+    std::function<void()> whileAsking;  // runs while the question is open, like a modal loop
+    Lines folderQuestions;              // "<title> at <start folder>"
+    std::string folderAnswer;           // empty: the user cancels
+    std::vector<ui::EventSound> played;
+    ui::FocusTarget focused = ui::FocusTarget::Tree;
+    std::atomic<std::uint32_t> now{1'000'000};
+};
+
+struct FakeViews {
+    FakeTree tree;
+    FakeFileList files;
+    FakeTransferList transfers;
+    FakeUser user;
+
+    ui::ControllerViews Bind(ui::Dispatcher& dispatcher) {
+        return {tree, tree, files, transfers, user, user, user, user, user, user, dispatcher};
+    }
+};
 
 using ui::FocusTarget;
 
