@@ -15,7 +15,6 @@ TEST(WalkPath, TargetBehindAPlantedLinkIsOutside) {
     const fs::path dest = temp.Folder("dest");
     const fs::path outside = temp.Folder("outside");
     fs::create_directory_symlink(outside, dest / "link");
-    EXPECT_TRUE(cli::StaysInside(dest, dest / "a.txt"));
     EXPECT_TRUE(cli::StaysInside(dest, dest / "new" / "deeper" / "a.txt"));
     EXPECT_FALSE(cli::StaysInside(dest, dest / "link" / "a.txt"));
     EXPECT_FALSE(cli::StaysInside(dest, dest / ".." / "a.txt"));
@@ -25,16 +24,10 @@ TEST(WalkPath, TargetBehindAPlantedLinkIsOutside) {
 }
 
 TEST(RemotePath, TypedPathsBecomeHostPaths) {
-    for (const auto& [typed, path] :
-         std::vector<std::pair<std::string, std::string>>{{"", "\\"},
-                                                          {"/", "\\"},
-                                                          {"\\", "\\"},
-                                                          {"Music/Live/", "\\Music\\Live"},
-                                                          {"//Music//Live", "\\Music\\Live"},
-                                                          {"\\Music\\Live\\", "\\Music\\Live"}}) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"", "\\"}, {"//Music//Live/", "\\Music\\Live"}, {"\\Music\\Live\\", "\\Music\\Live"}};
+    for (const auto& [typed, path] : cases)
         EXPECT_EQ(cli::NormalizeRemotePath(typed), path) << typed;
-    }
-    EXPECT_EQ(cli::RemoteJoin("\\", "Music"), "\\Music");
     EXPECT_EQ(cli::RemoteJoin("\\Music\\", "a.mp3"), "\\Music\\a.mp3");
 }
 

@@ -1,4 +1,5 @@
-// Golden output of the texts the commands print: listings, sizes and progress lines.
+// The texts the commands print where a host's claims or a slow line could garble them. Ordinary
+// listings are the end-to-end transfer test's.
 #include <gtest/gtest.h>
 
 #include <limits>
@@ -7,24 +8,6 @@
 #include "cli/progress_line.h"
 
 namespace {
-
-TEST(ListingFormat, FoldersFirstThenFilesEachByNameWithSummary) {
-    const std::vector<DirEntry> listing = {
-        {"zeta.txt", 5, false}, {"Live", 0, true},    {"album.flac", 4404019, false},
-        {"empty", 0, false},    {"Archive", 0, true}, {"movie.mkv", 1610612736, false},
-    };
-    EXPECT_EQ(cli::FormatListing(listing),
-              "     <DIR>  Archive\n"
-              "     <DIR>  Live\n"
-              "   4.2 MiB  album.flac\n"
-              "       0 B  empty\n"
-              "   1.5 GiB  movie.mkv\n"
-              "       5 B  zeta.txt\n"
-              "2 folders, 4 files, 1.5 GiB\n");
-    EXPECT_EQ(cli::FormatListing({}), "0 folders, 0 files, 0 B\n");
-    EXPECT_EQ(cli::FormatListing({{"Music", 0, true}}),
-              "     <DIR>  Music\n1 folder, 0 files, 0 B\n");
-}
 
 TEST(ListingFormat, HostileNamesAndSizesCannotGarbleTheOutput) {
     EXPECT_EQ(cli::FormatListing({{"evil\x1b[2J\nname\x7f", 1, false}}),
@@ -46,40 +29,30 @@ TEST(ListingFormat, HostileNamesAndSizesCannotGarbleTheOutput) {
 
 TEST(SizeFormat, UnitBoundaries) {
     // Rounding up to the next unit shows the next unit, never "1024.0 KiB".
-    const std::vector<std::pair<std::int64_t, std::string>> cases = {
-        {0, "0 B"},
-        {-5, "0 B"},
-        {1023, "1023 B"},
-        {1024, "1.0 KiB"},
-        {1536, "1.5 KiB"},
-        {1048575, "1.0 MiB"},
-        {1048576, "1.0 MiB"},
-        {4LL << 30, "4.0 GiB"},
-        {3LL << 40, "3.0 TiB"},
-    };
+    const std::pair<std::int64_t, const char*> cases[] = {{-5, "0 B"},
+                                                          {1023, "1023 B"},
+                                                          {1024, "1.0 KiB"},
+                                                          {1048575, "1.0 MiB"},
+                                                          {3LL << 40, "3.0 TiB"}};
     for (const auto& [bytes, text] : cases) EXPECT_EQ(cli::FormatSize(bytes), text) << bytes;
 }
 
-TEST(ProgressLine, ShowsBarPercentSpeedTimeLeftAndFiles) {
+TEST(ProgressLine, ShowsBarPercentSpeedTimeLeftAndFilesWithinTheWidth) {
     cli::ProgressState state{"Live/a.mp3", 50, 1024.0, 4 << 20, 2, 7};
-    // 2 MiB left at 1 MiB/s.
+    // 2 MiB left at 1 MiB/s; no speed yet gives no time left.
     EXPECT_EQ(cli::FormatProgressLine(state, 100),
               "Live/a.mp3 [##########----------]  50% 1.0 MiB/s ETA 0:02 [2/7]");
     state.speedKBs = 0;
     EXPECT_EQ(cli::FormatProgressLine(state, 100),
               "Live/a.mp3 [##########----------]  50% 0 B/s ETA --:-- [2/7]");
-    // Long names are shortened from the start to fit.
     state = {std::string(200, 'n') + "/end.bin", 100, 10, 10, 1, 1};
     const std::string line = cli::FormatProgressLine(state, 80);
     EXPECT_EQ(line.size(), 80u);
     EXPECT_EQ(line.rfind("...", 0), 0u);
     EXPECT_NE(line.find("end.bin [####################] 100%"), std::string::npos) << line;
-}
-
-TEST(ProgressLine, DurationFormats) {
-    const std::vector<std::pair<double, std::string>> cases = {
-        {0, "0:00"}, {65, "1:05"}, {3723, "1:02:03"}, {-1, "--:--"}, {1e12, "--:--"}};
-    for (const auto& [seconds, text] : cases) EXPECT_EQ(cli::FormatDuration(seconds), text);
+    const std::pair<double, const char*> durations[] = {
+        {3723, "1:02:03"}, {-1, "--:--"}, {1e12, "--:--"}};
+    for (const auto& [seconds, text] : durations) EXPECT_EQ(cli::FormatDuration(seconds), text);
 }
 
 }  // namespace

@@ -32,29 +32,6 @@ std::vector<std::string> AskListings(FolderWalk& walk, JobId& nextJob) {
     return asked;
 }
 
-TEST(WalkPaths, NamesThatCouldLeaveTheirFolderAreRefused) {
-    for (const auto& [name, problem] : std::vector<std::pair<std::string, NameProblem>>{
-             {"", NameProblem::Empty},
-             {"..", NameProblem::DotName},
-             {"../etc", NameProblem::Slash},
-             {"a\\b", NameProblem::Backslash},
-             {std::string("a\0b", 3), NameProblem::Nul},
-             {std::string(256, 'n'), NameProblem::TooLong},
-             {"...", NameProblem::None},
-             {std::string(255, 'n'), NameProblem::None}}) {
-        EXPECT_EQ(client::CheckRemoteName(name), problem) << name;
-    }
-    EXPECT_EQ(client::MapWalkPath("\\Music\\Live", "\\Music\\Live\\x\\b.mp3", "/t"),
-              fs::path("/t/Live/x/b.mp3"));
-    EXPECT_EQ(client::MapWalkPath("\\Music", "\\Music\\a.mp3", "/t"), fs::path("/t/Music/a.mp3"));
-    NameProblem problem = NameProblem::Empty;
-    // "\Music\Lively" starts with the root's text but is not below it.
-    EXPECT_FALSE(client::MapWalkPath("\\Music\\Live", "\\Music\\Lively\\a", "/t", &problem));
-    EXPECT_EQ(problem, NameProblem::None);
-    EXPECT_FALSE(client::MapWalkPath("\\Music", "\\Music\\..\\..\\etc", "/t", &problem));
-    EXPECT_EQ(problem, NameProblem::DotName);
-}
-
 TEST(FolderWalk, FilesComeInTheOrderFoundAndEachListingIsUsedOnce) {
     FolderWalk walk(7, "\\Music\\Live", "/t");
     JobId job = 100;

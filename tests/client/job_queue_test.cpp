@@ -9,12 +9,10 @@
 #include <gmock/gmock.h>
 
 #include <algorithm>
-#include <condition_variable>
 #include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
-#include <set>
 #include <thread>
 
 #include "net/framing.h"
@@ -51,16 +49,11 @@ protected:
         shutdown_ = true;
         if (queue_) queue_->Stop();
     }
-    // Long listings as their length, entries left out as "+<count>".
     void OnExpandResult(JobId id, const std::vector<DirEntry>& listing, bool success,
-                        std::size_t leftOut) override {
+                        std::size_t) override {
         std::string line = "expand " + Number(id) + (success ? " ok " : " fail ");
-        if (listing.size() > 100) line += std::to_string(listing.size()) + " entries";
-        for (const auto& entry : listing) {
-            if (listing.size() > 100) break;
+        for (const auto& entry : listing)
             line += entry.name + ":" + std::to_string(entry.size) + (entry.folder ? ":d," : ":f,");
-        }
-        if (leftOut > 0) line += " +" + std::to_string(leftOut);
         Log(line);
         if (afterExpandReport_) afterExpandReport_(id);
     }
@@ -70,19 +63,15 @@ protected:
     void OnDownloadStarted(JobId id) override { Log("started " + Number(id)); }
     void OnDownloadProgress(JobId, unsigned, float) override {}
     void OnDownloadFinished(JobId id, const util::Status& outcome) override {
-        Log("finished " + Number(id) + " " + (outcome ? "ok" : KindName(outcome.kind())));
-    }
-    static std::string KindName(util::ErrorKind kind) {
-        switch (kind) {
-            case util::ErrorKind::Stopped:
-                return "stopped";
-            case util::ErrorKind::RefusedByHost:
-                return "refused";
-            case util::ErrorKind::SizeLiedAbout:
-                return "size";
-            default:
-                return "fail";
-        }
+        using util::ErrorKind;
+        const std::map<ErrorKind, std::string> names = {{ErrorKind::Stopped, "stopped"},
+                                                        {ErrorKind::RefusedByHost, "refused"},
+                                                        {ErrorKind::SizeLiedAbout, "size"}};
+        const auto name = outcome ? names.end() : names.find(outcome.kind());
+        Log("finished " + Number(id) + " " +
+            (outcome               ? "ok"
+             : name == names.end() ? "fail"
+                                   : name->second));
     }
 
     void StartQueue(std::uint16_t port, JobQueueOptions options = {}) {

@@ -12,7 +12,7 @@ gui_init "$1"
 e2e_add_host 1
 e2e_add_host 2
 
-# pc-a shares a folder tree; pc-b downloads into a folder it used before.
+# pc-b downloads into a folder it used before.
 SHARED="$E2E_TMP/shared"
 mkdir -p "$SHARED/music/live" "$E2E_TMP/downloads"
 head -c 300000 /dev/urandom >"$SHARED/music/track one.ogg"
@@ -35,7 +35,6 @@ gui_start_display || exit 1
 DISPLAY_A=$GUI_DISPLAY
 gui_start_display || exit 1
 DISPLAY_B=$GUI_DISPLAY
-e2e_log "displays $DISPLAY_A and $DISPLAY_B"
 
 gui_start 1 "$DISPLAY_A" "$E2E_TMP/a.ini" "$E2E_TMP/a.log"
 PID_A=$GUI_PID
@@ -91,7 +90,6 @@ e2e_check "nothing but the folder was downloaded" test "$(ls -A "$E2E_TMP/downlo
 sleep 0.5
 shot download
 
-# Chat both ways: type into each window's input line and press Enter.
 CHAT_INPUT_Y=$((600 - GUI_MENU_HEIGHT - 7 - 28 + 11))
 say() { gui_at "$1" 60 $CHAT_INPUT_Y click 1; gui_type "$1" "$2"; gui_keys "$1" Return; }
 say "$DISPLAY_B" "hello from b"

@@ -29,10 +29,7 @@ e2e_serve_host 1 pc-a
 e2e_serve_host 2 pc-b
 e2e_expect "the serving host knows the real peer" "$E2E_TMP/pc-a.out" "^host appeared: $PEER\$" 5
 e2e_expect "the real peer knows the serving host" "$E2E_TMP/pc-b.out" "^host appeared: $SERVER\$" 5
-# Both keep-alives are up before the flood starts.
-sleep 2
-
-e2e_log "flooding from ${#SOURCES[@]} addresses"
+sleep 2  # both keep-alives are up before the flood starts
 timeout -s KILL 60 ip netns exec "$(e2e_ns 3)" python3 "$(dirname "$0")/flood_peers.py" \
     "$SERVER" 12346 30 "${SOURCES[@]}" >"$E2E_TMP/flood.out" 2>&1 &
 FLOOD_PID=$!

