@@ -57,16 +57,5 @@ TEST(IniDocument, DuplicatesEmptySectionsUnclosedHeadersAndAnUnendedLastLine) {
               "[a]\nk=9\nk=2\n[A]\nk=3\nz=4\n[empty]\n; c\n[next]\n[open\nk=v\n\n[new]\nn=1\n");
 }
 
-TEST(IniDocument, OnlyNamesAndValuesThatReadBackTheSameAreStorable) {
-    EXPECT_TRUE(IniDocument::IsStorableSection("global"));
-    EXPECT_TRUE(IniDocument::IsStorableKey("My Share (2)"));
-    EXPECT_TRUE(IniDocument::IsStorableValue("C:\\a=b;c[d]"));
-    for (const char* bad : {"a]b", "a\nb"})
-        EXPECT_FALSE(IniDocument::IsStorableSection(bad)) << bad;
-    for (const char* bad : {"", "  ", "a=b", "[x", ";x", "a\rb"})
-        EXPECT_FALSE(IniDocument::IsStorableKey(bad)) << bad;
-    EXPECT_FALSE(IniDocument::IsStorableValue("line\nbreak"));
-}
-
 }  // namespace
 }  // namespace utilcpp

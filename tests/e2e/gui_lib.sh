@@ -12,24 +12,12 @@ GUI_CLIENT_W=850
 GUI_LEFT=400
 GUI_BOTTOM=250
 
-gui_require_tools() {
-    for tool in Xvfb xdotool xclip import; do
-        if ! command -v "$tool" >/dev/null; then
-            echo "### FAIL: $(basename "$0") needs $tool (scripts/install-deps.sh installs it)" >&2
-            exit 1
-        fi
-    done
-}
-
 # Root, the tools and the desktop program in <directory of the binaries>, then e2e_init.
 gui_init() { # gui_init <directory of the binaries>
     e2e_require_root
-    gui_require_tools
+    e2e_need_tools Xvfb xdotool xclip import
     E2E_GUI="$1/wendaro"
-    if [ ! -x "$E2E_GUI" ]; then
-        echo "FAIL: no wendaro in $1 (built with WENDARO_BUILD_GUI=ON?)" >&2
-        exit 1
-    fi
+    [ -x "$E2E_GUI" ] || { echo "FAIL: no wendaro in $1 (built with WENDARO_BUILD_GUI=ON?)" >&2 && exit 1; }
     e2e_init "$1"
 }
 
@@ -84,19 +72,9 @@ gui_at() { # gui_at <display> <x> <y> then xdotool commands...
     DISPLAY=$display xdotool mousemove "$x" $((y + GUI_MENU_HEIGHT)) sleep 0.1 "$@"
 }
 
-gui_keys() { # gui_keys <display> keys...
-    local display=$1
-    shift
-    DISPLAY=$display xdotool key --delay 60 "$@"
-}
-
-gui_type() { # gui_type <display> text
-    DISPLAY=$1 xdotool type --delay 20 "$2"
-}
-
-gui_screenshot() { # gui_screenshot <display> <png>
-    DISPLAY=$1 import -window root -crop 850x600+0+0 +repage "$2"
-}
+gui_keys() { DISPLAY=$1 xdotool key --delay 60 "${@:2}"; } # gui_keys <display> keys...
+gui_type() { DISPLAY=$1 xdotool type --delay 20 "$2"; }    # gui_type <display> text
+gui_screenshot() { DISPLAY=$1 import -window root -crop 850x600+0+0 +repage "$2"; } # <display> <png>
 
 # The chat history's text, read through the clipboard.
 gui_chat_history() { # gui_chat_history <display>

@@ -1,8 +1,6 @@
 # shellcheck shell=bash disable=SC2034  # the variables set here are read by the sourcing scripts
 # Shared helpers of the end-to-end tests: hosts as network namespaces on one bridge, processes
-# and namespaces cleaned up on every exit. Source it; it is not a test of its own.
-#
-# Each host i gets the namespace ${E2E_PREFIX}h<i> with lo up and eth0 = 10.77.0.<i>/24; the
+# and namespaces cleaned up on every exit. Each host i gets the namespace ${E2E_PREFIX}h<i> with lo up and eth0 = 10.77.0.<i>/24; the
 # bridge lives in a namespace of its own, so nothing touches the machine's real interfaces.
 
 E2E_PREFIX="wde$$"
@@ -32,16 +30,16 @@ e2e_until() {
     return 1
 }
 
-e2e_require_root() {
-    if [ "$(id -u)" -ne 0 ]; then
-        echo "### SKIP: $(basename "$0") needs root for network namespaces" >&2
-        exit 0
-    fi
-    for tool in ip timeout sha256sum mkfifo; do
+e2e_need_tools() {
+    for tool; do
         command -v "$tool" >/dev/null && continue
         echo "### FAIL: $(basename "$0") needs $tool (scripts/install-deps.sh installs it)" >&2
         exit 1
     done
+}
+e2e_require_root() {
+    [ "$(id -u)" -eq 0 ] || { echo "### SKIP: $(basename "$0") needs root for network namespaces" >&2 && exit 0; }
+    e2e_need_tools ip timeout sha256sum mkfifo
 }
 
 e2e_cleanup() {
@@ -55,10 +53,7 @@ e2e_cleanup() {
 e2e_init() { # e2e_init <binary dir>
     e2e_require_root
     E2E_CLI="$1/wendaro-cli"
-    if [ ! -x "$E2E_CLI" ]; then
-        echo "FAIL: no wendaro-cli in $1" >&2
-        exit 1
-    fi
+    [ -x "$E2E_CLI" ] || { echo "FAIL: no wendaro-cli in $1" >&2 && exit 1; }
     exec {E2E_STDERR}>&2
     E2E_TMP=$(mktemp -d /tmp/wendaro-e2e.XXXXXX)
     trap e2e_cleanup EXIT

@@ -47,18 +47,4 @@ TEST(CommandLine, FindOptionIgnoresCaseAndPlainArguments) {
     EXPECT_EQ(xUtilFindOption(xUtilParseCommandLine("debug"), "debug"), nullptr);
 }
 
-TEST(SplitItems, QuotesCommasAndTheEmptyItemThatEndsTheList) {
-    const std::pair<const char*, std::vector<std::string>> cases[] = {
-        {R"("a,b",c)", {"a,b", "c"}},
-        {R"("x" y,"z)", {R"("x" y)", "z"}},
-        {R"(a,"",b)", {"a"}},
-        {",a", {}},
-    };
-    for (const auto& [text, expected] : cases) {
-        EXPECT_EQ(xUtilSplitItems(text), expected) << text;
-    }
-    EXPECT_EQ(xUtilSplitItems("ab,cd,ef", 4), (std::vector<std::string>{"ab", "c"}));
-    EXPECT_TRUE(xUtilSplitItems(nullptr, 3).empty());
-}
-
 }  // namespace
