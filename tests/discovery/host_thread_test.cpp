@@ -49,7 +49,7 @@ protected:
     }
 
     // Periods are shortened so that several rounds pass quickly.
-    HostThreadOptions Options() {
+    void Start() {
         HostThreadOptions options;
         options.discoveryPort = 0;
         options.bindAddress = testing_support::LoopbackAddress();
@@ -63,9 +63,6 @@ protected:
             Log(sent_, std::string(text) + " " + std::to_string(port) + " " + net::FormatIpv4(to));
             return true;
         };
-        return options;
-    }
-    void Start(HostThreadOptions options) {
         hosts_ = std::make_unique<CHostThread>(this, &stop_, std::move(options));
     }
     void SetInterfaces(std::vector<net::InterfaceEntry> interfaces) {
@@ -75,7 +72,6 @@ protected:
 
     Lines Events() { return Copy(events_); }
     Lines Sent() { return Copy(sent_); }
-    bool WaitForSent(std::size_t count) { return WaitFor(sent_, count); }
 
     net::UniqueSocket AcceptPing() {
         return net::AcceptConnection(server_.socket.get(), nullptr, nullptr, 5000);
@@ -86,7 +82,6 @@ protected:
     StopFlag stop_{false};
     std::unique_ptr<CHostThread> hosts_;
 
-private:
     void Log(Lines& log, std::string line) {
         std::lock_guard guard(mutex_);
         log.push_back(std::move(line));
@@ -96,9 +91,9 @@ private:
         std::lock_guard guard(mutex_);
         return log;
     }
-    bool WaitFor(const Lines& log, std::size_t count) {
+    bool WaitForSent(std::size_t count) {
         std::unique_lock guard(mutex_);
-        return changed_.wait_for(guard, 5s, [&] { return log.size() >= count; });
+        return changed_.wait_for(guard, 5s, [&] { return sent_.size() >= count; });
     }
 
     std::mutex mutex_;
@@ -113,7 +108,7 @@ const Ipv4 kLoopback = Address("127.0.0.1");
 TEST_F(HostThreadTest, AnnouncesEachPeriodToTheBroadcastOfEveryInterfaceWithAnAddress) {
     SetInterfaces({Interface("192.168.1.5", "255.255.255.0"), Interface("10.0.0.7", "255.0.0.0"),
                    net::InterfaceEntry{0, Address("255.255.0.0"), Address("0.0.255.255")}});
-    Start(Options());
+    Start();
     ASSERT_TRUE(WaitForSent(4));
     const std::string announce = "announce " + std::to_string(hosts_->BoundDiscoveryPort()) + " ";
     Lines sent = Sent();
@@ -132,7 +127,7 @@ TEST_F(HostThreadTest, AnnouncesEachPeriodToTheBroadcastOfEveryInterfaceWithAnAd
 
 TEST_F(HostThreadTest, OnlyAnnouncementsFromOtherPossibleAddressesAddAHostAndOnlyOnce) {
     SetInterfaces({Interface("127.0.0.5", "255.0.0.0"), Interface("192.168.1.5", "255.255.255.0")});
-    Start(Options());
+    Start();
     // Our own address, then forged senders: a keep-alive connection to 0.0.0.0 would reach our own
     // request port, and the phantom host would stay listed for as long as we run.
     for (const char* sender : {"127.0.0.5", "0.0.0.0", "0.1.2.3", "255.255.255.255", "224.0.0.1",
@@ -154,7 +149,7 @@ TEST_F(HostThreadTest, OnlyAnnouncementsFromOtherPossibleAddressesAddAHostAndOnl
 
 // Destroyed without the shutdown flag, which every other test's teardown raises.
 TEST_F(HostThreadTest, ARemovedHostIsReportedAtOnceAndItsConnectionEndsWithTheThread) {
-    Start(Options());
+    Start();
     hosts_->AddHost(kLoopback, "me", HostKind::LocalHost);
     net::UniqueSocket removed = AcceptPing();
     ASSERT_TRUE(removed.valid());
@@ -174,7 +169,7 @@ TEST_F(HostThreadTest, ARemovedHostIsReportedAtOnceAndItsConnectionEndsWithTheTh
 // keep-alive connection stands have proved that they exist. Here 127.0.0.1 has a listener on the
 // request port, the forged senders have none.
 TEST_F(HostThreadTest, HostsNotYetConnectedAreBoundedApartFromConnectedOnes) {
-    Start(Options());
+    Start();
     hosts_->HandleDatagram(Address("127.0.0.1"), std::string_view("announce\0", 9));
     net::UniqueSocket keepAlive = AcceptPing();
     std::string ping;

@@ -68,6 +68,8 @@ in_root() {
     chroot "$root" env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root LANG=C.UTF-8 \
         DEBIAN_FRONTEND=noninteractive "$@"
 }
+# logged <what> command...: its output kept in $work/log and shown when it fails.
+logged() { "${@:2}" >"$work/log" 2>&1 && ok "$1" || { cat "$work/log" >&2 && fail "$1" && return 1; }; }
 # Everything outside the package manager's own records, caches and logs.
 snapshot() {
     in_root find / -xdev \( -path /proc -o -path /dev -o -path /run -o -path /tmp \
@@ -75,24 +77,16 @@ snapshot() {
         -o -path /root -o -path /etc/resolv.conf \) -prune -o -print | sort
 }
 
-if ! in_root apt-get update -qq >"$work/update.log" 2>&1; then
-    cat "$work/update.log" >&2
-    echo "FAIL: apt-get update in the root" >&2
-    exit 1
-fi
+logged "apt-get update in the root" in_root apt-get update -qq || finish
 snapshot >"$work/before"
 listing=$(dpkg-deb -c "$deb")
 cp "$deb" "$root/tmp/"
 chmod 644 "$root/tmp/$(basename "$deb")"
 
 note "installing $(basename "$deb"): Depends: $(dpkg-deb -f "$deb" Depends)"
-if in_root apt-get install -y --no-install-recommends "/tmp/$(basename "$deb")" >"$work/install.log" 2>&1; then
-    ok "apt-get install ./$(basename "$deb")"
-    sed -n '/NEW packages/,/^[0-9]* upgraded/p' "$work/install.log" | sed 's/^/  apt: /'
-else
-    cat "$work/install.log" >&2
-    fail "apt-get install"
-fi
+logged "apt-get install ./$(basename "$deb")" \
+    in_root apt-get install -y --no-install-recommends "/tmp/$(basename "$deb")" &&
+    sed -n '/NEW packages/,/^[0-9]* upgraded/p' "$work/log" | sed 's/^/  apt: /'
 dpkg-deb -f "$deb" Depends | grep -q "libc6 (>=" && ok "dependencies computed from the binaries" ||
     fail "Depends does not name libc6 with a version"
 in_root apt-get check >/dev/null 2>&1 && ok "apt-get check" || fail "apt-get check"
@@ -151,15 +145,12 @@ leftovers() {  # files of the package still present, conffiles not counted
         fi
     done
 }
-if in_root apt-get remove -y wendaro >"$work/remove.log" 2>&1; then
+if logged "apt-get remove" in_root apt-get remove -y wendaro; then
     left=$(leftovers)
     [ -z "$left" ] && ok "apt-get remove took every file but the conffiles ($conffiles)" ||
         fail "apt-get remove left: $left"
-else
-    cat "$work/remove.log" >&2
-    fail "apt-get remove"
 fi
-if in_root apt-get purge -y wendaro >"$work/purge.log" 2>&1; then
+if logged "apt-get purge" in_root apt-get purge -y wendaro; then
     snapshot >"$work/after"
     added=$(comm -13 "$work/before" "$work/after")
     ours=""
@@ -172,9 +163,6 @@ if in_root apt-get purge -y wendaro >"$work/purge.log" 2>&1; then
         in_root dpkg -S "$path" >/dev/null 2>&1 || ours+="$path "
     done
     [ -z "$ours" ] && ok "apt-get purge left nothing of ours" || fail "after purge, still there: $ours"
-else
-    cat "$work/purge.log" >&2
-    fail "apt-get purge"
 fi
 
 lintian --fail-on error --tag-display-limit 0 "$deb" >"$work/lintian.txt" 2>&1 &&
