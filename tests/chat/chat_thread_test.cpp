@@ -75,26 +75,6 @@ protected:
     Recorder atB_;
 };
 
-TEST_F(ChatTest, TextsReachTheCurrentRecipientsInOrderWithTheSenderAddress) {
-    CChatThread b(&atB_, &stop_, Options(Loopback(1)));
-    Recorder atC;
-    CChatThread c(&atC, &stop_, Options(Loopback(2), 0, b.Port()));
-    ASSERT_EQ(c.Port(), b.Port());
-    CChatThread a(nullptr, &stop_, Options(LoopbackAddress(), b.Port()));
-    // Nobody listens on .3: that recipient is skipped.
-    for (int last : {3, 1, 2, 1}) a.AddRecipient(Loopback(last));
-    for (int last : {1, 2, 9}) a.RemoveRecipient(Loopback(last));
-    EXPECT_EQ(a.Recipients(), (std::vector<Ipv4>{Loopback(3), Loopback(1)}));
-    const std::string longest(net::kMaxChatLength, 'x');
-    for (const std::string text : {"hello", "", longest.c_str()}) a.QueueMessage(text);
-    ASSERT_EQ(atB_.WaitFor(2).size(), 2u);
-    a.AddRecipient(Loopback(2));
-    a.QueueMessage("bye");
-    const Ipv4 sender = LoopbackAddress();
-    EXPECT_EQ(atB_.WaitFor(3), (Messages{{sender, "hello"}, {sender, longest}, {sender, "bye"}}));
-    EXPECT_EQ(atC.WaitFor(1), (Messages{{sender, "bye"}}));
-}
-
 TEST_F(ChatTest, MalformedAndUnfinishedTextsAreClosedUnreported) {
     ChatOptions options = Options(LoopbackAddress());
     options.receiveTimeoutMs = 200;
@@ -105,24 +85,6 @@ TEST_F(ChatTest, MalformedAndUnfinishedTextsAreClosedUnreported) {
           std::string("10:short"), std::string()})
         EXPECT_TRUE(ClosedAfter(b.Port(), bytes)) << bytes;
     EXPECT_TRUE(atB_.WaitFor(1, 200).empty());
-}
-
-// Connection attempts to a recipient that drops them can each take seconds. Served one after
-// another, three such recipients would hold up every text for many seconds.
-TEST_F(ChatTest, RecipientsThatCannotBeReachedHoldUpEachTextOnlyBriefly) {
-    CChatThread b(&atB_, &stop_, Options(LoopbackAddress()));
-    // A listener whose accept queue is full drops new connection attempts unanswered.
-    net::UniqueSocket blackHole = net::CreateListener(Loopback(7), b.Port(), 0);
-    net::UniqueSocket queued = ConnectFrom(LoopbackAddress(), b.Port(), Loopback(7));
-    ASSERT_TRUE(queued.valid());
-    ChatOptions options = Options(LoopbackAddress(), b.Port());
-    options.recipientTimeoutMs = 1000;
-    CChatThread a(nullptr, &stop_, options);
-    for (int last : {7, 7, 7, 1}) a.AddRecipient(Loopback(last));
-    a.QueueMessage("one");
-    a.QueueMessage("two");
-    const Ipv4 sender = LoopbackAddress();
-    EXPECT_EQ(atB_.WaitFor(2, 2900), (Messages{{sender, "one"}, {sender, "two"}}));
 }
 
 // A text closed unread is reported to the sender as not delivered; one read is not.

@@ -81,21 +81,4 @@ TEST_F(FakeHostTest, HostileListingNamesAreRefusedAndNothingLandsOutside) {
     }
 }
 
-// A host lists at most 10 000 shares; a cut listing says so, as its summary alone would pass for
-// the whole. A folder listing of the same length arrives whole.
-TEST_F(FakeHostTest, LsOfACutShareListSaysItWasCut) {
-    std::string shares;
-    for (int i = 0; i < 10'003; ++i) shares += "s" + std::to_string(i) + "\\1\\0\\";
-    shares.pop_back();
-    host_.SetReply("expand:\\", shares);
-    host_.SetReply("expand:\\s0", shares);
-    const auto result = Run({"ls", "127.0.0.1"});
-    EXPECT_EQ(result.exitCode, 0);
-    EXPECT_TRUE(result.out.ends_with("\n10000 folders, 0 files, 0 B\n"));
-    EXPECT_EQ(result.err, "wendaro-cli: This listing was cut: 3 more entries were left out.\n");
-    const auto folder = Run({"ls", "127.0.0.1", "/s0"});
-    EXPECT_TRUE(folder.out.ends_with("\n10003 folders, 0 files, 0 B\n"));
-    EXPECT_EQ(folder.err, "");
-}
-
 }  // namespace

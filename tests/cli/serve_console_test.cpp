@@ -83,13 +83,6 @@ TEST(ServeConsole, TransferRowsBecomeStartedAndFinishedLines) {
                               }));
 }
 
-TEST(ServeConsole, ChatLinesCannotSteerTheTerminal) {
-    std::ostringstream out;
-    cli::ConsoleChat chat(out);
-    chat.AppendHistoryLine("pc-b: hi\nhost gone: 1.2.3.4\x1b[2J");
-    EXPECT_EQ(out.str(), "pc-b: hi?host gone: 1.2.3.4?[2J\n");
-}
-
 // allowunknown=0 and 1 are the end-to-end transfer test's; any other value, or none, lets no one
 // in.
 TEST(ServeConsole, OnlyAnUnknownHostMayBeLetInAndOnlyBySetting) {

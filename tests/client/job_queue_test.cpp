@@ -195,33 +195,6 @@ TEST_F(JobQueueTest, DownloadsArriveWholeOrNotAtAllLightJobsEndAtTheirTimeLimitO
     EXPECT_EQ(sandbox_.ReadFile("existing.bin"), "old content");
 }
 
-// Light jobs start newest first, at most ten; downloads oldest first, at most five, and neither
-// waits for the other. Each finished job frees one place.
-TEST_F(JobQueueTest, LightJobsStartNewestFirstDownloadsOldestFirstEachWithinItsLimit) {
-    FakeHost host(LikeAShareServer, /*holding=*/true);
-    StartQueue(host.Port());
-    for (int i = 0; i < 10; ++i) EXPECT_EQ(Expand("\\h" + std::to_string(i)), kFirstJobId + i);
-    for (int i = 0; i < 5; ++i) Retrieve("\\d" + std::to_string(i), "d" + std::to_string(i));
-    ASSERT_TRUE(host.WaitForRequests(15));
-    for (const char* path : {"\\A", "\\B", "\\C"}) Expand(path);
-    Retrieve("\\d5", "d5");
-    Retrieve("\\d6", "d6");
-    const std::pair<const char*, const char*> steps[] = {{"expand:\\h0", "expand:\\C"},
-                                                         {"retrieve:\\d0", "retrieve:\\d5"},
-                                                         {"expand:\\h1", "expand:\\B"}};
-    for (std::size_t i = 0; i < std::size(steps); ++i) {
-        SCOPED_TRACE(steps[i].first);
-        host.Release(steps[i].first);
-        ASSERT_TRUE(host.WaitForRequests(16 + i));
-        // Exactly one more: each finished job frees one place and no limit is exceeded.
-        EXPECT_EQ(host.Requests().size(), 16 + i);
-        EXPECT_EQ(host.Requests().back(), steps[i].second);
-    }
-    host.Release();
-    WaitUntilIdle();
-    EXPECT_EQ(sandbox_.ReadFile("d6"), "x");
-}
-
 // Whatever adds light jobs (a peer's "shares changed" notices, forged hosts) cannot grow the
 // waiting list without limit: beyond it a job is refused and reports like an unreachable host.
 TEST_F(JobQueueTest, LightJobsBeyondTheWaitingBoundAreRefusedAndStopDropsTheWaitingOnes) {

@@ -23,17 +23,6 @@ const net::InterfaceEntry* Find(const std::vector<net::InterfaceEntry>& entries,
     return nullptr;
 }
 
-TEST(EnumInterfaces, LoopbackOnlyWhenAskedFor) {
-    std::vector<net::InterfaceEntry> entries;
-    ASSERT_TRUE(net::EnumInterfaces(entries, false, false));
-    for (const auto& entry : entries) EXPECT_NE(ntohl(entry.address) >> 24, 127u);
-    ASSERT_TRUE(net::EnumInterfaces(entries, true, false));
-    const auto* loopback = Find(entries, "127.0.0.1");
-    ASSERT_NE(loopback, nullptr);
-    EXPECT_EQ(net::FormatIpv4(loopback->netmask), "255.0.0.0");
-    EXPECT_EQ(net::FormatIpv4(loopback->broadcast), "127.255.255.255");
-}
-
 // Runs on a thread of its own inside a fresh network namespace, which vanishes with the thread
 // together with every interface made in it; the shell commands inherit the namespace. Directed
 // broadcasts are the end-to-end discovery test's.

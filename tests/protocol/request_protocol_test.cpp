@@ -37,16 +37,6 @@ using Entries = std::vector<DirEntry>;
 constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
 constexpr std::int64_t kMin = std::numeric_limits<std::int64_t>::min();
 
-TEST(ListingEncode, NameFlagSizeInOrderWithoutUncarriableEntries) {
-    const std::pair<Entries, const char*> cases[] = {
-        {{{"sub", 4096, true}, {"a.txt", 5, false}}, "sub\\1\\0\\a.txt\\0\\5"},
-        {{{".", 0, true}, {"..", 0, true}, {"a\\b", 3, false}, {"x", 1, false}}, "x\\0\\1"},
-        // Names that only look like dot names are ordinary names.
-        {{{"...", 0, true}, {".hidden", 2, false}}, "...\\1\\0\\.hidden\\0\\2"},
-        {{{"big", kMax, false}, {"neg", -7, false}}, "big\\0\\9223372036854775807\\neg\\0\\0"}};
-    for (const auto& [entries, expected] : cases) EXPECT_EQ(EncodeListing(entries), expected);
-}
-
 TEST(ListingParse, EntriesDotsFlagsAndTruncatedPayloads) {
     const std::pair<const char*, Entries> cases[] = {
         {".\\1\\0\\..\\1\\0\\f\\0\\3", {{"f", 3, false}}},

@@ -3,7 +3,6 @@
 
 #include "protocol/request_protocol.h"
 #include "server_test_support.h"
-#include "util/trace.h"
 
 namespace server_test {
 namespace {
@@ -101,19 +100,6 @@ TEST_F(ServerTest, KeepAliveConnectionStaysOpenUntilAMalformedMessage) {
     EXPECT_TRUE(StillOpen(socket.get()));
     ASSERT_TRUE(testing_support::WriteRaw(socket.get(), "x:"));
     EXPECT_TRUE(ClosedByPeer(socket.get()));
-}
-
-// A hostile peer could otherwise flood the diagnostic trace, or write terminal controls into it.
-TEST_F(ServerTest, UnknownJobLinesReachTheTraceQuotedAndCut) {
-    xUtilTraceInit("-debug:1," + Path("trace.txt"));
-    Start();
-    EXPECT_EQ(Ask("\x1b]0;owned\x07" + std::string(60'000, 'z')), "");
-    EXPECT_TRUE(Eventually([&] { return Counts().connections == 0; }));
-    xUtilTraceClose();
-    const std::string trace = sandbox_.ReadFile("trace.txt");
-    EXPECT_NE(trace.find("unknown jobtype : \"\\x1b]0;owned\\x07zzz"), std::string::npos) << trace;
-    EXPECT_EQ(trace.find('\x1b'), std::string::npos);
-    EXPECT_LT(trace.size(), 400u);
 }
 
 }  // namespace

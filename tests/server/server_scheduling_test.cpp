@@ -65,14 +65,6 @@ TEST_F(ServerTest, SilentAndSlowPeersHoldUpNobodyAndAreClosedAfterTheTimeLimit) 
     EXPECT_TRUE(Eventually([&] { return Counts().connections == 0; }));
 }
 
-TEST_F(ServerTest, AKeepAliveThatFallsSilentIsClosedAfterItsIdleLimit) {
-    // The only connection, so no other deadline wakes the listener in time.
-    Start([](ServerOptions& options) { options.pingIdleTimeoutMs = 300; });
-    net::UniqueSocket ping = Send("ping");
-    ASSERT_TRUE(Eventually([&] { return Counts().running == 1; }));
-    EXPECT_TRUE(ClosedByPeer(ping.get()));
-}
-
 TEST_F(ServerTest, ConnectionsBeyondTheBoundsAreClosedAtOnce) {
     Start([](ServerOptions& options) {
         options.maxWaiting = 3;

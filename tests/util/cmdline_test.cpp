@@ -38,13 +38,4 @@ TEST(CommandLine, TokensSwitchesQuotesAndColons) {
     }
 }
 
-TEST(CommandLine, FindOptionIgnoresCaseAndPlainArguments) {
-    const XUtilOptionList options = xUtilParseCommandLine("debug -Debug:1 /DEBUG:2 -other");
-    const XUtilOption* found = xUtilFindOption(options, "dEbUg");
-    ASSERT_NE(found, nullptr);
-    EXPECT_EQ(found->value, "1");
-    EXPECT_EQ(xUtilFindOption(options, "debu"), nullptr);
-    EXPECT_EQ(xUtilFindOption(xUtilParseCommandLine("debug"), "debug"), nullptr);
-}
-
 }  // namespace
