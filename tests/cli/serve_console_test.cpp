@@ -1,5 +1,5 @@
-// What a serving host prints and answers: host, transfer and chat lines in the formats that
-// scripts read, the questions nobody is there to answer, and the chat lines read from input.
+// What a serving host prints and answers: host and transfer lines in the formats that scripts
+// read, the questions nobody is there to answer, and the chat lines read from input.
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 
@@ -11,11 +11,8 @@
 #include "cli_test_support.h"
 #include "model/net_structure.h"
 #include "ui/controller/file_list_rows.h"
-#include "ui/text/ui_strings.h"
 
 namespace {
-
-using ui::StringId;
 
 Ipv4 Address(const char* dotted) {
     return inet_addr(dotted);

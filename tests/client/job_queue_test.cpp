@@ -1,9 +1,6 @@
-// What each kind of job sends and reports, and the order, limits and time limits under which the
-// queue runs them, against a fake host on loopback and a sandbox for downloads. The fixture logs
-// every report as "expand <n> ok|fail <name>:<size>:<d|f>,...",
-// "hostinfo <n>" (the reply's parsing is pinned down by the protocol tests),
-// "started <n>" or "finished <n> ok|fail",
-// <n> counted from the first job id. Progress depends on timing and is not logged.
+// What each kind of job reports, and the limits and time limits under which the queue runs them,
+// against a fake host on loopback. Reports are logged as "expand <n> ok|fail <name>:<size>:<d|f>,",
+// "hostinfo <n>", "started <n>" or "finished <n> ok|<reason>", <n> counted from the first job id.
 #include "client/job_queue.h"
 
 #include <gmock/gmock.h>

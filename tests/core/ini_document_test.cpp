@@ -37,25 +37,5 @@ TEST(IniDocument, ReadsWindowsWrittenTextAndEditsOnlyTheLinesMeant) {
               "[shares]\r\nDocs=D:\\Docs=old\r\n");
 }
 
-TEST(IniDocument, DuplicatesEmptySectionsUnclosedHeadersAndAnUnendedLastLine) {
-    IniDocument document =
-        IniDocument::Parse("[a]\nk=1\nk=2\n[A]\nk=3\nz=4\n[empty]\n; c\n[next]\n[open\nk=v");
-    // The first of duplicate sections and keys wins.
-    EXPECT_THAT(document.Find("a", "k"), Optional(std::string("1")));
-    EXPECT_EQ(document.Find("a", "z"), std::nullopt);
-    EXPECT_THAT(document.SectionLines("empty"), IsEmpty());
-    // "[open" is no header: the key after it stays in the section before.
-    EXPECT_EQ(document.Find("open", "k"), std::nullopt);
-    EXPECT_THAT(document.SectionLines("next"), ElementsAre("k=v"));
-    // A line with no name before "=" is no key at all; keys differing in case list once.
-    IniDocument shares = IniDocument::Parse("[s]\n=/a\n \t=/b\nM=/m\nm=/n\nN=/o\n");
-    for (const char* key : {"", " ", "\t"}) EXPECT_EQ(shares.Find("s", key), std::nullopt) << key;
-    EXPECT_THAT(shares.SectionLines("s"), ElementsAre("M=/m", "N=/o"));
-    document.Set("a", "K", "9");
-    document.Set("new", "n", "1");
-    EXPECT_EQ(document.Serialize(),
-              "[a]\nk=9\nk=2\n[A]\nk=3\nz=4\n[empty]\n; c\n[next]\n[open\nk=v\n\n[new]\nn=1\n");
-}
-
 }  // namespace
 }  // namespace utilcpp

@@ -1,9 +1,7 @@
-// Announcing ourselves, hearing others (never ourselves, never addresses no host can have), and
-// the keep-alive connections of known hosts; a host's going and return are the end-to-end
-// discovery test's. A CHostThread on loopback with an injected interface list and a recording
-// broadcast sender, so that nothing leaves the machine. Host events are logged as "+<address>
-// <name> <kind>" and
-// "-<address>", announcements as "<text> <port> <destination>".
+// Announcing ourselves, hearing others and keeping known hosts through their keep-alive
+// connections (a host's going and return are the end-to-end discovery test's), on loopback with
+// injected interfaces and a recording broadcast sender. Events are logged as "+<address> <name>
+// <kind>" and "-<address>", announcements as "<text> <port> <destination>".
 #include "discovery/host_thread.h"
 
 #include <arpa/inet.h>

@@ -88,7 +88,6 @@ if first_start en "" pc-one "$E2E_TMP/Pictures"; then
         escape 'share wizard' "en: the share wizard"
         e2e_check "en: and leaves the settings as they were" test "$(cat "$E2E_TMP/en.ini")" = "$before"
     fi
-    # The options sheet from the toolbar.
     gui_at "$D" 53 17 click 1
     dialog '^Options$' 10 "en: the toolbar opened no options" options && escape '^Options$' "en: the options"
     # The share the wizard made, in the tree under this computer: its properties.

@@ -12,7 +12,6 @@ gui_init "$1"
 e2e_add_host 1
 e2e_add_host 2
 
-# pc-b downloads into a folder it used before.
 SHARED="$E2E_TMP/shared"
 mkdir -p "$SHARED/music/live" "$E2E_TMP/downloads"
 head -c 300000 /dev/urandom >"$SHARED/music/track one.ogg"

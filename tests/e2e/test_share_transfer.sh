@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# One host shares a folder tree; another host lists it, asks for its information and downloads a
-# file and the whole tree, every byte checked. Existing files are kept without --overwrite, and a
+# One host shares a folder tree; another host lists it and downloads a file and the whole tree,
+# every byte checked. Existing files are kept without --overwrite, and a
 # host that discovery does not know is refused unless the sharing host allows unknown hosts.
 # Usage: test_share_transfer.sh <directory of wendaro-cli>
 # shellcheck source=tests/e2e/netns_lib.sh

@@ -39,26 +39,20 @@ protected:
     CNetStructure net{sink, &closing, [this] { return now; }};
 };
 
-// A kind from a newer peer shows like a host added by hand.
-TEST_F(ModelTest, HostsShowNameOrAddressAndUnknownKindsLikeManualOnes) {
-    net.AddHost(Address("127.0.0.1"), "", HostKind::LocalHost);
-    net.AddHost(Address("10.0.0.4"), "odd", static_cast<HostKind>(7));
-    net.SetHostName(0, "alpha (3.0)");
-    EXPECT_EQ(sink.ChildTexts(kTreeRoot), (Texts{"alpha (3.0)", "127.0.0.1", "odd"}));
-    const auto& item = sink.items.at(net.FindNode(Address("10.0.0.4"), "")->GetTreeItem());
+// A host without a name shows its address; a kind from a newer peer shows like one added by hand.
+TEST_F(ModelTest, HostsShowNameOrAddressAndRemovingOneDeletesEachOfItsItems) {
+    const Ipv4 beta = Address("10.0.0.3");
+    net.AddHost(beta, "", static_cast<HostKind>(7));
+    EXPECT_EQ(sink.ChildTexts(kTreeRoot), (Texts{"alpha", "10.0.0.3"}));
+    const auto& item = sink.items.at(net.FindNode(beta, "")->GetTreeItem());
     EXPECT_EQ(std::pair(item.image, item.selectedImage),
               std::pair(tree_image::kManualHost, tree_image::kManualHost));
-}
-
-TEST_F(ModelTest, RemovingAHostDeletesEachOfItsItemsAndShiftsTheIndexes) {
-    const Ipv4 beta = Address("10.0.0.3");
-    net.AddHost(beta, "beta", HostKind::Manual);
+    net.SetHostName(1, "beta");
     net.RemoveHost(kAlpha);
     EXPECT_EQ(sink.deletes, 4);  // alpha, Music, Live, Deep
     std::size_t index = 9;
     ASSERT_TRUE(net.FindHost(beta, index));
     EXPECT_EQ(index, 0u);
-    EXPECT_EQ(net.GetHostKind(0), HostKind::Manual);
     // Unknown addresses and indexes change nothing.
     net.RemoveHost(kAlpha);
     net.SetHostName(5, "nobody");
@@ -96,25 +90,6 @@ TEST_F(ModelTest, ListingsReplaceTheWholeSubtreeAndGiveFoldersImagesOfTheirState
             << path;
         EXPECT_EQ(item.node, Node(path)) << path;
     }
-}
-
-TEST_F(ModelTest, PathsLeadToTheirNodesAndBack) {
-    for (const std::string path : {"\\", "\\Music\\", "\\Music\\x.txt", "\\Music\\Live\\a.mp3"}) {
-        ASSERT_NE(Node(path), nullptr) << path;
-        EXPECT_EQ(Node(path)->GetPath(), path);
-    }
-    EXPECT_EQ(Node(""), Node("\\"));
-    EXPECT_EQ(Node("\\Music\\Live"), Node("\\Music\\Live\\"));
-    for (const char* path : {"\\music\\", "Music", "\\Music\\\\", "\\\\", "\\Music\\x.txt\\more"})
-        EXPECT_EQ(Node(path), nullptr) << path;
-    // Equally named folders are tried in order; a name with a backslash shows its last part only.
-    CNetNode* live =
-        net.SetListing(kAlpha, "\\Music\\Live\\", {Folder("x"), Folder("x"), Folder("a\\b")});
-    live->GetChildren()[1]->SetChildren({File("y")});
-    EXPECT_EQ(Node("\\Music\\Live\\x\\"), live->GetChildren()[0].get());
-    EXPECT_EQ(Node("\\Music\\Live\\x\\y"), live->GetChildren()[1]->GetChildren()[0].get());
-    EXPECT_EQ(sink.items.at(live->GetChildren()[2]->GetTreeItem()).text, "b");
-    EXPECT_EQ(Node("\\Music\\Live\\a\\b\\"), nullptr);
 }
 
 TEST_F(ModelTest, SortingPutsFoldersFirstAndDescendingIsTheMirrorImage) {

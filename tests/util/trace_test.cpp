@@ -85,13 +85,6 @@ TEST_F(TraceTest, DiagnosticsReachEveryOutputInTheirLineFormat) {
     EXPECT_THAT(text, HasSubstr(") : CTraceProbe::FailConst(): failed with 7\n"));
     EXPECT_THAT(text, HasSubstr(") : CTraceProbe::FailInLambda(): from a lambda\n"));
     EXPECT_THAT(text, ::testing::EndsWith("\nError number 2: No such file or directory\n"));
-
-    xUtilTraceInit("-debug:0,stdout,silent.txt");
-    ::testing::internal::CaptureStdout();
-    EXPECT_EQ(xUtilTrace("nothing\n"), 0);
-    EXPECT_EQ(CTraceProbe().FailConst(1), 0);
-    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
-    EXPECT_EQ(Contents("silent.txt"), "");
 }
 
 TEST_F(TraceTest, ConcurrentDiagnosticsStayWholeLines) {
