@@ -264,8 +264,10 @@ TEST_F(TransferTest, StandbyIsAskedOnlyForSingleTransfersAndClosingForAny) {
     EXPECT_EQ(views.user.questions.size(), 3u);
     // Shutdown raises the flags of both hosts' two light jobs, the walk's listing and a download.
     Download({"top.txt"});
+    std::string flagsAtWait;
+    network->flagsAtWait = &flagsAtWait;
     controller->Shutdown();
-    EXPECT_EQ(network->flagsAtWait, "111111");
+    EXPECT_EQ(flagsAtWait, "111111");
 }
 
 // Rows found by id and by folder stay found while finished rows around them go in runs.
