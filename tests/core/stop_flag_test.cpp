@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <optional>
-#include <vector>
 
 namespace {
 
@@ -36,22 +34,6 @@ TEST(StopWaker, EveryLiveWakerIsCalledOnEachSetAndNoneAfterItWent) {
 
     // A null flag is never set, so its waker registers nowhere.
     const StopWaker none(nullptr, &Count, &counts[0]);
-}
-
-TEST(StopRelay, PassesTheOwnersFlagOnToItsWakers) {
-    StopFlag owner;
-    StopFlag own;
-    int woken = 0;
-    const StopWaker ownWaker(&own, &Count, &woken);
-    std::optional<StopRelay> relay(std::in_place, &owner, own);
-    owner = true;
-    EXPECT_TRUE(own.load());
-    EXPECT_EQ(woken, 1);
-
-    relay.reset();
-    own.store(false);
-    owner = true;
-    EXPECT_FALSE(own.load()) << "a relay that went passes nothing on";
 }
 
 }  // namespace

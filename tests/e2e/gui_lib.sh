@@ -8,7 +8,6 @@ E2E_GUI="" # path of the wendaro binary
 # The window of every host is placed by its settings: 850 x 600 at the top-left corner, the
 # tree/chat column 400 pixels wide and the lower row 250 pixels high.
 GUI_MENU_HEIGHT=20 # the menu bar, in the fonts scripts/install-deps.sh installs
-GUI_CLIENT_W=850
 GUI_LEFT=400
 GUI_BOTTOM=250
 

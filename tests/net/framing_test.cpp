@@ -34,7 +34,6 @@ void operator delete(void* block, std::size_t) noexcept {
 namespace {
 
 using testing_support::MakeLoopbackPair;
-using testing_support::ReadRaw;
 using testing_support::ShutdownWrite;
 using testing_support::WriteRaw;
 
@@ -45,23 +44,6 @@ bool ReceiveFromRaw(std::string_view raw, std::string& out, std::size_t maxLengt
     EXPECT_TRUE(WriteRaw(pair.client.get(), raw));
     ShutdownWrite(pair.client.get());
     return net::ReceiveString(pair.server.get(), out, nullptr, maxLength);
-}
-
-TEST(Framing, StringsTravelAsDecimalLengthColonPayloadOneAfterTheOther) {
-    using namespace std::string_literals;
-    const std::string texts[] = {"ping", "", "a\0:b\\"s, std::string(1234, 'x')};
-    const std::string wire = "4:ping0:5:a\0:b\\1234:"s + texts[3];
-    auto pair = MakeLoopbackPair();
-    ASSERT_TRUE(pair.valid());
-    for (const std::string& text : texts)
-        EXPECT_TRUE(net::SendString(pair.client.get(), text, nullptr));
-    EXPECT_EQ(ReadRaw(pair.server.get(), wire.size()), wire);
-    ASSERT_TRUE(WriteRaw(pair.client.get(), wire));
-    for (const std::string& text : texts) {
-        std::string out = "previous";
-        EXPECT_TRUE(net::ReceiveString(pair.server.get(), out, nullptr, 2000));
-        EXPECT_EQ(out, text);
-    }
 }
 
 TEST(Framing, HeaderMustBePlainDecimalBelowSixtyFourCharactersAndPayloadComplete) {

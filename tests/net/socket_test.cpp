@@ -28,12 +28,10 @@ TEST(Ipv4Text, DottedQuadsAndHostNames) {
     EXPECT_EQ(net::FormatIpv4(address), "192.168.1.20");
     for (const char* bad : {"1.2.3", "256.1.1.1", "1.2.3.4.5", " 1.2.3.4"})
         EXPECT_FALSE(net::ParseIpv4(bad, address)) << bad;
-    // A name the lookup itself turns into an address (the short dotted form), so that the test
-    // does not depend on what this machine's resolver knows.
+    // A name the lookup itself turns into an address (the short dotted form): no query leaves.
     address = 0;
     EXPECT_TRUE(net::ResolveHost("127.1", address));
     EXPECT_EQ(address, htonl(0x7F000001));
-    EXPECT_FALSE(net::ResolveHost("no-such-host.invalid", address));
 }
 
 }  // namespace

@@ -206,15 +206,6 @@ TEST(SendHazards, MissingFileOrNamedPipeIsRefusedAtOnceAndSendsNothing) {
     }
 }
 
-TEST(SpeedAverager, KilobytesPerSecondOverTheLastTenSamples) {
-    net::SpeedAverager averager;
-    averager.AddSample(0, 0);
-    EXPECT_EQ(averager.Speed(), 0.0);
-    averager.AddSample(1'000'000 * 1024ull, 1000);  // a burst that must drop out
-    for (int i = 0; i < 10; ++i) averager.AddSample(2048, 1000);
-    EXPECT_DOUBLE_EQ(averager.Speed(), 2.0);
-}
-
 TEST(PercentOf, TruncatesExactlyAndTreatsEmptyAsComplete) {
     using net::detail::PercentOf;
     const std::tuple<std::uint64_t, std::uint64_t, unsigned> cases[] = {

@@ -30,17 +30,12 @@ cache=$(realpath "$out")/debian-root
 if [ ! -e "$cache/.complete" ]; then
     note "creating the Debian 12 root in $cache (a few minutes, once)"
     rm -rf "$cache.new"
-    if ! debootstrap --variant=minbase --include=man-db,desktop-file-utils,ufw bookworm \
-        "$cache.new" "$mirror" >"$out/debootstrap.log" 2>&1; then
+    debootstrap --variant=minbase --include=man-db,desktop-file-utils,ufw bookworm "$cache.new" \
+        "$mirror" >"$out/debootstrap.log" 2>&1 || {
         tail -20 "$out/debootstrap.log" >&2
-        rm -rf "$cache.new"
-        echo "FAIL: debootstrap (log: $out/debootstrap.log)" >&2
-        exit 1
-    fi
-    touch "$cache.new/.complete"
-    rm -rf "$cache"
-    mv "$cache.new" "$cache"
-    note "root created"
+        echo "FAIL: debootstrap (log: $out/debootstrap.log)" >&2 && rm -rf "$cache.new" && exit 1
+    }
+    touch "$cache.new/.complete" && rm -rf "$cache" && mv "$cache.new" "$cache"
 fi
 
 work=$(mktemp -d /tmp/wendaro-deb.XXXXXX)
