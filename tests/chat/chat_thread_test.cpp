@@ -21,19 +21,11 @@ using Messages = std::vector<std::pair<Ipv4, std::string>>;
 
 class Recorder : public ChatListener {
 public:
-    void OnChatMessage(Ipv4 address, const std::string& text) override {
-        Add(messages_, address, text);
-    }
-    void OnChatNotDelivered(Ipv4 address, const std::string& text) override {
-        Add(lost_, address, text);
-    }
-    // What arrived (or was lost) once there are `count` texts, or after a bounded wait.
-    Messages WaitFor(std::size_t count, int timeoutMs = 5000) {
-        return Wait(messages_, count, timeoutMs);
-    }
-    Messages WaitForLost(std::size_t count, int timeoutMs = 5000) {
-        return Wait(lost_, count, timeoutMs);
-    }
+    void OnChatMessage(Ipv4 from, const std::string& text) override { Add(messages_, from, text); }
+    void OnChatNotDelivered(Ipv4 to, const std::string& text) override { Add(lost_, to, text); }
+    // What arrived (or was lost) once there are `n` texts, or after a bounded wait.
+    Messages WaitFor(std::size_t n, int ms = 5000) { return Wait(messages_, n, ms); }
+    Messages WaitForLost(std::size_t n, int ms = 5000) { return Wait(lost_, n, ms); }
 
 private:
     void Add(Messages& list, Ipv4 address, const std::string& text) {

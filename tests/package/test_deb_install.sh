@@ -164,5 +164,4 @@ lintian --fail-on error --tag-display-limit 0 "$deb" >"$work/lintian.txt" 2>&1 &
     ok "lintian: no errors" || fail "lintian reports errors"
 sed 's/^/  lintian: /' "$work/lintian.txt"
 
-note "done"
 finish

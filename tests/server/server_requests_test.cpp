@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 
 #include "protocol/request_protocol.h"
+#include "server/share_paths.h"
 #include "server_test_support.h"
 
 namespace server_test {
@@ -61,6 +62,14 @@ TEST_F(ServerTest, NoSpellingOfAPlaceOutsideTheShareIsServed) {
         EXPECT_EQ(Ask(line), line.starts_with("expand") ? "0:" : "") << line;
     // Each would otherwise put a permission question in front of the user as often as asked.
     EXPECT_EQ(listeners_.Logged(), Lines{});
+}
+
+// The first of two checks; the location check behind it would hide its failing from the above.
+TEST(SharePath, DotDotComponentsInAnySpellingAndNulAreUnsafe) {
+    for (const char* rest : {"..", "\\a/..\\b", "\\a\\.."})
+        EXPECT_FALSE(server::IsSafeShareRest(rest));
+    EXPECT_FALSE(server::IsSafeShareRest(std::string("\\a\0b", 4)));
+    EXPECT_TRUE(server::IsSafeShareRest("\\..a\\b..\\..."));
 }
 
 TEST_F(ServerTest, AnswersEachRequestTheWayItsJobWordAsks) {
