@@ -65,6 +65,15 @@ TEST_F(ServerTest, SilentAndSlowPeersHoldUpNobodyAndAreClosedAfterTheTimeLimit) 
     EXPECT_TRUE(Eventually([&] { return Counts().connections == 0; }));
 }
 
+// A keep-alive's deadline is set on its own thread while the listener sleeps with no deadline of
+// its own to wake it: the listener must still keep it.
+TEST_F(ServerTest, AKeepAliveThatFallsSilentIsClosedAfterItsIdleLimit) {
+    Start([](ServerOptions& options) { options.pingIdleTimeoutMs = 300; });
+    net::UniqueSocket ping = Send("ping");
+    ASSERT_TRUE(Eventually([&] { return Counts().running == 1; }));
+    EXPECT_TRUE(ClosedByPeer(ping.get()));
+}
+
 TEST_F(ServerTest, ConnectionsBeyondTheBoundsAreClosedAtOnce) {
     Start([](ServerOptions& options) {
         options.maxWaiting = 3;
