@@ -34,7 +34,6 @@ void operator delete(void* block, std::size_t) noexcept {
 namespace {
 
 using testing_support::MakeLoopbackPair;
-using testing_support::ShutdownWrite;
 using testing_support::WriteRaw;
 
 // Feeds raw bytes (then end of stream) to ReceiveString and reports its result.
@@ -42,7 +41,7 @@ bool ReceiveFromRaw(std::string_view raw, std::string& out, std::size_t maxLengt
     auto pair = MakeLoopbackPair();
     EXPECT_TRUE(pair.valid());
     EXPECT_TRUE(WriteRaw(pair.client.get(), raw));
-    ShutdownWrite(pair.client.get());
+    ::shutdown(pair.client.get(), SHUT_WR);  // the peer reads end-of-stream
     return net::ReceiveString(pair.server.get(), out, nullptr, maxLength);
 }
 

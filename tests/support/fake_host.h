@@ -1,20 +1,15 @@
 // A host on loopback whose request port the test scripts, including answers no honest host would
-// give: hostile listings, silence, a connection closed mid-file. Each connection is served on a
-// thread of its own; its request line is recorded in arrival order, so the order in which a client
-// schedules its requests shows. Without an answer function it answers from a table the test fills
-// in: a framed reply, silence until the host goes, or bytes sent as they stand before closing;
-// other requests are closed at once.
+// give: hostile listings, a connection closed mid-file. Each connection is served on a thread of
+// its own; its request line is recorded in arrival order, so the order in which a client schedules
+// its requests shows. Without an answer function it answers from a table of framed replies the
+// test fills in and closes other requests at once.
 #pragma once
-
-#include <sys/socket.h>
 
 #include <chrono>
 #include <condition_variable>
 #include <functional>
 #include <map>
-#include <memory>
 #include <mutex>
-#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -29,12 +24,11 @@ public:
     // Writes what it likes to the connection until it returns or the host goes.
     using Answer = std::function<void(const std::string& request, net::Socket, const StopFlag&)>;
 
-    // A held connection waits for Release before it is answered. Port 0: any free port.
-    explicit FakeHost(Answer answer = {}, bool holding = false, Ipv4 address = LoopbackAddress(),
-                      std::uint16_t port = 0)
+    // A holding host answers no connection before Release.
+    explicit FakeHost(Answer answer = {}, bool holding = false)
         : answer_(std::move(answer)),
           holding_(holding),
-          listener_(net::CreateListener(address, port)),
+          listener_(net::CreateListener(LoopbackAddress(), 0)),
           thread_([this] { Accept(); }) {}
     ~FakeHost() {
         stop_ = true;
@@ -44,7 +38,6 @@ public:
     FakeHost(const FakeHost&) = delete;
     FakeHost& operator=(const FakeHost&) = delete;
 
-    bool Valid() const { return listener_.valid(); }
     std::uint16_t Port() const { return listener_.valid() ? net::LocalPort(listener_.get()) : 0; }
     std::vector<std::string> Requests() const {
         std::lock_guard guard(mutex_);
@@ -55,44 +48,16 @@ public:
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
         return Requests().size() >= n;
     }
-    // Answers the held connection with this request, or all of them and all that come later.
-    void Release(const std::string& request = {}) {
+    void Release() {
         std::lock_guard guard(mutex_);
-        released_.insert(request);
-        holding_ = holding_ && !request.empty();
+        holding_ = false;
     }
-
     void SetReply(const std::string& request, std::string reply) {
-        Set(request, {Kind::Reply, std::move(reply)});
-    }
-    void SetSilent(const std::string& request) { Set(request, {Kind::Silent, {}}); }
-    void SetRaw(const std::string& request, std::string bytes) {
-        Set(request, {Kind::Raw, std::move(bytes)});
+        std::lock_guard guard(mutex_);
+        replies_[request] = std::move(reply);
     }
 
 private:
-    enum class Kind { Close, Reply, Silent, Raw };
-    struct Entry {
-        Kind kind = Kind::Close;
-        std::string text;
-    };
-
-    void Set(const std::string& request, Entry entry) {
-        std::lock_guard guard(mutex_);
-        table_[request] = std::move(entry);
-    }
-    void AnswerFromTable(const std::string& request, net::Socket socket) {
-        Entry entry;
-        {
-            std::lock_guard guard(mutex_);
-            if (const auto found = table_.find(request); found != table_.end())
-                entry = found->second;
-        }
-        if (entry.kind == Kind::Reply) net::SendString(socket, entry.text, &stop_);
-        if (entry.kind == Kind::Raw) WriteRaw(socket, entry.text);
-        while (entry.kind == Kind::Silent && !stop_)
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
     void Accept() {
         while (!stop_ && listener_.valid()) {
             net::UniqueSocket socket = net::AcceptConnection(listener_.get(), &stop_, nullptr, 50);
@@ -105,13 +70,15 @@ private:
         if (!net::ReceiveString(socket, request, &stop_, 64 * 1024)) return;
         std::unique_lock guard(mutex_);
         requests_.push_back(request);
-        while (holding_ && !released_.erase(request) && !stop_)
-            poll_.wait_for(guard, std::chrono::milliseconds(5));
+        while (holding_ && !stop_) poll_.wait_for(guard, std::chrono::milliseconds(5));
+        const auto reply = replies_.find(request);
+        const bool known = reply != replies_.end();
+        const std::string text = known ? reply->second : std::string();
         guard.unlock();
         if (answer_)
             answer_(request, socket, stop_);
-        else
-            AnswerFromTable(request, socket);
+        else if (known)
+            net::SendString(socket, text, &stop_);
     }
 
     Answer answer_;
@@ -120,8 +87,7 @@ private:
     std::condition_variable poll_;  // only to wait with the lock let go; nobody notifies it
     bool holding_;
     std::vector<std::string> requests_;
-    std::map<std::string, Entry> table_;
-    std::multiset<std::string> released_;
+    std::map<std::string, std::string> replies_;
     net::UniqueSocket listener_;
     std::vector<std::thread> connections_;
     std::thread thread_;

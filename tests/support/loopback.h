@@ -153,9 +153,4 @@ inline std::thread RaiseLater(StopFlag& flag, int milliseconds) {
     });
 }
 
-// Half-closes the sending side so the peer reads end-of-stream after what was written.
-inline void ShutdownWrite(net::Socket socket) {
-    ::shutdown(socket, SHUT_WR);
-}
-
 }  // namespace testing_support

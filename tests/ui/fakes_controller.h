@@ -91,11 +91,6 @@ struct FakeTransferList final : ui::TransferListView {
         for (const Lines& row : rows) cells.push_back(row[column]);
         return cells;
     }
-    std::string StatusOf(const std::string& name) const {
-        for (const Lines& row : rows)
-            if (row[0] == name) return row[1];
-        return {};
-    }
 
     std::vector<Lines> rows;
     std::map<std::size_t, ui::TransferState> states;  // by row, as last set

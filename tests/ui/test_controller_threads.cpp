@@ -57,16 +57,13 @@ TEST(QueuedDispatcher, RunsOnTheUiThreadOnePassAtATimeAndNothingAfterShutdown) {
     second.join();
     EXPECT_EQ(inner.load(), 1);
 
-    auto call = [&] { refused += !dispatcher.RunOnUiThread([&] { ++inner; }); };
-    std::vector<std::thread> waiting;
-    for (int i = 0; i < 3; ++i) waiting.emplace_back(call);
-    EXPECT_TRUE(WaitFor([&] { return dispatcher.QueuedCount() == 3; }));
+    std::thread waiting([&] { refused += !dispatcher.RunOnUiThread([&] { ++inner; }); });
+    EXPECT_TRUE(WaitFor([&] { return dispatcher.QueuedCount() == 1; }));
     dispatcher.BeginShutdown();
-    for (auto& worker : waiting) worker.join();
-    call();
-    std::thread(call).join();
+    waiting.join();
+    EXPECT_FALSE(dispatcher.RunOnUiThread([&] { ++inner; }));
     EXPECT_EQ(inner.load(), 1);
-    EXPECT_EQ(refused.load(), 5);
+    EXPECT_EQ(refused.load(), 1);
 }
 
 // Discovery that never broadcasts, and every listener bound to 127.0.0.1.
@@ -118,8 +115,9 @@ TEST(RealNetwork, ShutdownDuringAnUploadAndAPendingQuestionEndsPromptly) {
     ASSERT_TRUE(pumpUntil([&] { return views.tree.Has("Mine"); }));  // its own jobs are done
     const std::string request = "retrieve:\\Mine\\big.bin";
     net::UniqueSocket reader = SendRequestFrom(Ip("127.0.0.1"), requestPort, request);
-    const std::string upload = sandbox.Path("share/big.bin");
-    ASSERT_TRUE(pumpUntil([&] { return views.transfers.StatusOf(upload).find("Send") == 0; }));
+    ASSERT_TRUE(pumpUntil([&] {
+        return views.transfers.rows.size() == 1 && views.transfers.rows[0][1].rfind("Send", 0) == 0;
+    }));
 
     // Nothing else reports now; the next queued event is a permission question.
     pumpUntil([&] { return dispatcher.QueuedCount() == 0; });

@@ -220,8 +220,7 @@ TEST_F(TransferTest, WalkEndsAtItsFirstFailureOrCancelOrWhenNothingIsLeft) {
     EXPECT_EQ(Transfers().RetiredWalkCount(), 0u);
 }
 
-TEST_F(ControllerTest, UploadRowsShowHowUploadsGoAndEnd) {
-    AppearHost("127.0.0.5", "remote");
+TEST_F(TransferTest, UploadRowsShowHowUploadsGoAndEnd) {
     EXPECT_EQ(controller->OnUploadRequested(7), nullptr);  // the server knows no such upload
     controller->OnUploadFinished(7, true);
     EXPECT_TRUE(views.transfers.rows.empty());
@@ -232,9 +231,9 @@ TEST_F(ControllerTest, UploadRowsShowHowUploadsGoAndEnd) {
     EXPECT_FALSE(flag->load());
     EXPECT_EQ(views.transfers.rows, (std::vector<Lines>{{"/s/song", "Wait", "remote", "7"}}));
     controller->OnUploadStarted(7);
-    EXPECT_EQ(views.transfers.StatusOf("/s/song"), "Send 0% (0.00 KB/s)");
+    EXPECT_EQ(Status(), "Send 0% (0.00 KB/s)");
     controller->OnUploadProgress(7, 50, 1024.0);
-    EXPECT_EQ(views.transfers.StatusOf("/s/song"), "Send 50% (1,024.00 KB/s)");
+    EXPECT_EQ(Status(), "Send 50% (1,024.00 KB/s)");
     controller->OnUploadFinished(7, true);
     EXPECT_EQ(Transfers().Running().uploads, 0u);
 
@@ -270,13 +269,10 @@ TEST_F(TransferTest, StandbyIsAskedOnlyForSingleTransfersAndClosingForAny) {
     EXPECT_EQ(flagsAtWait, "111111");
 }
 
-// Rows found by id and by folder stay found while finished rows around them go in runs.
-ui::TransferRow Row(const std::string& name, std::uint32_t id,
-                    ui::FolderDownload* folder = nullptr) {
+ui::TransferRow Row(const std::string& name, std::uint32_t id, ui::FolderDownload* walk = {}) {
     ui::TransferRow row;
     row.name = name;
-    row.item.id = id;
-    row.item.folder = folder;
+    row.item = {.id = id, .folder = walk};
     return row;
 }
 

@@ -52,19 +52,6 @@ TEST_F(DialogTest, ANameInOtherLettersIsRefusedUnlessItIsTheEditedShare) {
     EXPECT_NE(ShareNameCaseMessage(settings_, "music", "Docs"), "");   // a rename onto it
     EXPECT_EQ(ShareNameCaseMessage(settings_, "Music"), "");           // the same share again
     EXPECT_EQ(ShareNameCaseMessage(settings_, "MUSIC", "Music"), "");  // its own name recased
-
-    // The share wizard's name page holds Next back on the same refusal.
-    WizardFlow wizard(false, "pc", IsExistingFolder, [&](const std::string& name) {
-        return ShareNameCaseMessage(settings_, name);
-    });
-    ASSERT_TRUE(wizard.Next());
-    wizard.SetPathField(folder_);
-    ASSERT_TRUE(wizard.Next());
-    wizard.SetNameField("MUSIC");
-    EXPECT_EQ(wizard.NameWarning(), refusal);
-    EXPECT_FALSE(wizard.Next());
-    wizard.SetNameField("Music");
-    EXPECT_TRUE(wizard.Next());
 }
 
 TEST_F(DialogTest, HostListKeepsTheTenNewestAndLeavesOverlongEntriesOut) {

@@ -37,8 +37,6 @@ TEST(MainLayoutTest, PanesAdjoinTheSplittersAndStoredPanelsFitTheWindow) {
         }
     }
     EXPECT_EQ(MinimumTrackingSize({150, 98}), (Size{269, 267}));
-    EXPECT_EQ(ClampStoredPanels({851, 451}, {1000, 600}), (PanelSizes{850, 450}));
-    EXPECT_EQ(ClampStoredPanels({300, 200}, {1000, 600}), (PanelSizes{300, 200}));
 }
 
 TEST(SplitterTest, DraggedBarKeepsTheGrabOffsetAndStopsAtTheLimits) {

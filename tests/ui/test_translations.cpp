@@ -2,7 +2,6 @@
 // filled in, and the help pages.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <regex>
@@ -97,25 +96,7 @@ TEST(CatalogueTest, AnyCutOfACatalogueIsRefusedOrReadWithoutHarm) {
     EXPECT_FALSE(MessageCatalogue::Parse("\xde\x12\x04\x95 no catalogue"));
 }
 
-TEST(CurrentLanguageTest, TheFirstOfOurLanguagesInLanguageWinsThenTheLocale) {
-    const auto with = [](const char* language, const char* messages) {
-        language ? setenv("LANGUAGE", language, 1) : unsetenv("LANGUAGE");
-        unsetenv("LC_ALL");
-        setenv("LC_MESSAGES", messages, 1);
-        return LanguageFromEnvironment();
-    };
-    EXPECT_EQ(with("ja:nl:de", "fr_FR.UTF-8"), Language::Dutch);
-    EXPECT_EQ(with(nullptr, "it_CH@euro"), Language::Italian);
-    EXPECT_EQ(with("", "C"), Language::English);
-    unsetenv("LANGUAGE");
-    unsetenv("LC_MESSAGES");
-}
-
 TEST(FormatTextTest, FillsPlaceholdersInOrderAndNeverExpandsAnArgument) {
-    const Language before = CurrentLanguage();
-    SetCurrentLanguage(Language::Dutch);
-    EXPECT_EQ(FormatText(StringId::MenuDownloadTo, {"/tmp"}), "Downloaden naar /tmp");
-    SetCurrentLanguage(before);
     EXPECT_EQ(FormatText("%s and %s", {std::string("a")}), "a and ");
     EXPECT_EQ(FormatText("%x %s", {"y"}), "%x y");
     EXPECT_EQ(FormatText("%s!", {"%s"}), "%s!");
