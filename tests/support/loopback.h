@@ -68,7 +68,7 @@ inline net::UniqueSocket ConnectFrom(Ipv4 source, std::uint16_t port,
     return socket;
 }
 
-// Both ends of one TCP connection over loopback, both non-blocking. Invalid sockets on failure.
+// Both ends of one TCP connection over loopback, both non-blocking; not valid() on failure.
 struct SocketPair {
     net::UniqueSocket client;
     net::UniqueSocket server;
@@ -78,13 +78,10 @@ struct SocketPair {
 inline SocketPair MakeLoopbackPair() {
     SocketPair pair;
     LoopbackListener listener = ListenOnLoopback();
-    if (!listener.socket.valid()) return pair;
-    net::UniqueSocket client = net::ConnectTo(LoopbackAddress(), listener.port, nullptr, 1);
-    if (!client.valid()) return pair;
-    net::UniqueSocket server = net::AcceptConnection(listener.socket.get(), nullptr, nullptr, 5000);
-    if (!server.valid()) return pair;
-    pair.client = std::move(client);
-    pair.server = std::move(server);
+    if (listener.socket.valid())
+        pair.client = net::ConnectTo(LoopbackAddress(), listener.port, nullptr, 1);
+    if (pair.client.valid())
+        pair.server = net::AcceptConnection(listener.socket.get(), nullptr, nullptr, 5000);
     return pair;
 }
 

@@ -60,14 +60,11 @@ TEST_F(ControllerTest, MenuStateFollowsTheSelectionAndFocus) {
     const auto share = controller->SelectedLocalShare();
     ASSERT_TRUE(share.has_value());
     EXPECT_EQ(share->name + "=" + share->folder, "Mine=/srv/mine");
-}
-
-// With debug features the host commands show and one's own shares may be downloaded from, to try
-// things out. The add-on switch and the last download folder are the widget test's.
-TEST_F(ControllerTest, DebugFeaturesShowHostCommandsAndAllowDownloadsFromOneself) {
+    // With debug features the host commands show and one's own shares may be downloaded from.
     StartController(/*debugFeatures=*/true);
     DeliverListing("127.0.0.1", "\\", {Folder("Mine")});
     views.tree.Select("Mine");
+    views.user.focused = FocusTarget::Tree;
     EXPECT_EQ(Enabled(controller->GetMenuState()),
               "download addShare removeShare properties refresh hostCommands");
 }

@@ -190,12 +190,6 @@ TEST_F(TransferTest, WalkEndsAtItsFirstFailureOrCancelOrWhenNothingIsLeft) {
              controller->OnDownloadFinished(Retrieve(0).id, Lost());
          },
          "Cancelled", 1},
-        {"listing cancelled",
-         [&] {
-             cancel(listing());
-             controller->OnExpandFailed(listing().id);
-         },
-         "Cancelled", 0},
         {"listing failed",
          [&] {
              ListingArrives("\\Music\\Live", {File("a"), Folder("x")});
@@ -220,11 +214,12 @@ TEST_F(TransferTest, WalkEndsAtItsFirstFailureOrCancelOrWhenNothingIsLeft) {
     EXPECT_EQ(Transfers().RetiredWalkCount(), 0u);
 }
 
+// A failed end is the downloads' part.
 TEST_F(TransferTest, UploadRowsShowHowUploadsGoAndEnd) {
     EXPECT_EQ(controller->OnUploadRequested(7), nullptr);  // the server knows no such upload
     controller->OnUploadFinished(7, true);
     EXPECT_TRUE(views.transfers.rows.empty());
-    for (const std::uint32_t id : {7, 8, 9})
+    for (const std::uint32_t id : {7, 8})
         network->uploads[id] = {proto::RequestKind::Retrieve, Ip("127.0.0.5"), "/s/song"};
     const StopFlag* flag = controller->OnUploadRequested(7);
     ASSERT_NE(flag, nullptr);
@@ -236,15 +231,12 @@ TEST_F(TransferTest, UploadRowsShowHowUploadsGoAndEnd) {
     EXPECT_EQ(Status(), "Send 50% (1,024.00 KB/s)");
     controller->OnUploadFinished(7, true);
     EXPECT_EQ(Transfers().Running().uploads, 0u);
-
     const StopFlag* cancelled = controller->OnUploadRequested(8);
-    controller->OnUploadRequested(9);
     views.transfers.selected = {1};
     controller->CancelSelectedTransfers();
     EXPECT_TRUE(cancelled->load());
     controller->OnUploadFinished(8, false);
-    controller->OnUploadFinished(9, false);
-    EXPECT_EQ(views.transfers.Column(1), (Lines{"Finished", "Cancelled", "Failed"}));
+    EXPECT_EQ(views.transfers.Column(1), (Lines{"Finished", "Cancelled"}));
 }
 
 TEST_F(TransferTest, StandbyIsAskedOnlyForSingleTransfersAndClosingForAny) {
