@@ -23,7 +23,6 @@
 #include "qt/qt_text.h"
 #include "qt/setup_wizard.h"
 #include "qt/share_dialog.h"
-#include "qt/splash_screen.h"
 
 namespace {
 
@@ -134,13 +133,6 @@ private slots:
         sheet.SoundBox()->setChecked(false);
         sheet.accept();
         QCOMPARE(Section("global"), (Lines{"hostname=", "sound=0"}));
-    }
-
-    void SplashClosesOnAClick() {
-        qtui::SplashScreen splash;
-        splash.show();
-        QTest::mouseClick(&splash, Qt::LeftButton);
-        QVERIFY(!splash.isVisible());
     }
 
     void ChatSoundStartsThePlayerWithTheWaveOncePerBurst() {

@@ -167,8 +167,6 @@ private slots:
             if (target == F::FileList)
                 QCOMPARE(w.window.Files().SelectedRows(), std::vector<std::size_t>{0});
         }
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ShiftModifier);
-        QCOMPARE(w.window.FocusedControl(), F::TransferList);
         // Enter sends the chat line, from the input and from the Send button.
         qtui::ChatPane& chat = w.window.Chat();
         QTest::keyClicks(chat.Input(), "first");

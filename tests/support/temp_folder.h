@@ -36,9 +36,8 @@ public:
     // Everything directly inside, hidden names included.
     std::vector<std::string> Names() const {
         std::vector<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(root_)) {
+        for (const auto& entry : std::filesystem::directory_iterator(root_))
             names.push_back(entry.path().filename().string());
-        }
         return names;
     }
 

@@ -37,7 +37,7 @@ struct FakeNetwork final : ui::ControllerNetwork {
     void RemoveHost(Ipv4 address) override {
         if (std::erase(knownHosts, address)) listeners.host.OnHostDisappeared(address);
     }
-    void CheckAddressChange() override { ++addressChecks; }
+    void CheckAddressChange() override {}
     void SetServerHostName(const std::string& name) override { serverHostName = name; }
     bool GetUploadInfo(std::uint32_t id, ServerConnectionInfo& out) const override {
         if (uploads.count(id)) out = uploads.at(id);
@@ -127,7 +127,6 @@ struct FakeNetwork final : ui::ControllerNetwork {
     std::string serverHostName;
     // "1" for each raised flag of a live job; outlives this fake, which shutdown destroys.
     std::string* flagsAtWait = nullptr;
-    int addressChecks = 0;
 };
 
 }  // namespace fakes

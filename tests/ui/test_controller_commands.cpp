@@ -1,4 +1,4 @@
-// Commands, menu states and the lonely-host hint.
+// Commands and menu states.
 #include "ui/fakes_controller.h"
 
 namespace fakes {
@@ -116,21 +116,6 @@ TEST_F(ControllerTest, NewNameReachesTheServerAndEveryHost) {
         if (wizard) expected.insert(expected.begin(), "expand 127.0.0.1 \\");
         EXPECT_EQ(network->JobLines(), expected);
     }
-}
-
-TEST_F(ControllerTest, LonelyHostHintBlinksUntilAnotherHostIsKnown) {
-    const std::string hint =
-        "Please start Wendaro on at least one other computer in the local network.";
-    std::set<int> images;  // of the hint, tick by tick
-    for (int tick = 1; tick <= 62; ++tick) {
-        views.user.now += 100;
-        if (tick == 61) AppearHost("127.0.0.5");
-        controller->OnTenthSecondTimer();
-        EXPECT_EQ(views.tree.Has(hint), tick > 50 && tick <= 60) << tick;
-        if (views.tree.Has(hint)) images.insert(views.tree.ImageOf(hint));
-    }
-    EXPECT_EQ(images, (std::set<int>{ui::kHintImageFirst, ui::kHintImageSecond}));
-    EXPECT_EQ(network->addressChecks, 62);
 }
 
 }  // namespace

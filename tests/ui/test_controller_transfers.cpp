@@ -61,7 +61,7 @@ TEST_F(TransferTest, FileGoesIntoTheChosenFolderAndItsRowShowsHowItGoes) {
     controller->OnDownloadStarted(job.id);
     controller->OnDownloadProgress(job.id, 42, 1234.5);
     EXPECT_EQ(Status(), "Receive 42% (1,234.50 KB/s)");
-    controller->OnDownloadFinished(job.id, Done());
+    controller->OnDownloadFinished(job.id, {});
     EXPECT_EQ(Status(), "Finished");
     EXPECT_EQ(Transfers().Running().downloads, 0u);
 
@@ -89,7 +89,7 @@ TEST_F(TransferTest, TargetFolderIsAskedWhenTheLastOneIsGoneAndItsCancelEndsTheC
     Download({"top.txt"});
     Download({"top.txt"});  // a file being fetched is left out: nothing left to ask for
     EXPECT_EQ(views.user.folderQuestions.size(), 2u);
-    controller->OnDownloadFinished(network->Last().id, Done());
+    controller->OnDownloadFinished(network->Last().id, {});
     std::filesystem::remove_all(sandbox.Path("target"));
     views.user.folderAnswer = sandbox.MakeFolder("other");
     Download({"top.txt"}, /*useLastFolder=*/true);  // a last folder that exists is e2e's
@@ -154,11 +154,11 @@ TEST_F(TransferTest, FolderIsRecreatedUnderTheTargetOneFileAtATime) {
     controller->OnDownloadProgress(first, 60, 2.0);
     EXPECT_EQ(Status(), "Receive (1/2) 60% (2.00 KB/s)");
     network->ClearJobs();
-    controller->OnDownloadFinished(first, Done());
+    controller->OnDownloadFinished(first, {});
     EXPECT_EQ(Retrieves(), Lines{"\\Music\\Live\\x\\b.mp3 -> " + target + "Live/x/b.mp3"});
     EXPECT_EQ(network->lastListedSize, std::optional<std::uint64_t>(77));
     EXPECT_NE(Status(), "Finished");
-    controller->OnDownloadFinished(Retrieve(0).id, Done());
+    controller->OnDownloadFinished(Retrieve(0).id, {});
     EXPECT_EQ(Status(), "Finished");
     EXPECT_EQ(Transfers().Running().folderDownloads, 0u);
 
@@ -169,7 +169,7 @@ TEST_F(TransferTest, FolderIsRecreatedUnderTheTargetOneFileAtATime) {
     EXPECT_EQ(Retrieve(0).localPath, target + "Music/a.mp3");
     EXPECT_EQ(views.transfers.Column(0), (Lines{"Live", "Music"}));
     // A cut listing: the row ends saying so instead of a plain "Finished".
-    controller->OnDownloadFinished(Retrieve(0).id, Done());
+    controller->OnDownloadFinished(Retrieve(0).id, {});
     EXPECT_EQ(views.transfers.rows.at(1)[1], "This listing was cut: 2 more entries were left out.");
 }
 

@@ -1,11 +1,8 @@
-// The main window's arithmetic: pane layout, splitter drags, the stored placement and centring.
+// The main window's arithmetic: pane layout and splitter drags.
 #include <gtest/gtest.h>
 
-#include "core/parseini.h"
-#include "support/ui_pure_sandbox.h"
 #include "ui/desktop/splitter_drag.h"
 #include "ui/desktop/window_layout.h"
-#include "ui/desktop/window_placement.h"
 
 namespace ui {
 namespace {
@@ -62,25 +59,6 @@ TEST(SplitterTest, DraggedBarKeepsTheGrabOffsetAndStopsAtTheLimits) {
     SplitterDrag outside({200, 200}, kClient, kPanels);
     EXPECT_FALSE(outside.Active());
     EXPECT_EQ(outside.MoveTo({0, 0}), kPanels);
-}
-
-// A placement saved off every screen comes back as it was.
-TEST(StoredWindowTest, PlacementRoundTripsWhereverItLies) {
-    testing_support::Sandbox sandbox;
-    utilcpp::CParseini settings(sandbox.IniPath());
-    const auto load = [&] { return LoadPlacement(settings, "global", kMainWindowRestoreFlags); };
-    const WindowPlacement saved{{-3000, -200, 800, 600}, false, true};
-    ASSERT_TRUE(SavePlacement(settings, "global", saved, kMainWindowSaveFlags));
-    EXPECT_EQ(load(), saved);
-}
-
-TEST(CentringTest, CentresOverTheOwnerInsideTheWorkArea) {
-    constexpr Rect kScreen{0, 0, 1920, 1040};
-    const auto at = [&](Rect owner) {
-        return CentredPosition({{0, 0, 200, 100}, kScreen, kScreen, owner, {16, 16}});
-    };
-    EXPECT_EQ(at({100, 100, 401, 301}), (Point{200, 200}));    // odd differences halved toward zero
-    EXPECT_EQ(at({1800, 980, 400, 300}), (Point{1720, 940}));  // pushed back into the work area
 }
 
 }  // namespace
