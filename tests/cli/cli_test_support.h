@@ -1,5 +1,5 @@
-// Shared pieces of the command-line tests: a private temporary folder with files made by relative
-// path, and a way to run the front end as a function with captured streams.
+// Shared pieces of the command-line tests: a way to run the front end as a function with captured
+// streams; their temporary folders are testing_support's.
 #pragma once
 
 #include <algorithm>
@@ -12,22 +12,6 @@
 #include "support/temp_folder.h"
 
 namespace cli_test {
-
-class TempFolder : public testing_support::TempFolder {
-public:
-    std::string Folder(const std::string& relative) const {
-        std::filesystem::create_directories(Root() / relative);
-        return Path(relative);
-    }
-    std::string File(const std::string& relative, const std::string& content) const {
-        std::filesystem::create_directories((Root() / relative).parent_path());
-        Write(Path(relative), content);
-        return Path(relative);
-    }
-    std::string Read(const std::string& relative) const {
-        return testing_support::TempFolder::Read(Path(relative));
-    }
-};
 
 struct CliResult {
     int exitCode = -1;

@@ -18,14 +18,14 @@ protected:
         return RunCommand(args);
     }
 
-    cli_test::TempFolder temp_;
+    testing_support::TempFolder temp_;
     testing_support::FakeHost host_;
 };
 
 TEST_F(FakeHostTest, WhatCannotBeFetchedFailsWithOneLineAndWritesNothing) {
     host_.SetReply("expand:\\data", "big.bin\\0\\5");
     host_.SetReply("retrieve:\\data\\big.bin", "hello");
-    const std::string dest = temp_.Folder("dest");
+    const std::string dest = temp_.MakeFolder("dest");
     struct Case {
         bool reachable;  // else the ports are 9 on loopback: nobody listens, connects are refused
         std::vector<std::string> args;
@@ -59,7 +59,7 @@ TEST_F(FakeHostTest, HostileListingNamesAreRefusedAndNothingLandsOutside) {
                              "\\evil\\sub\\x"}) {
         host_.SetReply(std::string("retrieve:") + file, "data");
     }
-    const auto result = Run({"get", "127.0.0.1", "/evil", temp_.Folder("inner/dest")});
+    const auto result = Run({"get", "127.0.0.1", "/evil", temp_.MakeFolder("inner/dest")});
     EXPECT_EQ(result.exitCode, 1);
     // "." and ".." never get past the listing parser; the others are refused one line each.
     EXPECT_EQ(LineCount(result.err), 2) << result.err;
@@ -74,7 +74,7 @@ TEST_F(FakeHostTest, HostileListingNamesAreRefusedAndNothingLandsOutside) {
     std::sort(written.begin(), written.end());
     EXPECT_EQ(written,
               (std::vector<std::string>{"inner/dest/evil/ok.txt", "inner/dest/evil/sub/fine.txt"}));
-    EXPECT_EQ(temp_.Read("inner/dest/evil/ok.txt"), "data");
+    EXPECT_EQ(temp_.ReadFile("inner/dest/evil/ok.txt"), "data");
     for (const auto& request : host_.Requests()) {
         EXPECT_EQ(request.find("retrieve:\\evil\\.."), std::string::npos) << request;
         EXPECT_EQ(request.find("expand:\\evil\\.\\"), std::string::npos) << request;

@@ -11,9 +11,9 @@ namespace {
 namespace fs = std::filesystem;
 
 TEST(WalkPath, TargetBehindAPlantedLinkIsOutside) {
-    cli_test::TempFolder temp;
-    const fs::path dest = temp.Folder("dest");
-    const fs::path outside = temp.Folder("outside");
+    testing_support::TempFolder temp;
+    const fs::path dest = temp.MakeFolder("dest");
+    const fs::path outside = temp.MakeFolder("outside");
     fs::create_directory_symlink(outside, dest / "link");
     EXPECT_TRUE(cli::StaysInside(dest, dest / "new" / "deeper" / "a.txt"));
     EXPECT_FALSE(cli::StaysInside(dest, dest / "link" / "a.txt"));

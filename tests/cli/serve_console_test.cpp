@@ -84,7 +84,7 @@ TEST(ServeConsole, TransferRowsBecomeStartedAndFinishedLines) {
 // in.
 TEST(ServeConsole, OnlyAnUnknownHostMayBeLetInAndOnlyBySetting) {
     using ui::Question;
-    cli_test::TempFolder temp;
+    testing_support::TempFolder temp;
     const std::string ini = temp.Path("w.ini");
     cli::SettingsPrompt prompt(ini);
     const auto yesNo = ui::PromptButtons::YesNo;

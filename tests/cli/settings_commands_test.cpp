@@ -27,7 +27,7 @@ protected:
         return value;
     }
 
-    cli_test::TempFolder temp_;
+    testing_support::TempFolder temp_;
     std::string ini_ = temp_.Path("wendaro.ini");
 };
 
@@ -36,8 +36,8 @@ protected:
 // and folders may be links. A refused share says why and writes nothing.
 TEST_F(ShareCommandTest, TheFirstFailingCheckSaysWhyAndWritesNothing) {
     namespace fs = std::filesystem;
-    const std::string folder = temp_.Folder("Music");
-    const std::string file = temp_.File("notes.txt", "x");
+    const std::string folder = temp_.MakeFolder("Music");
+    const std::string file = temp_.MakeFile("notes.txt", "x");
     const std::string missing = temp_.Path("missing");
     fs::create_directory_symlink(folder, temp_.Path("to-folder"));
     fs::create_symlink(missing, temp_.Path("dangling"));
@@ -51,7 +51,7 @@ TEST_F(ShareCommandTest, TheFirstFailingCheckSaysWhyAndWritesNothing) {
         {"docs ", missing, P::NameNotStorable},
         {"a=b", folder, P::NameNotStorable},
         {"a\nb", folder, P::NameNotStorable},
-        {"docs", temp_.Folder("two\nlines"), P::PathNotStorable},
+        {"docs", temp_.MakeFolder("two\nlines"), P::PathNotStorable},
         {"docs", temp_.Path("to-folder"), P::None},
         {"My docs (old)", folder, P::None},
         {"a/b", folder, P::None}};
@@ -77,9 +77,9 @@ TEST_F(ShareCommandTest, TheFirstFailingCheckSaysWhyAndWritesNothing) {
 // The folder is kept as the absolute folder it names now, a trailing blank and all: "dir " must
 // not become its neighbour "dir".
 TEST_F(ShareCommandTest, AddStoresTheAbsoluteFolderAsItIsAndReplacesAnEarlierPath) {
-    const std::string first = temp_.Folder("first");
-    temp_.Folder("dir");
-    const std::string spaced = temp_.Folder("dir ");
+    const std::string first = temp_.MakeFolder("first");
+    temp_.MakeFolder("dir");
+    const std::string spaced = temp_.MakeFolder("dir ");
     ASSERT_EQ(Run({"share", "add", "Music", first + "/"}).exitCode, 0);
     EXPECT_EQ(Stored("Music"), first);
     const auto cwd = std::filesystem::current_path();
@@ -94,11 +94,11 @@ TEST_F(ShareCommandTest, AddStoresTheAbsoluteFolderAsItIsAndReplacesAnEarlierPat
 // Names are matched without regard to case: another spelling is refused, remove takes any
 // spelling. Of two in the file only the first counts: the server tests'.
 TEST_F(ShareCommandTest, ListShowsSharesInFileOrderAndNamesDifferingInCaseAreOneShare) {
-    const std::string music = temp_.Folder("m");
-    const std::string photos = temp_.Folder("p");
+    const std::string music = temp_.MakeFolder("m");
+    const std::string photos = temp_.MakeFolder("p");
     EXPECT_TRUE(Run({"share", "list"}).out.empty()) << "no settings file yet";
     for (const auto& [name, folder] :
-         {std::pair{"music", music}, {"Photo album", photos}, {"Books", temp_.Folder("b")}}) {
+         {std::pair{"music", music}, {"Photo album", photos}, {"Books", temp_.MakeFolder("b")}}) {
         ASSERT_EQ(Run({"share", "add", name, folder}).exitCode, 0);
     }
     const auto refused = Run({"share", "add", "MUSIC", photos});

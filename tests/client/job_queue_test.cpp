@@ -14,7 +14,7 @@
 
 #include "net/framing.h"
 #include "support/fake_host.h"
-#include "support/ui_pure_sandbox.h"
+#include "support/temp_folder.h"
 
 namespace client_test {
 namespace {
@@ -99,7 +99,7 @@ protected:
     }
 
     const Ipv4 kHost = testing_support::LoopbackAddress();
-    testing_support::Sandbox sandbox_;
+    testing_support::TempFolder sandbox_;
     StopFlag shutdown_{false};
     std::unique_ptr<CJobQueue> queue_;
     // Runs on the worker thread at the end of each expand report.

@@ -19,7 +19,6 @@
 #include "core/parseini.h"
 #include "qt/chat_sound.h"
 #include "qt/options_sheet.h"
-#include "qt/qt_tests.h"
 #include "qt/qt_text.h"
 #include "qt/setup_wizard.h"
 #include "qt/share_dialog.h"

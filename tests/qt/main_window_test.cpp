@@ -23,7 +23,6 @@
 #include "qt/file_list.h"
 #include "qt/gui_arguments.h"
 #include "qt/host_tree.h"
-#include "qt/qt_tests.h"
 #include "qt/share_dialog.h"
 #include "qt/transfer_list.h"
 #include "ui/desktop/window_layout.h"

@@ -1,6 +1,9 @@
 #include <QApplication>
 
-#include "qt/qt_tests.h"
+// The widget test suites, each defined in a file of its own, run one after the other.
+int RunUiThreadTests(int argc, char** argv);
+int RunMainWindowTests(int argc, char** argv);
+int RunDialogTests(int argc, char** argv);
 
 int main(int argc, char** argv) {
     // No window system: the tests need none, and no copy of the program may start discovery.

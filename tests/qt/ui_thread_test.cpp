@@ -11,7 +11,6 @@
 
 #include "qt/host_lookup.h"
 #include "qt/qt_dispatcher.h"
-#include "qt/qt_tests.h"
 
 namespace {
 

@@ -16,7 +16,7 @@
 #include "net/framing.h"
 #include "server/server_thread.h"
 #include "support/loopback.h"
-#include "support/ui_pure_sandbox.h"
+#include "support/temp_folder.h"
 
 namespace server_test {
 
@@ -151,7 +151,7 @@ protected:
     std::string Ask(const std::string& line) { return ReadRaw(Send(line).get(), 64 << 20); }
     ServerCounts Counts() const { return server_->Counts(); }
 
-    testing_support::Sandbox sandbox_;
+    testing_support::TempFolder sandbox_;
     RecordingListeners listeners_;
     StopFlag shutdown_{false};
     std::unique_ptr<CServerThread> server_;

@@ -1,4 +1,5 @@
-// A fresh folder below the system's temporary folder, removed with everything in it afterwards.
+// A fresh folder below the system's temporary folder, removed with everything in it afterwards,
+// with a settings file path inside it and folders and files made by relative path.
 #pragma once
 
 #include <stdlib.h>
@@ -33,6 +34,17 @@ public:
     std::string Path(const std::string& relative = {}) const {
         return relative.empty() ? root_.string() : (root_ / relative).string();
     }
+    std::string IniPath() const { return Path("wendaro.ini"); }
+    std::string MakeFolder(const std::string& relative) const {
+        std::filesystem::create_directories(Root() / relative);
+        return Path(relative);
+    }
+    std::string MakeFile(const std::string& relative, const std::string& content = "x") const {
+        std::filesystem::create_directories((Root() / relative).parent_path());
+        Write(Path(relative), content);
+        return Path(relative);
+    }
+    std::string ReadFile(const std::string& relative) const { return Read(Path(relative)); }
     // Everything directly inside, hidden names included.
     std::vector<std::string> Names() const {
         std::vector<std::string> names;

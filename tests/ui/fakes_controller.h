@@ -16,7 +16,7 @@
 #include "core/parseini.h"
 #include "model/net_node.h"
 #include "support/recording_tree.h"
-#include "support/ui_pure_sandbox.h"
+#include "support/temp_folder.h"
 #include "ui/controller/dispatcher_queue.h"
 #include "ui/controller/lumvale_dialog.h"
 #include "ui/controller/lumvale_dialog_views.h"
@@ -79,9 +79,8 @@ struct FakeTransferList final : ui::TransferListView {
                    int image) override {
         rows.push_back({name, status, host, std::to_string(image)});
     }
-    void SetStatus(std::size_t row, const std::string& status, ui::TransferState state) override {
+    void SetStatus(std::size_t row, const std::string& status, ui::TransferState) override {
         rows.at(row)[1] = status;
-        states[row] = state;
     }
     void DeleteRow(std::size_t row) override { rows.erase(rows.begin() + std::ptrdiff_t(row)); }
     std::vector<std::size_t> SelectedRows() const override { return selected; }
@@ -93,7 +92,6 @@ struct FakeTransferList final : ui::TransferListView {
     }
 
     std::vector<Lines> rows;
-    std::map<std::size_t, ui::TransferState> states;  // by row, as last set
     std::vector<std::size_t> selected;
 };
 
@@ -110,10 +108,8 @@ struct FakeUser final : ui::ChatView,
     void ClearInput() override { chatInput.clear(); }
     void FocusInput() override { ++inputFocused; }
     // Answers with the next queued answer, or No when none is queued.
-    ui::Answer Ask(ui::Question question, const std::string& text,
-                   ui::PromptButtons buttons) override {
+    ui::Answer Ask(ui::Question, const std::string& text, ui::PromptButtons buttons) override {
         questions.push_back(text);
-        questionIds.push_back(question);
         lastButtons = buttons;
         if (whileAsking) whileAsking();
         if (answers.empty()) return ui::Answer::No;
@@ -135,7 +131,6 @@ struct FakeUser final : ui::ChatView,
     std::string chatInput;
     int inputFocused = 0;
     Lines questions;
-    std::vector<ui::Question> questionIds;
     ui::PromptButtons lastButtons = ui::PromptButtons::YesNo;
     std::deque<ui::Answer> answers;
     std::function<void()> whileAsking;  // runs while the question is open, like a modal loop
@@ -164,16 +159,12 @@ inline Ipv4 Ip(const char* dotted) {
     net::ParseIpv4(dotted, address);
     return address;
 }
-inline DirEntry Folder(const std::string& name) {
-    return DirEntry{name, 0, true};
-}
-inline DirEntry File(const std::string& name, std::int64_t size = 1) {
-    return {name, size, false};
-}
+inline const auto Folder = [](const std::string& name) { return DirEntry{name, 0, true}; };
+inline const auto File = [](const std::string& name, std::int64_t size = 1) {
+    return DirEntry{name, size, false};
+};
 // A download's report failed the way most failures do; {} reports it done.
-inline util::Status Lost() {
-    return util::MakeError(util::ErrorKind::ConnectionLost);
-}
+inline const util::Status kLost = util::MakeError(util::ErrorKind::ConnectionLost);
 
 class ControllerTest : public ::testing::Test {
 protected:
@@ -235,7 +226,7 @@ protected:
     }
     const ui::Transfers& Transfers() const { return controller->TransferState(); }
 
-    testing_support::Sandbox sandbox;
+    testing_support::TempFolder sandbox;
     FakeViews views;
     std::unique_ptr<ui::QueuedDispatcher> dispatcher;
     FakeNetwork* network = nullptr;

@@ -99,7 +99,7 @@ net::UniqueSocket SendRequestFrom(Ipv4 source, std::uint16_t port, const std::st
 // never end are the job queue's test; that shutdown raises their flags is the fake network's.
 TEST(RealNetwork, ShutdownDuringAnUploadAndAPendingQuestionEndsPromptly) {
     ui::SetCurrentLanguage(ui::Language::English);
-    testing_support::Sandbox sandbox;
+    testing_support::TempFolder sandbox;
     const std::uint16_t requestPort = testing_support::ClosedLoopbackPort();
     const std::uint16_t chatPort = testing_support::ClosedLoopbackPort();
     ASSERT_TRUE(sandbox.Valid() && requestPort != 0 && chatPort != 0);

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/parseini.h"
-#include "support/ui_pure_sandbox.h"
+#include "support/temp_folder.h"
 #include "ui/desktop/first_run.h"
 #include "ui/desktop/host_mru.h"
 #include "ui/desktop/share_checks.h"
@@ -22,7 +22,7 @@ protected:
         return lines;
     }
 
-    testing_support::Sandbox sandbox_;
+    testing_support::TempFolder sandbox_;
     utilcpp::CParseini settings_{sandbox_.IniPath()};
     const std::string folder_ = sandbox_.MakeFolder("Music");
     const std::string missing_ = sandbox_.Path("missing");
