@@ -32,11 +32,17 @@ void TransferList::AppendRow(const std::string& name, const std::string& status,
     auto* item = new QTreeWidgetItem(QStringList{ToQt(name), ToQt(status), ToQt(host)});
     item->setIcon(0, SmallIcon(image));
     item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
+    // The status column keeps the width the user left it at; a status cut short there still
+    // shows whole under the pointer.
+    item->setToolTip(1, item->text(1));
     addTopLevelItem(item);
 }
 
 void TransferList::SetStatus(std::size_t row, const std::string& status, ui::TransferState) {
-    if (QTreeWidgetItem* item = topLevelItem(static_cast<int>(row))) item->setText(1, ToQt(status));
+    if (QTreeWidgetItem* item = topLevelItem(static_cast<int>(row))) {
+        item->setText(1, ToQt(status));
+        item->setToolTip(1, item->text(1));
+    }
 }
 
 void TransferList::DeleteRow(std::size_t row) {

@@ -59,7 +59,7 @@ gui_find_window() { # gui_find_window <display> <pattern>
     GUI_WIN=$(DISPLAY=$1 xdotool search --onlyvisible --name "$2" 2>/dev/null | head -n1)
     [ -n "$GUI_WIN" ]
 }
-gui_no_window() { ! gui_find_window "$@"; }
+gui_no_window() { local GUI_WIN; ! gui_find_window "$@"; } # keeps the window found last
 gui_window() { e2e_until "$3" gui_find_window "$1" "$2"; } # gui_window <display> <pattern> <s>
 gui_gone() { e2e_until "$3" gui_no_window "$1" "$2"; }     # gui_gone <display> <pattern> <s>
 

@@ -28,7 +28,9 @@ dialog() {
     shot "${4:-}"
 }
 shot() { # shot <name>: the window found last
-    [ -n "${SCREENSHOT_DIR:-}" ] && [ -n "$1" ] && DISPLAY=$D import -window "$GUI_WIN" "$SCREENSHOT_DIR/$1.png"
+    # import without a window id would wait for a click.
+    [ -n "${SCREENSHOT_DIR:-}" ] && [ -n "$1" ] && [ -n "$GUI_WIN" ] &&
+        DISPLAY=$D import -window "$GUI_WIN" "$SCREENSHOT_DIR/$1.png"
     return 0
 }
 escape() { # escape <pattern> <what>: Escape closes the dialog

@@ -16,12 +16,21 @@ SHARED="$E2E_TMP/shared"
 mkdir -p "$SHARED/music/live" "$E2E_TMP/downloads"
 head -c 300000 /dev/urandom >"$SHARED/music/track one.ogg"
 head -c 1025 /dev/urandom >"$SHARED/music/live/encore.ogg"
+# For the screenshots, a larger file over a slower link keeps the download running a while.
+if [ -n "${SCREENSHOT_DIR:-}" ]; then
+    head -c 24000000 /dev/urandom >"$SHARED/music/concert.flac"
+    ip netns exec "$(e2e_ns 1)" tc qdisc add dev eth0 root tbf rate 32mbit burst 64kb latency 50ms
+fi
 printf 'notes\n' >"$SHARED/music/live/notes.txt"
 printf 'top\n' >"$SHARED/readme.txt"
 gui_config "$E2E_TMP/a.ini" pc-a "[shares]
 Media=$SHARED"
 mkdir -p "$E2E_TMP/b-photos"
+# pc-b's transfer list was left with a status column wide enough for a folder's progress.
 gui_config "$E2E_TMP/b.ini" pc-b "lastdownloadpath=$E2E_TMP/downloads
+columnwidthtransferviewname=100
+columnwidthtransferviewstatus=235
+columnwidthtransferviewhost=75
 [shares]
 Photos=$E2E_TMP/b-photos"
 
@@ -83,11 +92,13 @@ for attempt in 1 2 3; do
     gui_keys "$DISPLAY_B" Escape
 done
 
+if [ -n "${SCREENSHOT_DIR:-}" ]; then
+    sleep 2
+    shot download
+fi
 files_match() { [ "$(e2e_tree "$SHARED/music")" = "$(e2e_tree "$E2E_TMP/downloads/music")" ]; }
 e2e_check "the folder arrives whole, every file the same as pc-a's" e2e_until 20 files_match
 e2e_check "nothing but the folder was downloaded" test "$(ls -A "$E2E_TMP/downloads")" = music
-sleep 0.5
-shot download
 
 CHAT_INPUT_Y=$((600 - GUI_MENU_HEIGHT - 7 - 28 + 11))
 say() { gui_at "$1" 60 $CHAT_INPUT_Y click 1; gui_type "$1" "$2"; gui_keys "$1" Return; }
