@@ -17,7 +17,6 @@
 #include <memory>
 
 #include "core/parseini.h"
-#include "qt/chat_sound.h"
 #include "qt/options_sheet.h"
 #include "qt/qt_text.h"
 #include "qt/setup_wizard.h"
@@ -58,8 +57,6 @@ private slots:
         QTest::mouseClick(wizard.BrowseButton(), Qt::LeftButton);
         QCOMPARE(wizard.PathField()->text(), music_);
         QVERIFY(NextEnabled(wizard));
-        wizard.PathField()->setText(file_);  // a file is no folder
-        QVERIFY(!NextEnabled(wizard));
         wizard.PathField()->setText(music_ + "/");
         Next(wizard);
 
@@ -132,25 +129,6 @@ private slots:
         sheet.SoundBox()->setChecked(false);
         sheet.accept();
         QCOMPARE(Section("global"), (Lines{"hostname=", "sound=0"}));
-    }
-
-    void ChatSoundStartsThePlayerWithTheWaveOncePerBurst() {
-        // A stand-in player that copies the file it is given.
-        const QString player = folder_->filePath("player");
-        const QString heard = folder_->filePath("heard.wav");
-        std::ofstream(player.toStdString())
-            << "#!/bin/sh\ncat \"$1\" >> '" << heard.toStdString() << ".part' && mv '"
-            << heard.toStdString() << ".part' '" << heard.toStdString() << "'\n";
-        QFile::setPermissions(player, QFile::ReadOwner | QFile::ExeOwner);
-        qtui::ChatSound sound(player);
-        QVERIFY(sound.Play());
-        QVERIFY(!sound.Play());  // within the second
-        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(heard), 5000);
-        QFile played(heard);
-        QFile original(QStringLiteral(WENDARO_SOURCE_DIR "/data/sounds/chat.wav"));
-        QVERIFY(played.open(QIODevice::ReadOnly) && original.open(QIODevice::ReadOnly));
-        QCOMPARE(played.readAll(), original.readAll());
-        QVERIFY(!qtui::ChatSound(QString()).Play());
     }
 
 private:

@@ -21,7 +21,6 @@
 #include "qt/chat_pane.h"
 #include "qt/client_area.h"
 #include "qt/file_list.h"
-#include "qt/gui_arguments.h"
 #include "qt/host_tree.h"
 #include "qt/share_dialog.h"
 #include "qt/transfer_list.h"
@@ -68,16 +67,23 @@ private slots:
         std::ofstream(settings_.toStdString()) << "[global]\nhostname=test-pc\n";
     }
 
-    void PanesFollowTheLayoutAndTheSplitterStopsAtItsLimit() {
+    void StoredLayoutComesBackClampedAndTheSplitterStopsAtItsLimit() {
+        std::ofstream(settings_.toStdString())
+            << "[global]\nXPos=10\nYPos=20\nXSize=700\nYSize=500\nleftpanelwidth=300\n"
+               "bottompanelheight=5000\ncolumnwidthlistviewsize=150\n";
         Window w(settings_);
+        w.window.RestoreLayoutAndShow();
+        QCOMPARE(w.window.geometry().size(), QSize(700, 500));
+        QCOMPARE(w.window.Files().header()->sectionSize(1), 150);
         qtui::ClientArea& client = w.window.Client();
+        QCOMPARE(client.Panels().leftPanelWidth, 300);
+        QCOMPARE(client.Panels().bottomPanelHeight, client.height() - 150);
+
+        // The panes follow the layout; the vertical bar dragged far left stops at 150 pixels.
         client.SetPanels({300, 200});
         const ui::MainLayout layout = ui::ComputeMainLayout(client.ClientSize(), {300, 200});
         QCOMPARE(w.window.Tree().geometry(),
                  QRect(layout.tree.x, layout.tree.y, layout.tree.width, layout.tree.height));
-        QCOMPARE(w.window.Files().geometry().x(), layout.fileList.x);
-
-        // Dragging the vertical bar far to the left leaves the tree 150 pixels wide.
         const QPoint bar(300 + 9, 100);
         QTest::mousePress(&client, Qt::LeftButton, {}, bar);
         QTest::mouseMove(&client, QPoint(2, 100));
@@ -92,19 +98,6 @@ private slots:
         QVERIFY(client.Panels().bottomPanelHeight != 200);
         QTest::keyClick(&client, Qt::Key_Escape);
         QCOMPARE(client.Panels().bottomPanelHeight, 200);
-    }
-
-    void StoredLayoutComesBackClampedToTheWindow() {
-        std::ofstream(settings_.toStdString())
-            << "[global]\nXPos=10\nYPos=20\nXSize=700\nYSize=500\nleftpanelwidth=300\n"
-               "bottompanelheight=5000\ncolumnwidthlistviewsize=150\n";
-        Window w(settings_);
-        w.window.RestoreLayoutAndShow();
-        QCOMPARE(w.window.geometry().size(), QSize(700, 500));
-        QCOMPARE(w.window.Files().header()->sectionSize(1), 150);
-        const ui::PanelSizes panels = w.window.Client().Panels();
-        QCOMPARE(panels.leftPanelWidth, 300);
-        QCOMPARE(panels.bottomPanelHeight, w.window.Client().height() - 150);
     }
 
     // Which command fits which selection is the controller's test; here the actions follow it,
@@ -176,13 +169,6 @@ private slots:
         QVERIFY(chat.Input()->text().isEmpty());
     }
 
-    void CommandLineSwitchesInAnyCaseAndTheSettingsFile() {
-        QVERIFY(qtui::ParseGuiArguments({"/DEBUGFEATURES"}).debugFeatures);
-        // A file path is not the features switch.
-        QVERIFY(!qtui::ParseGuiArguments({"/tmp/debugfeatures"}).debugFeatures);
-        QVERIFY(!qtui::ParseGuiArguments({"--config"}).error.empty());
-    }
-
     void DroppedFolderBecomesAShare() {
         Window w(settings_);
         const QString shared = folder_->filePath("Music");
@@ -201,10 +187,8 @@ private slots:
         w.network->ClearJobs();
         // The share dialog proposes the folder's name; the user confirms it.
         QTimer::singleShot(0, [] {
-            if (auto* dialog =
-                    qobject_cast<qtui::ShareDialog*>(QApplication::activeModalWidget())) {
-                dialog->accept();
-            }
+            auto* dialog = qobject_cast<qtui::ShareDialog*>(QApplication::activeModalWidget());
+            if (dialog) dialog->accept();
         });
         QWidget* target = w.window.Tree().viewport();
         QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &one, Qt::LeftButton, {});

@@ -7,6 +7,7 @@
 #include <poll.h>
 #include <sys/socket.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdint>
@@ -109,37 +110,31 @@ inline bool WriteRaw(net::Socket socket, std::string_view bytes, int timeoutMs =
     return true;
 }
 
-// Reads until the peer closes, `limit` bytes arrived or `timeoutMs` passed; returns what came.
+// Reads until the peer closes, `limit` bytes arrived or `ms` milliseconds passed, keeping what came
+// in `kept` unless it is null; true when the peer closed (or reset) the connection.
+inline bool ReadUntilClosed(net::Socket socket, std::string* kept, std::size_t limit, int ms) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    char data[65536];
+    for (std::size_t n = 0; n < limit && std::chrono::steady_clock::now() < deadline;) {
+        const auto got = ::recv(socket, data, std::min(sizeof data, limit - n), MSG_DONTWAIT);
+        if (got == 0 || (got < 0 && errno != EAGAIN && errno != EINTR)) return true;
+        if (got > 0 && kept) kept->append(data, static_cast<std::size_t>(got));
+        n += got > 0 ? static_cast<std::size_t>(got) : 0;
+        pollfd entry{socket, POLLIN, 0};
+        if (got < 0) ::poll(&entry, 1, 50);
+    }
+    return false;
+}
+
 inline std::string ReadRaw(net::Socket socket, std::size_t limit = 1 << 20, int timeoutMs = 5000) {
     std::string received;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    char buffer[65536];
-    while (received.size() < limit && std::chrono::steady_clock::now() < deadline) {
-        const std::size_t wanted = std::min(sizeof buffer, limit - received.size());
-        const ssize_t got = ::recv(socket, buffer, wanted, MSG_DONTWAIT);
-        if (got > 0) {
-            received.append(buffer, static_cast<std::size_t>(got));
-            continue;
-        }
-        if (got == 0) break;
-        if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) break;
-        pollfd entry{socket, POLLIN, 0};
-        ::poll(&entry, 1, 50);
-    }
+    ReadUntilClosed(socket, &received, limit, timeoutMs);
     return received;
 }
 
 // True when the peer closes within `timeoutMs`; whatever it sent meanwhile is dropped.
 inline bool ClosedByPeer(net::Socket socket, int timeoutMs = 5000) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    char buffer[65536];
-    while (std::chrono::steady_clock::now() < deadline) {
-        const ssize_t got = ::recv(socket, buffer, sizeof buffer, MSG_DONTWAIT);
-        if (got == 0 || (got < 0 && errno != EAGAIN && errno != EINTR)) return true;
-        pollfd entry{socket, POLLIN, 0};
-        if (got < 0) ::poll(&entry, 1, 20);
-    }
-    return false;
+    return ReadUntilClosed(socket, nullptr, SIZE_MAX, timeoutMs);
 }
 
 // Sets `flag` after `milliseconds` on a thread of its own; the caller joins the thread.

@@ -79,8 +79,9 @@ struct FakeTransferList final : ui::TransferListView {
                    int image) override {
         rows.push_back({name, status, host, std::to_string(image)});
     }
-    void SetStatus(std::size_t row, const std::string& status, ui::TransferState) override {
+    void SetStatus(std::size_t row, const std::string& status, ui::TransferState state) override {
         rows.at(row)[1] = status;
+        states[row] = state;
     }
     void DeleteRow(std::size_t row) override { rows.erase(rows.begin() + std::ptrdiff_t(row)); }
     std::vector<std::size_t> SelectedRows() const override { return selected; }
@@ -92,6 +93,7 @@ struct FakeTransferList final : ui::TransferListView {
     }
 
     std::vector<Lines> rows;
+    std::map<std::size_t, ui::TransferState> states;  // by row, as last set
     std::vector<std::size_t> selected;
 };
 
@@ -112,9 +114,8 @@ struct FakeUser final : ui::ChatView,
         questions.push_back(text);
         lastButtons = buttons;
         if (whileAsking) whileAsking();
-        if (answers.empty()) return ui::Answer::No;
-        const ui::Answer answer = answers.front();
-        answers.pop_front();
+        const ui::Answer answer = answers.empty() ? ui::Answer::No : answers.front();
+        if (!answers.empty()) answers.pop_front();
         return answer;
     }
     bool ChooseFolder(const std::string& title, const std::string& start,

@@ -43,7 +43,6 @@ TEST_F(ControllerTest, MenuStateFollowsTheSelectionAndFocus) {
         {"Music", F::Tree, {}, false, "download refresh"},
         {"byhand", F::Tree, {}, false, "refresh removeHost"},
         {"Music", F::FileList, {"top.txt"}, false, "download"},
-        {"Music", F::FileList, {}, false, ""},
         {"Music", F::TransferList, {}, false, ""},
         {"Music", F::TransferList, {}, true, "cancel"}};
     for (const auto& [selected, focus, rows, transferRow, enabled] : cases) {

@@ -75,6 +75,7 @@ TEST_F(TransferTest, FileGoesIntoTheChosenFolderAndItsRowShowsHowItGoes) {
     EXPECT_TRUE(network->Last().stop->load());
     controller->OnDownloadFinished(network->Last().id, kLost);
     EXPECT_EQ(views.transfers.Column(1), (Lines{"Finished", "Failed: disk full", "Cancelled"}));
+    EXPECT_EQ(views.transfers.states[2], ui::TransferState::Cancelled);  // the console's lines
     // Ended rows go after a few seconds (how many is the rows' own test).
     for (int tick = 0; tick < 6; ++tick) controller->OnSecondTimer();
     EXPECT_TRUE(views.transfers.rows.empty());

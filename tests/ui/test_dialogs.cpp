@@ -25,7 +25,6 @@ protected:
     testing_support::TempFolder sandbox_;
     utilcpp::CParseini settings_{sandbox_.IniPath()};
     const std::string folder_ = sandbox_.MakeFolder("Music");
-    const std::string missing_ = sandbox_.Path("missing");
 };
 
 TEST(ShareNameTest, DropAndWizardProposeTheLastFolderName) {
@@ -36,12 +35,11 @@ TEST(ShareNameTest, DropAndWizardProposeTheLastFolderName) {
     EXPECT_EQ(ProposeShareNameForFolder("/"), "");
 }
 
-TEST_F(DialogTest, AddingReplacesTheSameNameAndEditingLeavesOnlyTheNewName) {
-    ASSERT_TRUE(WriteNewShare(settings_, "Music", missing_));
+// Editing is the share dialog's widget test.
+TEST_F(DialogTest, AddingReplacesTheSameName) {
+    ASSERT_TRUE(WriteNewShare(settings_, "Music", sandbox_.Path("missing")));
     ASSERT_TRUE(WriteNewShare(settings_, "Music", folder_));
     EXPECT_EQ(Section("shares"), Lines{"Music=" + folder_});
-    ASSERT_TRUE(WriteEditedShare(settings_, "Music", "Songs", missing_));
-    EXPECT_EQ(Section("shares"), Lines{"Songs=" + missing_});
 }
 
 TEST_F(DialogTest, ANameInOtherLettersIsRefusedUnlessItIsTheEditedShare) {
@@ -70,14 +68,11 @@ TEST_F(DialogTest, HostListKeepsTheTenNewestAndLeavesOverlongEntriesOut) {
     EXPECT_EQ(LoadHostMru(settings_), (Lines{"new", "b", "c", "d", "e", "f", "g", "h", "i"}));
 }
 
-TEST_F(DialogTest, FirstRunOffersTheWizardOnceUnlessAShareExists) {
-    EXPECT_TRUE(ShouldShowSplash(settings_) && ShouldOfferFirstRunWizard(settings_));
+// The offer on a first start and none after it are the end-to-end test's.
+TEST_F(DialogTest, FirstRunMarksItselfDoneWhenTheWizardIsCancelledOrAShareExists) {
     int wizardRuns = 0;
     EXPECT_FALSE(RunFirstRun(settings_, [&] { return ++wizardRuns, false; }));  // cancelled
     EXPECT_EQ(Section("global"), (Lines{"firstinstalled=1"}));
-    settings_.SetInt("global", "skipsplash", 1);
-    EXPECT_FALSE(ShouldShowSplash(settings_) || ShouldOfferFirstRunWizard(settings_));
-
     settings_.SetInt("global", "firstinstalled", 0);
     settings_.SetString("shares", "Music", "/srv/music");
     EXPECT_TRUE(RunFirstRun(settings_, [&] { return ++wizardRuns, false; }));
