@@ -68,7 +68,8 @@ TEST_F(ControllerTest, MenuStateFollowsTheSelectionAndFocus) {
               "download addShare removeShare properties refresh hostCommands");
 }
 
-TEST_F(ControllerTest, RemoveShareDeletesOnlyALocalShareAndTellsEveryHost) {
+// Removing deletes only a local share, telling every host, and never the local host.
+TEST_F(ControllerTest, RemoveShareAndRemoveHostTakeOnlyWhatMayGo) {
     Settings().SetString("shares", "Music", "/srv/music");
     MusicHost();  // a remote share of the same name is selected
     controller->RemoveShare();
@@ -79,9 +80,6 @@ TEST_F(ControllerTest, RemoveShareDeletesOnlyALocalShareAndTellsEveryHost) {
     controller->RemoveShare();
     EXPECT_EQ(Setting("shares", "Music"), "");
     EXPECT_EQ(network->JobLines(), (Lines{"modified 127.0.0.1", "modified 127.0.0.5"}));
-}
-
-TEST_F(ControllerTest, RemoveHostRemovesAManualHostButNeverTheLocalOne) {
     controller->AddManualHost(Ip("127.0.0.9"), "byhand");
     for (const char* host : {"byhand", "testbox"}) {
         views.tree.Select(host);
@@ -89,7 +87,7 @@ TEST_F(ControllerTest, RemoveHostRemovesAManualHostButNeverTheLocalOne) {
     }
     EXPECT_FALSE(views.tree.Has("byhand"));
     EXPECT_TRUE(views.tree.Has("testbox"));
-    EXPECT_EQ(network->knownHosts, std::vector<Ipv4>{Ip("127.0.0.1")});
+    EXPECT_EQ(network->knownHosts, (std::vector<Ipv4>{Ip("127.0.0.1"), Ip("127.0.0.5")}));
 }
 
 TEST_F(ControllerTest, SendChatQueuesTheTextCutToTheInputsLengthAndEmptiesTheInput) {
