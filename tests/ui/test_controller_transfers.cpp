@@ -138,7 +138,7 @@ TEST_F(TransferTest, OpeningAFolderRowOpensItAndAFileRowDownloadsItUnlessItsName
     EXPECT_TRUE(views.user.questions.empty());
 }
 
-TEST_F(TransferTest, FolderIsRecreatedUnderTheTargetOneFileAtATime) {
+TEST_F(TransferTest, FolderIsRecreatedUnderTheTargetAFewFilesAtATime) {
     Download({"Live"});
     EXPECT_EQ(views.transfers.Column(0), Lines{"Live"});
     ListingArrives("\\Music\\Live", {File("a.mp3"), Folder("x")});
@@ -148,16 +148,22 @@ TEST_F(TransferTest, FolderIsRecreatedUnderTheTargetOneFileAtATime) {
     const JobId first = Retrieve(0).id;
     controller->OnDownloadProgress(first, 30, 2.0);
     EXPECT_EQ(Status(), "Receive (1/1) 30% (2.00 KB/s)");
-    // The user's own listing of x counts for the walk, and its folder y is listed next.
-    DeliverListing("127.0.0.5", "\\Music\\Live\\x\\", {File("b.mp3", 77), Folder("y")});
+    // The user's own listing of x counts for the walk, its folder y is listed next, and its
+    // files start beside the first one, at most four at once.
+    DeliverListing("127.0.0.5", "\\Music\\Live\\x\\",
+                   {File("c"), File("d"), File("b.mp3", 77), File("e"), Folder("y")});
     ListingArrives("\\Music\\Live\\x\\y", {});
+    ASSERT_EQ(Retrieves().size(), 4u);
+    EXPECT_EQ(Retrieve(3).localPath, target + "Live/x/b.mp3");
+    EXPECT_EQ(network->lastListedSize, std::optional<std::uint64_t>(77));
+    const std::vector<JobId> others{Retrieve(1).id, Retrieve(2).id, Retrieve(3).id};
     controller->OnDownloadProgress(first, 60, 2.0);
-    EXPECT_EQ(Status(), "Receive (1/2) 60% (2.00 KB/s)");
+    EXPECT_EQ(Status(), "Receive (4/5) 60% (2.00 KB/s)");
     network->ClearJobs();
     controller->OnDownloadFinished(first, {});
-    EXPECT_EQ(Retrieves(), Lines{"\\Music\\Live\\x\\b.mp3 -> " + target + "Live/x/b.mp3"});
-    EXPECT_EQ(network->lastListedSize, std::optional<std::uint64_t>(77));
-    EXPECT_NE(Status(), "Finished");
+    EXPECT_EQ(Retrieves(), Lines{"\\Music\\Live\\x\\e -> " + target + "Live/x/e"});
+    for (const JobId id : others) controller->OnDownloadFinished(id, {});
+    EXPECT_NE(Status(), "Finished") << "one file is still on its way";
     controller->OnDownloadFinished(Retrieve(0).id, {});
     EXPECT_EQ(Status(), "Finished");
     EXPECT_EQ(Transfers().Running().folderDownloads, 0u);
@@ -189,7 +195,7 @@ TEST_F(TransferTest, WalkEndsAtItsFirstFailureOrCancelOrWhenNothingIsLeft) {
              cancel(Retrieve(0));
              controller->OnDownloadFinished(Retrieve(0).id, kLost);
          },
-         "Cancelled", 1},
+         "Cancelled", 2},
         {"listing failed",
          [&] {
              ListingArrives("\\Music\\Live", {File("a"), Folder("x")});
@@ -281,7 +287,6 @@ TEST(TransferRows, RowsAreFoundWhileFinishedRunsAroundThemGo) {
     for (std::uint32_t id : {10u, 11u, 12u, 13u, 14u, 20u, 21u, 22u})
         rows.MarkDone(*rows.FindById(id));
     EXPECT_FALSE(rows.FindById(12)) << "a finished row lets go of its id";
-    rows.SetId(*rows.FindByFolder(&walk), 30);
 
     for (int tick = 0; tick < 5; ++tick) rows.CountDown();
     EXPECT_EQ(rows.Count(), 11u);
@@ -289,13 +294,8 @@ TEST(TransferRows, RowsAreFoundWhileFinishedRunsAroundThemGo) {
     EXPECT_EQ(view.Column(0), (Lines{"running", "folder", "last"}));
     ASSERT_EQ(rows.Count(), 3u);
     EXPECT_EQ(rows.FindById(1), 0u);
-    EXPECT_EQ(rows.FindById(30), 1u);
     EXPECT_EQ(rows.FindByFolder(&walk), 1u);
     EXPECT_EQ(rows.FindById(2), 2u);
-    // A folder row's file id changes hands; the old one no longer leads anywhere.
-    rows.SetId(1, 31);
-    EXPECT_FALSE(rows.FindById(30));
-    EXPECT_EQ(rows.FindById(31), 1u);
 }
 
 }  // namespace

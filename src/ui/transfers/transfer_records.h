@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 #include "client/folder_walk.h"
 #include "client/job_queue.h"
@@ -23,8 +24,8 @@ struct FolderDownload;
 
 // The data of one transfer-list row.
 struct TransferItem {
-    // Job id of a single download, of a folder download's current file (0 between files), or the
-    // upload id; 0 once the row is finished.
+    // Job id of a single download or the upload id; 0 for a folder download (its row is found by
+    // its folder) and once the row is finished.
     std::uint32_t id = 0;
     bool finished = false;
     // One-second ticks a finished row stays visible.
@@ -43,11 +44,19 @@ struct UploadRecord {
     std::uint32_t uploadId = 0;
 };
 
-// A whole folder, fetched one file at a time under one row while the walk's listings arrive.
+// Files of one folder download fetched at once: a small file costs little more than its round
+// trips, so one at a time leaves the link idle; four leave the job queue a place for a single
+// download beside them.
+inline constexpr std::size_t kFolderFilesInFlight = 4;
+
+// A whole folder, fetched a few files at a time under one row while the walk's listings arrive.
 struct FolderDownload : client::FolderWalk {
     using FolderWalk::FolderWalk;
-    // The file being fetched; 0 when none.
-    JobId currentJobId = 0;
+    // The jobs of the files being fetched.
+    std::vector<JobId> filesInFlight;
+    bool Fetches(JobId id) const {
+        return std::find(filesInFlight.begin(), filesInFlight.end(), id) != filesInFlight.end();
+    }
 };
 
 }  // namespace ui

@@ -107,13 +107,6 @@ void TransferRows::SetEnded(std::size_t row, TransferState state,
     SetStatus(row, Text(text), state);
 }
 
-void TransferRows::SetId(std::size_t row, std::uint32_t id) {
-    if (row >= rows_.size()) return;
-    Unindex(row);
-    rows_[row].row.item.id = id;
-    Index(row);
-}
-
 void TransferRows::MarkDone(std::size_t row) {
     if (row >= rows_.size()) return;
     Unindex(row);

@@ -40,7 +40,6 @@ public:
     // reason when one is known.
     void SetEnded(std::size_t row, TransferState state,
                   std::optional<util::ErrorKind> reason = std::nullopt);
-    void SetId(std::size_t row, std::uint32_t id);
     // The transfer is over: the row forgets its id and folder and starts to count down.
     void MarkDone(std::size_t row);
     // One second passed: finished rows count down and go once their count is used up.

@@ -1,6 +1,6 @@
 // The folder download as the main window runs it: the shared walk lists the folders and hands out
-// the files; here its files are fetched one at a time under one row, and the download ends when
-// nothing is left, when a file or a listing fails, or when it is cancelled.
+// the files; here a few of its files are fetched at a time under one row, and the download ends
+// when nothing is left, when a file or a listing fails, or when it is cancelled.
 #include <algorithm>
 
 #include "ui/controller/file_list_rows.h"
@@ -84,9 +84,10 @@ bool Transfers::ContinueFolderDownload(FolderDownload& walk, bool succeeded) {
         EndWalkFailed(walk);
         return false;
     }
-    if (walk.currentJobId != 0) return true;
     const auto row = rows_.FindByFolder(&walk);
     if (!row) return true;
+    StartFiles(walk);
+    if (!walk.filesInFlight.empty()) return true;
     if (walk.Exhausted()) {
         rows_.SetEnded(*row, TransferState::Finished);
         // What arrived is all there is, but not all the host has: the row says so.
@@ -98,20 +99,20 @@ bool Transfers::ContinueFolderDownload(FolderDownload& walk, bool succeeded) {
         EndWalk(walk);
         return false;
     }
-    StartNextFile(walk, *row);
     return true;
 }
 
-void Transfers::StartNextFile(FolderDownload& walk, std::size_t row) {
-    // None while the files found so far are done and listings are still on their way.
-    const auto file = walk.TakeNextFile();
-    if (!file) return;
-    const JobId job =
-        network_.AddRetrieveJob(walk.Address(), file->remotePath, file->localPath.string(),
-                                &walk.Cancelled(), static_cast<std::uint64_t>(file->size));
-    walk.Track(job);
-    walk.currentJobId = job;
-    rows_.SetId(row, job);
+void Transfers::StartFiles(FolderDownload& walk) {
+    while (walk.filesInFlight.size() < kFolderFilesInFlight) {
+        // None while the files found so far are taken and listings are still on their way.
+        const auto file = walk.TakeNextFile();
+        if (!file) return;
+        const JobId job =
+            network_.AddRetrieveJob(walk.Address(), file->remotePath, file->localPath.string(),
+                                    &walk.Cancelled(), static_cast<std::uint64_t>(file->size));
+        walk.Track(job);
+        walk.filesInFlight.push_back(job);
+    }
 }
 
 void Transfers::EndWalk(FolderDownload& walk) {

@@ -51,10 +51,10 @@ UploadRecord* Transfers::FindUpload(std::uint32_t id) const {
     return nullptr;
 }
 
-FolderDownload* Transfers::FindWalkByCurrentJob(JobId id) const {
+FolderDownload* Transfers::FindWalkByFile(JobId id) const {
     if (id == 0) return nullptr;
     for (const auto& walk : folderDownloads_) {
-        if (walk->currentJobId == id) return walk.get();
+        if (walk->Fetches(id)) return walk.get();
     }
     return nullptr;
 }
@@ -115,18 +115,20 @@ void Transfers::OnDownloadStarted(JobId id) {
 }
 
 void Transfers::OnDownloadProgress(JobId id, unsigned percent, double rateKBs) {
-    const auto row = rows_.FindById(id);
-    if (!row) return;
-    if (const FolderDownload* walk = FindWalkByCurrentJob(id)) {
-        rows_.SetStatus(
-            *row,
-            FormatText(StringId::StatusReceiveFolder, {walk->FilesStarted(), walk->FilesFound(),
-                                                       percent, FormatRate(rateKBs, numbers_)}),
-            TransferState::Moving);
+    if (FolderDownload* walk = FindWalkByFile(id)) {
+        if (const auto row = rows_.FindByFolder(walk)) {
+            rows_.SetStatus(
+                *row,
+                FormatText(StringId::StatusReceiveFolder, {walk->FilesStarted(), walk->FilesFound(),
+                                                           percent, FormatRate(rateKBs, numbers_)}),
+                TransferState::Moving);
+        }
         return;
     }
-    rows_.SetStatus(*row, ProgressText(StringId::StatusReceive, percent, rateKBs),
-                    TransferState::Moving);
+    if (const auto row = rows_.FindById(id)) {
+        rows_.SetStatus(*row, ProgressText(StringId::StatusReceive, percent, rateKBs),
+                        TransferState::Moving);
+    }
 }
 
 void Transfers::OnDownloadFinished(JobId id, const util::Status& outcome) {
@@ -137,9 +139,10 @@ void Transfers::OnDownloadFinished(JobId id, const util::Status& outcome) {
 void Transfers::HandleDownloadFinished(JobId id, const util::Status& outcome) {
     const bool succeeded = outcome.ok();
     DownloadRecord* single = FindDownload(id);
-    FolderDownload* walk = single ? nullptr : FindWalkByCurrentJob(id);
+    FolderDownload* walk = single ? nullptr : FindWalkByFile(id);
     if (single == nullptr && walk == nullptr) return;
-    if (const auto row = rows_.FindById(id)) {
+    if (walk != nullptr) std::erase(walk->filesInFlight, id);
+    if (const auto row = single ? rows_.FindById(id) : rows_.FindByFolder(walk)) {
         const StopFlag& cancelled = single ? single->cancelled : walk->Cancelled();
         if (!succeeded) {
             rows_.SetEnded(*row,
@@ -153,7 +156,6 @@ void Transfers::HandleDownloadFinished(JobId id, const util::Status& outcome) {
         if (single) {
             rows_.MarkDone(*row);
         } else {
-            walk->currentJobId = 0;
             ContinueFolderDownload(*walk, succeeded);
         }
     }
@@ -213,11 +215,7 @@ void Transfers::CancelRows(const std::vector<std::size_t>& rows) {
             download->cancelled = true;
         } else if (UploadRecord* upload = item.id ? FindUpload(item.id) : nullptr) {
             upload->cancelled = true;
-        } else if (FolderDownload* walk = FindWalkByCurrentJob(item.id)) {
-            walk->Cancelled() = true;
         } else if (item.folder != nullptr) {
-            // A folder download between two files (or still waiting for its first listing)
-            // carries no id; its row still leads to it.
             item.folder->Cancelled() = true;
         }
     }

@@ -75,12 +75,12 @@ public:
 private:
     DownloadRecord* FindDownload(JobId id) const;
     UploadRecord* FindUpload(std::uint32_t id) const;
-    FolderDownload* FindWalkByCurrentJob(JobId id) const;
+    FolderDownload* FindWalkByFile(JobId id) const;
     void HandleDownloadFinished(JobId id, const util::Status& outcome);
     std::string HostColumn(Ipv4 address) const;
     void JobReported(JobId id);
     void ListWaitingFolders(FolderDownload& walk);
-    void StartNextFile(FolderDownload& walk, std::size_t row);
+    void StartFiles(FolderDownload& walk);
     void EndWalk(FolderDownload& walk);
     void EndWalkFailed(FolderDownload& walk);
     void RemoveDownload(const DownloadRecord* record);
