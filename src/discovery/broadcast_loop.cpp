@@ -13,6 +13,7 @@
 #include "discovery/udp_receiver.h"
 #include "net/socket.h"
 #include "util/trace.h"
+#include "util/wake_event.h"
 
 namespace {
 
@@ -111,10 +112,7 @@ void CHostThread::BroadcastThreadFunction() {
                     HandleDatagram(sender, datagram);
                 }
             }
-            if ((watched[1].revents & POLLIN) != 0) {
-                std::uint64_t count = 0;
-                [[maybe_unused]] const auto read = ::read(pingEndedEvent_, &count, sizeof count);
-            }
+            if ((watched[1].revents & POLLIN) != 0) util::DrainWakeEvent(pingEndedEvent_);
         }
         if (Clock::now() - lastAnnouncement >= period) {
             AnnounceOnAllInterfaces();

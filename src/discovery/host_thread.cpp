@@ -10,6 +10,7 @@
 #include "discovery/keep_alive.h"
 #include "discovery/udp_receiver.h"
 #include "net/connect.h"
+#include "util/wake_event.h"
 
 namespace {
 
@@ -81,10 +82,7 @@ std::shared_ptr<KeepAliveThread> CHostThread::StartPingThread(Ipv4 address) {
 }
 
 void CHostThread::SignalPingEnded() {
-    if (pingEndedEvent_ >= 0) {
-        const std::uint64_t one = 1;
-        [[maybe_unused]] const auto written = ::write(pingEndedEvent_, &one, sizeof one);
-    }
+    if (pingEndedEvent_ >= 0) util::SignalWakeEvent(pingEndedEvent_);
     { std::lock_guard guard(wakeLock_); }
     wake_.notify_all();
 }

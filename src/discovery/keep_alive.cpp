@@ -12,6 +12,7 @@
 #include "net/connect.h"
 #include "net/framing.h"
 #include "net/socket.h"
+#include "util/wake_event.h"
 
 namespace {
 
@@ -47,10 +48,7 @@ KeepAliveThread::~KeepAliveThread() {
 
 void KeepAliveThread::RequestStop() {
     ownStop_.store(true);
-    if (wakeEvent_ >= 0) {
-        const std::uint64_t one = 1;
-        [[maybe_unused]] const auto written = ::write(wakeEvent_, &one, sizeof one);
-    }
+    if (wakeEvent_ >= 0) util::SignalWakeEvent(wakeEvent_);
 }
 
 void KeepAliveThread::Join() {

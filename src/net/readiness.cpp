@@ -7,7 +7,8 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdint>
+
+#include "util/wake_event.h"
 
 namespace net::detail {
 
@@ -28,16 +29,10 @@ public:
     int fd() const { return fd_; }
 
     static void Signal(void* self) {
-        const std::uint64_t one = 1;
-        [[maybe_unused]] const auto written =
-            ::write(static_cast<ThreadWakeEvent*>(self)->fd_, &one, sizeof one);
+        util::SignalWakeEvent(static_cast<ThreadWakeEvent*>(self)->fd_);
     }
-
     // A flag set after an earlier wait had ended may have left the event readable.
-    void Drain() const {
-        std::uint64_t count = 0;
-        [[maybe_unused]] const auto read = ::read(fd_, &count, sizeof count);
-    }
+    void Drain() const { util::DrainWakeEvent(fd_); }
 
 private:
     int fd_;
@@ -48,9 +43,14 @@ ThreadWakeEvent& CurrentThreadWakeEvent() {
     return event;
 }
 
-// Polls `socket` (or nothing when it is negative) and the stop flag until one is ready, the stop
-// flag is set or `timeoutMs` (< 0: no limit) has passed.
-Readiness WaitWithStop(Socket socket, short events, const StopFlag* stop, int timeoutMs) {
+}  // namespace
+
+bool IsNonBlocking(Socket socket) {
+    const int flags = ::fcntl(socket, F_GETFL, 0);
+    return flags >= 0 && (flags & O_NONBLOCK) != 0;
+}
+
+Readiness WaitForSocket(Socket socket, short events, const StopFlag* stop, int timeoutMs) {
     ThreadWakeEvent* wake = nullptr;
     if (stop != nullptr && CurrentThreadWakeEvent().fd() >= 0) wake = &CurrentThreadWakeEvent();
     const StopWaker waker(wake != nullptr ? stop : nullptr, &ThreadWakeEvent::Signal, wake);
@@ -73,20 +73,9 @@ Readiness WaitWithStop(Socket socket, short events, const StopFlag* stop, int ti
     }
 }
 
-}  // namespace
-
-bool IsNonBlocking(Socket socket) {
-    const int flags = ::fcntl(socket, F_GETFL, 0);
-    return flags >= 0 && (flags & O_NONBLOCK) != 0;
-}
-
-Readiness WaitForSocket(Socket socket, short events, const StopFlag* stop, int timeoutMs) {
-    return WaitWithStop(socket, events, stop, timeoutMs);
-}
-
 bool PauseUnlessStopped(int milliseconds, const StopFlag* stop) {
     // poll ignores entries with a negative descriptor, so this waits for the flag or the time.
-    return WaitWithStop(-1, 0, stop, milliseconds) == Readiness::TimedOut;
+    return WaitForSocket(-1, 0, stop, milliseconds) == Readiness::TimedOut;
 }
 
 }  // namespace net::detail

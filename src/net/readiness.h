@@ -20,7 +20,8 @@ using ::IsStopped;
 bool IsNonBlocking(Socket socket);
 
 // Waits until poll reports `events` (or an error/hang-up, which the next call then meets) on the
-// socket. timeoutMs < 0 waits until the stop flag is set.
+// socket; a negative socket waits for the time or the flag alone. timeoutMs < 0 waits until the
+// stop flag is set.
 Readiness WaitForSocket(Socket socket, short events, const StopFlag* stop, int timeoutMs);
 
 // Sleeps up to `milliseconds`; false when the stop flag ended it.

@@ -3,8 +3,9 @@
 #include <sys/eventfd.h>
 #include <unistd.h>
 
-#include <cstdint>
 #include <memory>
+
+#include "util/wake_event.h"
 
 namespace ui {
 
@@ -17,15 +18,11 @@ QueuedDispatcher::~QueuedDispatcher() {
 }
 
 void QueuedDispatcher::SignalDescriptor() {
-    if (wakeFd_ < 0) return;
-    const std::uint64_t one = 1;
-    [[maybe_unused]] const auto written = write(wakeFd_, &one, sizeof one);
+    if (wakeFd_ >= 0) util::SignalWakeEvent(wakeFd_);
 }
 
 void QueuedDispatcher::DrainDescriptor() {
-    if (wakeFd_ < 0) return;
-    std::uint64_t count = 0;
-    [[maybe_unused]] const auto got = read(wakeFd_, &count, sizeof count);
+    if (wakeFd_ >= 0) util::DrainWakeEvent(wakeFd_);
 }
 
 bool QueuedDispatcher::RunOnUiThread(const std::function<void()>& call) {
