@@ -3,10 +3,10 @@
 set -euo pipefail
 packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev clang-format clang-tidy gettext
-  libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
+  libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev libmicrohttpd-dev libqrencode-dev
   qt6-base-dev qt6-svg-dev libqt6svg6 qt6-qpa-plugins fonts-dejavu-core
   xvfb xauth xdotool xclip imagemagick
-  iproute2 socat procps python3 coreutils
+  iproute2 socat procps python3 coreutils curl
   librsvg2-bin dpkg-dev lintian debootstrap desktop-file-utils appstream man-db bash-completion
   systemd
 )

@@ -7,10 +7,12 @@
 #include <array>
 #include <cerrno>
 #include <chrono>
+#include <memory>
 
 #include "cli/command_context.h"
 #include "cli/commands.h"
 #include "cli/console_views.h"
+#include "cli/serve_web_view.h"
 #include "cli/signal_watch.h"
 #include "cli/stdin_lines.h"
 #include "net/socket.h"
@@ -46,8 +48,9 @@ ui::NetworkOptions ServeNetworkOptions(const GlobalOptions& options) {
 
 // The network objects report no failure to listen; a port that another copy holds is found here,
 // before anything starts.
-bool PortsAreFree(const GlobalOptions& options, std::string& error) {
-    for (const std::uint16_t port : {options.requestPort, options.chatPort}) {
+bool PortsAreFree(const GlobalOptions& options, bool web, std::string& error) {
+    for (const std::uint16_t port : {options.requestPort, options.chatPort, web::kWebPort}) {
+        if (port == web::kWebPort && !web) continue;
         if (!net::CreateListener(0, port).valid()) {
             error = ui::FormatText(
                 ui::Translate("Cannot listen on TCP port %u (does another copy run?)."), {port});
@@ -131,12 +134,13 @@ private:
     bool readInput_ = true;
 };
 
-int RunServe(const CommandContext& context) {
+int RunServe(const CommandContext& context, bool webWanted) {
     // Before any thread starts, so that all of them inherit the blocked signals.
     SignalWatch signals;
     if (!signals.Valid()) return context.Fail(ui::Translate("Cannot watch for stop signals."));
     std::string error;
-    if (!PortsAreFree(context.options, error)) return context.Fail(error);
+    const bool web = webWanted || WebViewWanted(context.SettingsFile());
+    if (!PortsAreFree(context.options, web, error)) return context.Fail(error);
 
     ui::QueuedDispatcher dispatcher;
     ServeViews views(context.out, context.SettingsFile(), dispatcher);
@@ -145,7 +149,16 @@ int RunServe(const CommandContext& context) {
     ui::CLumvaleDialog controller(views.Views(), options,
                                   ui::OwnedNetworkFactory(ServeNetworkOptions(context.options)));
     controller.Start();
+    ServeWebView webView(context.out, dispatcher, context.SettingsFile(), web::kWebPort);
+    if (web && !webView.Start(controller.HostName())) {
+        controller.Shutdown();
+        return context.Fail(
+            ui::FormatText(ui::Translate("Cannot listen on TCP port %u (does another copy run?)."),
+                           {static_cast<unsigned>(web::kWebPort)}));
+    }
     ServeLoop(controller, dispatcher, views.Chat(), signals).Run();
+    // Browsers are cut off before the shares' other servers stop.
+    webView.Stop();
     controller.Shutdown();
     return kExitOk;
 }
@@ -157,7 +170,12 @@ void AddServeCommand(CLI::App& app, CommandContext& context, CommandAction& acti
         "serve",
         "Share this host's folders, find the other hosts and chat with them until stopped "
         "(SIGINT/SIGTERM). Lines typed on standard input go to every host as chat texts.");
-    serve->callback([&context, &action] { action = [&context] { return RunServe(context); }; });
+    auto web = std::make_shared<bool>(false);
+    serve->add_flag("--web", *web,
+                    "Also serve a read-only web view of the shares on TCP port 12348, for any "
+                    "browser the owner lets in (the setting \"webview=1\" does the same)");
+    serve->callback(
+        [&context, &action, web] { action = [&context, web] { return RunServe(context, *web); }; });
 }
 
 }  // namespace cli
