@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev clang-format clang-tidy gettext
-  libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev libmicrohttpd-dev libqrencode-dev
+  libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev libmicrohttpd-dev libqrencode-dev libarchive-dev
   qt6-base-dev qt6-svg-dev libqt6svg6 qt6-qpa-plugins fonts-dejavu-core
   xvfb xauth xdotool xclip imagemagick
   iproute2 socat procps python3 coreutils curl

@@ -168,6 +168,12 @@ std::string RenderFolder(const PageReader& reader, const std::vector<std::string
             (view.descending ? "desc" : "asc") + "\"><button type=\"submit\">" +
             EscapeHtml(reader.Text(N_("Filter"))) + "</button></form>";
 
+    std::string zipLink = ShareLink(components, false);
+    zipLink.replace(0, 2, "/z");
+    page += "<a class=\"zip\" href=\"" + zipLink +
+            "/\" download><img src=\"/_/download.svg\" alt=\"\" "
+            "width=\"16\" height=\"16\">" +
+            EscapeHtml(reader.Text(N_("Download the folder as a ZIP archive"))) + "</a>";
     page += "<div class=\"sorts\">" +
             SortLink(reader, components, view, SortKey::Name, N_("Name")) +
             SortLink(reader, components, view, SortKey::Size, N_("Size")) +

@@ -15,6 +15,7 @@
 #include "web/share_target.h"
 #include "web/url_path.h"
 #include "web/web_assets.h"
+#include "web/zip_stream.h"
 
 namespace web {
 
@@ -253,8 +254,16 @@ int WebServer::Answer(MHD_Connection* connection, const std::string& url, const 
         return Queue(connection, MHD_HTTP_OK, PageResponse(RenderShareList(reader, shares)));
     }
     constexpr std::string_view kShares = "/s/";
-    if (!url.starts_with(kShares)) return message(MHD_HTTP_NOT_FOUND, N_("There is nothing here."));
-    const ShareTarget target = ResolveUrl(settings_, url, kShares);
+    constexpr std::string_view kZip = "/z/";
+    const bool zip = url.starts_with(kZip);
+    if (!url.starts_with(kShares) && !zip) {
+        return message(MHD_HTTP_NOT_FOUND, N_("There is nothing here."));
+    }
+    const ShareTarget target = ResolveUrl(settings_, url, zip ? kZip : kShares);
+    if (zip && target.kind == TargetKind::Folder) return AnswerZip(connection, &target);
+    if (zip && target.kind == TargetKind::File) {
+        return message(MHD_HTTP_NOT_FOUND, N_("There is nothing here."));
+    }
     switch (target.kind) {
         case TargetKind::BadRequest:
             return message(MHD_HTTP_BAD_REQUEST, N_("This address is not valid."));
@@ -326,6 +335,31 @@ int WebServer::AnswerFolder(MHD_Connection* connection, const Request& /*request
     }
     return Queue(connection, MHD_HTTP_OK,
                  PageResponse(RenderFolder(reader, target.components, entries, view, hidden)));
+}
+
+int WebServer::AnswerZip(MHD_Connection* connection, const void* targetPointer) {
+    const auto& target = *static_cast<const ShareTarget*>(targetPointer);
+    auto stream = std::make_unique<ZipStream>(target.local.path, target.local.shareRoot,
+                                              target.components.back(), &stopping_);
+    constexpr std::size_t kBlock = 256 * 1024;
+    MHD_Response* response = MHD_create_response_from_callback(
+        MHD_SIZE_UNKNOWN, kBlock,
+        [](void* self, std::uint64_t /*position*/, char* out, std::size_t capacity) -> ssize_t {
+            const std::int64_t got = static_cast<ZipStream*>(self)->Read(out, capacity);
+            if (got == 0) return MHD_CONTENT_READER_END_OF_STREAM;
+            return got < 0 ? MHD_CONTENT_READER_END_WITH_ERROR : static_cast<ssize_t>(got);
+        },
+        stream.get(), [](void* self) { delete static_cast<ZipStream*>(self); });
+    if (response == nullptr) return MHD_NO;
+    // The response owns the stream from here on.
+    (void)stream.release();
+    MHD_add_response_header(response, MHD_HTTP_HEADER_CONTENT_TYPE, "application/zip");
+    MHD_add_response_header(response, MHD_HTTP_HEADER_CONTENT_DISPOSITION,
+                            AttachmentDisposition(target.components.back() + ".zip").c_str());
+    MHD_add_response_header(response, "Content-Security-Policy", kFilePolicy);
+    MHD_add_response_header(response, "X-Content-Type-Options", "nosniff");
+    MHD_add_response_header(response, MHD_HTTP_HEADER_CACHE_CONTROL, "no-store");
+    return Queue(connection, MHD_HTTP_OK, response);
 }
 
 int WebServer::AnswerFile(MHD_Connection* connection, const void* targetPointer) {

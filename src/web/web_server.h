@@ -66,6 +66,7 @@ private:
                Request& request);
     int AnswerFolder(MHD_Connection* connection, const Request& request, const void* target);
     int AnswerFile(MHD_Connection* connection, const void* target);
+    int AnswerZip(MHD_Connection* connection, const void* target);
     int AnswerApproval(MHD_Connection* connection, Request& request);
     int AnswerWaiting(MHD_Connection* connection, Request& request);
     std::string HostName() const;

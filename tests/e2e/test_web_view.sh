@@ -120,6 +120,17 @@ e2e_check "the new version" cmp "$FILE" "$T/whole"
 e2e_check "HEAD gives the headers and no body" \
     test "$(browse -I -o "$T/head.out" -w '%{http_code}' "$URL")$(grep -ci '^content-length: 300000' "$T/head.out")" = 2001
 
+# --- A folder as a ZIP made while it streams
+e2e_check "a folder page offers its ZIP" grep -q 'href="/z/tree/"' "$T/tree.html"
+browse -D "$T/zip.head" -o "$T/one.zip" "$BASE/z/tree/one/"
+e2e_check "the ZIP is an attachment named after the folder" \
+    grep -qi '^content-disposition: attachment; filename="one.zip"' "$T/zip.head"
+mkdir "$T/unzipped"
+e2e_check "the ZIP holds the folder, every file byte for byte" python3 -c '
+import sys, zipfile
+zipfile.ZipFile(sys.argv[1]).extractall(sys.argv[2])' "$T/one.zip" "$T/unzipped"
+e2e_check "and nothing else" test "$(e2e_tree "$TREE/one")" = "$(e2e_tree "$T/unzipped/one")"
+
 # --- Hostile spellings: each 400 or 404, and nothing from outside the share.
 for path in "/s/tree/../secret.txt" "/s/tree/%2e%2e/secret.txt" "/s/tree/%2E%2E/outside/secret.txt" \
     "/s/tree/..%2fsecret.txt" "/s/tree/%2e%2e%2fsecret.txt" "/s/tree/..%5csecret.txt" \
@@ -128,7 +139,8 @@ for path in "/s/tree/../secret.txt" "/s/tree/%2e%2e/secret.txt" "/s/tree/%2E%2E/
     "/s/tree/%252e%252e/secret.txt" "/s/tree/%25%32%65%25%32%65/secret.txt" \
     "/s/tree/link-out/secret.txt" "/s/tree/link-file" "/s/tree/link-out/" "/s/%2e%2e/" \
     "/s/../../etc/passwd" "/s/tree/./one/plain.txt" "/s/tree//one/plain.txt" "/s/tree/%zz" \
-    "/s/nosuchshare/" "/s/tree/one/missing.txt" "/etc/passwd" "/s/tree\\..\\secret.txt"; do
+    "/s/nosuchshare/" "/s/tree/one/missing.txt" "/etc/passwd" "/s/tree\\..\\secret.txt" \
+    "/z/tree/../" "/z/tree/%2e%2e/" "/z/tree/link-out/" "/z/tree/one/plain.txt"; do
     got=$(browse -o "$T/hostile" -w '%{http_code}' "$BASE$path")
     case "$got" in
     400 | 404) grep -q secret "$T/hostile" && e2e_fail "$path served a secret" ;;
