@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <microhttpd.h>
 #include <netinet/in.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -123,12 +124,33 @@ std::vector<FolderEntry> ReadFolder(const server::LocalPath& local, const StopFl
 }  // namespace
 
 struct EngineCallbacks {
+    static HeaderDeadline::Watch* WatchOf(MHD_Connection* connection) {
+        const MHD_ConnectionInfo* info =
+            MHD_get_connection_info(connection, MHD_CONNECTION_INFO_SOCKET_CONTEXT);
+        return info != nullptr ? static_cast<HeaderDeadline::Watch*>(info->socket_context)
+                               : nullptr;
+    }
+
+    static void Connection(void* self, MHD_Connection* connection, void** socketContext,
+                           MHD_ConnectionNotificationCode event) {
+        HeaderDeadline& deadline = *static_cast<WebServer*>(self)->headerDeadline_;
+        if (event == MHD_CONNECTION_NOTIFY_STARTED) {
+            const MHD_ConnectionInfo* info =
+                MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CONNECTION_FD);
+            *socketContext = info != nullptr ? deadline.Add(info->connect_fd) : nullptr;
+        } else {
+            deadline.Forget(static_cast<HeaderDeadline::Watch*>(*socketContext));
+            *socketContext = nullptr;
+        }
+    }
+
     static MHD_Result Dispatch(void* self, MHD_Connection* connection, const char* url,
                                const char* method, const char* /*version*/, const char* uploadData,
                                std::size_t* uploadSize, void** requestSlot) {
         auto* request = static_cast<WebServer::Request*>(*requestSlot);
         if (request == nullptr) {
             *requestSlot = new WebServer::Request;
+            static_cast<WebServer*>(self)->headerDeadline_->Answering(WatchOf(connection));
             return MHD_YES;
         }
         if (*uploadSize != 0) {
@@ -144,8 +166,11 @@ struct EngineCallbacks {
             static_cast<WebServer*>(self)->Answer(connection, url, method, *request));
     }
 
-    static void Completed(void* /*self*/, MHD_Connection* /*connection*/, void** requestSlot,
+    static void Completed(void* self, MHD_Connection* connection, void** requestSlot,
                           MHD_RequestTerminationCode /*code*/) {
+        if (*requestSlot != nullptr) {
+            static_cast<WebServer*>(self)->headerDeadline_->Waiting(WatchOf(connection));
+        }
         delete static_cast<WebServer::Request*>(*requestSlot);
         *requestSlot = nullptr;
     }
@@ -167,6 +192,8 @@ WebServer::~WebServer() {
 bool WebServer::Start() {
     if (daemon_ != nullptr) return true;
     stopping_ = false;
+    headerDeadline_ = std::make_unique<HeaderDeadline>(
+        options_.headerTimeoutMs, [](int descriptor) { ::shutdown(descriptor, SHUT_RDWR); });
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = options_.bindAddress;
@@ -181,8 +208,12 @@ bool WebServer::Start() {
         static_cast<unsigned>(options_.idleTimeoutSeconds), MHD_OPTION_CONNECTION_MEMORY_LIMIT,
         options_.connectionMemory, MHD_OPTION_UNESCAPE_CALLBACK, &KeepEscapes, nullptr,
         MHD_OPTION_NOTIFY_COMPLETED, &EngineCallbacks::Completed, this,
+        MHD_OPTION_NOTIFY_CONNECTION, &EngineCallbacks::Connection, this,
         MHD_OPTION_LISTENING_ADDRESS_REUSE, 1U, MHD_OPTION_END);
-    if (daemon_ == nullptr) return false;
+    if (daemon_ == nullptr) {
+        headerDeadline_.reset();
+        return false;
+    }
     const MHD_DaemonInfo* info = MHD_get_daemon_info(daemon_, MHD_DAEMON_INFO_BIND_PORT);
     port_ = info != nullptr ? info->port : options_.port;
     return true;
@@ -194,6 +225,7 @@ void WebServer::Stop() {
     stopping_ = true;
     MHD_stop_daemon(daemon_);
     daemon_ = nullptr;
+    headerDeadline_.reset();
     port_ = 0;
 }
 

@@ -11,6 +11,7 @@
 
 #include "core/types.h"
 #include "web/browser_access.h"
+#include "web/header_deadline.h"
 #include "web/web_text.h"
 
 struct MHD_Daemon;
@@ -26,11 +27,15 @@ struct WebOptions {
     std::uint16_t port = kWebPort;
     // Threads that serve connections; file bodies go out by sendfile, so a few serve many.
     unsigned threads = 4;
-    // Connections at once, and from one address (a browser opens up to six).
-    unsigned maxConnections = 256;
+    // Connections at once, and from one address (a browser opens up to six). Each costs at most
+    // connectionMemory, so the whole stays within a few MiB.
+    unsigned maxConnections = 512;
     unsigned maxPerAddress = 12;
     // A connection that sends or takes nothing for this long is closed.
     unsigned idleTimeoutSeconds = 10;
+    // A request's line and headers must all have arrived this long after the connection was
+    // accepted or its previous answer ended.
+    std::int64_t headerTimeoutMs = 10'000;
     // Memory of one connection, which bounds its request line and headers together.
     std::size_t connectionMemory = 32 * 1024;
     // Entries a folder page shows at most; the filter finds the others.
@@ -79,6 +84,7 @@ private:
     mutable std::mutex nameLock_;
     std::string hostName_;
     StopFlag stopping_{false};
+    std::unique_ptr<HeaderDeadline> headerDeadline_;
     MHD_Daemon* daemon_ = nullptr;
     std::uint16_t port_ = 0;
 };
