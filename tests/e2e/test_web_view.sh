@@ -72,6 +72,8 @@ browse() { web 2 -b "$T/jar" "$@"; }
 browse -D "$T/root.head" -o "$T/root.html" "$BASE/"
 e2e_check "the share list links the share" grep -q 'href="/s/tree/"' "$T/root.html"
 e2e_check "pages forbid scripts" grep -qi "^content-security-policy: default-src 'none';" "$T/root.head"
+browse -H "Accept-Language: fr-CH;q=0.3, de-DE, ja;q=0.9" -o "$T/root.de.html" "$BASE/"
+e2e_check "pages speak the browser's language" grep -q '<html lang="de">.*>Freigaben<' "$T/root.de.html"
 browse -o "$T/tree.html" "$BASE/s/tree/"
 e2e_check "a folder lists its entries" grep -q 'href="/s/tree/one/"' "$T/tree.html"
 e2e_check "names are escaped" grep -qF '&lt;img src=x onerror=alert(1)&gt; &quot;q&#39;.txt' "$T/tree.html"

@@ -11,6 +11,7 @@ using web::FolderEntry;
 
 std::vector<std::string> Names(const std::vector<FolderEntry>& entries) {
     std::vector<std::string> names;
+    names.reserve(entries.size());
     for (const auto& entry : entries) names.push_back(entry.name);
     return names;
 }
