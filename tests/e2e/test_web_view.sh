@@ -160,4 +160,11 @@ e2e_check "other methods are refused" test "$(browse -X DELETE -o /dev/null -w '
 sed -i -E '/^[0-9a-f]{48}=/d' "$T/server.ini"
 e2e_check "a revoked browser is refused" test "$(browse -o /dev/null -w '%{http_code}' "$URL")" = 403
 
+# --- Off by default: a serve without --web or the setting opens no web port.
+e2e_config "$T/plain.ini" pc-c
+e2e_start_serve 3 "$T/plain.ini" "$T/plain.out"
+e2e_expect "a plain serve runs" "$T/plain.out" "^host appeared: 10\.77\.0\.1$" 10
+e2e_check_fails "and serves no web view" web 2 -o /dev/null 2>/dev/null "http://$(e2e_addr 3):12348/"
+e2e_check_fails "nor offers one" grep -q "Web view" "$T/plain.out"
+
 e2e_finish server.out
