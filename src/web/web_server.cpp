@@ -373,7 +373,7 @@ int WebServer::AnswerZip(MHD_Connection* connection, const void* targetPointer) 
     const auto& target = *static_cast<const ShareTarget*>(targetPointer);
     auto stream = std::make_unique<ZipStream>(target.local.path, target.local.shareRoot,
                                               target.components.back(), &stopping_);
-    constexpr std::size_t kBlock = 256 * 1024;
+    constexpr std::size_t kBlock = 64 * 1024;
     MHD_Response* response = MHD_create_response_from_callback(
         MHD_SIZE_UNKNOWN, kBlock,
         [](void* self, std::uint64_t /*position*/, char* out, std::size_t capacity) -> ssize_t {

@@ -15,7 +15,8 @@
 namespace web {
 namespace {
 
-constexpr std::size_t kChunk = 256 * 1024;
+// Small pieces keep a ZIP download within a few hundred KiB, however many run at once.
+constexpr std::size_t kChunk = 64 * 1024;
 
 }  // namespace
 
