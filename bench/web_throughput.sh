@@ -55,5 +55,5 @@ done
 awk -v w="$(median "${webs[@]}")" -v g="$(median "${gets[@]}")" -v mib="$MIB" \
     -v load="$(cut -d' ' -f1-3 /proc/loadavg)" 'BEGIN {
     printf "%d MiB: web view (curl) %.0f MiB/s, get %.0f MiB/s, ratio %.2f (target >= 0.9: %s), load average %s\n",
-        mib, mib / (w / 1e9), mib / (g / 1e9), g / w, g / w >= 0.9 ? "met" : "missed", load
+        mib, mib / (w / 1e9), mib / (g / 1e9), g / w, (g / w >= 0.9) ? "met" : "missed", load
 }'
