@@ -32,6 +32,7 @@ KeepAliveThread::KeepAliveThread(Ipv4 address, KeepAliveOptions options, const S
     : address_(address),
       options_(options),
       onChange_(std::move(onChange)),
+      shutdown_(shutdown),
       shutdownRelay_(shutdown, ownStop_),
       thread_([this] { Run(); }) {}
 
@@ -49,7 +50,8 @@ void KeepAliveThread::Join() {
 }
 
 bool KeepAliveThread::Stopping() const {
-    return ownStop_.load();
+    // The relay only hands on a shutdown that begins after it was registered.
+    return ownStop_.load() || IsStopped(shutdown_);
 }
 
 bool KeepAliveThread::IdleUntil(std::chrono::steady_clock::time_point deadline, int socket) const {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <thread>
@@ -46,6 +47,7 @@ private:
     const Ipv4 address_;
     const KeepAliveOptions options_;
     std::function<void()> onChange_;
+    const StopFlag* shutdown_;
     // Watched by every wait of the thread; set by RequestStop and by the shutdown flag.
     StopFlag ownStop_{false};
     StopRelay shutdownRelay_;
