@@ -271,7 +271,10 @@ void CServerThread::CheckSendProgress(Connection& connection, std::int64_t now) 
                connection.id, static_cast<unsigned long long>(taken),
                static_cast<long long>(elapsed));
     // A file send may watch a flag of the owner's instead of the abort flag; a socket shut down
-    // ends any send at once.
+    // ends any send at once. Closed with a reset, so that what the kernel still holds for the peer
+    // is dropped too instead of trickling out after the connection has ended.
+    const linger reset{.l_onoff = 1, .l_linger = 0};
+    ::setsockopt(connection.socket.get(), SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
     ::shutdown(connection.socket.get(), SHUT_RDWR);
     connection.abort = true;
     connection.progressSinceMs = 0;
