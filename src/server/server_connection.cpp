@@ -44,10 +44,10 @@ private:
 void CServerThread::ConnectionThreadFunction(Connection& connection) {
     // A download is asked about before it waits for a send slot: a question that waits for the
     // user must not keep other hosts' downloads from running.
-    const bool ready = ReadRequest(connection) &&
-                       (connection.requestKind != proto::RequestKind::Retrieve ||
-                        AskPermission(connection)) &&
-                       Enqueue(connection);
+    const bool ready =
+        ReadRequest(connection) &&
+        (connection.requestKind != proto::RequestKind::Retrieve || AskPermission(connection)) &&
+        Enqueue(connection);
     if (ready && WaitForStart(connection)) RunJob(connection);
     FinishConnection(connection);
 }

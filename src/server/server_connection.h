@@ -28,6 +28,8 @@ struct CServerThread::Connection {
     std::uint32_t id = 0;
     Ipv4 address = 0;
     std::int64_t acceptedMs = 0;
+    // Used by the connection thread; closed by it under the server lock, so that the listener may
+    // look at it under the lock while the connection asks or runs.
     net::UniqueSocket socket;
     std::thread thread;
 

@@ -11,7 +11,6 @@
 #include <cerrno>
 #include <limits>
 #include <system_error>
-
 #include <unordered_map>
 
 #include "net/send_queue.h"

@@ -50,9 +50,9 @@ protected:
     ~ServerListener() = default;
 };
 
-// Asked once per "retrieve" of a file that exists in a share, before anything is sent and before the
-// connection waits for a send slot, on the connection's thread; a request for anything else closes
-// without the question.
+// Asked once per "retrieve" of a file that exists in a share, before anything is sent and before
+// the connection waits for a send slot, on the connection's thread; a request for anything else
+// closes without the question.
 class PermissionListener {
 public:
     // True lets the host (network order) download; false closes the connection without a reply.

@@ -215,9 +215,9 @@ TEST_F(JobQueueTest, LightJobsBeyondTheWaitingBoundAreRefusedAndStopDropsTheWait
 // answered before still finds a slot at once.
 TEST_F(JobQueueTest, HostsThatNeverAnsweredLeaveLightSlotsToHostsThatDid) {
     FakeHost genuine(LikeAShareServer);
-    StartQueue(genuine.Port(), {.maxLightRunning = 4,
-                                .lightJobTimeoutMs = 20'000,
-                                .lightRunningKeptForAnsweredHosts = 2});
+    StartQueue(
+        genuine.Port(),
+        {.maxLightRunning = 4, .lightJobTimeoutMs = 20'000, .lightRunningKeptForAnsweredHosts = 2});
     Expand("\\docs");
     ASSERT_TRUE(Eventually([&] { return Reports().size() == 1; }));
     // Tar pits: the kernel accepts for a listener that never takes a connection.
@@ -225,7 +225,7 @@ TEST_F(JobQueueTest, HostsThatNeverAnsweredLeaveLightSlotsToHostsThatDid) {
     const net::UniqueSocket pit = net::CreateListener(tarPit, genuine.Port());
     ASSERT_TRUE(pit.valid());
     for (int i = 0; i < 8; ++i) queue_->AddHostInfoJob(tarPit, &shutdown_);
-    ASSERT_TRUE(Eventually([&] { return queue_->Counts().lightWaiting == 6; }));
+    EXPECT_TRUE(Eventually([&] { return queue_->Counts().lightWaiting == 6; }));
     EXPECT_EQ(queue_->Counts().lightRunning, 2u);
     Expand("\\docs");
     EXPECT_TRUE(Eventually([&] { return Reports().size() == 2; }));

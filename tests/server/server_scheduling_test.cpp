@@ -34,7 +34,8 @@ TEST_F(ServerTest, FileSendsAndLightJobsWaitForTheirOwnLimits) {
     for (int i = 0; i < 20; ++i)
         held.push_back(testing_support::ConnectFrom(testing_support::LoopbackHost(30 + i % 2),
                                                     server_->Port()));
-    for (int i = 3; i < 23; ++i) EXPECT_TRUE(net::SendString(held[i].get(), "hostmodified", nullptr));
+    for (int i = 3; i < 23; ++i)
+        EXPECT_TRUE(net::SendString(held[i].get(), "hostmodified", nullptr));
     ASSERT_TRUE(listeners_.WaitFor("modified", 20));
     EXPECT_EQ(Counts().lightRunning, 20u);
     EXPECT_EQ(Counts().sendsRunning, 10u);
@@ -160,8 +161,7 @@ TEST_F(ServerTest, AHostHoldsOnlyItsShareOfTheSlotsAndACrawlingReplyIsGivenUp) {
     EXPECT_EQ(Counts().lightRunning, 2u);
     // Another host is served beside it at once.
     EXPECT_EQ(ReadRaw(Send("retrieve:\\music\\a.txt").get(), 1 << 20, 2000), Framed("hello"));
-    EXPECT_EQ(ReadRaw(Send("expand:\\").get(), 1 << 20, 2000),
-              Framed("music\\1\\0\\empty\\1\\0"));
+    EXPECT_EQ(ReadRaw(Send("expand:\\").get(), 1 << 20, 2000), Framed("music\\1\\0\\empty\\1\\0"));
 
     // The sends that the peer does not take end well before the idle limit of 20 s, and the
     // waiting one gets its turn (and ends the same way).
