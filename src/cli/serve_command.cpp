@@ -143,6 +143,7 @@ int RunServe(const CommandContext& context, bool webWanted) {
     ServeViews views(context.out, context.SettingsFile(), dispatcher);
     ui::ControllerOptions options;
     options.settingsFile = context.SettingsFile();
+    options.ownsWebView = false;
     ui::CLumvaleDialog controller(views.Views(), options,
                                   ui::OwnedNetworkFactory(ServeNetworkOptions(context.options)));
     controller.Start();

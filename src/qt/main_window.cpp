@@ -282,6 +282,9 @@ ui::Answer MainWindow::Ask(ui::Question, const std::string& text, ui::PromptButt
     QAbstractButton* cancel = nullptr;
     if (buttons == ui::PromptButtons::YesNoCancel) cancel = box.addButton(QMessageBox::Cancel);
     box.setEscapeButton(cancel ? cancel : no);
+    if (buttons == ui::PromptButtons::YesNoDefaultNo) {
+        box.setDefaultButton(static_cast<QPushButton*>(no));
+    }
     box.exec();
     const QMessageBox::StandardButton pressed = box.standardButton(box.clickedButton());
     if (pressed == QMessageBox::Yes) return ui::Answer::Yes;

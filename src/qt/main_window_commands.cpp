@@ -194,7 +194,12 @@ void MainWindow::EditShareProperties() {
 }
 
 void MainWindow::ShowOptions() {
-    if (OptionsSheet::Run(this, settings_) && !stopped_) controller_->ApplyHostName();
+    if (!OptionsSheet::Run(this, settings_) || stopped_) return;
+    controller_->ApplyHostName();
+    const std::string problem = controller_->ApplyWebView();
+    if (!problem.empty()) {
+        QMessageBox::warning(this, Tr(ui::StringId::ProductName), ToQt(problem));
+    }
 }
 
 void MainWindow::AddHostByHand() {

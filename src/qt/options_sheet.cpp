@@ -17,6 +17,7 @@
 #include "qt/icons.h"
 #include "qt/qt_text.h"
 #include "ui/desktop/options_settings.h"
+#include "ui/desktop/web_view_settings.h"
 
 namespace qtui {
 
@@ -44,13 +45,16 @@ OptionsSheet::OptionsSheet(QWidget* owner, utilcpp::CParseini& settings)
       settings_(settings),
       pages_(new QTabWidget),
       name_(new QLineEdit),
-      sound_(new QCheckBox(Tr(ui::StringId::OptionsActivateSounds))) {
+      sound_(new QCheckBox(Tr(ui::StringId::OptionsActivateSounds))),
+      webView_(new QCheckBox(ToQt(ui::Translate("Let browsers on this network see the shares")))),
+      browsers_(new QVBoxLayout) {
     setWindowTitle(Tr(ui::StringId::TooltipOptions));
     const ui::OptionsValues values = ui::LoadOptions(settings_);
     name_->setText(ToQt(values.hostName));
     name_->setMaxLength(1023);
     name_->setFixedWidth(kFieldWidth);
     sound_->setChecked(values.sound);
+    webView_->setChecked(values.webView);
     name_->setWhatsThis(Tr(ui::ContextHelpFor(ui::OptionsControl::ComputerName)));
     sound_->setWhatsThis(Tr(ui::ContextHelpFor(ui::OptionsControl::Sound)));
 
@@ -64,10 +68,31 @@ OptionsSheet::OptionsSheet(QWidget* owner, utilcpp::CParseini& settings)
     soundRow->addWidget(sound_);
     soundRow->addStretch(1);
 
+    auto* webRows = new QVBoxLayout;
+    webRows->addWidget(webView_);
+    const std::vector<std::string> addresses = ui::WebViewAddresses();
+    if (!addresses.empty()) {
+        auto* address = new QLabel(ToQt(ui::FormatText(
+            ui::Translate("Type this address in a browser: %s"), {addresses.front()})));
+        address->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        webRows->addWidget(address);
+    }
+    webRows->addWidget(new QLabel(ToQt(ui::Translate("Browsers let in:"))));
+    webRows->addLayout(browsers_);
+    FillBrowsers();
+
     auto* general = new QWidget;
     auto* page = new QVBoxLayout(general);
     page->addWidget(Group(ui::StringId::OptionsComputerGroup, DialogImage::Computer, nameRow));
     page->addWidget(Group(ui::StringId::OptionsSoundGroup, DialogImage::Sound, soundRow));
+    auto* webGroup = new QGroupBox(ToQt(ui::Translate("Web view")));
+    auto* webGroupRow = new QHBoxLayout(webGroup);
+    auto* webIcon = new QLabel;
+    webIcon->setPixmap(DialogIcon(DialogImage::Share).pixmap(kIconSize, kIconSize));
+    webGroupRow->addWidget(webIcon);
+    webGroupRow->addSpacing(12);
+    webGroupRow->addLayout(webRows, 1);
+    page->addWidget(webGroup);
     page->addStretch(1);
     pages_->addTab(general, Tr(ui::StringId::OptionsGeneralPage));
 
@@ -92,13 +117,47 @@ bool OptionsSheet::Run(QWidget* owner, utilcpp::CParseini& settings) {
 }
 
 void OptionsSheet::accept() {
-    if (!ui::SaveOptions(settings_, {FromQt(name_->text()), sound_->isChecked()})) {
+    if (!ui::SaveOptions(settings_,
+                         {FromQt(name_->text()), sound_->isChecked(), webView_->isChecked()})) {
         QMessageBox::warning(
             this, Tr(ui::StringId::ProductName),
             ToQt(ui::FormatText(ui::Translate("The options could not be saved in %s."),
                                 {settings_.GetFileName()})));
     }
     QDialog::accept();
+}
+
+void OptionsSheet::FillBrowsers() {
+    while (QLayoutItem* item = browsers_->takeAt(0)) {
+        if (QLayout* row = item->layout()) {
+            while (QLayoutItem* part = row->takeAt(0)) {
+                delete part->widget();
+                delete part;
+            }
+        }
+        delete item->widget();
+        delete item;
+    }
+    const std::string file = settings_.GetFileName();
+    const std::vector<ui::ApprovedBrowserRow> rows = ui::ApprovedBrowserRows(file);
+    if (rows.empty()) {
+        browsers_->addWidget(new QLabel(ToQt(ui::Translate("No browser has been let in."))));
+        return;
+    }
+    for (const ui::ApprovedBrowserRow& browser : rows) {
+        auto* row = new QHBoxLayout;
+        row->addWidget(new QLabel(ToQt(browser.text)), 1);
+        auto* revoke = new QPushButton(ToQt(ui::Translate("Revoke")));
+        const std::string token = browser.token;
+        connect(revoke, &QPushButton::clicked, this, [this, file, token] {
+            (void)ui::RevokeBrowser(file, token);
+            // Queued: the button that was clicked is among the widgets the refill deletes.
+            QMetaObject::invokeMethod(
+                this, [this] { FillBrowsers(); }, Qt::QueuedConnection);
+        });
+        row->addWidget(revoke);
+        browsers_->addLayout(row);
+    }
 }
 
 void OptionsSheet::ShowContextHelp() {

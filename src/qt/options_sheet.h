@@ -1,5 +1,7 @@
-// "Options": one page, "General", with the computer name and the sound switch. OK writes both to
-// section "global"; Cancel writes nothing. F1 on either control explains it in a popup.
+// "Options": one page, "General", with the computer name, the sound switch and the web view's
+// switch (with the address to type and the browsers let in). OK writes the switches and the name
+// to section "global"; Cancel writes nothing. Revoking a browser takes effect at once, so that a
+// change of mind cannot be lost by Cancel. F1 on the name or the sound switch explains it.
 #pragma once
 
 #include <QDialog>
@@ -7,7 +9,9 @@
 #include "core/parseini.h"
 
 class QCheckBox;
+class QLabel;
 class QLineEdit;
+class QVBoxLayout;
 class QTabWidget;
 
 namespace qtui {
@@ -22,6 +26,7 @@ public:
 
     QLineEdit* ComputerNameField() const { return name_; }
     QCheckBox* SoundBox() const { return sound_; }
+    QCheckBox* WebViewBox() const { return webView_; }
     QTabWidget* Pages() const { return pages_; }
 
     void accept() override;
@@ -29,11 +34,15 @@ public:
 private:
     // The explanation of the focused control at the mouse position.
     void ShowContextHelp();
+    // The approved browsers, each with its Revoke button.
+    void FillBrowsers();
 
     utilcpp::CParseini& settings_;
     QTabWidget* pages_;
     QLineEdit* name_;
     QCheckBox* sound_;
+    QCheckBox* webView_;
+    QVBoxLayout* browsers_;
 };
 
 }  // namespace qtui

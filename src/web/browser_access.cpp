@@ -109,14 +109,21 @@ void BrowserAccess::DropExpired(std::int64_t now) {
     std::erase_if(refusedUntil_, [&](const auto& entry) { return now >= entry.second; });
 }
 
-BrowserAccess::Waiting BrowserAccess::Wait(Ipv4 address, std::string_view userAgent) {
+BrowserAccess::Waiting BrowserAccess::Wait(Ipv4 address, std::string_view userAgent,
+                                           std::string* token) {
     Pending asked;
     {
         std::lock_guard guard(lock_);
         const std::int64_t now = clock_();
         DropExpired(now);
         if (refusedUntil_.contains(address)) return Waiting::Refused;
-        if (pending_.contains(address)) return Waiting::Asked;
+        if (const auto found = pending_.find(address); found != pending_.end()) {
+            if (!found->second.allowed || token == nullptr) return Waiting::Asked;
+            const std::string name = found->second.name;
+            pending_.erase(found);
+            *token = Remember(address, name);
+            return token->empty() ? Waiting::Refused : Waiting::Allowed;
+        }
         if (pending_.size() >= options_.maxWaiting) return Waiting::Refused;
         asked = Pending{RandomCode(), DescribeBrowser(userAgent), now};
         if (asked.code.empty()) return Waiting::Refused;
@@ -137,16 +144,34 @@ std::optional<std::string> BrowserAccess::Approve(Ipv4 address, std::string_view
         approved = std::move(found->second);
         // One try per question: guessing a code would otherwise take a million requests at most.
         pending_.erase(found);
-        if (code != approved.code) {
+        if (!approved.allowed && code != approved.code) {
             refusedUntil_[address] = now + options_.refusalMs;
             return std::nullopt;
         }
     }
-    std::string token = RandomHex(kTokenBytes);
+    std::string token = Remember(address, approved.name);
     if (token.empty()) return std::nullopt;
-    const std::string value = net::FormatIpv4(address) + " " + approved.name;
-    if (!settings_.SetString(settings_keys::kWebBrowsers, token, value)) return std::nullopt;
     return token;
+}
+
+std::string BrowserAccess::Remember(Ipv4 address, const std::string& name) {
+    std::string token = RandomHex(kTokenBytes);
+    if (token.empty()) return {};
+    const std::string value = net::FormatIpv4(address) + " " + name;
+    if (!settings_.SetString(settings_keys::kWebBrowsers, token, value)) return {};
+    return token;
+}
+
+void BrowserAccess::Allow(Ipv4 address) {
+    std::lock_guard guard(lock_);
+    if (const auto found = pending_.find(address); found != pending_.end()) {
+        found->second.allowed = true;
+    }
+}
+
+void BrowserAccess::Refuse(Ipv4 address) {
+    std::lock_guard guard(lock_);
+    if (pending_.erase(address) > 0) refusedUntil_[address] = clock_() + options_.refusalMs;
 }
 
 std::vector<ApprovedBrowser> BrowserAccess::List() const {

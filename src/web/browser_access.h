@@ -65,9 +65,17 @@ public:
         Asked,
         // Refused lately, or too many browsers wait: no question, nothing to type.
         Refused,
+        // The owner allowed it without a code (the desktop's question): `token` is its cookie.
+        Allowed,
     };
-    // An unapproved browser asks for a page.
-    Waiting Wait(Ipv4 address, std::string_view userAgent);
+    // An unapproved browser asks for a page. `token` is set when the answer is Allowed.
+    Waiting Wait(Ipv4 address, std::string_view userAgent, std::string* token = nullptr);
+
+    // The owner's answer to a question without a code. Allow lets the waiting browser of that
+    // address in on its next page (or "Continue"); Refuse turns it away for a while. Both do
+    // nothing when no browser of that address waits.
+    void Allow(Ipv4 address);
+    void Refuse(Ipv4 address);
 
     // The browser types the code. The token for its cookie when the code is right (then it is
     // approved and remembered); nothing when it is wrong (then it is refused for a while) or when
@@ -83,8 +91,11 @@ private:
         std::string code;
         std::string name;
         std::int64_t askedMs = 0;
+        bool allowed = false;
     };
     void DropExpired(std::int64_t now);
+    // Remembers the browser; the token, or empty when it could not be made or kept.
+    std::string Remember(Ipv4 address, const std::string& name);
 
     utilcpp::CParseini settings_;
     BrowserApprovalListener* listener_;

@@ -212,6 +212,16 @@ std::string RenderWaiting(const PageReader& reader, WaitingState state) {
     std::string page = Head(reader, reader.hostName);
     page += "<section class=\"waiting\"><h1>" +
             EscapeHtml(reader.Text(N_("Waiting for the owner's permission"))) + "</h1>";
+    if (state == WaitingState::AskOwner) {
+        page += "<p>" +
+                EscapeHtml(FillIn(reader.Text(N_("The owner of %s has been asked to let this "
+                                                 "browser see the shares. Once they allowed it, "
+                                                 "continue.")),
+                                  {reader.hostName})) +
+                "</p><p><a href=\"/\">" + EscapeHtml(reader.Text(N_("Continue"))) +
+                "</a></p></section>";
+        return page + kTail;
+    }
     if (state != WaitingState::AskCode) {
         const char* why = state == WaitingState::WrongCode
                               ? N_("That code was wrong. Try again in a few seconds.")

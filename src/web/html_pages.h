@@ -54,7 +54,8 @@ std::string RenderFolder(const PageReader& reader, const std::vector<std::string
                          const std::vector<FolderEntry>& entries, const FolderView& view,
                          std::size_t hidden);
 
-enum class WaitingState { AskCode, WrongCode, Refused };
+// AskOwner: the owner answers on the host itself, so the page only offers to look again.
+enum class WaitingState { AskCode, AskOwner, WrongCode, Refused };
 std::string RenderWaiting(const PageReader& reader, WaitingState state);
 
 // A short page for 400, 404 and the like.

@@ -318,10 +318,14 @@ int WebServer::AnswerWaiting(MHD_Connection* connection, Request& /*request*/) {
     PageReader reader{&translator_,
                       AcceptedLanguages(Header(connection, MHD_HEADER_KIND, "Accept-Language")),
                       HostName()};
-    const BrowserAccess::Waiting waiting =
-        access_.Wait(ClientAddress(connection), Header(connection, MHD_HEADER_KIND, "User-Agent"));
+    std::string token;
+    const BrowserAccess::Waiting waiting = access_.Wait(
+        ClientAddress(connection), Header(connection, MHD_HEADER_KIND, "User-Agent"), &token);
+    if (waiting == BrowserAccess::Waiting::Allowed) return QueueLetIn(connection, token);
+    const WaitingState asked =
+        options_.ownerAnswers ? WaitingState::AskOwner : WaitingState::AskCode;
     const WaitingState state =
-        waiting == BrowserAccess::Waiting::Asked ? WaitingState::AskCode : WaitingState::Refused;
+        waiting == BrowserAccess::Waiting::Asked ? asked : WaitingState::Refused;
     return Queue(connection, MHD_HTTP_FORBIDDEN, PageResponse(RenderWaiting(reader, state)));
 }
 
@@ -340,9 +344,13 @@ int WebServer::AnswerApproval(MHD_Connection* connection, Request& request) {
         return Queue(connection, MHD_HTTP_FORBIDDEN,
                      PageResponse(RenderWaiting(reader, WaitingState::WrongCode)));
     }
+    return QueueLetIn(connection, *token);
+}
+
+int WebServer::QueueLetIn(MHD_Connection* connection, const std::string& token) {
     MHD_Response* response = PageResponse({});
     if (response == nullptr) return MHD_NO;
-    const std::string cookie = std::string(kCookieName) + "=" + *token +
+    const std::string cookie = std::string(kCookieName) + "=" + token +
                                "; Path=/; Max-Age=31536000; HttpOnly; SameSite=Strict";
     MHD_add_response_header(response, MHD_HTTP_HEADER_SET_COOKIE, cookie.c_str());
     MHD_add_response_header(response, MHD_HTTP_HEADER_LOCATION, "/");

@@ -38,6 +38,9 @@ struct WebOptions {
     std::int64_t headerTimeoutMs = 10'000;
     // Memory of one connection, which bounds its request line and headers together.
     std::size_t connectionMemory = 32 * 1024;
+    // The owner answers each waiting browser on the host (the desktop's question) instead of
+    // passing on a code, so the waiting page asks for none.
+    bool ownerAnswers = false;
     // Entries a folder page shows at most; the filter finds the others.
     std::size_t maxFolderRows = 5000;
 };
@@ -74,6 +77,8 @@ private:
     int AnswerZip(MHD_Connection* connection, const void* target);
     int AnswerApproval(MHD_Connection* connection, Request& request);
     int AnswerWaiting(MHD_Connection* connection, Request& request);
+    // The approved browser's cookie, and on to the share list.
+    int QueueLetIn(MHD_Connection* connection, const std::string& token);
     std::string HostName() const;
 
     const std::string settingsFile_;

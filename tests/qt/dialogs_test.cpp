@@ -128,7 +128,39 @@ private slots:
         sheet.ComputerNameField()->clear();  // an empty name is written as it is
         sheet.SoundBox()->setChecked(false);
         sheet.accept();
-        QCOMPARE(Section("global"), (Lines{"hostname=", "sound=0"}));
+        QCOMPARE(Section("global"), (Lines{"hostname=", "sound=0", "webview=0"}));
+    }
+
+    void OptionsSwitchTheWebViewAndRevokeABrowser() {
+        const std::string token(48, 'a');
+        std::ofstream(settingsFile_) << "[global]\nhostname=test-pc\nsound=1\nwebview=1\n"
+                                     << "[webbrowsers]\n"
+                                     << token << "=10.0.0.7 Firefox on Android\n";
+        utilcpp::CParseini settings(settingsFile_);
+        qtui::OptionsSheet sheet(nullptr, settings);
+        QVERIFY(sheet.WebViewBox()->isChecked());
+        const QList<QLabel*> labels = sheet.findChildren<QLabel*>();
+        QVERIFY(std::any_of(labels.begin(), labels.end(), [](QLabel* label) {
+            return label->text() == "Firefox on Android (10.0.0.7)";
+        }));
+        QPushButton* revoke = nullptr;
+        for (QPushButton* button : sheet.findChildren<QPushButton*>()) {
+            if (button->text() == "Revoke") revoke = button;
+        }
+        QVERIFY(revoke != nullptr);
+        revoke->click();
+        // Revoked at once, whatever the sheet's end: the browser's cookie no longer lets it in.
+        QCOMPARE(Section("webbrowsers"), Lines{});
+        const auto shows = [&sheet](const QString& text) {
+            const QList<QLabel*> shown = sheet.findChildren<QLabel*>();
+            return std::any_of(shown.begin(), shown.end(),
+                               [&text](QLabel* label) { return label->text() == text; });
+        };
+        QTRY_VERIFY(shows("No browser has been let in."));
+        QVERIFY(!shows("Firefox on Android (10.0.0.7)"));
+        sheet.WebViewBox()->setChecked(false);
+        sheet.accept();
+        QCOMPARE(Section("global"), (Lines{"hostname=test-pc", "sound=1", "webview=0"}));
     }
 
 private:

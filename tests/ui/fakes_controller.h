@@ -182,7 +182,8 @@ protected:
         views.transfers = FakeTransferList();
         dispatcher = std::make_unique<ui::QueuedDispatcher>();  // a shut one stays shut
         // A fixed number format: the tests compare texts.
-        const ui::ControllerOptions options{sandbox.IniPath(), debugFeatures, "testbox", {}};
+        const ui::ControllerOptions options{
+            sandbox.IniPath(), debugFeatures, "testbox", {}, true, {}};
         controller = std::make_unique<ui::CLumvaleDialog>(
             views.Bind(*dispatcher), options, [this](const ui::NetworkSetup& setup) {
                 auto fake = std::make_unique<FakeNetwork>(setup.listeners);

@@ -6,6 +6,7 @@
 #include "ui/controller/event_sound_player.h"
 #include "ui/controller/host_refresh_tracker.h"
 #include "ui/controller/lumvale_dialog_listeners.h"
+#include "ui/controller/web_view_host.h"
 #include "ui/text/ui_strings.h"
 #include "ui/transfers/transfers.h"
 
@@ -41,6 +42,13 @@ void CLumvaleDialog::Start() {
         [this](Ipv4 address) { return KnownHostName(address); }, numberFormat_);
     refreshes_ = std::make_unique<HostRefreshTracker>(*network_, views_.clock, &closing_);
     ApplyHostName();
+    if (options_.ownsWebView) {
+        webView_ = std::make_unique<WebViewHost>(views_.dispatcher, views_.prompt,
+                                                 options_.settingsFile, options_.webView);
+        // A view that cannot listen is told about when the user switches it on, not at every
+        // start.
+        (void)ApplyWebView();
+    }
     // Comes back at once as a host-appeared event, which puts the local host into the tree.
     network_->AddHost(LoopbackIpv4(), hostName_, HostKind::LocalHost);
     SortByColumn(0);

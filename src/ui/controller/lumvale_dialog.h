@@ -32,6 +32,7 @@
 #include "ui/controller/lumvale_dialog_views.h"
 #include "ui/text/number_format.h"
 #include "util/result.h"
+#include "web/web_server.h"
 
 namespace ui {
 
@@ -40,6 +41,7 @@ class HostRefreshTracker;
 class EventSoundPlayer;
 class ChatHistory;
 class Transfers;
+class WebViewHost;
 
 struct ControllerOptions {
     // The settings file ("global" and "shares" sections).
@@ -50,6 +52,10 @@ struct ControllerOptions {
     std::string computerName;
     // How sizes and rates are shown.
     NumberFormat numbers = NumberFormat::FromUserLocale();
+    // The web view, started when the settings switch it on, unless the front end serves it itself
+    // (`serve`, whose owner lets browsers in by a code on the console).
+    bool ownsWebView = true;
+    web::WebOptions webView;
 };
 
 // Makes the network objects once the listeners exist; the controller owns the result.
@@ -152,6 +158,11 @@ public:
     void NotifyHostsModified();
     // Reads "hostname", hands it to the share server and tells every host.
     void ApplyHostName();
+    // Starts or stops the web view as the settings say; the message for the user when it is
+    // wanted but cannot listen, empty otherwise.
+    std::string ApplyWebView();
+    // The port of the running web view; 0 when it is off.
+    std::uint16_t WebViewPort() const;
     // A folder dropped on the tree became a share: list the local shares again.
     void OnShareAddedByDrop();
     // The first-run wizard was finished: the local shares and the computer name may be new.
@@ -209,6 +220,7 @@ private:
     std::unique_ptr<ControllerNetwork> network_;
     std::unique_ptr<Transfers> transfers_;
     std::unique_ptr<HostRefreshTracker> refreshes_;
+    std::unique_ptr<WebViewHost> webView_;
 
     std::string hostName_;
     NumberFormat numberFormat_;

@@ -3,6 +3,7 @@
 #include "net/interfaces.h"
 #include "net/socket.h"
 #include "ui/controller/lumvale_dialog.h"
+#include "ui/controller/web_view_host.h"
 #include "ui/desktop/share_checks.h"
 #include "ui/text/ui_strings.h"
 #include "ui/transfers/transfers.h"
@@ -93,7 +94,18 @@ void CLumvaleDialog::ApplyHostName() {
         options_.computerName.empty() ? net::GetLocalHostName() : options_.computerName;
     settings_.GetString(settings_keys::kGlobal, settings_keys::kHostName, hostName_, fallback);
     network_->SetServerHostName(hostName_);
+    if (webView_) (void)webView_->Apply(hostName_);
     NotifyHostsModified();
+}
+
+std::string CLumvaleDialog::ApplyWebView() {
+    if (!webView_ || webView_->Apply(hostName_)) return {};
+    return FormatText(Translate("The web view cannot start: another program uses TCP port %u."),
+                      {static_cast<unsigned>(options_.webView.port)});
+}
+
+std::uint16_t CLumvaleDialog::WebViewPort() const {
+    return webView_ ? webView_->Port() : 0;
 }
 
 void CLumvaleDialog::OnShareAddedByDrop() {

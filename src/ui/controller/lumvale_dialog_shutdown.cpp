@@ -4,6 +4,7 @@
 #include "ui/controller/host_refresh_tracker.h"
 #include "ui/controller/lumvale_dialog.h"
 #include "ui/controller/lumvale_dialog_listeners.h"
+#include "ui/controller/web_view_host.h"
 #include "ui/transfers/transfers.h"
 
 namespace ui {
@@ -14,6 +15,8 @@ void CLumvaleDialog::Shutdown() {
     // Reports from now on reach no handler and wait for nothing.
     views_.dispatcher.BeginShutdown();
     closing_ = true;
+    // Cuts the browsers' downloads; its questions still queued are dropped with the dispatcher's.
+    webView_.reset();
     // Transfers watch their own cancel flags, not the closing flag.
     if (transfers_) transfers_->CancelAll();
     if (network_) network_->WaitForThreads();

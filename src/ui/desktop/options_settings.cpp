@@ -17,6 +17,10 @@ OptionsValues LoadOptions(const utilcpp::CParseini& settings, const std::string&
     int sound = 1;
     settings.GetInt(settings_keys::kGlobal, settings_keys::kSound, sound, 1);
     values.sound = sound != 0;
+    int webView = 0;
+    settings.GetInt(settings_keys::kGlobal, settings_keys::kWebView, webView, 0);
+    // Only 1 switches it on, as for `serve`.
+    values.webView = webView == 1;
     return values;
 }
 
@@ -25,7 +29,9 @@ bool SaveOptions(utilcpp::CParseini& settings, const OptionsValues& values) {
                                                 values.hostName.substr(0, 1023));
     const bool soundWritten =
         settings.SetInt(settings_keys::kGlobal, settings_keys::kSound, values.sound ? 1 : 0);
-    return nameWritten && soundWritten;
+    const bool webViewWritten =
+        settings.SetInt(settings_keys::kGlobal, settings_keys::kWebView, values.webView ? 1 : 0);
+    return nameWritten && soundWritten && webViewWritten;
 }
 
 StringId ContextHelpFor(OptionsControl control) {

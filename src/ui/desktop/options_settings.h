@@ -1,4 +1,5 @@
-// The options page "General": the computer name and the sound switch in section "global".
+// The options page "General": the computer name, the sound switch and the web view's switch in
+// section "global".
 #pragma once
 
 #include <string>
@@ -11,6 +12,7 @@ namespace ui {
 struct OptionsValues {
     std::string hostName;
     bool sound = true;
+    bool webView = false;
     bool operator==(const OptionsValues&) const = default;
 };
 
@@ -22,7 +24,8 @@ OptionsValues LoadOptions(const utilcpp::CParseini& settings, const std::string&
 enum class OptionsControl { ComputerName, Sound };
 StringId ContextHelpFor(OptionsControl control);
 
-// OK of the options sheet: the name as typed (even empty, cut to 1023 bytes), sound as 1 or 0.
+// OK of the options sheet: the name as typed (even empty, cut to 1023 bytes), sound and web view
+// as 1 or 0.
 bool SaveOptions(utilcpp::CParseini& settings, const OptionsValues& values);
 
 }  // namespace ui

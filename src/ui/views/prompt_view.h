@@ -7,11 +7,18 @@
 
 namespace ui {
 
-enum class PromptButtons { YesNo, YesNoCancel };
+// YesNoDefaultNo: as YesNo, but Enter answers No (for questions that let someone in).
+enum class PromptButtons { YesNo, YesNoCancel, YesNoDefaultNo };
 
 // Which question is asked, so that a front end without a user can answer it without reading the
 // (translated) text.
-enum class Question { UnknownHostWantsDownload, ExitWhileTransferring, FileExists, FolderExists };
+enum class Question {
+    UnknownHostWantsDownload,
+    ExitWhileTransferring,
+    FileExists,
+    FolderExists,
+    BrowserWantsShares,
+};
 
 class PromptView {
 public:
