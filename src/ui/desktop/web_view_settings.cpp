@@ -11,6 +11,7 @@ std::vector<std::string> WebViewAddresses() {
     std::vector<net::InterfaceEntry> interfaces;
     (void)net::EnumInterfaces(interfaces, false, false);
     std::vector<std::string> addresses;
+    addresses.reserve(interfaces.size());
     for (const auto& entry : interfaces) {
         addresses.push_back("http://" + net::FormatIpv4(entry.address) + ":" +
                             std::to_string(web::kWebPort) + "/");
