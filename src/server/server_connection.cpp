@@ -2,10 +2,13 @@
 // each job type.
 #include "server/server_connection.h"
 
+#include <poll.h>
+
 #include <cstdint>
 
 #include "net/framing.h"
 #include "net/progress.h"
+#include "net/readiness.h"
 #include "server/share_listing.h"
 #include "server/share_paths.h"
 #include "server/trace_excerpt.h"
@@ -138,6 +141,10 @@ void CServerThread::FinishConnection(Connection& connection) {
 }
 
 void CServerThread::RunJob(Connection& connection) {
+    const auto kind = connection.requestKind;
+    if (kind != proto::RequestKind::Ping && kind != proto::RequestKind::Unknown) {
+        serverListener_->OnHostBrowsed(connection.address);
+    }
     switch (connection.requestKind) {
         case proto::RequestKind::Retrieve:
             ServeRetrieve(connection);
@@ -198,8 +205,13 @@ void CServerThread::ServeRetrieve(Connection& connection) {
 void CServerThread::ServePing(Connection& connection) {
     std::string message;
     for (;;) {
+        // The connection's deadline alone decides how long the host may stay silent: the wait
+        // for its next ping has no limit of its own, and the listener aborts it when the deadline
+        // passes.
         SetDeadline(connection, SteadyMilliseconds() + options_.pingIdleTimeoutMs);
-        if (!net::ReceiveString(connection.socket.get(), message, &connection.abort,
+        if (net::detail::WaitForSocket(connection.socket.get(), POLLIN, &connection.abort, -1) !=
+                net::detail::Readiness::Ready ||
+            !net::ReceiveString(connection.socket.get(), message, &connection.abort,
                                 net::kMaxRequestLength)) {
             break;
         }

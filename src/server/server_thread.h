@@ -45,6 +45,9 @@ public:
     virtual void OnUploadRequested(std::uint32_t id, const StopFlag** stopFlagSlot) = 0;
     // A host reports that its shares changed; `address` is its IPv4 address (network order).
     virtual void OnHostModified(Ipv4 address) = 0;
+    // A host asked for something other than a keep-alive: a copy of the program, not a forged
+    // announcement. Called before the request is served.
+    virtual void OnHostBrowsed(Ipv4 /*address*/) {}
 
 protected:
     ~ServerListener() = default;

@@ -77,6 +77,22 @@ TEST_F(ServerTest, AKeepAliveThatFallsSilentIsClosedAfterItsIdleLimit) {
     EXPECT_TRUE(ClosedByPeer(ping.get()));
 }
 
+// The keep-alive's own limit decides, also when it is longer than a receive's idle limit.
+TEST_F(ServerTest, AKeepAliveMayStaySilentForItsWholeIdleLimit) {
+    struct ShortReceives {
+        ShortReceives() { net::SetReceiveIdleTimeout(300); }
+        ~ShortReceives() { net::SetReceiveIdleTimeout(0); }
+    } shortReceives;
+    Start([](ServerOptions& options) { options.pingIdleTimeoutMs = 1500; });
+    net::UniqueSocket ping = Send("ping");
+    ASSERT_TRUE(Eventually([&] { return Counts().running == 1; }));
+    std::this_thread::sleep_for(std::chrono::milliseconds(900));
+    ASSERT_TRUE(testing_support::WriteRaw(ping.get(), "4:ping"));
+    std::this_thread::sleep_for(std::chrono::milliseconds(900));
+    EXPECT_TRUE(StillOpen(ping.get()));
+    EXPECT_TRUE(ClosedByPeer(ping.get()));
+}
+
 TEST_F(ServerTest, ConnectionsBeyondTheBoundsAreClosedAtOnce) {
     Start([](ServerOptions& options) {
         options.maxWaiting = 3;
