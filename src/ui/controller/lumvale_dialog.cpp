@@ -6,6 +6,7 @@
 #include "ui/controller/event_sound_player.h"
 #include "ui/controller/host_refresh_tracker.h"
 #include "ui/controller/lumvale_dialog_listeners.h"
+#include "ui/controller/shown_text.h"
 #include "ui/text/ui_strings.h"
 #include "ui/transfers/transfers.h"
 
@@ -13,7 +14,8 @@ namespace ui {
 
 CLumvaleDialog::CLumvaleDialog(ControllerViews views, ControllerOptions options,
                                NetworkFactory networkFactory)
-    : views_(views),
+    : shownText_(std::make_unique<ShownTextViews>(views)),
+      views_(shownText_->Views()),
       options_(std::move(options)),
       networkFactory_(std::move(networkFactory)),
       settings_(options_.settingsFile),

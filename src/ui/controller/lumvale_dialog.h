@@ -39,6 +39,7 @@ class ControllerListeners;
 class HostRefreshTracker;
 class EventSoundPlayer;
 class ChatHistory;
+class ShownTextViews;
 class Transfers;
 
 struct ControllerOptions {
@@ -195,6 +196,8 @@ private:
     bool IsLocalShareNode(const CNetNode* node) const;
     bool IsManualHostNode(const CNetNode* node) const;
 
+    // Before views_, which are these views.
+    std::unique_ptr<ShownTextViews> shownText_;
     ControllerViews views_;
     const ControllerOptions options_;
     NetworkFactory networkFactory_;

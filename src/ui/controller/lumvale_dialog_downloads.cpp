@@ -5,6 +5,7 @@
 
 #include "core/settings_keys.h"
 #include "ui/controller/lumvale_dialog.h"
+#include "ui/controller/shown_text.h"
 #include "ui/desktop/share_checks.h"
 #include "ui/text/ui_strings.h"
 #include "ui/transfers/transfer_paths.h"
@@ -92,8 +93,9 @@ void CLumvaleDialog::StartDownloads(const DownloadRequest& request,
         if (question) {
             const StringId text =
                 *question == Question::FolderExists ? StringId::FolderExists : StringId::FileExists;
-            const Answer answer = views_.prompt.Ask(*question, FormatText(text, {item.localName}),
-                                                    PromptButtons::YesNoCancel);
+            const Answer answer =
+                views_.prompt.Ask(*question, FormatText(text, {ShownName(item.localName)}),
+                                  PromptButtons::YesNoCancel);
             if (answer == Answer::Cancel) break;
             if (answer == Answer::No) continue;
         }

@@ -5,6 +5,7 @@
 #include "ui/controller/event_sound_player.h"
 #include "ui/controller/host_refresh_tracker.h"
 #include "ui/controller/lumvale_dialog.h"
+#include "ui/controller/shown_text.h"
 #include "ui/text/ui_strings.h"
 #include "util/trace.h"
 
@@ -84,13 +85,14 @@ void CLumvaleDialog::OnChatMessage(Ipv4 address, const std::string& text) {
     // Nobody sends an empty line on purpose; it would only show a bare sender and ring.
     if (text.empty()) return;
     const std::string sender = KnownHostName(address).value_or(net::FormatIpv4(address));
-    chatHistory_->Append(sender + ": " + text);
+    chatHistory_->Append(ShownName(sender) + ": " + ShownChatText(text));
     sounds_->Play(EventSound::ChatMessage);
 }
 
 void CLumvaleDialog::OnChatNotDelivered(Ipv4 address, const std::string& text) {
     const std::string recipient = KnownHostName(address).value_or(net::FormatIpv4(address));
-    chatHistory_->Append(FormatText(StringId::ChatNotDelivered, {recipient, text}));
+    chatHistory_->Append(
+        FormatText(StringId::ChatNotDelivered, {ShownName(recipient), ShownChatText(text)}));
 }
 
 }  // namespace ui
