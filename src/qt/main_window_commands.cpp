@@ -1,6 +1,5 @@
 // Menus, toolbar, context menus and the commands behind them.
 #include <QApplication>
-#include <QInputDialog>
 #include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
@@ -8,12 +7,11 @@
 #include <QShortcut>
 #include <QToolBar>
 
-#include "net/socket.h"
+#include "qt/add_host_dialog.h"
 #include "qt/chat_pane.h"
 #include "qt/client_area.h"
 #include "qt/file_list.h"
 #include "qt/help_window.h"
-#include "qt/host_lookup.h"
 #include "qt/host_tree.h"
 #include "qt/icons.h"
 #include "qt/main_window.h"
@@ -198,34 +196,16 @@ void MainWindow::ShowOptions() {
 }
 
 void MainWindow::AddHostByHand() {
-    while (true) {
-        // The hosts added before, offered in the list of an editable box that starts empty.
-        const std::vector<std::string> shown = ui::DisplayOrder(ui::LoadHostMru(settings_));
-        QStringList items;
-        for (const std::string& entry : shown) items << ToQt(entry);
-        QInputDialog dialog(this);
-        dialog.setWindowTitle(Tr(ui::StringId::AddHostTitle));
-        dialog.setLabelText(Tr(ui::StringId::AddHostExplanation) + "\n\n" +
-                            Tr(ui::StringId::AddHostLabel));
-        dialog.setComboBoxItems(items);
-        dialog.setComboBoxEditable(true);
-        dialog.setTextValue({});
-        if (dialog.exec() != QDialog::Accepted || stopped_) return;
-        const ui::AddHostResult result = ui::AcceptHostEntry(
-            FromQt(dialog.textValue()), shown,
-            [](const std::string& host, Ipv4& address) {
-                return LookUpHostWithoutFreezing(host, address, net::ResolveHost);
-            },
-            settings_);
-        if (result.outcome == ui::AddHostOutcome::Accepted) {
-            controller_->AddManualHost(result.address, result.text);
-            return;
-        }
-        if (result.outcome == ui::AddHostOutcome::Unresolved) {
-            QMessageBox::warning(this, Tr(ui::StringId::ProductName),
-                                 Tr(ui::StringId::HostNotResolved));
-        }
+    // The hosts added before, offered in the list of an editable box that starts empty.
+    QStringList hosts;
+    for (const std::string& entry : ui::DisplayOrder(ui::LoadHostMru(settings_))) {
+        hosts << ToQt(entry);
     }
+    AddHostDialog dialog(this, hosts, [this](const std::string& text, auto done) {
+        return !stopped_ && controller_->StartAddHost(text, std::move(done));
+    });
+    dialog.exec();
+    controller_->CancelAddHost();
 }
 
 void MainWindow::ShowAbout() {

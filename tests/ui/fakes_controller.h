@@ -182,7 +182,8 @@ protected:
         views.transfers = FakeTransferList();
         dispatcher = std::make_unique<ui::QueuedDispatcher>();  // a shut one stays shut
         // A fixed number format: the tests compare texts.
-        const ui::ControllerOptions options{sandbox.IniPath(), debugFeatures, "testbox", {}};
+        const ui::ControllerOptions options{
+            sandbox.IniPath(), debugFeatures, "testbox", {}, resolver};
         controller = std::make_unique<ui::CLumvaleDialog>(
             views.Bind(*dispatcher), options, [this](const ui::NetworkSetup& setup) {
                 auto fake = std::make_unique<FakeNetwork>(setup.listeners);
@@ -228,6 +229,8 @@ protected:
     const ui::Transfers& Transfers() const { return controller->TransferState(); }
 
     testing_support::TempFolder sandbox;
+    // The add-host dialog's name lookup, as the next StartController hands it over.
+    ui::HostResolver resolver;
     FakeViews views;
     std::unique_ptr<ui::QueuedDispatcher> dispatcher;
     FakeNetwork* network = nullptr;

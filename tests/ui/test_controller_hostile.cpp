@@ -1,7 +1,12 @@
 // What other hosts may put in front of the user: texts that garble or swamp the views, names
 // that pass for others, questions that come faster than anyone can answer, and a session that
 // ends while a command waits for the user.
+#include <fstream>
+#include <future>
+#include <thread>
+
 #include "ui/controller/chat_history.h"
+#include "ui/controller/host_lookup.h"
 #include "ui/controller/shown_text.h"
 #include "ui/fakes_controller.h"
 
@@ -57,6 +62,90 @@ TEST_F(ControllerTest, BidiControlsInNamesAndTextsAreShownAsMarksInEveryView) {
     EXPECT_EQ(views.transfers.Column(2), Lines{"evil?gpj.exe"});
     controller->OnChatMessage(Ip("127.0.0.5"), "see " + rlo + "fdp.exe");
     EXPECT_EQ(views.user.chatLines.back(), "evil?gpj.exe: see ?fdp.exe");
+}
+
+}  // namespace
+
+namespace {
+
+using ui::AddHostOutcome;
+
+// The lookup used to run in a nested event loop of the window, which could end the session and
+// free the network under it; now the controller owns it and answers on its timer.
+TEST_F(ControllerTest, AddHostLooksTheNameUpAwayFromTheUiThreadAndAnswersOnlyWhileRunning) {
+    resolver = [](const std::string& text, Ipv4& out) {
+        out = Ip("127.0.0.9");
+        return text == "kitchen";
+    };
+    StartController();
+    std::vector<AddHostOutcome> outcomes;
+    const auto record = [&](AddHostOutcome outcome) { outcomes.push_back(outcome); };
+    const auto awaitOutcome = [&] {
+        const std::size_t before = outcomes.size();
+        for (int i = 0; i < 2000 && outcomes.size() == before; ++i) {
+            controller->OnTenthSecondTimer();
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    };
+    EXPECT_FALSE(controller->StartAddHost("", record));
+    ASSERT_TRUE(controller->StartAddHost("nowhere", record));
+    awaitOutcome();
+    EXPECT_EQ(outcomes, std::vector{AddHostOutcome::Unresolved});
+    EXPECT_EQ(Setting("global", "hostmruentry1"), "");
+    ASSERT_TRUE(controller->StartAddHost("kitchen", record));
+    awaitOutcome();
+    EXPECT_EQ(outcomes.back(), AddHostOutcome::Accepted);
+    EXPECT_EQ(network->addedHosts.back(), "manual 127.0.0.9 kitchen");
+    EXPECT_EQ(Setting("global", "hostmruentry1"), "kitchen");
+
+    // A lookup that hangs gives up at the limit; one still running when the session ends is
+    // dropped unanswered, and none starts after it.
+    std::promise<void> release;
+    resolver = [released = release.get_future().share()](const std::string&, Ipv4&) {
+        released.wait();
+        return true;
+    };
+    StartController();
+    outcomes.clear();
+    ASSERT_TRUE(controller->StartAddHost("slow", record));
+    controller->OnTenthSecondTimer();
+    EXPECT_TRUE(outcomes.empty());
+    views.user.now += ui::kHostLookupLimitMs;
+    controller->OnTenthSecondTimer();
+    EXPECT_EQ(outcomes, std::vector{AddHostOutcome::Unresolved});
+    ASSERT_TRUE(controller->StartAddHost("slow", record));
+    controller->Shutdown();
+    views.user.now += ui::kHostLookupLimitMs;
+    controller->OnTenthSecondTimer();
+    EXPECT_FALSE(controller->StartAddHost("slow", record));
+    EXPECT_EQ(outcomes.size(), 1u);
+    release.set_value();
+}
+
+// A question or the folder browser is a nested event loop in the GUI, and the session may end
+// inside it (SIGTERM, logout): the command must then stop where it stands.
+TEST_F(ControllerTest, CommandsDoNothingOnceTheSessionEndedWhileTheyWaitedForTheUser) {
+    MusicHost();
+    views.user.folderAnswer = sandbox.MakeFolder("target");
+    std::ofstream(sandbox.Path("target/top.txt")) << "old";
+    views.user.whileAsking = [&] { controller->Shutdown(); };
+    views.user.answers = {Answer::Yes};
+    SelectRows({"top.txt"});
+    controller->Download(false);
+    EXPECT_EQ(views.user.questions.size(), 1u);
+    EXPECT_TRUE(views.transfers.rows.empty());
+    for (const auto command :
+         {&ui::CLumvaleDialog::Refresh, &ui::CLumvaleDialog::SendChat,
+          &ui::CLumvaleDialog::SelectParent, &ui::CLumvaleDialog::RemoveSelectedHost,
+          &ui::CLumvaleDialog::NotifyHostsModified, &ui::CLumvaleDialog::FillFileList}) {
+        ((*controller).*command)();
+    }
+    controller->Download(false);
+    EXPECT_FALSE(controller->GetMenuState().download);
+
+    StartController();
+    views.user.answers = {Answer::Yes};
+    EXPECT_FALSE(controller->OnDownloadRequest(Ip("127.0.0.8")));
 }
 
 }  // namespace

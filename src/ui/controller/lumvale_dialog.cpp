@@ -4,6 +4,7 @@
 #include "net/interfaces.h"
 #include "ui/controller/chat_history.h"
 #include "ui/controller/event_sound_player.h"
+#include "ui/controller/host_lookup.h"
 #include "ui/controller/host_refresh_tracker.h"
 #include "ui/controller/lumvale_dialog_listeners.h"
 #include "ui/controller/shown_text.h"
@@ -64,8 +65,9 @@ void CLumvaleDialog::OnSecondTimer() {
 }
 
 void CLumvaleDialog::OnTenthSecondTimer() {
-    if (!network_) return;
+    if (!Running()) return;
     network_->CheckAddressChange();
+    FinishAddHost();
     StepLonelyHostHint();
 }
 
@@ -84,18 +86,22 @@ void CLumvaleDialog::StepLonelyHostHint() {
 }
 
 void CLumvaleDialog::OnTreeSelectionChanged() {
+    if (!Running()) return;
     FillFileList();
 }
 
 void CLumvaleDialog::OnTreeItemExpanding(CNetNode& node) {
+    if (!Running()) return;
     RequestChildListings(node, false);
 }
 
 void CLumvaleDialog::SortByColumn(int column) {
+    if (!Running()) return;
     fileList_.SortByColumn(column);
 }
 
 void CLumvaleDialog::FillFileList() {
+    if (!Running()) return;
     fileList_.Fill();
 }
 

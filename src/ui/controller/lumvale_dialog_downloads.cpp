@@ -38,6 +38,7 @@ bool CLumvaleDialog::CanDownload() const {
 }
 
 void CLumvaleDialog::Download(bool useLastFolder) {
+    if (!Running()) return;
     if (!CanDownload()) return;
     // Everything needed is copied out of the tree first: while the folder browser and the
     // questions are open, arriving listings may replace the nodes.
@@ -57,7 +58,7 @@ void CLumvaleDialog::Download(bool useLastFolder) {
     }
     if (request.items.empty()) return;
     const auto targetFolder = ChooseTargetFolder(useLastFolder);
-    if (!targetFolder) return;
+    if (!targetFolder || !Running()) return;
     StartDownloads(request, *targetFolder);
 }
 
@@ -96,7 +97,7 @@ void CLumvaleDialog::StartDownloads(const DownloadRequest& request,
             const Answer answer =
                 views_.prompt.Ask(*question, FormatText(text, {ShownName(item.localName)}),
                                   PromptButtons::YesNoCancel);
-            if (answer == Answer::Cancel) break;
+            if (answer == Answer::Cancel || !Running()) break;
             if (answer == Answer::No) continue;
         }
         const std::string remotePath = request.nodePath + item.name;

@@ -71,8 +71,10 @@ bool CLumvaleDialog::OnDownloadRequest(Ipv4 address) {
     if (model_->IsHostUnwanted(address)) return false;
     const std::string question =
         FormatText(StringId::UnknownHostWantsDownload, {net::FormatIpv4(address)});
-    if (views_.prompt.Ask(Question::UnknownHostWantsDownload, question, PromptButtons::YesNo) ==
-        Answer::Yes) {
+    const Answer answer =
+        views_.prompt.Ask(Question::UnknownHostWantsDownload, question, PromptButtons::YesNo);
+    if (!Running()) return false;
+    if (answer == Answer::Yes) {
         // Reported back as a host-appeared event, so the host is listed like any other.
         network_->AddHost(address, std::string(), HostKind::Manual);
         return true;
