@@ -15,6 +15,7 @@
 #include "ui/views/clock.h"
 
 class QAction;
+class QLabel;
 class QMenu;
 
 namespace qtui {
@@ -89,7 +90,9 @@ public:
     void ShareDroppedFolder(const QString& folder);
 
     // ---- Views the controller asks ----
-    ui::Answer Ask(ui::Question, const std::string& text, ui::PromptButtons buttons) override;
+    ui::Answer Ask(ui::Question question, const std::string& text,
+                   ui::PromptButtons buttons) override;
+    void ShowRefusalNote(const std::string& text) override;
     bool ChooseFolder(const std::string& title, const std::string& start,
                       std::string& chosen) override;
     void Play(ui::EventSound kind) override;
@@ -128,6 +131,7 @@ private:
     ChatPane* chat_ = nullptr;
     TransferList* transfers_ = nullptr;
     QMenu* fileMenu_ = nullptr;
+    QLabel* refusalNote_ = nullptr;
     CommandActions actions_;
     QTimer secondTimer_;
     QTimer tenthTimer_;

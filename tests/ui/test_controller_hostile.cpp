@@ -7,6 +7,7 @@
 
 #include "ui/controller/chat_history.h"
 #include "ui/controller/host_lookup.h"
+#include "ui/controller/permission_questions.h"
 #include "ui/controller/shown_text.h"
 #include "ui/fakes_controller.h"
 
@@ -146,6 +147,32 @@ TEST_F(ControllerTest, CommandsDoNothingOnceTheSessionEndedWhileTheyWaitedForThe
     StartController();
     views.user.answers = {Answer::Yes};
     EXPECT_FALSE(controller->OnDownloadRequest(Ip("127.0.0.8")));
+}
+
+}  // namespace
+
+namespace {
+
+// Thirty unknown addresses asking in turn kept a modal question open without end.
+TEST_F(ControllerTest, AStormOfUnknownHostsGetsAFewQuestionsAMinuteAndTheRestAreCounted) {
+    int allowed = 0;
+    for (int i = 1; i <= 30; ++i) {
+        allowed += controller->OnDownloadRequest(Ip(("10.0.0." + std::to_string(i)).c_str()));
+    }
+    EXPECT_EQ(allowed, 0);
+    EXPECT_EQ(views.user.questions.size(), ui::PermissionQuestions::kPerMinute);
+    EXPECT_EQ(views.user.lastButtons, ui::PromptButtons::YesNoRefuseAll);
+    EXPECT_EQ(views.user.refusalNote, "Download requests from unknown hosts refused: 27");
+    // A minute later one may ask again; "refuse all" ends the questions for the session.
+    views.user.now += ui::PermissionQuestions::kMinuteMs;
+    views.user.answers = {Answer::NoToAll};
+    EXPECT_FALSE(controller->OnDownloadRequest(Ip("10.0.1.1")));
+    views.user.now += 10 * ui::PermissionQuestions::kMinuteMs;
+    EXPECT_FALSE(controller->OnDownloadRequest(Ip("10.0.1.2")));
+    EXPECT_EQ(views.user.questions.size(), ui::PermissionQuestions::kPerMinute + 1);
+    EXPECT_EQ(views.user.refusalNote, "Download requests from unknown hosts refused: 28");
+    AppearHost("127.0.0.5");  // known hosts are never asked about
+    EXPECT_TRUE(controller->OnDownloadRequest(Ip("127.0.0.5")));
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "ui/controller/host_lookup.h"
 #include "ui/controller/host_refresh_tracker.h"
 #include "ui/controller/lumvale_dialog_listeners.h"
+#include "ui/controller/permission_questions.h"
 #include "ui/controller/shown_text.h"
 #include "ui/text/ui_strings.h"
 #include "ui/transfers/transfers.h"
@@ -24,7 +25,8 @@ CLumvaleDialog::CLumvaleDialog(ControllerViews views, ControllerOptions options,
       chatHistory_(std::make_unique<ChatHistory>(views_.chat)),
       numberFormat_(options_.numbers),
       fileList_(views_.files, views_.tree, numberFormat_),
-      hint_(views_.clock.NowMs()) {}
+      hint_(views_.clock.NowMs()),
+      questions_(std::make_unique<PermissionQuestions>()) {}
 
 CLumvaleDialog::~CLumvaleDialog() {
     Shutdown();

@@ -38,6 +38,7 @@ namespace ui {
 
 class ControllerListeners;
 class HostLookup;
+class PermissionQuestions;
 class HostRefreshTracker;
 class EventSoundPlayer;
 class ChatHistory;
@@ -234,6 +235,8 @@ private:
     NumberFormat numberFormat_;
     FileListPresenter fileList_;
     LonelyHostHint hint_;
+    std::unique_ptr<PermissionQuestions> questions_;
+    bool questionOpen_ = false;
     std::unique_ptr<HostLookup> hostLookup_;
     std::function<void(AddHostOutcome)> hostLookupDone_;
     TreeItem hintItem_ = kNoTreeItem;

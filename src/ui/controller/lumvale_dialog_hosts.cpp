@@ -5,6 +5,7 @@
 #include "ui/controller/event_sound_player.h"
 #include "ui/controller/host_refresh_tracker.h"
 #include "ui/controller/lumvale_dialog.h"
+#include "ui/controller/permission_questions.h"
 #include "ui/controller/shown_text.h"
 #include "ui/text/ui_strings.h"
 #include "util/trace.h"
@@ -68,17 +69,29 @@ void CLumvaleDialog::OnHostModified(Ipv4 address) {
 bool CLumvaleDialog::OnDownloadRequest(Ipv4 address) {
     std::size_t index = 0;
     if (model_->FindHost(address, index)) return true;
-    if (model_->IsHostUnwanted(address)) return false;
+    // Refusals are remembered per host; beyond that, a storm of askers must not keep the window
+    // modal: one question at a time, a few a minute, the rest refused unasked and counted.
+    if (model_->IsHostUnwanted(address) || questionOpen_ ||
+        !questions_->MayAsk(views_.clock.NowMs())) {
+        questions_->CountRefusal();
+        views_.prompt.ShowRefusalNote(
+            FormatText(Translate("Download requests from unknown hosts refused: %s"),
+                       {std::to_string(questions_->Refused())}));
+        return false;
+    }
     const std::string question =
         FormatText(StringId::UnknownHostWantsDownload, {net::FormatIpv4(address)});
-    const Answer answer =
-        views_.prompt.Ask(Question::UnknownHostWantsDownload, question, PromptButtons::YesNo);
+    questionOpen_ = true;
+    const Answer answer = views_.prompt.Ask(Question::UnknownHostWantsDownload, question,
+                                            PromptButtons::YesNoRefuseAll);
+    questionOpen_ = false;
     if (!Running()) return false;
     if (answer == Answer::Yes) {
         // Reported back as a host-appeared event, so the host is listed like any other.
         network_->AddHost(address, std::string(), HostKind::Manual);
         return true;
     }
+    if (answer == Answer::NoToAll) questions_->RefuseAllUnknown();
     model_->AddUnwantedHost(address);
     return false;
 }

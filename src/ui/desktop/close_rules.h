@@ -21,7 +21,8 @@ bool CloseNeedsQuestion(const RunningTransfers& running);
 // downloads and uploads; folder downloads do not hold standby back.
 bool StandbyNeedsQuestion(const RunningTransfers& running);
 
-enum class Answer { Yes, No, Cancel };
+// NoToAll: no, and the same to every further unknown host (PromptButtons::YesNoRefuseAll).
+enum class Answer { Yes, No, Cancel, NoToAll };
 
 // Whether to go ahead after the question (only Yes does), or at once when none was needed.
 bool MayProceed(bool questionNeeded, Answer answer);
