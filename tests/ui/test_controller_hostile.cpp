@@ -176,3 +176,22 @@ TEST_F(ControllerTest, AStormOfUnknownHostsGetsAFewQuestionsAMinuteAndTheRestAre
 }
 
 }  // namespace
+
+namespace {
+
+// A second "Beta" looked like the first in the tree and the chat.
+TEST_F(ControllerTest, HostsOfOneNameAreShownWithTheirAddressesInTheTreeAndTheChat) {
+    AppearHost("127.0.0.5", "Beta");
+    AppearHost("127.0.0.7", "Gamma");
+    EXPECT_TRUE(views.tree.Has("Beta"));
+    AppearHost("127.0.0.6", "Beta ");
+    EXPECT_TRUE(views.tree.Has("Beta (127.0.0.5)"));
+    EXPECT_TRUE(views.tree.Has("Beta  (127.0.0.6)"));
+    EXPECT_TRUE(views.tree.Has("Gamma"));
+    controller->OnChatMessage(Ip("127.0.0.6"), "hi");
+    EXPECT_EQ(views.user.chatLines.back(), "Beta  (127.0.0.6): hi");
+    network->RemoveHost(Ip("127.0.0.6"));
+    EXPECT_TRUE(views.tree.Has("Beta"));
+}
+
+}  // namespace

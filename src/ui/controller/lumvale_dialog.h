@@ -16,6 +16,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -208,6 +209,8 @@ private:
     bool IsLocalShareNode(const CNetNode* node) const;
     bool IsManualHostNode(const CNetNode* node) const;
     void FinishAddHost();
+    // Shows hosts that share a name with their addresses, and the others by name alone.
+    void RelabelHosts();
     // False once shutdown has begun: then commands do nothing, also those that come back from
     // a question or a folder browser (a nested event loop) during which the session ended.
     bool Running() const { return network_ != nullptr && !shutdownDone_; }
@@ -235,6 +238,8 @@ private:
     NumberFormat numberFormat_;
     FileListPresenter fileList_;
     LonelyHostHint hint_;
+    // The names hosts give themselves; the tree may show them with addresses.
+    std::map<Ipv4, std::string> ownNames_;
     std::unique_ptr<PermissionQuestions> questions_;
     bool questionOpen_ = false;
     std::unique_ptr<HostLookup> hostLookup_;

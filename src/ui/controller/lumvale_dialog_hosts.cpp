@@ -3,6 +3,7 @@
 #include "net/socket.h"
 #include "ui/controller/chat_history.h"
 #include "ui/controller/event_sound_player.h"
+#include "ui/controller/host_labels.h"
 #include "ui/controller/host_refresh_tracker.h"
 #include "ui/controller/lumvale_dialog.h"
 #include "ui/controller/permission_questions.h"
@@ -21,6 +22,8 @@ void CLumvaleDialog::OnHostAppeared(Ipv4 address, const std::string& name, HostK
         return;
     }
     model_->AddHost(address, name, kind);
+    ownNames_[address] = name;
+    RelabelHosts();
     network_->AddChatRecipient(address);
     network_->SetHostKnown(address, true);
     refreshes_->Queue(address);
@@ -38,6 +41,8 @@ void CLumvaleDialog::OnHostDisappeared(Ipv4 address) {
         return;
     }
     model_->RemoveHost(address);
+    ownNames_.erase(address);
+    RelabelHosts();
     refreshes_->Forget(address);
     fileList_.RefreshAfterChange(address, "\\");
     network_->RemoveChatRecipient(address);
@@ -51,12 +56,30 @@ void CLumvaleDialog::OnHostInfo(JobId id, const proto::HostInfo& info) {
     std::size_t index = 0;
     if (!model_->FindHost(job.address, index)) return;
     if (!options_.debugFeatures) {
+        ownNames_[job.address] = info.hostName;
         model_->SetHostName(index, info.hostName);
+        RelabelHosts();
         return;
     }
     model_->SetHostName(index, net::FormatIpv4(job.address) + " (" + info.hostName + ", " +
                                    info.version + ", " + info.date + ", " + info.time + ", " +
                                    info.system + ")");
+}
+
+void CLumvaleDialog::RelabelHosts() {
+    // With the debug features every label holds the address already.
+    if (options_.debugFeatures) return;
+    std::vector<NamedHost> hosts;
+    hosts.reserve(model_->GetHostCount());
+    for (std::size_t i = 0; i < model_->GetHostCount(); ++i) {
+        const Ipv4 address = model_->GetHostAddress(i);
+        const auto own = ownNames_.find(address);
+        hosts.push_back({address, own != ownNames_.end() ? own->second : model_->GetHostName(i)});
+    }
+    const std::vector<std::string> labels = HostLabels(hosts);
+    for (std::size_t i = 0; i < labels.size(); ++i) {
+        if (model_->GetHostName(i) != labels[i]) model_->SetHostName(i, labels[i]);
+    }
 }
 
 void CLumvaleDialog::OnHostModified(Ipv4 address) {
