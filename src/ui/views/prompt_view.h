@@ -13,13 +13,7 @@ enum class PromptButtons { YesNo, YesNoCancel, YesNoRefuseAll };
 
 // Which question is asked, so that a front end without a user can answer it without reading the
 // (translated) text.
-enum class Question {
-    UnknownHostWantsDownload,
-    ExitWhileTransferring,
-    StandbyWhileTransferring,
-    FileExists,
-    FolderExists
-};
+enum class Question { UnknownHostWantsDownload, ExitWhileTransferring, FileExists, FolderExists };
 
 // A question that would let another host in must not be answered by a key meant for something
 // else (Return in the chat line as it opens): its default is No, and it takes no input for a
