@@ -14,6 +14,7 @@
 #include "qt/chat_pane.h"
 #include "qt/client_area.h"
 #include "qt/file_list.h"
+#include "qt/folder_browser.h"
 #include "qt/host_tree.h"
 #include "qt/icons.h"
 #include "qt/qt_text.h"
@@ -292,7 +293,8 @@ ui::Answer MainWindow::Ask(ui::Question, const std::string& text, ui::PromptButt
 
 bool MainWindow::ChooseFolder(const std::string& title, const std::string& start,
                               std::string& chosen) {
-    const QString folder = QFileDialog::getExistingDirectory(this, ToQt(title), ToQt(start));
+    const QString folder = QFileDialog::getExistingDirectory(
+        this, ToQt(title), ChooserStartFolder(ToQt(start), QStandardPaths::DownloadLocation));
     if (folder.isEmpty()) return false;
     chosen = FromQt(folder);
     return true;
