@@ -19,8 +19,8 @@ public:
         const QModelIndex index = view_->indexAt(help->pos());
         // A tooltip of the cell's own (the transfer status) is the view's to show.
         if (!index.isValid() || index.data(Qt::ToolTipRole).isValid()) return false;
-        const QString text = index.data(Qt::DisplayRole).toString();
-        if (!text.isEmpty() && IsCut(index)) {
+        const QString text = CutText(*view_, index);
+        if (!text.isEmpty()) {
             QToolTip::showText(help->globalPos(), text, view_->viewport(),
                                view_->visualRect(index));
         } else {
@@ -30,22 +30,24 @@ public:
     }
 
 private:
-    bool IsCut(const QModelIndex& index) const {
-        QStyleOptionViewItem option;
-        option.initFrom(view_);
-        option.font = view_->font();
-        option.fontMetrics = view_->fontMetrics();
-        const QSize icon = view_->iconSize();
-        option.decorationSize = icon.isValid() ? icon : QSize(16, 16);
-        option.features = QStyleOptionViewItem::HasDisplay | QStyleOptionViewItem::HasDecoration;
-        const int needed = view_->itemDelegateForIndex(index)->sizeHint(option, index).width();
-        return needed > view_->visualRect(index).width();
-    }
-
     QAbstractItemView* view_;
 };
 
 }  // namespace
+
+QString CutText(const QAbstractItemView& view, const QModelIndex& index) {
+    const QString text = index.data(Qt::DisplayRole).toString();
+    if (text.isEmpty()) return {};
+    QStyleOptionViewItem option;
+    option.initFrom(&view);
+    option.font = view.font();
+    option.fontMetrics = view.fontMetrics();
+    const QSize icon = view.iconSize();
+    option.decorationSize = icon.isValid() ? icon : QSize(16, 16);
+    option.features = QStyleOptionViewItem::HasDisplay | QStyleOptionViewItem::HasDecoration;
+    const int needed = view.itemDelegateForIndex(index)->sizeHint(option, index).width();
+    return needed > view.visualRect(index).width() ? text : QString();
+}
 
 void ShowCutTextsInToolTips(QAbstractItemView* view) {
     view->viewport()->installEventFilter(new CutTextTips(view));

@@ -32,7 +32,7 @@ namespace qtui {
 namespace {
 
 // The "Download to" item shows the folder in at most this many characters.
-constexpr std::size_t kDownloadToFolderChars = 24;
+constexpr std::size_t kDownloadToFolderChars = 40;
 
 QAction* AddAction(QMenu* menu, ui::StringId text) {
     return menu->addAction(Tr(text));
