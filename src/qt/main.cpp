@@ -101,7 +101,8 @@ int main(int argc, char** argv) {
     QGuiApplication::setDesktopFileName(QStringLiteral("org.wendaro.Wendaro"));
     // Every window and dialog of the program, the wizards included, carries its icon.
     QApplication::setWindowIcon(qtui::ApplicationIcon());
-    if (!qtui::LoadQtTranslations(ui::CurrentLanguage())) {
+    if (ui::CurrentLanguage() != ui::Language::English &&
+        qtui::LoadQtTranslations(ui::CurrentLanguage()) == nullptr) {
         std::fprintf(stderr,
                      "wendaro: Qt's own translations for \"%s\" are not installed "
                      "(qt6-translations-l10n); its dialog buttons stay in English.\n",

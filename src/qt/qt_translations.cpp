@@ -6,17 +6,18 @@
 
 namespace qtui {
 
-bool LoadQtTranslations(ui::Language language) {
-    if (language == ui::Language::English) return true;
+QTranslator* LoadQtTranslations(ui::Language language) {
+    if (language == ui::Language::English) return nullptr;
     // Owned by the application: it must outlive every dialog.
     auto* translator = new QTranslator(QCoreApplication::instance());
     const QString name =
         QStringLiteral("qtbase_") + QString::fromLatin1(ui::LanguageCode(language));
     if (!translator->load(name, QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
         delete translator;
-        return false;
+        return nullptr;
     }
-    return QCoreApplication::installTranslator(translator);
+    QCoreApplication::installTranslator(translator);
+    return translator;
 }
 
 }  // namespace qtui

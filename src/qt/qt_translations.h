@@ -4,10 +4,13 @@
 
 #include "ui/text/ui_strings.h"
 
+class QTranslator;
+
 namespace qtui {
 
-// Installs Qt's translation for `language` into the running application; English needs none.
-// False when the translation is not installed: Qt then shows its English texts.
-bool LoadQtTranslations(ui::Language language);
+// Installs Qt's translation for `language` into the running application and returns it (owned
+// by the application); English needs none. Null for English and when the translation is not
+// installed: Qt then shows its English texts.
+QTranslator* LoadQtTranslations(ui::Language language);
 
 }  // namespace qtui

@@ -4,11 +4,15 @@
 // cancelling from the keyboard alone.
 #include <QApplication>
 #include <QDir>
+#include <QFileDialog>
 #include <QHeaderView>
 #include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QTranslator>
 #include <fstream>
 #include <memory>
 
@@ -17,6 +21,7 @@
 #include "qt/file_list.h"
 #include "qt/host_tree.h"
 #include "qt/main_window.h"
+#include "qt/qt_translations.h"
 #include "qt/transfer_list.h"
 #include "qt/transfer_status_cell.h"
 #include "ui/fakes_network.h"
@@ -213,6 +218,18 @@ private slots:
         QVERIFY(!cancelled->load());
         QTest::keyClick(&transfers, Qt::Key_Delete);
         QVERIFY(cancelled->load());
+    }
+
+    void QtsOwnButtonsAndFolderChooserSpeakTheLanguage() {
+        QTranslator* german = qtui::LoadQtTranslations(ui::Language::German);
+        QVERIFY2(german != nullptr, "qt6-translations-l10n is not installed");
+        QMessageBox box;
+        QCOMPARE(box.addButton(QMessageBox::No)->text().remove('&'), QString("Nein"));
+        QCOMPARE(QFileDialog::tr("Directory:"), QString("Verzeichnis:"));
+        QCoreApplication::removeTranslator(german);
+        delete german;
+        QCOMPARE(box.addButton(QMessageBox::Yes)->text().remove('&'), QString("Yes"));
+        QVERIFY(qtui::LoadQtTranslations(ui::Language::English) == nullptr);
     }
 
 private:
