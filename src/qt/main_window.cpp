@@ -16,6 +16,7 @@
 #include "qt/chat_pane.h"
 #include "qt/client_area.h"
 #include "qt/file_list.h"
+#include "qt/folder_browser.h"
 #include "qt/host_tree.h"
 #include "qt/icons.h"
 #include "qt/qt_text.h"
@@ -322,7 +323,8 @@ void MainWindow::ShowRefusalNote(const std::string& text) {
 
 bool MainWindow::ChooseFolder(const std::string& title, const std::string& start,
                               std::string& chosen) {
-    const QString folder = QFileDialog::getExistingDirectory(this, ToQt(title), ToQt(start));
+    const QString folder = QFileDialog::getExistingDirectory(
+        this, ToQt(title), ChooserStartFolder(ToQt(start), QStandardPaths::DownloadLocation));
     if (folder.isEmpty()) return false;
     chosen = FromQt(folder);
     return true;

@@ -107,6 +107,8 @@ private:
     void BuildMenusAndToolbar();
     void ConnectViews();
     void ShowContextMenu(std::unique_ptr<QMenu> menu, QWidget* owner, const QPoint& position);
+    // Shift+F10 or the Menu key: the context menu of the control that has the focus.
+    void OpenContextMenuByKey();
     void AddDownloadToItem(QMenu& menu, const ui::MenuState& state);
     void SaveLayout();
     void StopController();

@@ -1,5 +1,7 @@
 // Menus, toolbar, context menus and the commands behind them.
 #include <QApplication>
+#include <QContextMenuEvent>
+#include <QInputDialog>
 #include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
@@ -29,7 +31,7 @@ namespace qtui {
 namespace {
 
 // The "Download to" item shows the folder in at most this many characters.
-constexpr std::size_t kDownloadToFolderChars = 24;
+constexpr std::size_t kDownloadToFolderChars = 40;
 
 QAction* AddAction(QMenu* menu, ui::StringId text) {
     return menu->addAction(Tr(text));
@@ -89,6 +91,17 @@ void MainWindow::BuildMenusAndToolbar() {
     connect(refreshKey, &QShortcut::activated, this, live([this] { controller_->Refresh(); }));
     auto* helpKey = new QShortcut(QKeySequence(Qt::Key_F1), this);
     connect(helpKey, &QShortcut::activated, this, [this] { ShowHelp(); });
+    // Not every keyboard has a Menu key; Shift+F10 is the desktops' other way to the menu.
+    for (const QKeySequence& key :
+         {QKeySequence(Qt::SHIFT | Qt::Key_F10), QKeySequence(Qt::Key_Menu)}) {
+        auto* menuKey = new QShortcut(key, this);
+        connect(menuKey, &QShortcut::activated, this, [this] { OpenContextMenuByKey(); });
+    }
+    // Cancelling must not need a menu at all.
+    auto* cancelKey = new QShortcut(QKeySequence(Qt::Key_Delete), transfers_);
+    cancelKey->setContext(Qt::WidgetShortcut);
+    connect(cancelKey, &QShortcut::activated, this,
+            live([this] { controller_->CancelSelectedTransfers(); }));
 
     // The toolbar's buttons are always enabled, unlike the menu items they share a command with.
     auto* toolbar = findChild<QToolBar*>("toolbar");
@@ -159,6 +172,23 @@ std::unique_ptr<QMenu> MainWindow::TransferContextMenu() {
     auto menu = std::make_unique<QMenu>(this);
     menu->addAction(actions_.cancel);
     return menu;
+}
+
+void MainWindow::OpenContextMenuByKey() {
+    QWidget* focused = focusWidget();
+    if (focused == nullptr) return;
+    for (QAbstractItemView* view :
+         std::initializer_list<QAbstractItemView*>{tree_, files_, transfers_}) {
+        if (focused != view) continue;
+        // Beside the current row, as a click there would open it.
+        const QRect row = view->visualRect(view->currentIndex());
+        emit view->customContextMenuRequested(row.isValid() ? row.center() : QPoint(0, 0));
+        return;
+    }
+    // Any other control (the chat's input) opens its own menu.
+    QContextMenuEvent event(QContextMenuEvent::Keyboard, focused->rect().center(),
+                            focused->mapToGlobal(focused->rect().center()));
+    QApplication::sendEvent(focused, &event);
 }
 
 void MainWindow::ShowContextMenu(std::unique_ptr<QMenu> menu, QWidget* owner,
