@@ -121,13 +121,13 @@ void Transfers::OnDownloadProgress(JobId id, unsigned percent, double rateKBs) {
                 *row,
                 FormatText(StringId::StatusReceiveFolder, {walk->FilesStarted(), walk->FilesFound(),
                                                            percent, FormatRate(rateKBs, numbers_)}),
-                TransferState::Moving);
+                TransferState::Moving, percent);
         }
         return;
     }
     if (const auto row = rows_.FindById(id)) {
         rows_.SetStatus(*row, ProgressText(StringId::StatusReceive, percent, rateKBs),
-                        TransferState::Moving);
+                        TransferState::Moving, percent);
     }
 }
 
@@ -186,7 +186,7 @@ void Transfers::OnUploadStarted(std::uint32_t uploadId) {
 void Transfers::OnUploadProgress(std::uint32_t uploadId, unsigned percent, double rateKBs) {
     if (const auto row = rows_.FindById(uploadId)) {
         rows_.SetStatus(*row, ProgressText(StringId::StatusSend, percent, rateKBs),
-                        TransferState::Moving);
+                        TransferState::Moving, percent);
     }
 }
 
