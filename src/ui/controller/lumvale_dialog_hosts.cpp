@@ -74,7 +74,9 @@ void CLumvaleDialog::RelabelHosts() {
     for (std::size_t i = 0; i < model_->GetHostCount(); ++i) {
         const Ipv4 address = model_->GetHostAddress(i);
         const auto own = ownNames_.find(address);
-        hosts.push_back({address, own != ownNames_.end() ? own->second : model_->GetHostName(i)});
+        // A host without a name of its own is shown by what the model made of it.
+        const bool named = own != ownNames_.end() && !own->second.empty();
+        hosts.push_back({address, named ? own->second : model_->GetHostName(i)});
     }
     const std::vector<std::string> labels = HostLabels(hosts);
     for (std::size_t i = 0; i < labels.size(); ++i) {
