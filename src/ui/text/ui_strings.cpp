@@ -128,10 +128,12 @@ const char* LanguageCode(Language language) {
     return "en";
 }
 
-std::string FormatText(std::string_view format, std::initializer_list<FormatArg> args) {
+namespace {
+
+template <typename Iterator>
+std::string FormatWith(std::string_view format, Iterator next, Iterator end) {
     std::string result;
     result.reserve(format.size());
-    auto next = args.begin();
     for (std::size_t i = 0; i < format.size(); ++i) {
         const char c = format[i];
         if (c != '%' || i + 1 >= format.size()) {
@@ -143,13 +145,23 @@ std::string FormatText(std::string_view format, std::initializer_list<FormatArg>
             result += '%';
         } else if (conversion == 's' || conversion == 'i' || conversion == 'd' ||
                    conversion == 'u') {
-            if (next != args.end()) result += (next++)->text();
+            if (next != end) result += (next++)->text();
         } else {
             result += '%';
             result += conversion;
         }
     }
     return result;
+}
+
+}  // namespace
+
+std::string FormatText(std::string_view format, std::initializer_list<FormatArg> args) {
+    return FormatWith(format, args.begin(), args.end());
+}
+
+std::string FormatText(std::string_view format, const std::vector<FormatArg>& args) {
+    return FormatWith(format, args.begin(), args.end());
 }
 
 std::string FormatText(StringId id, std::initializer_list<FormatArg> args) {
