@@ -160,7 +160,7 @@ bool IsOurProcess(const ProcessRef& process) {
 
 Finding JudgePorts(const std::vector<PortUse>& uses, bool& taken) {
     Finding finding;
-    finding.title = {N_("Ports 12345/udp, 12346/tcp, 12347/tcp"), {}};
+    finding.title = {N_("Ports 12345/udp, 12346/tcp and 12347/tcp"), {}};
     taken = false;
     bool anyOurs = false;
     bool anyFree = false;
