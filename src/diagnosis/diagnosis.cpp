@@ -95,6 +95,7 @@ Report RunDiagnosis(const DiagnosisRequest& request, const FindingSink& sink,
     add(JudgeFirewall(ReadFirewall()));
 
     std::vector<Ipv4> own;
+    own.reserve(interfaces.size());
     for (const InterfaceFact& entry : interfaces) own.push_back(entry.address);
     ListenFacts heard = ListenForAnnouncements(request.discoveryPort, request.listen, own, stop);
     NameSenders(heard, request.requestPort, stop);

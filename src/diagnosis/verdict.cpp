@@ -15,7 +15,7 @@ const std::string kPortsFix = "12345/udp, 12346/tcp, 12347/tcp";
 Finding PortFinding(const char* title, PortAnswer answer, const std::string& host) {
     Finding finding;
     finding.title = {title, {}};
-    finding.details.push_back(PortAnswerText(answer));
+    finding.details.emplace_back(PortAnswerText(answer));
     switch (answer) {
         case PortAnswer::Answered:
             finding.summary = {N_("It answers."), {}};

@@ -36,6 +36,7 @@ ip -n "$H4" route add default via 10.78.0.254
 for i in 1 2 3; do ip -n "$(e2e_ns $i)" route add default via 10.77.0.254; done
 
 e2e_serve_host 1 alpha
+ALPHA_PID=$E2E_SERVE_PID
 e2e_serve_host 2 beta
 e2e_config "$E2E_TMP/delta.ini" delta
 ip netns exec "$H4" "$E2E_CLI" --config "$E2E_TMP/delta.ini" serve </dev/null >"$E2E_TMP/delta.out" 2>&1 &
@@ -84,6 +85,22 @@ doctor_case other-subnet 1 other-subnet 1 10.78.0.4
 doctor_case not-running 1 not-running 1 10.77.0.3
 doctor_case no-such-host 1 no-such-host 1 10.77.0.99
 doctor_case unknown-name 1 no-such-host 1 no-such-computer
+
+# Hosts beyond the subnet stay: each side adds the other by address, and a restart keeps them.
+e2e_check_fails "alpha does not find delta by itself" grep -q "10.78.0.4" "$E2E_TMP/alpha.out"
+e2e_check "alpha adds delta by address" e2e_cli 1 10 --config "$E2E_TMP/alpha.ini" hosts add 10.78.0.4
+e2e_check "delta adds alpha by address" e2e_cli 4 10 --config "$E2E_TMP/delta.ini" hosts add 10.77.0.1
+e2e_expect "the running alpha watches delta" "$E2E_TMP/alpha.out" "^host named: 10.78.0.4 delta\$" 15
+e2e_expect_stop "alpha" "$ALPHA_PID" TERM 10
+e2e_start_serve 1 "$E2E_TMP/alpha.ini" "$E2E_TMP/alpha2.out"
+e2e_expect "after a restart alpha finds delta at once" "$E2E_TMP/alpha2.out" \
+    "^host named: 10.78.0.4 delta\$" 5
+e2e_cli 1 10 --config "$E2E_TMP/alpha.ini" hosts --wait 0 >"$E2E_TMP/hosts.out" 2>&1
+e2e_check "hosts lists it as remembered" grep -qx "10.78.0.4  (remembered)" "$E2E_TMP/hosts.out"
+e2e_check "hosts remove forgets it" e2e_cli 1 10 --config "$E2E_TMP/alpha.ini" hosts remove 10.78.0.4
+e2e_check_fails "and it is no longer listed" grep -q "10.78.0.4" "$E2E_TMP/alpha.ini"
+e2e_check_fails "a text that is no host is refused" \
+    e2e_cli 1 10 --config "$E2E_TMP/alpha.ini" hosts add "a=b"
 
 ip netns exec "$(e2e_ns 3)" socat TCP-LISTEN:12346,reuseaddr,fork /dev/null &
 E2E_PIDS+=($!)

@@ -3,6 +3,7 @@
 #include "net/interfaces.h"
 #include "net/socket.h"
 #include "ui/controller/lumvale_dialog.h"
+#include "ui/desktop/remembered_hosts.h"
 #include "ui/desktop/share_checks.h"
 #include "ui/text/ui_strings.h"
 #include "ui/transfers/transfers.h"
@@ -65,14 +66,22 @@ void CLumvaleDialog::SendChat() {
 }
 
 void CLumvaleDialog::AddManualHost(Ipv4 address, const std::string& name) {
+    // Remembered so that a host no announcement brings is back after a restart.
+    if (RememberHost(settings_, name)) rememberedAddresses_[address] = name;
     network_->AddHost(address, name, HostKind::Manual);
 }
 
 void CLumvaleDialog::RemoveSelectedHost() {
     const CNetNode* node = views_.tree.SelectedNode();
     if (node == nullptr || !node->IsHost() || node->IsLocalHost()) return;
+    const Ipv4 address = node->GetAddress();
+    if (const auto remembered = rememberedAddresses_.find(address);
+        remembered != rememberedAddresses_.end()) {
+        static_cast<void>(ForgetHost(settings_, remembered->second));
+        rememberedAddresses_.erase(remembered);
+    }
     // Reported back as a host-disappeared event.
-    network_->RemoveHost(node->GetAddress());
+    network_->RemoveHost(address);
 }
 
 void CLumvaleDialog::SelectParent() {
