@@ -2,7 +2,7 @@
 # Installs the Debian 12 packages needed to build, test and run Wendaro; does nothing when all are present.
 set -euo pipefail
 packages=(
-  cmake ninja-build g++ clang libclang-rt-14-dev clang-format clang-tidy gettext
+  cmake ninja-build ccache g++ clang libclang-rt-14-dev clang-format clang-tidy gettext
   libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
   qt6-base-dev qt6-svg-dev libqt6svg6 qt6-qpa-plugins fonts-dejavu-core
   xvfb xauth xdotool xclip imagemagick
