@@ -35,9 +35,6 @@ ui::NetworkOptions ServeNetworkOptions(const GlobalOptions& options) {
     network.discovery.discoveryPort = options.discoveryPort;
     network.discovery.requestPort = options.requestPort;
     network.server.port = options.requestPort;
-    // A burst of requests (many hosts opening folders at once) waits for its turn instead of
-    // being turned away; the total stays bounded by the connection limit.
-    network.server.maxWaiting = network.server.maxConnections;
     network.jobs.requestPort = options.requestPort;
     network.chat.port = options.chatPort;
     network.chat.sendPort = options.chatPort;

@@ -117,7 +117,7 @@ TEST_F(ControllerTest, OnlyUnknownHostsAreAskedOneQuestionAtATime) {
         --asking;
     };
     auto ask = [&] {
-        allowed += listeners.MayDownload(Ip("127.0.0.8"));
+        allowed += listeners.MayDownload(Ip("127.0.0.8"), nullptr);
         ++answered;
     };
     std::thread first(ask), second(ask);

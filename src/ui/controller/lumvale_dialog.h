@@ -6,7 +6,7 @@
 // The front end's part: build the views, construct, Start; run OnSecondTimer every 1000 ms and
 // OnTenthSecondTimer every 100 ms; report tree selection changes, tree expansion and column
 // clicks; call the command operations from menus, toolbar and keys, enabling them by
-// GetMenuState; ask ConfirmClose before closing and ConfirmStandby before standby; Shutdown (or
+// GetMenuState; ask ConfirmClose before closing; Shutdown (or
 // destroy the controller) once its loop has ended.
 //
 // Threads: every public operation runs on the UI thread. Network threads reach the handlers only
@@ -163,8 +163,6 @@ public:
     MenuState GetMenuState() const;
     // Asks before closing while transfers run; true to close.
     bool ConfirmClose();
-    // Asks before standby while single downloads or uploads run; true to allow it.
-    bool ConfirmStandby();
 
     // ---- State for front ends and tests ----
     CNetStructure& Model() { return *model_; }

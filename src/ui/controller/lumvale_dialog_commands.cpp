@@ -155,14 +155,4 @@ bool CLumvaleDialog::ConfirmClose() {
     return MayProceed(ask, answer);
 }
 
-bool CLumvaleDialog::ConfirmStandby() {
-    if (!transfers_) return true;
-    const bool ask = StandbyNeedsQuestion(transfers_->Running());
-    const Answer answer = ask ? views_.prompt.Ask(Question::StandbyWhileTransferring,
-                                                  Text(StringId::StandbyWhileTransferring),
-                                                  PromptButtons::YesNoCancel)
-                              : Answer::Yes;
-    return MayProceed(ask, answer);
-}
-
 }  // namespace ui

@@ -1,5 +1,4 @@
-// When leaving the program (closing the window, or the system going to standby) needs the
-// user's consent because transfers would be cut off.
+// When closing the window needs the user's consent because transfers would be cut off.
 #pragma once
 
 #include <cstddef>
@@ -16,10 +15,6 @@ struct RunningTransfers {
 
 // Closing asks (StringId::ExitWhileTransferring, Yes/No) while anything at all runs.
 bool CloseNeedsQuestion(const RunningTransfers& running);
-
-// Standby asks (StringId::StandbyWhileTransferring, Yes/No/Cancel) only for single-file
-// downloads and uploads; folder downloads do not hold standby back.
-bool StandbyNeedsQuestion(const RunningTransfers& running);
 
 enum class Answer { Yes, No, Cancel };
 

@@ -70,7 +70,6 @@ enum class StringId : int {
     FailedDiskFull,
     FailedCannotWrite,
     StatusReceiveFolder,  // "Receive (%i/%i) %u%% (%s KB/s)"
-    StandbyWhileTransferring,
     SelectTargetFolder,
     FileExists,
     FolderExists,

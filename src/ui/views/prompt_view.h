@@ -11,13 +11,7 @@ enum class PromptButtons { YesNo, YesNoCancel };
 
 // Which question is asked, so that a front end without a user can answer it without reading the
 // (translated) text.
-enum class Question {
-    UnknownHostWantsDownload,
-    ExitWhileTransferring,
-    StandbyWhileTransferring,
-    FileExists,
-    FolderExists
-};
+enum class Question { UnknownHostWantsDownload, ExitWhileTransferring, FileExists, FolderExists };
 
 class PromptView {
 public:
