@@ -6,7 +6,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
   qt6-base-dev qt6-svg-dev libqt6svg6 qt6-qpa-plugins qt6-translations-l10n fonts-dejavu-core
   xvfb xauth xdotool xclip x11-utils imagemagick
-  iproute2 socat procps python3 coreutils
+  iproute2 socat procps python3 coreutils nftables
   librsvg2-bin dpkg-dev lintian debootstrap desktop-file-utils appstream man-db bash-completion
   systemd
 )

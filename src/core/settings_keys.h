@@ -6,6 +6,8 @@ namespace settings_keys {
 
 // Key: a share name; value: the local folder it shares.
 inline constexpr const char* kShares = "shares";
+// Key: a host added by hand (its name or dotted address as typed); watched again on every start.
+inline constexpr const char* kRememberedHosts = "rememberedhosts";
 // Everything else the program keeps.
 inline constexpr const char* kGlobal = "global";
 

@@ -43,6 +43,7 @@ struct CommandActions {
     QAction* close = nullptr;
     QAction* options = nullptr;
     QAction* helpTopics = nullptr;
+    QAction* findComputer = nullptr;
     QAction* about = nullptr;
     QAction* cancel = nullptr;
     QAction* up = nullptr;
@@ -121,6 +122,7 @@ private:
     void AddHostByHand();
     void ShowAbout();
     void ShowHelp();
+    void ShowDiagnosis();
 
     const MainWindowOptions options_;
     utilcpp::CParseini settings_;

@@ -12,6 +12,7 @@
 #include "qt/add_host_dialog.h"
 #include "qt/chat_pane.h"
 #include "qt/client_area.h"
+#include "qt/diagnosis_dialog.h"
 #include "qt/file_list.h"
 #include "qt/help_window.h"
 #include "qt/host_tree.h"
@@ -56,6 +57,7 @@ void MainWindow::BuildMenusAndToolbar() {
     actions_.options = AddAction(tools, ui::StringId::MenuOptions);
     QMenu* help = menuBar()->addMenu(Tr(ui::StringId::MenuHelp));
     actions_.helpTopics = AddAction(help, ui::StringId::MenuHelpTopics);
+    actions_.findComputer = help->addAction(ToQt(ui::Translate("&Find a missing computer…")));
     help->addSeparator();
     actions_.about = AddAction(help, ui::StringId::MenuAbout);
     actions_.cancel = new QAction(Tr(ui::StringId::MenuCancel), this);
@@ -83,6 +85,7 @@ void MainWindow::BuildMenusAndToolbar() {
     connect(actions_.options, &QAction::triggered, this, live([this] { ShowOptions(); }));
     connect(actions_.helpTopics, &QAction::triggered, this, [this] { ShowHelp(); });
     connect(actions_.about, &QAction::triggered, this, [this] { ShowAbout(); });
+    connect(actions_.findComputer, &QAction::triggered, this, live([this] { ShowDiagnosis(); }));
     connect(actions_.cancel, &QAction::triggered, this,
             live([this] { controller_->CancelSelectedTransfers(); }));
 
@@ -245,6 +248,11 @@ void MainWindow::ShowAbout() {
     box.setInformativeText(ToQt(ui::FormatText(ui::StringId::AboutVersion, {WENDARO_VERSION})) +
                            "\n\n" + Tr(ui::StringId::AboutLicence));
     box.exec();
+}
+
+void MainWindow::ShowDiagnosis() {
+    DiagnosisDialog dialog(this, dispatcher_);
+    dialog.exec();
 }
 
 void MainWindow::ShowHelp() {

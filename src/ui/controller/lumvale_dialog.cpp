@@ -9,6 +9,7 @@
 #include "ui/controller/lumvale_dialog_listeners.h"
 #include "ui/controller/permission_questions.h"
 #include "ui/controller/shown_text.h"
+#include "ui/desktop/remembered_hosts.h"
 #include "ui/text/ui_strings.h"
 #include "ui/transfers/transfers.h"
 
@@ -49,6 +50,7 @@ void CLumvaleDialog::Start() {
     // Comes back at once as a host-appeared event, which puts the local host into the tree.
     network_->AddHost(LoopbackIpv4(), hostName_, HostKind::LocalHost);
     SortByColumn(0);
+    WatchRememberedHosts();
 }
 
 std::size_t CLumvaleDialog::ChatHistoryLength() const {
@@ -64,6 +66,16 @@ std::optional<std::string> CLumvaleDialog::KnownHostName(Ipv4 address) const {
 void CLumvaleDialog::OnSecondTimer() {
     if (transfers_) transfers_->CountDown();
     if (refreshes_) refreshes_->RunNoticed();
+    if (network_) WatchRememberedHosts();
+}
+
+void CLumvaleDialog::WatchRememberedHosts() {
+    for (const auto& [text, address] :
+         rememberedHosts_.Poll(LoadRememberedHosts(settings_), views_.clock.NowMs())) {
+        rememberedAddresses_[address] = text;
+        std::size_t index = 0;
+        if (!model_->FindHost(address, index)) network_->AddHost(address, text, HostKind::Manual);
+    }
 }
 
 void CLumvaleDialog::OnTenthSecondTimer() {

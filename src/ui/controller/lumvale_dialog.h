@@ -26,12 +26,14 @@
 #include "core/parseini.h"
 #include "core/types.h"
 #include "model/net_structure.h"
+#include "net/socket.h"
 #include "protocol/request_protocol.h"
 #include "ui/controller/file_list_presenter.h"
 #include "ui/controller/lonely_host_hint.h"
 #include "ui/controller/lumvale_dialog_network.h"
 #include "ui/controller/lumvale_dialog_views.h"
 #include "ui/desktop/host_mru.h"
+#include "ui/controller/remembered_host_watcher.h"
 #include "ui/text/number_format.h"
 #include "util/result.h"
 
@@ -188,6 +190,8 @@ private:
     // Asks for the listings of the node's sub-folders; without askAgain only those not yet asked.
     void RequestChildListings(CNetNode& node, bool askAgain);
     void StepLonelyHostHint();
+    // Adds the remembered hosts that a finished lookup found and the tree lacks.
+    void WatchRememberedHosts();
     std::optional<std::string> KnownHostName(Ipv4 address) const;
     FocusTarget Focus() const { return views_.focus.FocusedControl(); }
     std::optional<std::string> ChooseTargetFolder(bool useLastFolder);
@@ -243,6 +247,9 @@ private:
     std::unique_ptr<HostLookup> hostLookup_;
     std::function<void(AddHostOutcome)> hostLookupDone_;
     TreeItem hintItem_ = kNoTreeItem;
+    RememberedHostWatcher rememberedHosts_{net::ResolveHost};
+    // The text each remembered host was stored under, by the address it was last found at.
+    std::map<Ipv4, std::string> rememberedAddresses_;
 };
 
 }  // namespace ui

@@ -4,6 +4,7 @@
 #include "net/socket.h"
 #include "ui/controller/host_lookup.h"
 #include "ui/controller/lumvale_dialog.h"
+#include "ui/desktop/remembered_hosts.h"
 #include "ui/desktop/share_checks.h"
 #include "ui/text/ui_strings.h"
 #include "ui/transfers/transfers.h"
@@ -96,6 +97,8 @@ void CLumvaleDialog::FinishAddHost() {
         return;
     }
     SaveHostMru(settings_, MruAfterAccept(text, DisplayOrder(LoadHostMru(settings_))));
+    // Remembered so that a host no announcement brings is back after a restart.
+    if (RememberHost(settings_, text)) rememberedAddresses_[**result] = text;
     network_->AddHost(**result, text, HostKind::Manual);
     if (done) done(AddHostOutcome::Accepted);
 }
@@ -104,8 +107,14 @@ void CLumvaleDialog::RemoveSelectedHost() {
     if (!Running()) return;
     const CNetNode* node = views_.tree.SelectedNode();
     if (node == nullptr || !node->IsHost() || node->IsLocalHost()) return;
+    const Ipv4 address = node->GetAddress();
+    if (const auto remembered = rememberedAddresses_.find(address);
+        remembered != rememberedAddresses_.end()) {
+        static_cast<void>(ForgetHost(settings_, remembered->second));
+        rememberedAddresses_.erase(remembered);
+    }
     // Reported back as a host-disappeared event.
-    network_->RemoveHost(node->GetAddress());
+    network_->RemoveHost(address);
 }
 
 void CLumvaleDialog::SelectParent() {

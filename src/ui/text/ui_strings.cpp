@@ -163,9 +163,10 @@ Placeholder ReadPlaceholder(std::string_view text, std::size_t at) {
     return {end + 2 - at, position, text[end + 1]};
 }
 
-}  // namespace
-
-std::string FormatText(std::string_view format, std::initializer_list<FormatArg> args) {
+// Arguments by position: a translation may put them in another order than the English text.
+template <typename Iterator>
+std::string FormatWith(std::string_view format, Iterator first, Iterator end) {
+    const auto count = static_cast<std::size_t>(end - first);
     std::string result;
     result.reserve(format.size());
     std::size_t sequential = 0;
@@ -179,11 +180,21 @@ std::string FormatText(std::string_view format, std::initializer_list<FormatArg>
             result += '%';
         } else {
             const std::size_t position = found.position > 0 ? found.position - 1 : sequential++;
-            if (position < args.size()) result += (args.begin() + position)->text();
+            if (position < count) result += (first + static_cast<std::ptrdiff_t>(position))->text();
         }
         i += found.length - 1;
     }
     return result;
+}
+
+}  // namespace
+
+std::string FormatText(std::string_view format, std::initializer_list<FormatArg> args) {
+    return FormatWith(format, args.begin(), args.end());
+}
+
+std::string FormatText(std::string_view format, const std::vector<FormatArg>& args) {
+    return FormatWith(format, args.begin(), args.end());
 }
 
 std::string FormatText(StringId id, std::initializer_list<FormatArg> args) {

@@ -9,6 +9,7 @@
 #include <initializer_list>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace ui {
 
@@ -181,6 +182,7 @@ private:
 // the second, %% gives "%". Missing arguments leave the placeholder empty; surplus ones are
 // ignored. Never reads past the arguments, whatever the text holds.
 std::string FormatText(std::string_view format, std::initializer_list<FormatArg> args);
+std::string FormatText(std::string_view format, const std::vector<FormatArg>& args);
 std::string FormatText(StringId id, std::initializer_list<FormatArg> args);
 
 // The placeholders of a text with the argument each one takes, in a form that does not depend on
