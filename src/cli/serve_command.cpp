@@ -7,10 +7,12 @@
 #include <array>
 #include <cerrno>
 #include <chrono>
+#include <memory>
 
 #include "cli/command_context.h"
 #include "cli/commands.h"
 #include "cli/console_views.h"
+#include "cli/serve_web_view.h"
 #include "cli/signal_watch.h"
 #include "cli/stdin_lines.h"
 #include "ui/controller/dispatcher_queue.h"
@@ -115,12 +117,15 @@ private:
     bool readInput_ = true;
 };
 
-int RunServe(const CommandContext& context) {
+int RunServe(const CommandContext& context, bool webWanted) {
     // Before any thread starts, so that all of them inherit the blocked signals.
     SignalWatch signals;
     if (!signals.Valid()) return context.Fail(ui::Translate("Cannot watch for stop signals."));
-    if (const auto taken =
-            ui::TakenPortMessage({context.options.requestPort, context.options.chatPort})) {
+    const bool web = webWanted || WebViewWanted(context.SettingsFile());
+    const std::uint16_t request = context.options.requestPort;
+    const std::uint16_t chat = context.options.chatPort;
+    if (const auto taken = web ? ui::TakenPortMessage({request, chat, web::kWebPort})
+                               : ui::TakenPortMessage({request, chat})) {
         return context.Fail(*taken);
     }
 
@@ -131,7 +136,16 @@ int RunServe(const CommandContext& context) {
     ui::CLumvaleDialog controller(views.Views(), options,
                                   ui::OwnedNetworkFactory(ServeNetworkOptions(context.options)));
     controller.Start();
+    ServeWebView webView(context.out, dispatcher, context.SettingsFile(), web::kWebPort);
+    if (web && !webView.Start(controller.HostName())) {
+        controller.Shutdown();
+        return context.Fail(
+            ui::FormatText(ui::Translate("Cannot listen on TCP port %u (does another copy run?)."),
+                           {static_cast<unsigned>(web::kWebPort)}));
+    }
     ServeLoop(controller, dispatcher, views.Chat(), signals).Run();
+    // Browsers are cut off before the shares' other servers stop.
+    webView.Stop();
     controller.Shutdown();
     return kExitOk;
 }
@@ -143,7 +157,12 @@ void AddServeCommand(CLI::App& app, CommandContext& context, CommandAction& acti
         "serve",
         "Share this host's folders, find the other hosts and chat with them until stopped "
         "(SIGINT/SIGTERM). Lines typed on standard input go to every host as chat texts.");
-    serve->callback([&context, &action] { action = [&context] { return RunServe(context); }; });
+    auto web = std::make_shared<bool>(false);
+    serve->add_flag("--web", *web,
+                    "Also serve a read-only web view of the shares on TCP port 12348, for any "
+                    "browser the owner lets in (the setting \"webview=1\" does the same)");
+    serve->callback(
+        [&context, &action, web] { action = [&context, web] { return RunServe(context, *web); }; });
 }
 
 }  // namespace cli

@@ -8,6 +8,9 @@ namespace settings_keys {
 inline constexpr const char* kShares = "shares";
 // Key: a host added by hand (its name or dotted address as typed); watched again on every start.
 inline constexpr const char* kRememberedHosts = "rememberedhosts";
+// Key: the token a browser keeps in its cookie; value: its address and a name ("10.0.0.7 Firefox
+// on Android"). Every key is a browser the owner let into the web view.
+inline constexpr const char* kWebBrowsers = "webbrowsers";
 // Everything else the program keeps.
 inline constexpr const char* kGlobal = "global";
 
@@ -19,6 +22,8 @@ inline constexpr const char* kAddOnFeatures = "addonfeatures";
 inline constexpr const char* kAllowUnknown = "allowunknown";
 inline constexpr const char* kFirstInstalled = "firstinstalled";
 inline constexpr const char* kSkipSplash = "skipsplash";
+// 1 serves the web view of the shares; 0 or missing does not.
+inline constexpr const char* kWebView = "webview";
 // Followed by 1 .. 10, 1 the newest.
 inline constexpr const char* kHostMruEntryPrefix = "hostmruentry";
 
