@@ -2,10 +2,10 @@
 # Installs the Debian 12 packages needed to build, test and run Wendaro; does nothing when all are present.
 set -euo pipefail
 packages=(
-  cmake ninja-build g++ clang libclang-rt-14-dev clang-format clang-tidy gettext
+  cmake ninja-build ccache g++ clang libclang-rt-14-dev clang-format clang-tidy gettext
   libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
-  qt6-base-dev qt6-svg-dev libqt6svg6 qt6-qpa-plugins fonts-dejavu-core
-  xvfb xauth xdotool xclip imagemagick
+  qt6-base-dev qt6-svg-dev libqt6svg6 qt6-qpa-plugins qt6-translations-l10n fonts-dejavu-core
+  xvfb xauth xdotool xclip x11-utils imagemagick
   iproute2 socat procps python3 coreutils
   librsvg2-bin dpkg-dev lintian debootstrap desktop-file-utils appstream man-db bash-completion
   systemd

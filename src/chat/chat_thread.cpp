@@ -6,14 +6,28 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <map>
 #include <system_error>
 
 #include "chat/chat_delivery.h"
 #include "net/framing.h"
+#include "net/readiness.h"
 #include "net/socket.h"
 #include "util/steady_ms.h"
+
+namespace {
+
+// While accepting fails for want of descriptors or memory: how long the listening socket is left
+// alone. It stays readable meanwhile, and polling it again at once would spin.
+constexpr int kAcceptPauseMs = 100;
+
+bool OutOfResources(int error) {
+    return error == EMFILE || error == ENFILE || error == ENOBUFS || error == ENOMEM;
+}
+
+}  // namespace
 
 struct CChatThread::Reader {
     net::UniqueSocket socket;
@@ -25,6 +39,8 @@ struct CChatThread::Reader {
     bool done = false;
     // Guarded by readersLock_: gave way to a newer connection; counts toward no bound.
     bool evicted = false;
+    // From a host we chat with (a recipient): strangers cannot take its place.
+    bool known = false;
     std::int64_t startedMs = 0;
     std::thread thread;
 };
@@ -95,9 +111,17 @@ void CChatThread::ListenerThreadFunction() {
     while (!Stopping()) {
         if (listenSocket_.valid()) {
             Ipv4 peer = 0;
+            errno = 0;
             net::UniqueSocket accepted =
                 net::AcceptConnection(listenSocket_.get(), &quit_, &peer, timeoutMs);
-            if (accepted.valid() && !Stopping()) StartReader(std::move(accepted), peer);
+            if (accepted.valid()) {
+                if (!Stopping()) StartReader(std::move(accepted), peer);
+            } else if (OutOfResources(errno)) {
+                // The readers finishing meanwhile free what the next accept needs.
+                const int pause =
+                    timeoutMs < 0 ? kAcceptPauseMs : std::min(timeoutMs, kAcceptPauseMs);
+                net::detail::PauseUnlessStopped(std::max(pause, 1), &quit_);
+            }
         } else {
             // Nothing to accept: there is nothing to do until the end.
             std::unique_lock guard(lock_);
@@ -113,24 +137,41 @@ void CChatThread::ListenerThreadFunction() {
 }
 
 // Called with readersLock_ held. Readers that gave way still end on their own; until then they
-// hold a thread but no place.
-bool CChatThread::MakeRoomFor(Ipv4 peer) {
+// hold a thread but no place. Strangers (addresses that are not recipients) together hold at most
+// half of the places, and a recipient takes the place of a stranger when all are taken: addresses
+// renewing idle connections cannot keep the texts of the hosts we chat with out.
+bool CChatThread::MakeRoomFor(Ipv4 peer, bool known) {
     std::map<Ipv4, std::size_t> held;
     std::size_t taken = 0;
+    std::size_t takenByStrangers = 0;
     for (const auto& reader : readers_) {
         if (reader->done || reader->evicted) continue;
         ++held[reader->peer];
         ++taken;
+        if (!reader->known) ++takenByStrangers;
     }
     if (held[peer] >= std::max<std::size_t>(options_.maxReaders / 4, 1)) return false;
-    if (taken < options_.maxReaders) return true;
+    const std::size_t strangersBound = std::max<std::size_t>(options_.maxReaders / 2, 1);
+    const bool strangersFull = !known && takenByStrangers >= strangersBound;
+    if (taken < options_.maxReaders && !strangersFull) return true;
     // A text of at most 1023 bytes arrives at once; a reader still waiting for one after a short
-    // while is a connection held open, not a text on its way.
+    // while is a connection held open, not a text on its way. A recipient does not wait for that.
     const std::int64_t idleSince = SteadyMilliseconds() - options_.idleReaderMs;
     Reader* victim = nullptr;
     for (const auto& reader : readers_) {
-        if (reader->done || reader->evicted || reader->startedMs > idleSince) continue;
-        if (victim == nullptr || held[reader->peer] > held[victim->peer]) victim = reader.get();
+        if (reader->done || reader->evicted || reader->known) continue;
+        if (!known && reader->startedMs > idleSince) continue;
+        if (victim == nullptr || held[reader->peer] > held[victim->peer] ||
+            (held[reader->peer] == held[victim->peer] && reader->startedMs < victim->startedMs)) {
+            victim = reader.get();
+        }
+    }
+    if (victim == nullptr && known) {
+        // Only recipients hold places: the oldest idle one gives way, as among strangers.
+        for (const auto& reader : readers_) {
+            if (reader->done || reader->evicted || reader->startedMs > idleSince) continue;
+            if (victim == nullptr || held[reader->peer] > held[victim->peer]) victim = reader.get();
+        }
     }
     if (victim == nullptr) return false;
     victim->evicted = true;
@@ -139,9 +180,15 @@ bool CChatThread::MakeRoomFor(Ipv4 peer) {
 }
 
 void CChatThread::StartReader(net::UniqueSocket socket, Ipv4 peer) {
+    bool known = false;
+    {
+        std::lock_guard guard(lock_);
+        known = std::find(recipients_.begin(), recipients_.end(), peer) != recipients_.end();
+    }
     std::lock_guard guard(readersLock_);
-    if (!MakeRoomFor(peer)) return;
+    if (!MakeRoomFor(peer, known)) return;
     auto reader = std::make_unique<Reader>();
+    reader->known = known;
     reader->socket = std::move(socket);
     reader->peer = peer;
     reader->sequence = nextReaderSequence_++;

@@ -42,11 +42,12 @@ struct ChatOptions {
     int recipientTimeoutMs = 5'000;
     // Time a peer has to deliver its text once connected.
     int receiveTimeoutMs = 10'000;
-    // Incoming connections read at once. One address gets a quarter of them (at least one). When
-    // all are taken, the oldest reader of the address holding the most that has not received its
-    // text for `idleReaderMs` gives way to the newcomer; without one, the newcomer is closed
+    // Incoming connections read at once. One address gets a quarter of them (at least one), and
+    // addresses that are not recipients together half of them. When all are taken, the oldest
+    // reader of the stranger holding the most gives way to a recipient at once, and to anybody
+    // once it has not received its text for `idleReaderMs`; without one, the newcomer is closed
     // unread (and its sender learns so). Peers holding connections open cannot keep the texts of
-    // other hosts out.
+    // the hosts we chat with out.
     std::size_t maxReaders = 16;
     int idleReaderMs = 500;
 };
@@ -81,7 +82,7 @@ private:
     void ListenerThreadFunction();
     void SenderThreadFunction();
     void StartReader(net::UniqueSocket socket, Ipv4 peer);
-    bool MakeRoomFor(Ipv4 peer);
+    bool MakeRoomFor(Ipv4 peer, bool known);
     void ReaderThreadFunction(Reader& reader);
     // Aborts the readers past their deadline and joins the finished ones; returns how long the
     // listener may sleep until the next deadline (-1: none).

@@ -13,8 +13,8 @@
 #include "cli/console_views.h"
 #include "cli/signal_watch.h"
 #include "cli/stdin_lines.h"
-#include "net/socket.h"
 #include "ui/controller/dispatcher_queue.h"
+#include "ui/controller/listening_ports.h"
 #include "ui/controller/lumvale_dialog.h"
 #include "ui/text/ui_strings.h"
 
@@ -35,26 +35,10 @@ ui::NetworkOptions ServeNetworkOptions(const GlobalOptions& options) {
     network.discovery.discoveryPort = options.discoveryPort;
     network.discovery.requestPort = options.requestPort;
     network.server.port = options.requestPort;
-    // A burst of requests (many hosts opening folders at once) waits for its turn instead of
-    // being turned away; the total stays bounded by the connection limit.
-    network.server.maxWaiting = network.server.maxConnections;
     network.jobs.requestPort = options.requestPort;
     network.chat.port = options.chatPort;
     network.chat.sendPort = options.chatPort;
     return network;
-}
-
-// The network objects report no failure to listen; a port that another copy holds is found here,
-// before anything starts.
-bool PortsAreFree(const GlobalOptions& options, std::string& error) {
-    for (const std::uint16_t port : {options.requestPort, options.chatPort}) {
-        if (!net::CreateListener(0, port).valid()) {
-            error = ui::FormatText(
-                ui::Translate("Cannot listen on TCP port %u (does another copy run?)."), {port});
-            return false;
-        }
-    }
-    return true;
 }
 
 // A timer of the controller: due when its period has passed since it last ran.
@@ -135,8 +119,10 @@ int RunServe(const CommandContext& context) {
     // Before any thread starts, so that all of them inherit the blocked signals.
     SignalWatch signals;
     if (!signals.Valid()) return context.Fail(ui::Translate("Cannot watch for stop signals."));
-    std::string error;
-    if (!PortsAreFree(context.options, error)) return context.Fail(error);
+    if (const auto taken =
+            ui::TakenPortMessage({context.options.requestPort, context.options.chatPort})) {
+        return context.Fail(*taken);
+    }
 
     ui::QueuedDispatcher dispatcher;
     ServeViews views(context.out, context.SettingsFile(), dispatcher);

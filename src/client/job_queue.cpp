@@ -17,6 +17,9 @@ bool IsLight(JobType type) {
     return type != JobType::Retrieve;
 }
 
+// Hosts remembered as having answered; far more than a LAN holds.
+constexpr std::size_t kMaxAnsweredHosts = 4096;
+
 }  // namespace
 
 CJobQueue::CJobQueue(JobListener* jobListener, DownloadListener* downloadListener,
@@ -141,25 +144,45 @@ void CJobQueue::ReapFinishedWorkers() {
         }
         job.thread.join();
         --(job.light ? lightRunning_ : downloadsRunning_);
+        if (job.countedUnanswered) --lightRunningUnanswered_;
         it = running_.erase(it);
     }
 }
 
-// Called with lock_ held. Light jobs go first and newest first (the user is waiting for the
-// folder they opened last); downloads keep their order.
-bool CJobQueue::StartNextJob() {
-    std::unique_ptr<Job> job;
-    if (lightRunning_ < options_.maxLightRunning && !lightWaiting_.empty()) {
-        job = std::move(lightWaiting_.back());
-        lightWaiting_.pop_back();
+void CJobQueue::NoteAnswered(Ipv4 address) {
+    std::lock_guard guard(lock_);
+    if (answeredHosts_.size() < kMaxAnsweredHosts) answeredHosts_.insert(address);
+}
+
+// Called with lock_ held. Newest first (the user is waiting for the folder they opened last);
+// a job for a host that has never answered only while it leaves the kept slots free.
+std::unique_ptr<CJobQueue::Job> CJobQueue::TakeNextLightJob() {
+    if (lightRunning_ >= options_.maxLightRunning) return nullptr;
+    const unsigned kept =
+        std::min(options_.lightRunningKeptForAnsweredHosts, options_.maxLightRunning - 1);
+    const bool newHostsMayStart = lightRunningUnanswered_ < options_.maxLightRunning - kept;
+    for (auto it = lightWaiting_.rbegin(); it != lightWaiting_.rend(); ++it) {
+        const bool answered = answeredHosts_.contains((*it)->address);
+        if (!answered && !newHostsMayStart) continue;
+        std::unique_ptr<Job> job = std::move(*it);
+        lightWaiting_.erase(std::next(it).base());
+        job->countedUnanswered = !answered;
+        lightRunningUnanswered_ += answered ? 0 : 1;
         ++lightRunning_;
-    } else if (downloadsRunning_ < options_.maxDownloadsRunning && !downloadsWaiting_.empty()) {
+        return job;
+    }
+    return nullptr;
+}
+
+// Called with lock_ held. Light jobs go first; downloads keep their order.
+bool CJobQueue::StartNextJob() {
+    std::unique_ptr<Job> job = TakeNextLightJob();
+    if (!job && downloadsRunning_ < options_.maxDownloadsRunning && !downloadsWaiting_.empty()) {
         job = std::move(downloadsWaiting_.front());
         downloadsWaiting_.erase(downloadsWaiting_.begin());
         ++downloadsRunning_;
-    } else {
-        return false;
     }
+    if (!job) return false;
     Job& started = *job;
     if (started.light) started.deadlineMs = SteadyMilliseconds() + options_.lightJobTimeoutMs;
     try {
@@ -175,6 +198,8 @@ bool CJobQueue::StartNextJob() {
         // Out of threads: put the job back where it came from and try again later.
         if (started.light) {
             --lightRunning_;
+            if (started.countedUnanswered) --lightRunningUnanswered_;
+            started.countedUnanswered = false;
             lightWaiting_.push_back(std::move(job));
         } else {
             --downloadsRunning_;

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <unordered_set>
 #include <vector>
 
 #include "core/types.h"
@@ -77,6 +78,9 @@ struct JobQueueOptions {
     // time must not keep a worker for good. Downloads have only the idle limit of their receive
     // (the user can cancel them).
     int lightJobTimeoutMs = 30'000;
+    // Light slots that only jobs for hosts that have answered before may take: hosts that accept
+    // and never answer (or are not there) must not keep the genuine ones waiting.
+    unsigned lightRunningKeptForAnsweredHosts = 4;
     // Light jobs waiting at once. A job added beyond this is refused: it never runs and reports
     // like a job whose host cannot be reached.
     std::size_t maxLightWaiting = 1000;
@@ -139,6 +143,8 @@ private:
     JobId AddJob(std::unique_ptr<Job> job);
     void SchedulerThreadFunction();
     bool StartNextJob();
+    std::unique_ptr<Job> TakeNextLightJob();
+    void NoteAnswered(Ipv4 address);
     void ReapFinishedWorkers();
     bool NeedsWatching() const;
     void WatchRunningLightJobs();
@@ -166,6 +172,10 @@ private:
     std::vector<JobId> refusedExpands_;
     unsigned downloadsRunning_ = 0;
     unsigned lightRunning_ = 0;
+    // Running light jobs for hosts not in answeredHosts_ when they started.
+    unsigned lightRunningUnanswered_ = 0;
+    // Hosts that have answered a request of ours; bounded, beyond that a host counts as new.
+    std::unordered_set<Ipv4> answeredHosts_;
     // Set by the destructor so that a queue dropped without shutdown still ends its scheduler.
     StopFlag destroying_{false};
 

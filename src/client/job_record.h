@@ -23,6 +23,8 @@ struct CJobQueue::Job {
     StopFlag abort{false};
     // Steady-clock milliseconds by which a running light job must be done.
     std::int64_t deadlineMs = 0;
+    // A light job for a host that had not answered us when it started.
+    bool countedUnanswered = false;
     // Set under the queue lock by the worker as its last step; the scheduler then joins it.
     bool finished = false;
 };

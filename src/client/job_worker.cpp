@@ -60,9 +60,12 @@ void CJobQueue::RunWorker(Job& job) {
     std::string reply;
 
     switch (job.type) {
-        case JobType::Retrieve:
-            downloadListener_->OnDownloadFinished(job.id, Retrieve(job, socket.get(), stop));
+        case JobType::Retrieve: {
+            const util::Status outcome = Retrieve(job, socket.get(), stop);
+            if (outcome) NoteAnswered(job.address);
+            downloadListener_->OnDownloadFinished(job.id, outcome);
             break;
+        }
         case JobType::Expand: {
             const bool success =
                 connected && Exchange(socket.get(), proto::BuildRequest("expand", job.remotePath),
@@ -70,6 +73,7 @@ void CJobQueue::RunWorker(Job& job) {
             const std::size_t maxEntries =
                 job.remotePath == "\\" ? proto::kMaxShareListEntries : proto::kMaxListingEntries;
             std::size_t leftOut = 0;
+            if (success) NoteAnswered(job.address);
             const auto listing = success ? proto::ParseListing(reply, maxEntries, &leftOut)
                                          : std::vector<DirEntry>();
             ForgetStopFlag(job);
@@ -81,6 +85,7 @@ void CJobQueue::RunWorker(Job& job) {
             // A host that does not answer is simply not reported.
             if (connected && Exchange(socket.get(), proto::BuildRequest(word), reply,
                                       net::kMaxHostInfoLength, stop)) {
+                NoteAnswered(job.address);
                 ForgetStopFlag(job);
                 jobListener_->OnHostInfoResult(
                     job.id, proto::ParseHostInfo(reply, extendedHostInfo_), true);

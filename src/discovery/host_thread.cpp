@@ -1,8 +1,5 @@
 #include "discovery/host_thread.h"
 
-#include <sys/eventfd.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
 #include <system_error>
@@ -10,7 +7,7 @@
 #include "discovery/keep_alive.h"
 #include "discovery/udp_receiver.h"
 #include "net/connect.h"
-#include "util/wake_event.h"
+#include "util/steady_ms.h"
 
 namespace {
 
@@ -31,7 +28,7 @@ CHostThread::CHostThread(HostListener* listener, const StopFlag* stop, HostThrea
     : listener_(listener), stop_(stop), options_(std::move(options)) {
     if (!options_.enumerateInterfaces) options_.enumerateInterfaces = EnumerateActiveInterfaces;
     if (!options_.sendBroadcast) options_.sendBroadcast = net::SendBroadcast;
-    pingEndedEvent_ = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    discoveredLimit_ = DiscoveredLimitFor(options_.maxDiscoveredHosts);
     interfaces_ = ReadInterfaces();
     // Bound here rather than on the broadcast thread so that the port is known once we return.
     // Without a receive socket announcements still go out and hosts added by hand are still
@@ -59,7 +56,6 @@ CHostThread::~CHostThread() {
     // Destroying the keep-alive objects joins their threads, which may still signal us.
     hosts.clear();
     retired.clear();
-    if (pingEndedEvent_ >= 0) ::close(pingEndedEvent_);
 }
 
 bool CHostThread::Stopping() const {
@@ -77,31 +73,64 @@ void CHostThread::RefreshInterfaces() {
 }
 
 std::shared_ptr<KeepAliveThread> CHostThread::StartPingThread(Ipv4 address) {
-    return std::make_shared<KeepAliveThread>(address, options_.requestPort, options_.pingIntervalMs,
-                                             stop_, [this] { SignalPingEnded(); });
+    KeepAliveOptions keepAlive;
+    keepAlive.port = options_.requestPort;
+    keepAlive.intervalMs = options_.pingIntervalMs;
+    keepAlive.silentPeerLimitMs = options_.silentPeerLimitMs;
+    return std::make_shared<KeepAliveThread>(address, keepAlive, stop_,
+                                             [this] { WakeBroadcastThread(); });
 }
 
-void CHostThread::SignalPingEnded() {
-    if (pingEndedEvent_ >= 0) util::SignalWakeEvent(pingEndedEvent_);
-    { std::lock_guard guard(wakeLock_); }
+void CHostThread::WakeBroadcastThread() {
+    {
+        std::lock_guard guard(wakeLock_);
+        if (broadcastWake_ != nullptr) broadcastWake_->Signal();
+    }
     wake_.notify_all();
 }
 
 void CHostThread::AddHost(Ipv4 address, const std::string& name, HostKind kind) {
+    AddWatchedHost(address, name, kind, false);
+}
+
+void CHostThread::AddWatchedHost(Ipv4 address, const std::string& name, HostKind kind,
+                                 bool repeated) {
+    std::vector<Ipv4> gaveWay;
+    bool reportNow = false;
     {
         std::lock_guard guard(lock_);
-        const bool known = std::any_of(hosts_.begin(), hosts_.end(),
-                                       [&](const WatchedHost& h) { return h.address == address; });
-        if (known) return;
-        try {
-            hosts_.push_back(WatchedHost{address, kind, StartPingThread(address)});
-        } catch (const std::system_error&) {
-            // Out of threads (a flood of forged announcements against a process limit): the host
-            // is left out; its next announcement, or the user, adds it again.
-            return;
+        const bool discovered = kind == HostKind::Discovered;
+        const auto known = std::find_if(hosts_.begin(), hosts_.end(),
+                                        [&](const WatchedHost& h) { return h.address == address; });
+        if (known != hosts_.end()) {
+            // Named by the user while the connection for its announcement is still under way.
+            if (known->reported || discovered) return;
+            known->kind = kind;
+            known->reported = known->behaved = reportNow = true;
+        } else if (!discovered || MakeRoomForDiscovered(address, repeated)) {
+            try {
+                WatchedHost host{address, kind, StartPingThread(address)};
+                // Hosts found by broadcast wait for their connection; the others were named by
+                // the user or are this machine.
+                host.reported = reportNow = !discovered;
+                host.behaved = !discovered || std::erase(behavedStrangers_, address) > 0;
+                host.sequence = nextSequence_++;
+                host.addedMs = SteadyMilliseconds();
+                hosts_.push_back(std::move(host));
+            } catch (const std::system_error&) {
+                // Out of threads (a flood of forged announcements against a process limit): the
+                // host is left out; its next announcement, or the user, adds it again.
+            }
         }
+        gaveWay.swap(givenWay_);
     }
-    if (listener_ != nullptr) listener_->OnHostAppeared(address, name, kind);
+    ReportRetired(gaveWay);
+    if (reportNow && listener_ != nullptr) listener_->OnHostAppeared(address, name, kind);
+}
+
+void CHostThread::ReportRetired(const std::vector<Ipv4>& addresses) {
+    if (listener_ == nullptr) return;
+    for (const Ipv4 address : addresses) listener_->OnHostDisappeared(address);
 }
 
 void CHostThread::RemoveHost(Ipv4 address) {
@@ -113,9 +142,9 @@ void CHostThread::RemoveHost(Ipv4 address) {
         if (it != hosts_.end()) {
             // The connection runs on until it fails or shutdown begins; it is just no longer
             // reported.
+            removed = it->reported;
             retired_.push_back(std::move(it->ping));
             hosts_.erase(it);
-            removed = true;
         }
     }
     if (removed && listener_ != nullptr) listener_->OnHostDisappeared(address);
@@ -135,22 +164,33 @@ void CHostThread::JoinEndedRetiredThreads() {
 
 void CHostThread::CheckThreads() {
     std::vector<std::shared_ptr<KeepAliveThread>> ended;
+    std::vector<Ipv4> gone;
+    std::vector<Ipv4> connected;
     {
         std::lock_guard guard(lock_);
         for (auto it = hosts_.begin(); it != hosts_.end();) {
             if (it->ping->Ended()) {
+                // A host found by broadcast that never connected was never reported.
+                if (it->reported) gone.push_back(it->address);
                 ended.push_back(std::move(it->ping));
                 it = hosts_.erase(it);
-            } else {
-                ++it;
+                continue;
             }
+            if (!it->reported && it->ping->Connected()) {
+                it->reported = true;
+                connected.push_back(it->address);
+            }
+            ++it;
         }
+        gone.insert(gone.end(), givenWay_.begin(), givenWay_.end());
+        givenWay_.clear();
     }
     JoinEndedRetiredThreads();
-    for (const auto& ping : ended) {
-        ping->Join();
-        if (Stopping()) continue;
-        if (listener_ != nullptr) listener_->OnHostDisappeared(ping->Address());
+    for (const auto& ping : ended) ping->Join();
+    if (Stopping() || listener_ == nullptr) return;
+    for (const Ipv4 address : gone) listener_->OnHostDisappeared(address);
+    for (const Ipv4 address : connected) {
+        listener_->OnHostAppeared(address, std::string(), HostKind::Discovered);
     }
 }
 

@@ -10,13 +10,21 @@
 
 #include "core/types.h"
 
+struct KeepAliveOptions {
+    std::uint16_t port = kRequestPort;
+    int intervalMs = 1000;
+    // How long a ping may stay unacknowledged before the host counts as gone. Without it a host
+    // whose cable was pulled keeps its place until TCP gives up its retransmissions, for minutes.
+    int silentPeerLimitMs = 6000;
+};
+
 class KeepAliveThread {
 public:
     // Starts the thread at once; throws std::system_error when no thread can be started.
-    // `shutdown` (may be null) is the shared shutdown flag; `onEnded` is called on the keep-alive
-    // thread as its last action.
-    KeepAliveThread(Ipv4 address, std::uint16_t port, int intervalMs, const StopFlag* shutdown,
-                    std::function<void()> onEnded);
+    // `shutdown` (may be null) is the shared shutdown flag; `onChange` is called on the keep-alive
+    // thread once the connection stands and as its last action.
+    KeepAliveThread(Ipv4 address, KeepAliveOptions options, const StopFlag* shutdown,
+                    std::function<void()> onChange);
     // Asks the thread to end and joins it.
     ~KeepAliveThread();
     KeepAliveThread(const KeepAliveThread&) = delete;
@@ -26,26 +34,24 @@ public:
     bool Ended() const { return ended_.load(); }
     // The connection to the host stood at least once: a forged address cannot get this far.
     bool Connected() const { return connected_.load(); }
-    // Wakes the thread at once when it is idle; a network call notices within one of its slices.
+    // Wakes the thread at once, whatever it waits for.
     void RequestStop();
     void Join();
 
 private:
     void Run();
     bool Stopping() const;
-    // Waits until `deadline` (true) or until the peer closes its side (false).
+    // Waits until `deadline` (true) or until the peer closes its side or fails (false).
     bool IdleUntil(std::chrono::steady_clock::time_point deadline, int socket) const;
 
     const Ipv4 address_;
-    const std::uint16_t port_;
-    const int intervalMs_;
+    const KeepAliveOptions options_;
+    std::function<void()> onChange_;
     const StopFlag* shutdown_;
-    std::function<void()> onEnded_;
-    // Watched by the network calls; set by RequestStop and when the shutdown flag is seen.
+    // Watched by every wait of the thread; set by RequestStop and by the shutdown flag.
     StopFlag ownStop_{false};
+    StopRelay shutdownRelay_;
     std::atomic<bool> ended_{false};
     std::atomic<bool> connected_{false};
-    // Readable once RequestStop has been called: lets an idle thread sleep until its next ping.
-    int wakeEvent_ = -1;
     std::thread thread_;
 };

@@ -2,8 +2,6 @@
 
 #include <fcntl.h>
 #include <poll.h>
-#include <sys/eventfd.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -14,33 +12,10 @@ namespace net::detail {
 
 namespace {
 
-// One event per thread that waits on a stop flag, made on its first wait: a set flag makes it
-// readable through a StopWaker, so a waiting thread sleeps until the socket or the flag needs it.
-// Without it (out of descriptors) the waits fall back to slices.
-class ThreadWakeEvent {
-public:
-    ThreadWakeEvent() : fd_(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {}
-    ~ThreadWakeEvent() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    ThreadWakeEvent(const ThreadWakeEvent&) = delete;
-    ThreadWakeEvent& operator=(const ThreadWakeEvent&) = delete;
-
-    int fd() const { return fd_; }
-
-    static void Signal(void* self) {
-        util::SignalWakeEvent(static_cast<ThreadWakeEvent*>(self)->fd_);
-    }
-    // A flag set after an earlier wait had ended may have left the event readable.
-    void Drain() const { util::DrainWakeEvent(fd_); }
-
-private:
-    int fd_;
-};
-
-ThreadWakeEvent& CurrentThreadWakeEvent() {
-    thread_local ThreadWakeEvent event;
-    return event;
+// A set flag makes the waiting thread's own wake-up event readable, so it sleeps until the socket
+// or the flag needs it. Without the event (out of descriptors) the waits fall back to slices.
+void SignalThreadEvent(void* event) {
+    static_cast<util::WakeEvent*>(event)->Signal();
 }
 
 }  // namespace
@@ -51,9 +26,9 @@ bool IsNonBlocking(Socket socket) {
 }
 
 Readiness WaitForSocket(Socket socket, short events, const StopFlag* stop, int timeoutMs) {
-    ThreadWakeEvent* wake = nullptr;
-    if (stop != nullptr && CurrentThreadWakeEvent().fd() >= 0) wake = &CurrentThreadWakeEvent();
-    const StopWaker waker(wake != nullptr ? stop : nullptr, &ThreadWakeEvent::Signal, wake);
+    util::WakeEvent* wake = nullptr;
+    if (stop != nullptr && util::ThisThreadWakeEvent().valid()) wake = &util::ThisThreadWakeEvent();
+    const StopWaker waker(wake != nullptr ? stop : nullptr, &SignalThreadEvent, wake);
     const auto start = Clock::now();
     for (;;) {
         if (IsStopped(stop)) return Readiness::Stopped;

@@ -15,6 +15,7 @@
 #include "ui/views/clock.h"
 
 class QAction;
+class QLabel;
 class QMenu;
 
 namespace qtui {
@@ -89,7 +90,9 @@ public:
     void ShareDroppedFolder(const QString& folder);
 
     // ---- Views the controller asks ----
-    ui::Answer Ask(ui::Question, const std::string& text, ui::PromptButtons buttons) override;
+    ui::Answer Ask(ui::Question question, const std::string& text,
+                   ui::PromptButtons buttons) override;
+    void ShowRefusalNote(const std::string& text) override;
     bool ChooseFolder(const std::string& title, const std::string& start,
                       std::string& chosen) override;
     void Play(ui::EventSound kind) override;
@@ -104,6 +107,8 @@ private:
     void BuildMenusAndToolbar();
     void ConnectViews();
     void ShowContextMenu(std::unique_ptr<QMenu> menu, QWidget* owner, const QPoint& position);
+    // Shift+F10 or the Menu key: the context menu of the control that has the focus.
+    void OpenContextMenuByKey();
     void AddDownloadToItem(QMenu& menu, const ui::MenuState& state);
     void SaveLayout();
     void StopController();
@@ -128,6 +133,7 @@ private:
     ChatPane* chat_ = nullptr;
     TransferList* transfers_ = nullptr;
     QMenu* fileMenu_ = nullptr;
+    QLabel* refusalNote_ = nullptr;
     CommandActions actions_;
     QTimer secondTimer_;
     QTimer tenthTimer_;

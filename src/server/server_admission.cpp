@@ -1,8 +1,8 @@
-// Admission of accepted connections. Hosts that behave must stay served however many addresses a
-// hostile host plays: part of every bound is kept for the hosts this program knows (discovered or
-// added by hand), one address holds only so many connections, and when a bound is full a
-// connection that holds a slot without asking for anything (a request line that has not come, a
-// keep-alive of a host we do not know) gives way to the newcomer.
+// Admission of accepted connections. A host alone with a burst is served whole: what cannot run
+// yet waits for its turn. Hosts that behave must stay served however many addresses a hostile host
+// plays: part of every bound is kept for the hosts this program knows (discovered or added by
+// hand), and when a bound is full the host that holds the most gives way to the newcomer, first
+// with what holds a place without asking for anything, then with what waits.
 #include <unordered_map>
 
 #include "server/server_connection.h"
@@ -25,38 +25,45 @@ void CServerThread::SetHostKnown(Ipv4 address, bool known) {
     }
 }
 
-// Called with lock_ held.
-bool CServerThread::IsIdle(const Connection& connection, std::int64_t now) const {
-    if (connection.stage == Connection::Stage::Reading) {
-        return now - connection.acceptedMs >= kIdleAfterMs;
+// Called with lock_ held. Whether the connection may be closed for a newcomer when its host is the
+// one to give way: not a young one still sending its request, nor a request being served.
+bool CServerThread::MayGiveWay(const Connection& connection, std::int64_t now) const {
+    switch (connection.stage) {
+        case Connection::Stage::Reading:
+            return now - connection.acceptedMs >= kIdleAfterMs;
+        case Connection::Stage::Asking:
+        case Connection::Stage::Pending:
+            return true;
+        case Connection::Stage::Running:
+            // A known host's keep-alive is how it knows we are there; anyone else's guards nothing.
+            return connection.requestKind == proto::RequestKind::Ping &&
+                   !knownHosts_.contains(connection.address);
+        case Connection::Stage::Ended:
+            return false;
     }
-    // A known host's keep-alive is how it knows we are there; anyone else's guards nothing.
-    return connection.stage == Connection::Stage::Running &&
-           connection.requestKind == proto::RequestKind::Ping &&
-           !knownHosts_.contains(connection.address);
+    return false;
 }
 
 // Called with lock_ held.
-bool CServerThread::AdmitFrom(Ipv4 address, bool& evictedPending) {
+bool CServerThread::AdmitFrom(Ipv4 address) {
     struct Tally {
         std::size_t alive = 0;
         std::size_t waiting = 0;
         bool known = false;
-        // The oldest connection that could give way: idle, and for the waiting bound still
-        // reading its request.
-        Connection* oldestIdle = nullptr;
-        Connection* oldestIdleWaiting = nullptr;
+        // What gives way first: a connection that asks for nothing (the oldest), else the newest
+        // one waiting, so that what has waited longest keeps its turn.
+        Connection* idle = nullptr;
+        Connection* newestWaiting = nullptr;
     };
     const std::int64_t now = SteadyMilliseconds();
     std::unordered_map<Ipv4, Tally> tallies;
     std::size_t alive = 0, waiting = 0, unknownAlive = 0, unknownWaiting = 0;
     for (const auto& owned : connections_) {
         Connection& connection = *owned;
-        if (connection.evicted) continue;
+        if (connection.evicted || connection.stage == Connection::Stage::Ended) continue;
         Tally& tally = tallies[connection.address];
         tally.known = knownHosts_.contains(connection.address);
-        const bool isWaiting = connection.stage == Connection::Stage::Reading ||
-                               connection.stage == Connection::Stage::Pending;
+        const bool isWaiting = connection.IsWaiting();
         ++alive;
         ++tally.alive;
         unknownAlive += tally.known ? 0 : 1;
@@ -65,19 +72,16 @@ bool CServerThread::AdmitFrom(Ipv4 address, bool& evictedPending) {
             ++tally.waiting;
             unknownWaiting += tally.known ? 0 : 1;
         }
-        if (IsIdle(connection, now)) {
-            if (tally.oldestIdle == nullptr) tally.oldestIdle = &connection;
-            if (isWaiting && tally.oldestIdleWaiting == nullptr) {
-                tally.oldestIdleWaiting = &connection;
-            }
-        }
+        if (!MayGiveWay(connection, now)) continue;
+        const bool asksNothing = connection.stage == Connection::Stage::Reading ||
+                                 connection.stage == Connection::Stage::Running;
+        if (asksNothing && tally.idle == nullptr) tally.idle = &connection;
+        if (!asksNothing) tally.newestWaiting = &connection;
     }
 
     const bool known = knownHosts_.contains(address);
     const Tally own = tallies.contains(address) ? tallies[address] : Tally{};
-    if (own.alive >= (known ? options_.maxPerKnownAddress : options_.maxPerUnknownAddress)) {
-        return false;
-    }
+    if (own.waiting >= options_.maxWaitingPerAddress) return false;
     const auto unknownShare = [&](std::size_t bound) {
         return bound - bound * options_.reservedForKnownPercent / 100;
     };
@@ -87,36 +91,43 @@ bool CServerThread::AdmitFrom(Ipv4 address, bool& evictedPending) {
                            (!known && unknownAlive >= unknownShare(options_.maxConnections));
     if (!waitingFull && !aliveFull) return true;
 
-    // A waiting connection given up frees a live slot as well. Hosts we do not know give way
-    // first, the one holding the most; a known host gives way only to another known host, and
-    // only when it holds at least two more (so that two hosts never take a slot back and forth).
+    // The newcomer waits at first, so a full waiting bound needs a waiting connection to go. Hosts
+    // we do not know give way first, the one holding the most; a known host never gives way to a
+    // host we do not know. A host gives way only while it holds at least two more than the
+    // newcomer's, so that two hosts never take a place back and forth; a known newcomer always
+    // takes one from a host we do not know.
     Connection* victim = nullptr;
     bool victimKnown = true;
     std::size_t victimHeld = 0;
     for (const auto& [peer, tally] : tallies) {
-        Connection* candidate = waitingFull ? tally.oldestIdleWaiting : tally.oldestIdle;
+        Connection* candidate = tally.idle;
+        if (candidate == nullptr || (waitingFull && !candidate->IsWaiting())) {
+            candidate = tally.newestWaiting;
+        }
         if (candidate == nullptr) continue;
-        const std::size_t held = waitingFull ? tally.waiting : tally.alive;
-        if (tally.known && (!known || held < own.alive + 2)) continue;
+        if (tally.known && !known) continue;
+        const bool fromUnknownForKnown = known && !tally.known;
+        if (!fromUnknownForKnown && tally.alive < own.alive + 2) continue;
         const bool better = victim == nullptr || (victimKnown && !tally.known) ||
-                            (victimKnown == tally.known && held > victimHeld);
+                            (victimKnown == tally.known && tally.alive > victimHeld);
         if (!better) continue;
         victim = candidate;
         victimKnown = tally.known;
-        victimHeld = held;
+        victimHeld = tally.alive;
     }
     if (victim == nullptr) return false;
-    Evict(*victim, evictedPending);
+    Evict(*victim);
     return true;
 }
 
-// Called with lock_ held. The connection's own thread notices its abort flag (reading, keep-alive)
-// or the start signal (waiting) and closes it.
-void CServerThread::Evict(Connection& connection, bool& evictedPending) {
+// Called with lock_ held. The connection's own thread notices its abort flag (reading, asking,
+// keep-alive) or, waiting for its start, the start signal, and closes it.
+void CServerThread::Evict(Connection& connection) {
     connection.evicted = true;
     connection.abort = true;
     if (connection.stage == Connection::Stage::Pending) {
+        // Out of the list at once, so that no pass starts it meanwhile.
         pending_.remove(&connection);
-        evictedPending = true;
+        startSignal_.notify_all();
     }
 }

@@ -2,10 +2,13 @@
 // each job type.
 #include "server/server_connection.h"
 
+#include <poll.h>
+
 #include <cstdint>
 
 #include "net/framing.h"
 #include "net/progress.h"
+#include "net/readiness.h"
 #include "server/share_listing.h"
 #include "server/share_paths.h"
 #include "server/trace_excerpt.h"
@@ -42,7 +45,13 @@ private:
 }  // namespace
 
 void CServerThread::ConnectionThreadFunction(Connection& connection) {
-    if (ReadRequest(connection) && WaitForStart(connection)) RunJob(connection);
+    // A download is asked about before it waits for a send slot: a question that waits for the
+    // user must not keep other hosts' downloads from running.
+    const bool ready =
+        ReadRequest(connection) &&
+        (connection.requestKind != proto::RequestKind::Retrieve || AskPermission(connection)) &&
+        Enqueue(connection);
+    if (ready && WaitForStart(connection)) RunJob(connection);
     FinishConnection(connection);
 }
 
@@ -68,14 +77,41 @@ bool CServerThread::ReadRequest(Connection& connection) {
                                connection.requestKind == proto::RequestKind::Retrieve;
 
     std::lock_guard guard(lock_);
-    --reading_;
     // An unreadable request or an unknown job has nothing to wait for: it just closes.
     if (connection.requestKind == proto::RequestKind::Unknown || Stopping() || connection.evicted) {
         return false;
     }
     if (keepsArgument) connection.argument = std::move(request.argument);
-    connection.stage = Connection::Stage::Pending;
-    pending_.push_back(&connection);
+    return true;
+}
+
+bool CServerThread::AskPermission(Connection& connection) {
+    // Resolved before the question, so that a request for nothing that could be sent closes
+    // without bothering the user, however often a peer repeats it. Folders, devices and pipes are
+    // not files to send (a pipe could stall the send for ever), and a missing file is not worth a
+    // question or an upload report either.
+    server::LocalPath local;
+    if (!ResolveArgument(connection, local) || local.kind != server::PathKind::File) return false;
+    UseLocalPath(connection, local);
+    {
+        std::lock_guard guard(lock_);
+        if (Stopping() || connection.evicted) return false;
+        connection.stage = Connection::Stage::Asking;
+    }
+    // The listener cancels the question when the asker leaves or the time is up.
+    SetDeadline(connection, SteadyMilliseconds() + options_.questionTimeoutMs);
+    const bool allowed = permissionListener_->MayDownload(connection.address, &connection.abort);
+    connection.deadlineMs = 0;
+    return allowed && !connection.abort.load();
+}
+
+bool CServerThread::Enqueue(Connection& connection) {
+    {
+        std::lock_guard guard(lock_);
+        if (Stopping() || connection.evicted) return false;
+        connection.stage = Connection::Stage::Pending;
+        pending_.push_back(&connection);
+    }
     WakeListener();
     return true;
 }
@@ -92,16 +128,23 @@ bool CServerThread::WaitForStart(Connection& connection) {
 }
 
 void CServerThread::FinishConnection(Connection& connection) {
-    connection.socket.reset();
+    net::UniqueSocket closing;
     {
+        // The listener looks at the sockets of asking and running connections under the lock.
         std::lock_guard guard(lock_);
+        closing = std::move(connection.socket);
         connection.stage = Connection::Stage::Ended;
         connectionEnded_ = true;
     }
+    closing.reset();
     WakeListener();
 }
 
 void CServerThread::RunJob(Connection& connection) {
+    const auto kind = connection.requestKind;
+    if (kind != proto::RequestKind::Ping && kind != proto::RequestKind::Unknown) {
+        serverListener_->OnHostBrowsed(connection.address);
+    }
     switch (connection.requestKind) {
         case proto::RequestKind::Retrieve:
             ServeRetrieve(connection);
@@ -148,26 +191,27 @@ void CServerThread::UseLocalPath(Connection& connection, const server::LocalPath
 }
 
 void CServerThread::ServeRetrieve(Connection& connection) {
-    // Resolved before the permission question, so that a request for nothing that could be sent
-    // closes without bothering the user, however often a peer repeats it. Folders, devices and
-    // pipes are not files to send (a pipe could stall the send for ever), and a missing file is
-    // not worth a question or an upload report either.
-    server::LocalPath local;
-    if (!ResolveArgument(connection, local) || local.kind != server::PathKind::File) return;
-    if (!permissionListener_->MayDownload(connection.address)) return;
-    if (connection.abort.load()) return;
-    UseLocalPath(connection, local);
+    std::string localPath;
+    {
+        std::lock_guard guard(lock_);
+        localPath = connection.argument;
+    }
     serverListener_->OnUploadRequested(connection.id, &connection.stopFlag);
     UploadProgressAdapter progress(uploadListener_);
-    net::SendFile(connection.socket.get(), local.path, connection.stopFlag,
+    net::SendFile(connection.socket.get(), localPath, connection.stopFlag,
                   UploadProgressAdapter::ContextOf(connection.id), &progress);
 }
 
 void CServerThread::ServePing(Connection& connection) {
     std::string message;
     for (;;) {
-        SetReadDeadline(connection, SteadyMilliseconds() + options_.pingIdleTimeoutMs);
-        if (!net::ReceiveString(connection.socket.get(), message, &connection.abort,
+        // The connection's deadline alone decides how long the host may stay silent: the wait
+        // for its next ping has no limit of its own, and the listener aborts it when the deadline
+        // passes.
+        SetDeadline(connection, SteadyMilliseconds() + options_.pingIdleTimeoutMs);
+        if (net::detail::WaitForSocket(connection.socket.get(), POLLIN, &connection.abort, -1) !=
+                net::detail::Readiness::Ready ||
+            !net::ReceiveString(connection.socket.get(), message, &connection.abort,
                                 net::kMaxRequestLength)) {
             break;
         }

@@ -13,13 +13,13 @@
 #include "util/steady_ms.h"
 
 struct CServerThread::Connection {
-    enum class Stage { Reading, Pending, Running, Ended };
+    enum class Stage { Reading, Asking, Pending, Running, Ended };
 
-    // Set (by the listener thread) when a read deadline passes and when the server stops. Reads
-    // and light replies always watch it; a file send watches it unless OnUploadRequested hands
-    // out another flag.
+    // Set (by the listener thread) when a deadline passes, when the connection gives way and when
+    // the server stops. Reads, questions and light replies always watch it; a file send watches it
+    // unless OnUploadRequested hands out another flag, and is ended by shutting the socket down.
     StopFlag abort{false};
-    // Steady-clock milliseconds by which the current read must be done; 0 while none runs.
+    // Steady-clock milliseconds by which the current read or question must be done; 0 while none.
     std::atomic<std::int64_t> deadlineMs{0};
     // The flag the file send watches. Touched only by the connection's own thread once started.
     const StopFlag* stopFlag = &abort;
@@ -28,6 +28,8 @@ struct CServerThread::Connection {
     std::uint32_t id = 0;
     Ipv4 address = 0;
     std::int64_t acceptedMs = 0;
+    // Used by the connection thread; closed by it under the server lock, so that the listener may
+    // look at it under the lock while the connection asks or runs.
     net::UniqueSocket socket;
     std::thread thread;
 
@@ -42,4 +44,13 @@ struct CServerThread::Connection {
     bool evicted = false;
     bool countedLight = false;
     bool countedSend = false;
+    // Of a counted running connection: since when, and from what count of bytes the peer had
+    // taken, its progress is measured (0: not while nothing waits for the peer).
+    std::int64_t progressSinceMs = 0;
+    std::uint64_t ackedAtProgressStart = 0;
+
+    // Not running yet: what the bounds on waiting connections count.
+    bool IsWaiting() const {
+        return stage == Stage::Reading || stage == Stage::Asking || stage == Stage::Pending;
+    }
 };

@@ -1,9 +1,9 @@
 // The listener side of the share server: accepting, bounding, scheduling and reaping connections.
 #include "server/server_thread.h"
 
-#include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
+#include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -11,10 +11,14 @@
 #include <cerrno>
 #include <limits>
 #include <system_error>
+#include <unordered_map>
 
+#include "net/send_queue.h"
 #include "net/socket.h"
 #include "server/server_connection.h"
 #include "util/steady_ms.h"
+#include "util/trace.h"
+#include "util/wake_event.h"
 
 namespace {
 
@@ -24,6 +28,14 @@ constexpr int kAcceptsPerPass = 16;
 constexpr int kAcceptPauseMs = 100;
 // The listener's planned wake-up time while it is awake: earlier than any deadline.
 constexpr std::int64_t kListenerAwake = std::numeric_limits<std::int64_t>::max();
+// While questions are open or replies go out: how often the listener looks at them.
+constexpr std::int64_t kSupervisionPeriodMs = 1000;
+
+// True when the peer has closed or reset the connection, without taking anything it sent.
+bool PeerLeft(net::Socket socket) {
+    pollfd entry{socket, POLLRDHUP, 0};
+    return ::poll(&entry, 1, 0) > 0 && (entry.revents & (POLLRDHUP | POLLHUP | POLLERR)) != 0;
+}
 
 }  // namespace
 
@@ -40,10 +52,8 @@ CServerThread::CServerThread(UploadListener* uploadListener, ServerListener* ser
       options_(options),
       settings_(std::move(settingsFile)),
       hostName_(std::move(hostName)) {
-    int wakePipe[2];
-    if (::pipe2(wakePipe, O_NONBLOCK | O_CLOEXEC) != 0) return;
-    wakeRead_ = wakePipe[0];
-    wakeWrite_ = wakePipe[1];
+    wakeEvent_ = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    if (wakeEvent_ < 0) return;
     listenSocket_ = net::CreateListener(options_.bindAddress, options_.port, SOMAXCONN);
     if (!listenSocket_.valid()) return;
     port_ = net::LocalPort(listenSocket_.get());
@@ -58,8 +68,7 @@ CServerThread::CServerThread(UploadListener* uploadListener, ServerListener* ser
 
 CServerThread::~CServerThread() {
     Stop();
-    if (wakeRead_ >= 0) ::close(wakeRead_);
-    if (wakeWrite_ >= 0) ::close(wakeWrite_);
+    if (wakeEvent_ >= 0) ::close(wakeEvent_);
 }
 
 void CServerThread::SetHostName(const std::string& name) {
@@ -71,7 +80,7 @@ bool CServerThread::GetConnectionInfo(std::uint32_t id, ServerConnectionInfo* ou
     std::lock_guard guard(lock_);
     for (const auto* list : {&running_, &pending_}) {
         for (const Connection* connection : *list) {
-            if (connection->id != id) continue;
+            if (connection->id != id || connection->evicted) continue;
             if (out != nullptr) {
                 out->requestKind = connection->requestKind;
                 out->address = connection->address;
@@ -85,8 +94,16 @@ bool CServerThread::GetConnectionInfo(std::uint32_t id, ServerConnectionInfo* ou
 
 ServerCounts CServerThread::Counts() const {
     std::lock_guard guard(lock_);
-    return ServerCounts{connections_.size(), reading_,      pending_.size(),
-                        running_.size(),     lightRunning_, sendsRunning_};
+    ServerCounts counts{.connections = connections_.size(),
+                        .pending = pending_.size(),
+                        .running = running_.size(),
+                        .lightRunning = lightRunning_,
+                        .sendsRunning = sendsRunning_};
+    for (const auto& connection : connections_) {
+        counts.reading += connection->stage == Connection::Stage::Reading ? 1 : 0;
+        counts.asking += connection->stage == Connection::Stage::Asking ? 1 : 0;
+    }
+    return counts;
 }
 
 void CServerThread::Stop() {
@@ -104,7 +121,6 @@ void CServerThread::Stop() {
         remaining.splice(remaining.end(), connections_);
         pending_.clear();
         running_.clear();
-        reading_ = 0;
         lightRunning_ = 0;
         sendsRunning_ = 0;
         connectionEnded_ = false;
@@ -120,10 +136,7 @@ bool CServerThread::Stopping() const {
 }
 
 void CServerThread::WakeListener() {
-    if (wakeWrite_ < 0) return;
-    const char byte = 1;
-    // A full pipe already guarantees a wake-up.
-    [[maybe_unused]] const auto written = ::write(wakeWrite_, &byte, 1);
+    if (wakeEvent_ >= 0) util::SignalWakeEvent(wakeEvent_);
 }
 
 void CServerThread::ListenerThreadFunction() {
@@ -136,15 +149,11 @@ void CServerThread::ListenerThreadFunction() {
     while (!Stopping()) {
         // While accepting fails for want of resources the listening socket stays readable; it is
         // left out of one poll slice so that the loop does not spin.
-        pollfd fds[2] = {{wakeRead_, POLLIN, 0}, {listenSocket_.get(), POLLIN, 0}};
+        pollfd fds[2] = {{wakeEvent_, POLLIN, 0}, {listenSocket_.get(), POLLIN, 0}};
         const int ready = ::poll(fds, acceptPaused ? 1 : 2, timeoutMs);
         acceptPaused = false;
         listenerWakeAtMs_ = kListenerAwake;
-        if (ready > 0 && (fds[0].revents & POLLIN) != 0) {
-            char drain[64];
-            while (::read(wakeRead_, drain, sizeof drain) > 0) {
-            }
-        }
+        if (ready > 0 && (fds[0].revents & POLLIN) != 0) util::DrainWakeEvent(wakeEvent_);
         if (Stopping()) break;
         if (ready > 0 && (fds[1].revents & POLLIN) != 0) {
             for (int i = 0; i < kAcceptsPerPass; ++i) {
@@ -153,7 +162,7 @@ void CServerThread::ListenerThreadFunction() {
                 if (result != AcceptResult::Accepted) break;
             }
         }
-        const std::int64_t nextDeadline = AbortExpiredReads();
+        const std::int64_t nextDeadline = Supervise();
         ReapEndedConnections();
         // One start per pass; another pass follows at once while something was started.
         if (StartOnePending()) {
@@ -187,44 +196,87 @@ CServerThread::AcceptResult CServerThread::AcceptOne() {
 
     auto connection = std::make_unique<Connection>();
     Connection* raw = connection.get();
-    bool evictedPending = false;
     {
         std::lock_guard guard(lock_);
         // A flood of connections is turned away instead of exhausting threads and memory.
-        if (!AdmitFrom(peer.sin_addr.s_addr, evictedPending)) return AcceptResult::Accepted;
+        if (!AdmitFrom(peer.sin_addr.s_addr)) return AcceptResult::Accepted;
         connection->id = nextId_++;
         connection->address = peer.sin_addr.s_addr;
         connection->acceptedMs = SteadyMilliseconds();
         connection->socket = std::move(socket);
         connection->deadlineMs = connection->acceptedMs + options_.requestTimeoutMs;
-        ++reading_;
         connections_.push_back(std::move(connection));
     }
-    if (evictedPending) startSignal_.notify_all();
     try {
         raw->thread = std::thread([this, raw] { ConnectionThreadFunction(*raw); });
     } catch (const std::system_error&) {
         std::lock_guard guard(lock_);
-        --reading_;
         connections_.remove_if([raw](const auto& c) { return c.get() == raw; });
     }
     return AcceptResult::Accepted;
 }
 
-std::int64_t CServerThread::AbortExpiredReads() {
+// The one supervisor of every connection's time: request reads, keep-alives and questions past
+// their deadline, questions whose asker has gone, replies that the peer takes too slowly.
+std::int64_t CServerThread::Supervise() {
     const std::int64_t now = SteadyMilliseconds();
     std::int64_t next = kListenerAwake;
     std::lock_guard guard(lock_);
-    for (auto& connection : connections_) {
-        const std::int64_t deadline = connection->deadlineMs.load();
-        if (deadline == 0) continue;
-        if (now >= deadline) {
-            connection->abort = true;
-        } else {
+    for (auto& owned : connections_) {
+        Connection& connection = *owned;
+        const std::int64_t deadline = connection.deadlineMs.load();
+        if (deadline != 0 && now >= deadline) {
+            connection.abort = true;
+        } else if (deadline != 0) {
             next = std::min(next, deadline);
+        }
+        if (connection.stage == Connection::Stage::Asking && !connection.abort.load()) {
+            if (PeerLeft(connection.socket.get())) connection.abort = true;
+            next = std::min(next, now + kSupervisionPeriodMs);
+        }
+        if (connection.stage == Connection::Stage::Running &&
+            (connection.countedLight || connection.countedSend)) {
+            CheckSendProgress(connection, now);
+            next = std::min(next, now + std::min<std::int64_t>(kSupervisionPeriodMs,
+                                                               options_.slowSendWindowMs / 2));
         }
     }
     return next;
+}
+
+// Called with lock_ held, for a counted running connection. Progress is what the peer takes,
+// measured only while data waits for it: a reply still being made, or a job that sends nothing
+// (a "hostmodified"), is not the peer's fault.
+void CServerThread::CheckSendProgress(Connection& connection, std::int64_t now) {
+    const auto state = net::ReadSendQueue(connection.socket.get());
+    if (!state || !state->waitingForPeer) {
+        connection.progressSinceMs = 0;
+        return;
+    }
+    if (connection.progressSinceMs == 0) {
+        connection.progressSinceMs = now;
+        connection.ackedAtProgressStart = state->acked;
+        return;
+    }
+    const std::int64_t elapsed = now - connection.progressSinceMs;
+    if (elapsed < options_.slowSendWindowMs) return;
+    const std::uint64_t taken = state->acked - connection.ackedAtProgressStart;
+    if (taken * 1000 >= options_.minSendBytesPerSecond * static_cast<std::uint64_t>(elapsed)) {
+        connection.progressSinceMs = now;
+        connection.ackedAtProgressStart = state->acked;
+        return;
+    }
+    XUTIL_DIAG("CServerThread: giving up connection %u: the peer took %llu bytes in %lld ms\n",
+               connection.id, static_cast<unsigned long long>(taken),
+               static_cast<long long>(elapsed));
+    // A file send may watch a flag of the owner's instead of the abort flag; a socket shut down
+    // ends any send at once. Closed with a reset, so that what the kernel still holds for the peer
+    // is dropped too instead of trickling out after the connection has ended.
+    const linger reset{.l_onoff = 1, .l_linger = 0};
+    ::setsockopt(connection.socket.get(), SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
+    ::shutdown(connection.socket.get(), SHUT_RDWR);
+    connection.abort = true;
+    connection.progressSinceMs = 0;
 }
 
 int CServerThread::SleepUntil(std::int64_t deadline) {
@@ -234,7 +286,7 @@ int CServerThread::SleepUntil(std::int64_t deadline) {
                                                      std::numeric_limits<int>::max()));
 }
 
-void CServerThread::SetReadDeadline(Connection& connection, std::int64_t deadline) {
+void CServerThread::SetDeadline(Connection& connection, std::int64_t deadline) {
     connection.deadlineMs = deadline;
     // A deadline before the listener's planned wake-up (or one set while it is awake, after it
     // may have looked) needs it to plan again.
@@ -267,13 +319,35 @@ void CServerThread::ReapEndedConnections() {
     }
 }
 
-CServerThread::Connection* CServerThread::PickPending() {
+// Called with lock_ held. The two rules of the pending list, where one host may hold only its
+// share of either kind of slot; keep-alives count nowhere.
+CServerThread::Connection* CServerThread::PickPending() const {
+    struct Held {
+        unsigned light = 0;
+        unsigned sends = 0;
+    };
+    std::unordered_map<Ipv4, Held> held;
+    for (const Connection* connection : running_) {
+        held[connection->address].light += connection->countedLight ? 1 : 0;
+        held[connection->address].sends += connection->countedSend ? 1 : 0;
+    }
+    const auto mayStart = [&](const Connection& connection) {
+        if (connection.requestKind == proto::RequestKind::Ping) return true;
+        const auto it = held.find(connection.address);
+        if (it == held.end()) return true;
+        return connection.light ? it->second.light < options_.maxLightRunningPerAddress
+                                : it->second.sends < options_.maxSendsRunningPerAddress;
+    };
     if (lightRunning_ < options_.maxLightRunning) {
         for (Connection* connection : pending_) {
-            if (connection->light) return connection;
+            if (connection->light && mayStart(*connection)) return connection;
         }
     }
-    if (sendsRunning_ < options_.maxSendsRunning && !pending_.empty()) return pending_.front();
+    if (sendsRunning_ < options_.maxSendsRunning) {
+        for (Connection* connection : pending_) {
+            if (mayStart(*connection)) return connection;
+        }
+    }
     return nullptr;
 }
 

@@ -45,17 +45,24 @@ public:
     virtual void OnUploadRequested(std::uint32_t id, const StopFlag** stopFlagSlot) = 0;
     // A host reports that its shares changed; `address` is its IPv4 address (network order).
     virtual void OnHostModified(Ipv4 address) = 0;
+    // A host asked for something other than a keep-alive: a copy of the program, not a forged
+    // announcement. Called before the request is served.
+    virtual void OnHostBrowsed(Ipv4 /*address*/) {}
 
 protected:
     ~ServerListener() = default;
 };
 
-// Asked once per "retrieve" of a file that exists in a share, before anything is sent, on the
-// connection's thread; a request for anything else closes without the question.
+// Asked once per "retrieve" of a file that exists in a share, before anything is sent and before
+// the connection waits for a send slot, on the connection's thread; a request for anything else
+// closes without the question.
 class PermissionListener {
 public:
     // True lets the host (network order) download; false closes the connection without a reply.
-    virtual bool MayDownload(Ipv4 address) = 0;
+    // `cancel` is set when the question is no longer wanted (the asking connection closed, the
+    // question waited too long, the server stops); the answer is then ignored, so the listener
+    // should return soon after, for instance through a StopWaker on it.
+    virtual bool MayDownload(Ipv4 address, const StopFlag* cancel) = 0;
 
 protected:
     ~PermissionListener() = default;
@@ -76,21 +83,30 @@ struct ServerOptions {
     // Light connections started by the first scheduling rule, and file sends at a time.
     unsigned maxLightRunning = 20;
     unsigned maxSendsRunning = 10;
-    // Connections whose request is still being read or that wait for their start. Beyond this an
-    // accepted connection is closed at once, unless an idle connection gives way (see AdmitFrom).
-    std::size_t maxWaiting = 64;
-    // All connections alive at once (reading, waiting and running, pings included).
-    std::size_t maxConnections = 256;
+    // What one address may hold of either kind, so that a host whose connections crawl never
+    // holds every slot while others wait. A host's job queue runs 10 light jobs and 5 downloads.
+    unsigned maxLightRunningPerAddress = 15;
+    unsigned maxSendsRunningPerAddress = 7;
+    // All connections alive at once (reading, asking, waiting and running, pings included), and of
+    // these the ones not running yet. Within both, one host alone with a burst is served whole,
+    // some after waiting; when a bound is full, the host holding the most gives way (AdmitFrom).
+    std::size_t maxConnections = 512;
+    std::size_t maxWaiting = 384;
+    // Connections of one address not running yet, contended or not.
+    std::size_t maxWaitingPerAddress = 256;
     // The part of both bounds that only known hosts (SetHostKnown) may fill.
     std::size_t reservedForKnownPercent = 25;
-    // Connections one address may hold at once. A host's job queue runs up to 15 requests beside
-    // its keep-alive; a known host may run a second program (a command line beside the GUI).
-    std::size_t maxPerKnownAddress = 64;
-    std::size_t maxPerUnknownAddress = 16;
     // Time a peer has to deliver its request line.
     int requestTimeoutMs = 10'000;
     // A keep-alive connection that sends nothing for this long is closed.
     int pingIdleTimeoutMs = 30'000;
+    // Longest a permission question may wait for its answer. Shorter than the time a client
+    // waits for the first byte of a file, so that the client learns of the refusal.
+    int questionTimeoutMs = 90'000;
+    // A reply the peer takes at less than this rate, measured over the window while data waits
+    // for it, is given up: a reader that trickles must not hold a slot for good.
+    std::size_t minSendBytesPerSecond = 8 * 1024;
+    int slowSendWindowMs = 10'000;
 };
 
 // Counters of the connection lists, for diagnostics and tests.
@@ -98,6 +114,7 @@ struct ServerCounts {
     // Every connection from acceptance until it is reaped.
     std::size_t connections = 0;
     std::size_t reading = 0;
+    std::size_t asking = 0;
     std::size_t pending = 0;
     std::size_t running = 0;
     unsigned lightRunning = 0;
@@ -147,24 +164,28 @@ private:
     // Listener thread.
     void ListenerThreadFunction();
     AcceptResult AcceptOne();
-    bool AdmitFrom(Ipv4 address, bool& evictedPending);
-    bool IsIdle(const Connection& connection, std::int64_t now) const;
-    void Evict(Connection& connection, bool& evictedPending);
+    bool AdmitFrom(Ipv4 address);
+    bool MayGiveWay(const Connection& connection, std::int64_t now) const;
+    void Evict(Connection& connection);
     bool Stopping() const;
-    // Aborts the reads past their deadline; returns the earliest deadline still ahead.
-    std::int64_t AbortExpiredReads();
+    // Ends what waited or crawled too long and questions whose asker left; returns when it
+    // wants to look again.
+    std::int64_t Supervise();
+    void CheckSendProgress(Connection& connection, std::int64_t now);
     // Plans the listener's next wake-up; returns the poll timeout for it.
     int SleepUntil(std::int64_t deadline);
-    // For connection threads: a new read deadline that the listener must keep.
-    void SetReadDeadline(Connection& connection, std::int64_t deadline);
+    // For connection threads: a new deadline that the listener must keep.
+    void SetDeadline(Connection& connection, std::int64_t deadline);
     void ReapEndedConnections();
     bool StartOnePending();
-    Connection* PickPending();
+    Connection* PickPending() const;
     void WakeListener();
 
     // Connection threads.
     void ConnectionThreadFunction(Connection& connection);
     bool ReadRequest(Connection& connection);
+    bool AskPermission(Connection& connection);
+    bool Enqueue(Connection& connection);
     bool WaitForStart(Connection& connection);
     void RunJob(Connection& connection);
     void ServeRetrieve(Connection& connection);
@@ -187,8 +208,7 @@ private:
     net::UniqueSocket listenSocket_;
     // When the listener means to wake up next (steady ms); the largest value while it is awake.
     std::atomic<std::int64_t> listenerWakeAtMs_{0};
-    int wakeRead_ = -1;
-    int wakeWrite_ = -1;
+    int wakeEvent_ = -1;
     std::uint16_t port_ = 0;
     StopFlag stopping_{false};
     // Only the listener thread touches it.
@@ -202,7 +222,6 @@ private:
     std::list<std::unique_ptr<Connection>> connections_;
     std::list<Connection*> pending_;
     std::list<Connection*> running_;
-    std::size_t reading_ = 0;
     unsigned lightRunning_ = 0;
     unsigned sendsRunning_ = 0;
     bool connectionEnded_ = false;

@@ -17,3 +17,17 @@ void RaiseDescriptorLimit() {
 }
 
 }  // namespace util
+
+namespace util {
+
+int DescriptorLimit() {
+    constexpr rlim_t kAssumed = 1024;
+    constexpr rlim_t kLargest = 1 << 20;
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) {
+        return static_cast<int>(kAssumed);
+    }
+    return static_cast<int>(std::min(limit.rlim_cur, kLargest));
+}
+
+}  // namespace util

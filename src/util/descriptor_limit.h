@@ -9,3 +9,10 @@ namespace util {
 void RaiseDescriptorLimit();
 
 }  // namespace util
+
+namespace util {
+
+// The current soft limit on open descriptors (1024 when it cannot be read or is unlimited).
+int DescriptorLimit();
+
+}  // namespace util

@@ -3,13 +3,16 @@
 #include "chat/chat_thread.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 
 #include <condition_variable>
+#include <deque>
 #include <mutex>
 
 #include "net/connect.h"
 #include "net/framing.h"
+#include "support/descriptors.h"
 #include "support/loopback.h"
 
 namespace {
@@ -119,6 +122,64 @@ TEST_F(ChatTest, WaitReturnsPromptlyAfterTheStopFlagEvenWithASendStuck) {
     const auto before = std::chrono::steady_clock::now();
     a.Wait();
     EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::seconds(3));
+}
+
+// Sixteen addresses each opening another idle connection every 0.3 s (keeping the last four) for
+// as long as the texts take.
+TEST_F(ChatTest, AddressesRenewingIdleConnectionsCannotKeepARecipientsTextsOut) {
+    CChatThread b(&atB_, &stop_, Options(LoopbackAddress()));
+    b.AddRecipient(LoopbackAddress());
+    StopFlag attackOver{false};
+    std::thread attacker([&] {
+        std::vector<std::deque<net::UniqueSocket>> held(16);
+        while (!attackOver.load()) {
+            for (int i = 0; i < 16 && !attackOver.load(); ++i) {
+                held[i].push_back(ConnectFrom(Loopback(10 + i), b.Port()));
+                if (held[i].size() > 4) held[i].pop_front();
+                std::this_thread::sleep_for(std::chrono::milliseconds(300 / 16));
+            }
+        }
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(700));
+    Recorder atA;
+    ChatOptions sending = Options(LoopbackAddress(), b.Port());
+    sending.recipientTimeoutMs = 2000;
+    CChatThread a(&atA, &stop_, sending);
+    a.AddRecipient(LoopbackAddress());
+    for (int i = 0; i < 8; ++i) {
+        a.QueueMessage("text " + std::to_string(i));
+        std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    }
+    const Messages arrived = atB_.WaitFor(8);
+    attackOver = true;
+    attacker.join();
+    EXPECT_EQ(arrived.size(), 8u);
+    EXPECT_TRUE(atA.WaitForLost(1, 100).empty());
+}
+
+// Out of descriptors, the listening socket stays readable: the listener must pause, not spin, and
+// take the waiting connection once descriptors are back.
+TEST_F(ChatTest, TheListenerPausesWhileOutOfDescriptors) {
+    CChatThread b(&atB_, &stop_, Options(LoopbackAddress()));
+    net::UniqueSocket client = net::CreateTcpSocket();
+    ASSERT_TRUE(net::SetBlocking(client.get(), false));
+    rusage before{};
+    rusage after{};
+    {
+        testing_support::DescriptorsExhausted exhausted;
+        ASSERT_NE(net::StartConnect(client.get(), LoopbackAddress(), b.Port()),
+                  net::ConnectStart::Failed);
+        ::getrusage(RUSAGE_SELF, &before);
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        ::getrusage(RUSAGE_SELF, &after);
+    }
+    const auto cpuMs = [](const rusage& usage) {
+        return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000L +
+               (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000L;
+    };
+    EXPECT_LT(cpuMs(after) - cpuMs(before), 150);
+    ASSERT_TRUE(testing_support::WriteRaw(client.get(), "5:hello"));
+    EXPECT_EQ(atB_.WaitFor(1), (Messages{{LoopbackAddress(), "hello"}}));
 }
 
 }  // namespace

@@ -211,6 +211,27 @@ TEST_F(JobQueueTest, LightJobsBeyondTheWaitingBoundAreRefusedAndStopDropsTheWait
     EXPECT_THAT(WaitUntilIdle(), ElementsAre("expand 0 fail ", "expand 3 fail "));
 }
 
+// Hosts that accept and never answer hold light slots until the time limit; a host that has
+// answered before still finds a slot at once.
+TEST_F(JobQueueTest, HostsThatNeverAnsweredLeaveLightSlotsToHostsThatDid) {
+    FakeHost genuine(LikeAShareServer);
+    StartQueue(
+        genuine.Port(),
+        {.maxLightRunning = 4, .lightJobTimeoutMs = 20'000, .lightRunningKeptForAnsweredHosts = 2});
+    Expand("\\docs");
+    ASSERT_TRUE(Eventually([&] { return Reports().size() == 1; }));
+    // Tar pits: the kernel accepts for a listener that never takes a connection.
+    const Ipv4 tarPit = testing_support::LoopbackHost(9);
+    const net::UniqueSocket pit = net::CreateListener(tarPit, genuine.Port());
+    ASSERT_TRUE(pit.valid());
+    for (int i = 0; i < 8; ++i) queue_->AddHostInfoJob(tarPit, &shutdown_);
+    EXPECT_TRUE(Eventually([&] { return queue_->Counts().lightWaiting == 6; }));
+    EXPECT_EQ(queue_->Counts().lightRunning, 2u);
+    Expand("\\docs");
+    EXPECT_TRUE(Eventually([&] { return Reports().size() == 2; }));
+    EXPECT_EQ(Reports().back(), "expand 9 ok a.txt:5:f,sub:0:d,");
+}
+
 // The jobs of a host that is gone: a waiting one goes without a word, a running one gives up at
 // once, however long its host would keep it.
 TEST_F(JobQueueTest, CancelledJobsAreDroppedOrGiveUpAtOnce) {

@@ -12,9 +12,12 @@
 #include <memory>
 #include <mutex>
 
+#include "discovery/announcement_gate.h"
 #include "net/connect.h"
 #include "net/framing.h"
+#include "support/descriptors.h"
 #include "support/loopback.h"
+#include "util/descriptor_limit.h"
 
 namespace discovery_test {
 namespace {
@@ -47,11 +50,12 @@ protected:
     }
 
     // Periods are shortened so that several rounds pass quickly.
-    void Start() {
+    void Start(std::uint16_t requestPort = 0, std::size_t maxDiscoveredHosts = 0) {
         HostThreadOptions options;
         options.discoveryPort = 0;
         options.bindAddress = testing_support::LoopbackAddress();
-        options.requestPort = server_.port;
+        options.requestPort = requestPort != 0 ? requestPort : server_.port;
+        options.maxDiscoveredHosts = maxDiscoveredHosts;
         options.announceIntervalMs = options.pingIntervalMs = 100;
         options.enumerateInterfaces = [this] {
             std::lock_guard guard(mutex_);
@@ -92,6 +96,12 @@ protected:
     bool WaitForSent(std::size_t count) {
         std::unique_lock guard(mutex_);
         return changed_.wait_for(guard, 5s, [&] { return sent_.size() >= count; });
+    }
+    bool WaitForEvent(const std::string& event, std::chrono::milliseconds limit = 5s) {
+        std::unique_lock guard(mutex_);
+        return changed_.wait_for(guard, limit, [&] {
+            return std::find(events_.begin(), events_.end(), event) != events_.end();
+        });
     }
 
     std::mutex mutex_;
@@ -140,6 +150,8 @@ TEST_F(HostThreadTest, OnlyAnnouncementsFromOtherPossibleAddressesAddAHostAndOnl
     // Whatever follows the word does not matter; repeats and later additions change nothing.
     for (int i = 0; i < 3; ++i)
         hosts_->HandleDatagram(kLoopback, std::string("announce-v2\0x", 13));
+    // Reported once its keep-alive connection stands.
+    ASSERT_TRUE(WaitForEvent("+127.0.0.1  1"));
     hosts_->AddHost(kLoopback, "by hand", HostKind::Manual);
     EXPECT_THAT(Events(), ElementsAre("+127.0.0.1  1"));
     EXPECT_THAT(hosts_->KnownHosts(), ElementsAre(kLoopback));
@@ -176,6 +188,105 @@ TEST_F(HostThreadTest, HostsNotYetConnectedAreBoundedApartFromConnectedOnes) {
         hosts_->HandleDatagram(testing_support::LoopbackHost(256 + i), "announce");
     // Refused connections take about a second of attempts before their hosts are dropped.
     EXPECT_EQ(hosts_->KnownHosts().size(), 1u + 64u);
+}
+
+// A listener of `address`:`port` (0: any) that shares its port with others; never accepts.
+net::UniqueSocket SharedPortListener(Ipv4 address, std::uint16_t port, int backlog) {
+    net::UniqueSocket socket = net::CreateTcpSocket();
+    const int on = 1;
+    ::setsockopt(socket.get(), SOL_SOCKET, SO_REUSEPORT, &on, sizeof on);
+    sockaddr_in local{};
+    local.sin_family = AF_INET;
+    local.sin_addr.s_addr = address;
+    local.sin_port = htons(port);
+    if (::bind(socket.get(), reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0 ||
+        ::listen(socket.get(), backlog) != 0) {
+        return {};
+    }
+    return socket;
+}
+
+TEST(AnnouncementGate, AnAddressGetsABurstThenOneAnnouncementPerRefill) {
+    discovery::AnnouncementGate gate;
+    const Ipv4 flooder = Address("10.1.2.3");
+    bool repeated = true;
+    EXPECT_TRUE(gate.Admit(flooder, 0, &repeated));
+    EXPECT_FALSE(repeated);
+    EXPECT_TRUE(gate.Admit(flooder, 1, &repeated));
+    EXPECT_TRUE(repeated);
+    EXPECT_TRUE(gate.Admit(flooder, 2));
+    for (int i = 0; i < 100; ++i) EXPECT_FALSE(gate.Admit(flooder, 3 + i));
+    EXPECT_TRUE(gate.Admit(Address("10.1.2.4"), 103));
+    EXPECT_TRUE(gate.Admit(flooder, 2 + discovery::AnnouncementGate::kRefillMs));
+    EXPECT_FALSE(gate.Admit(flooder, 3 + discovery::AnnouncementGate::kRefillMs));
+    // Forged addresses without end fill the table only up to its bound.
+    for (std::uint32_t i = 0; i < 3 * discovery::AnnouncementGate::kMaxTracked; ++i)
+        gate.Admit(htonl(0x0B000000u + i), 1000 + i / 8);
+    EXPECT_LE(gate.TrackedSenders(), discovery::AnnouncementGate::kMaxTracked);
+}
+
+// 400 forged announcements a second, each from a new address whose keep-alive connection hangs
+// (a listener of every other address that accepts nothing), and the host that exists announcing
+// once a second: it is discovered at its second announcement at the latest.
+TEST_F(HostThreadTest, AFloodOfForgedAnnouncementsCannotKeepAHostThatExistsOut) {
+    net::UniqueSocket genuine = SharedPortListener(kLoopback, 0, 16);
+    const std::uint16_t port = net::LocalPort(genuine.get());
+    net::UniqueSocket tarPit = SharedPortListener(0, port, 0);
+    ASSERT_TRUE(genuine.valid() && tarPit.valid());
+    Start(port);
+    int tick = 0;
+    for (bool found = false; tick < 1200 && !found; ++tick) {
+        hosts_->HandleDatagram(testing_support::LoopbackHost(0x10000 + tick), "announce");
+        if (tick % 400 == 200) hosts_->HandleDatagram(kLoopback, "announce");
+        found = WaitForEvent("+127.0.0.1  1", 0ms);
+        std::this_thread::sleep_for(2500us);
+    }
+    // Its connection takes a moment after its second announcement (tick 600).
+    EXPECT_LT(tick, 700);
+    // The forged hosts that never connected were never reported.
+    EXPECT_LE(Events().size(), 3u);
+}
+
+// Every watched host holds its connection and its thread's wake-up event, nothing more. When the
+// table of hosts found by broadcast is full, a host that behaved (answered, browsed, chatted) takes
+// the place of the oldest one that only announces itself.
+TEST_F(HostThreadTest, HostsThatBehaveAreKeptBeforeHostsThatOnlyAnnounce) {
+    // A listener of every loopback address that completes connections and never accepts them.
+    net::UniqueSocket everybody = SharedPortListener(0, 0, 64);
+    const std::uint16_t port = net::LocalPort(everybody.get());
+    Start(port, 4);
+    const auto host = [](int last) { return testing_support::LoopbackHost(0x100 + last); };
+    const auto appeared = [&](int last) { return "+" + net::FormatIpv4(host(last)) + "  1"; };
+    const auto gone = [&](int last) { return "-" + net::FormatIpv4(host(last)); };
+    hosts_->HandleDatagram(host(1), "announce");
+    ASSERT_TRUE(WaitForEvent(appeared(1)));
+    const int before = testing_support::OpenDescriptors();
+    for (int i = 2; i <= 4; ++i) hosts_->HandleDatagram(host(i), "announce");
+    for (int i = 2; i <= 4; ++i) ASSERT_TRUE(WaitForEvent(appeared(i)));
+    EXPECT_LE(testing_support::OpenDescriptors() - before, 3 * kDescriptorsPerWatchedHost);
+
+    hosts_->HandleDatagram(host(5), "announce");
+    std::this_thread::sleep_for(200ms);
+    EXPECT_EQ(hosts_->KnownHosts().size(), 4u);
+    hosts_->NoteHostBehaved(host(1));
+    hosts_->NoteHostBehaved(host(5));
+    hosts_->HandleDatagram(host(5), "announce");
+    EXPECT_TRUE(WaitForEvent(gone(2), 0ms));
+    EXPECT_TRUE(WaitForEvent(appeared(5)));
+    std::this_thread::sleep_for(200ms);
+    hosts_->NoteHostBehaved(host(6));
+    hosts_->HandleDatagram(host(6), "announce");
+    EXPECT_TRUE(WaitForEvent(gone(3), 0ms));
+    EXPECT_TRUE(WaitForEvent(appeared(6)));
+    EXPECT_THAT(hosts_->KnownHosts(), ElementsAre(host(1), host(4), host(5), host(6)));
+}
+
+// Discovery leaves most descriptors to the rest of the program.
+TEST_F(HostThreadTest, TheTableOfDiscoveredHostsFitsInHalfOfTheDescriptors) {
+    Start();
+    EXPECT_LE(hosts_->DiscoveredHostLimit() * kDescriptorsPerWatchedHost,
+              static_cast<std::size_t>(util::DescriptorLimit() / 2 + 32));
+    EXPECT_GE(hosts_->DiscoveredHostLimit(), 16u);
 }
 
 }  // namespace

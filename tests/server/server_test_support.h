@@ -45,10 +45,17 @@ public:
         Log("modified " + net::FormatIpv4(address));
         WaitWhile(holdLight);
     }
-    bool MayDownload(Ipv4 address) override {
+    // Questions wait while `holdQuestions` is set, until the server cancels them.
+    bool MayDownload(Ipv4 address, const StopFlag* cancel) override {
         Log("asked " + net::FormatIpv4(address));
-        WaitWhile(holdSends);
-        std::lock_guard guard(mutex_);
+        std::unique_lock guard(mutex_);
+        while (holdQuestions && !IsStopped(cancel))
+            changed_.wait_for(guard, std::chrono::milliseconds(10));
+        if (IsStopped(cancel)) {
+            guard.unlock();
+            Log("cancelled " + net::FormatIpv4(address));
+            return false;
+        }
         return allow;
     }
 
@@ -70,7 +77,7 @@ public:
     }
 
     // Guarded: change them with Set.
-    bool allow = true, holdSends = false, holdLight = false;
+    bool allow = true, holdQuestions = false, holdLight = false;
 
 private:
     void Log(std::string line) {
@@ -121,7 +128,7 @@ protected:
     }
     void TearDown() override {
         // Nothing may stay held, or stopping would wait for ever.
-        listeners_.Set(listeners_.holdSends, false);
+        listeners_.Set(listeners_.holdQuestions, false);
         listeners_.Set(listeners_.holdLight, false);
         if (server_) server_->Stop();
     }

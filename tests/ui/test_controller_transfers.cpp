@@ -259,20 +259,17 @@ TEST_F(TransferTest, UploadRowsShowHowUploadsGoAndEnd) {
     EXPECT_EQ(views.transfers.Column(1), (Lines{"Finished", "Cancelled"}));
 }
 
-TEST_F(TransferTest, StandbyIsAskedOnlyForSingleTransfersAndClosingForAny) {
-    EXPECT_TRUE(controller->ConfirmStandby() && controller->ConfirmClose());
+TEST_F(TransferTest, ClosingIsAskedWhileAnyTransferRuns) {
+    EXPECT_TRUE(controller->ConfirmClose());
     Download({"Live"});
     views.user.answers = {Answer::No};
-    EXPECT_TRUE(controller->ConfirmStandby());  // folder downloads do not hold standby back
-    EXPECT_FALSE(controller->ConfirmClose());
+    EXPECT_FALSE(controller->ConfirmClose());  // folder downloads count too
     EXPECT_EQ(views.user.lastButtons, ui::PromptButtons::YesNo);
     network->uploads[7] = {proto::RequestKind::Retrieve, Ip("127.0.0.1"), "f"};
     controller->OnUploadRequested(7);
-    views.user.answers = {Answer::Cancel, Answer::Yes};
-    EXPECT_FALSE(controller->ConfirmStandby());
-    EXPECT_EQ(views.user.lastButtons, ui::PromptButtons::YesNoCancel);
+    views.user.answers = {Answer::Yes};
     EXPECT_TRUE(controller->ConfirmClose());
-    EXPECT_EQ(views.user.questions.size(), 3u);
+    EXPECT_EQ(views.user.questions.size(), 2u);
     // Shutdown raises the flags of both hosts' two light jobs, the walk's listing and a download.
     Download({"top.txt"});
     std::string flagsAtWait;

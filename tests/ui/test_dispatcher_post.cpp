@@ -4,6 +4,7 @@
 #include <string>
 #include <thread>
 
+#include "support/descriptors.h"
 #include "ui/controller/dispatcher_queue.h"
 
 namespace {
@@ -35,6 +36,16 @@ TEST(QueuedDispatcher, PostedCallsKeepTheirOrderWithoutTheirSenderWaiting) {
     EXPECT_EQ(dispatcher.QueuedCount(), 0u);
     EXPECT_EQ(dispatcher.RunPending(), 0u);
     EXPECT_EQ(log, "inline 123");
+}
+
+// Without its wake-up descriptor a polling loop would never hear of a queued call.
+TEST(QueuedDispatcher, RefusesToStartWithoutItsWakeUpDescriptor) {
+    {
+        testing_support::DescriptorsExhausted exhausted;
+        EXPECT_THROW(ui::QueuedDispatcher(), std::runtime_error);
+    }
+    ui::QueuedDispatcher dispatcher;
+    EXPECT_GE(dispatcher.WakeDescriptor(), 0);
 }
 
 }  // namespace

@@ -4,25 +4,42 @@
 #include <unistd.h>
 
 #include <memory>
+#include <stdexcept>
 
+#include "ui/text/ui_strings.h"
 #include "util/wake_event.h"
 
 namespace ui {
 
+namespace {
+
+// A loop that polls the descriptor would never hear of a queued call without it: every report of
+// the network threads would wait for ever.
+int MakeWakeDescriptor() {
+    const int fd = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    if (fd < 0) {
+        throw std::runtime_error(
+            Translate("Cannot create the event that wakes the main loop (too many open files?)."));
+    }
+    return fd;
+}
+
+}  // namespace
+
 QueuedDispatcher::QueuedDispatcher()
-    : uiThread_(std::this_thread::get_id()), wakeFd_(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {}
+    : uiThread_(std::this_thread::get_id()), wakeFd_(MakeWakeDescriptor()) {}
 
 QueuedDispatcher::~QueuedDispatcher() {
     BeginShutdown();
-    if (wakeFd_ >= 0) close(wakeFd_);
+    close(wakeFd_);
 }
 
 void QueuedDispatcher::SignalDescriptor() {
-    if (wakeFd_ >= 0) util::SignalWakeEvent(wakeFd_);
+    util::SignalWakeEvent(wakeFd_);
 }
 
 void QueuedDispatcher::DrainDescriptor() {
-    if (wakeFd_ >= 0) util::DrainWakeEvent(wakeFd_);
+    util::DrainWakeEvent(wakeFd_);
 }
 
 bool QueuedDispatcher::RunOnUiThread(const std::function<void()>& call) {

@@ -18,7 +18,8 @@ namespace ui {
 
 class QueuedDispatcher final : public Dispatcher {
 public:
-    // The constructing thread becomes the UI thread.
+    // The constructing thread becomes the UI thread. Throws std::runtime_error with a message for
+    // the user when the wake-up descriptor cannot be made.
     QueuedDispatcher();
     ~QueuedDispatcher() override;
     QueuedDispatcher(const QueuedDispatcher&) = delete;
@@ -36,8 +37,7 @@ public:
     std::size_t WaitAndRun(std::chrono::milliseconds timeout);
     // Any thread: ends a WaitAndRun early and makes WakeDescriptor readable.
     void Wake();
-    // Readable while calls are queued or after Wake, until RunPending or WaitAndRun takes them;
-    // -1 when the descriptor could not be made (then only WaitAndRun notices calls).
+    // Readable while calls are queued or after Wake, until RunPending or WaitAndRun takes them.
     int WakeDescriptor() const { return wakeFd_; }
 
     // Calls queued and not yet taken by the UI thread.

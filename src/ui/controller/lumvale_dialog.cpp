@@ -4,8 +4,11 @@
 #include "net/interfaces.h"
 #include "ui/controller/chat_history.h"
 #include "ui/controller/event_sound_player.h"
+#include "ui/controller/host_lookup.h"
 #include "ui/controller/host_refresh_tracker.h"
 #include "ui/controller/lumvale_dialog_listeners.h"
+#include "ui/controller/permission_questions.h"
+#include "ui/controller/shown_text.h"
 #include "ui/text/ui_strings.h"
 #include "ui/transfers/transfers.h"
 
@@ -13,7 +16,8 @@ namespace ui {
 
 CLumvaleDialog::CLumvaleDialog(ControllerViews views, ControllerOptions options,
                                NetworkFactory networkFactory)
-    : views_(views),
+    : shownText_(std::make_unique<ShownTextViews>(views)),
+      views_(shownText_->Views()),
       options_(std::move(options)),
       networkFactory_(std::move(networkFactory)),
       settings_(options_.settingsFile),
@@ -21,7 +25,8 @@ CLumvaleDialog::CLumvaleDialog(ControllerViews views, ControllerOptions options,
       chatHistory_(std::make_unique<ChatHistory>(views_.chat)),
       numberFormat_(options_.numbers),
       fileList_(views_.files, views_.tree, numberFormat_),
-      hint_(views_.clock.NowMs()) {}
+      hint_(views_.clock.NowMs()),
+      questions_(std::make_unique<PermissionQuestions>()) {}
 
 CLumvaleDialog::~CLumvaleDialog() {
     Shutdown();
@@ -62,8 +67,9 @@ void CLumvaleDialog::OnSecondTimer() {
 }
 
 void CLumvaleDialog::OnTenthSecondTimer() {
-    if (!network_) return;
+    if (!Running()) return;
     network_->CheckAddressChange();
+    FinishAddHost();
     StepLonelyHostHint();
 }
 
@@ -82,18 +88,22 @@ void CLumvaleDialog::StepLonelyHostHint() {
 }
 
 void CLumvaleDialog::OnTreeSelectionChanged() {
+    if (!Running()) return;
     FillFileList();
 }
 
 void CLumvaleDialog::OnTreeItemExpanding(CNetNode& node) {
+    if (!Running()) return;
     RequestChildListings(node, false);
 }
 
 void CLumvaleDialog::SortByColumn(int column) {
+    if (!Running()) return;
     fileList_.SortByColumn(column);
 }
 
 void CLumvaleDialog::FillFileList() {
+    if (!Running()) return;
     fileList_.Fill();
 }
 

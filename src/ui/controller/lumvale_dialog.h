@@ -6,7 +6,7 @@
 // The front end's part: build the views, construct, Start; run OnSecondTimer every 1000 ms and
 // OnTenthSecondTimer every 100 ms; report tree selection changes, tree expansion and column
 // clicks; call the command operations from menus, toolbar and keys, enabling them by
-// GetMenuState; ask ConfirmClose before closing and ConfirmStandby before standby; Shutdown (or
+// GetMenuState; ask ConfirmClose before closing; Shutdown (or
 // destroy the controller) once its loop has ended.
 //
 // Threads: every public operation runs on the UI thread. Network threads reach the handlers only
@@ -16,6 +16,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -30,15 +31,19 @@
 #include "ui/controller/lonely_host_hint.h"
 #include "ui/controller/lumvale_dialog_network.h"
 #include "ui/controller/lumvale_dialog_views.h"
+#include "ui/desktop/host_mru.h"
 #include "ui/text/number_format.h"
 #include "util/result.h"
 
 namespace ui {
 
 class ControllerListeners;
+class HostLookup;
+class PermissionQuestions;
 class HostRefreshTracker;
 class EventSoundPlayer;
 class ChatHistory;
+class ShownTextViews;
 class Transfers;
 
 struct ControllerOptions {
@@ -50,6 +55,8 @@ struct ControllerOptions {
     std::string computerName;
     // How sizes and rates are shown.
     NumberFormat numbers = NumberFormat::FromUserLocale();
+    // Looks up the names typed into the add-host dialog; empty: the system's resolver.
+    HostResolver resolveHost;
 };
 
 // Makes the network objects once the listeners exist; the controller owns the result.
@@ -143,8 +150,15 @@ public:
     void OpenSelectedRow(bool useLastFolder);
     void SendChat();
     void CancelSelectedTransfers();
-    // The add-host dialog was confirmed.
-    void AddManualHost(Ipv4 address, const std::string& name);
+    // OK in the add-host dialog: looks the text up off the UI thread, and `done` gets the
+    // outcome on the UI thread, from the tenth-second timer: Accepted once the host is added and
+    // the dialog's list saved, Unresolved when the name is unknown or the lookup outlasted
+    // kHostLookupLimitMs. False, and `done` is never called, when nothing was started: empty
+    // text, or the controller has shut down. A new lookup replaces one that still runs; one that
+    // runs at shutdown is dropped unanswered.
+    bool StartAddHost(const std::string& typedText, std::function<void(AddHostOutcome)> done);
+    // The dialog went without waiting for the answer.
+    void CancelAddHost();
     void RemoveSelectedHost();
     // The toolbar's "Up".
     void SelectParent();
@@ -160,8 +174,6 @@ public:
     MenuState GetMenuState() const;
     // Asks before closing while transfers run; true to close.
     bool ConfirmClose();
-    // Asks before standby while single downloads or uploads run; true to allow it.
-    bool ConfirmStandby();
 
     // ---- State for front ends and tests ----
     CNetStructure& Model() { return *model_; }
@@ -194,7 +206,15 @@ private:
     void StartDownloads(const DownloadRequest& request, const std::string& targetFolder);
     bool IsLocalShareNode(const CNetNode* node) const;
     bool IsManualHostNode(const CNetNode* node) const;
+    void FinishAddHost();
+    // Shows hosts that share a name with their addresses, and the others by name alone.
+    void RelabelHosts();
+    // False once shutdown has begun: then commands do nothing, also those that come back from
+    // a question or a folder browser (a nested event loop) during which the session ended.
+    bool Running() const { return network_ != nullptr && !shutdownDone_; }
 
+    // Before views_, which are these views.
+    std::unique_ptr<ShownTextViews> shownText_;
     ControllerViews views_;
     const ControllerOptions options_;
     NetworkFactory networkFactory_;
@@ -216,6 +236,12 @@ private:
     NumberFormat numberFormat_;
     FileListPresenter fileList_;
     LonelyHostHint hint_;
+    // The names hosts give themselves; the tree may show them with addresses.
+    std::map<Ipv4, std::string> ownNames_;
+    std::unique_ptr<PermissionQuestions> questions_;
+    bool questionOpen_ = false;
+    std::unique_ptr<HostLookup> hostLookup_;
+    std::function<void(AddHostOutcome)> hostLookupDone_;
     TreeItem hintItem_ = kNoTreeItem;
 };
 

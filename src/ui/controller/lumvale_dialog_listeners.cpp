@@ -58,10 +58,11 @@ void ControllerListeners::OnHostModified(Ipv4 address) {
     Deliver([&] { controller_.OnHostModified(address); });
 }
 
-bool ControllerListeners::MayDownload(Ipv4 address) {
+bool ControllerListeners::MayDownload(Ipv4 address, const StopFlag* cancel) {
     // Several connection threads may ask at once; the user sees one question at a time, and the
     // second asker sees the outcome of the first (an allowed host is known by then).
     std::lock_guard<std::mutex> oneQuestion(permissionLock_);
+    if (IsStopped(cancel)) return false;
     bool allowed = false;
     if (!Deliver([&] { allowed = controller_.OnDownloadRequest(address); })) return false;
     return allowed;

@@ -42,8 +42,9 @@ public:
     // Server listener.
     void OnUploadRequested(std::uint32_t id, const StopFlag** stopFlagSlot) override;
     void OnHostModified(Ipv4 address) override;
-    // Permission listener: one question at a time, whichever connection asks.
-    bool MayDownload(Ipv4 address) override;
+    // Permission listener: one question at a time, whichever connection asks; a question
+    // cancelled while it waited for its turn is not asked.
+    bool MayDownload(Ipv4 address, const StopFlag* cancel) override;
 
 private:
     // Upload and download progress share operation names, so each has its own object.

@@ -9,21 +9,74 @@ namespace ui {
 
 namespace {
 
+// Hosts that answer, browse or chat are copies of the program, not forged announcements: these
+// pass the reports on and tell discovery, which keeps such hosts before those that only announce.
+class ServerReportTap final : public ServerListener {
+public:
+    ServerReportTap(ServerListener& inner, CHostThread& hosts) : inner_(inner), hosts_(hosts) {}
+    void OnUploadRequested(std::uint32_t id, const StopFlag** stopFlagSlot) override {
+        inner_.OnUploadRequested(id, stopFlagSlot);
+    }
+    void OnHostModified(Ipv4 address) override { inner_.OnHostModified(address); }
+    void OnHostBrowsed(Ipv4 address) override { hosts_.NoteHostBehaved(address); }
+
+private:
+    ServerListener& inner_;
+    CHostThread& hosts_;
+};
+
+class JobReportTap final : public JobListener {
+public:
+    JobReportTap(JobListener& inner, CHostThread& hosts, const std::unique_ptr<CJobQueue>& jobs)
+        : inner_(inner), hosts_(hosts), jobs_(jobs) {}
+    void OnExpandResult(JobId id, const std::vector<DirEntry>& listing, bool success,
+                        std::size_t leftOut) override {
+        inner_.OnExpandResult(id, listing, success, leftOut);
+    }
+    void OnHostInfoResult(JobId id, const proto::HostInfo& hostInfo, bool success) override {
+        JobInfo job;
+        if (success && jobs_ && jobs_->GetJobInfo(id, &job)) hosts_.NoteHostBehaved(job.address);
+        inner_.OnHostInfoResult(id, hostInfo, success);
+    }
+
+private:
+    JobListener& inner_;
+    CHostThread& hosts_;
+    const std::unique_ptr<CJobQueue>& jobs_;
+};
+
+class ChatReportTap final : public ChatListener {
+public:
+    ChatReportTap(ChatListener& inner, CHostThread& hosts) : inner_(inner), hosts_(hosts) {}
+    void OnChatMessage(Ipv4 address, const std::string& text) override {
+        hosts_.NoteHostBehaved(address);
+        inner_.OnChatMessage(address, text);
+    }
+    void OnChatNotDelivered(Ipv4 address, const std::string& text) override {
+        inner_.OnChatNotDelivered(address, text);
+    }
+
+private:
+    ChatListener& inner_;
+    CHostThread& hosts_;
+};
+
 class OwnedNetwork final : public ControllerNetwork {
 public:
     OwnedNetwork(const NetworkOptions& options, const NetworkSetup& setup)
         : hosts_(std::make_unique<CHostThread>(&setup.listeners.host, setup.shutdown,
                                                options.discovery)),
+          serverTap_(setup.listeners.server, *hosts_),
+          jobTap_(setup.listeners.job, *hosts_, jobs_),
+          chatTap_(setup.listeners.chat, *hosts_),
           // The host name follows right away through SetServerHostName.
           server_(std::make_unique<CServerThread>(
-              &setup.listeners.upload, &setup.listeners.server, &setup.listeners.permission,
-              std::string(),
+              &setup.listeners.upload, &serverTap_, &setup.listeners.permission, std::string(),
               options.versionText.empty() ? proto::OwnVersionText() : options.versionText,
               setup.shutdown, setup.settingsFile, options.server)),
-          jobs_(std::make_unique<CJobQueue>(&setup.listeners.job, &setup.listeners.download,
+          jobs_(std::make_unique<CJobQueue>(&jobTap_, &setup.listeners.download,
                                             setup.extendedHostInfo, setup.shutdown, options.jobs)),
-          chat_(
-              std::make_unique<CChatThread>(&setup.listeners.chat, setup.shutdown, options.chat)) {
+          chat_(std::make_unique<CChatThread>(&chatTap_, setup.shutdown, options.chat)) {
         if (options.watchAddressChanges) {
             watcher_ = std::make_unique<net::AddressChangeWatcher>();
             if (!watcher_->Arm()) watcher_.reset();
@@ -86,6 +139,9 @@ public:
 
 private:
     std::unique_ptr<CHostThread> hosts_;
+    ServerReportTap serverTap_;
+    JobReportTap jobTap_;
+    ChatReportTap chatTap_;
     std::unique_ptr<CServerThread> server_;
     std::unique_ptr<CJobQueue> jobs_;
     std::unique_ptr<CChatThread> chat_;

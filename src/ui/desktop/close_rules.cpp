@@ -6,10 +6,6 @@ bool CloseNeedsQuestion(const RunningTransfers& running) {
     return running.downloads != 0 || running.uploads != 0 || running.folderDownloads != 0;
 }
 
-bool StandbyNeedsQuestion(const RunningTransfers& running) {
-    return running.downloads != 0 || running.uploads != 0;
-}
-
 bool MayProceed(bool questionNeeded, Answer answer) {
     return !questionNeeded || answer == Answer::Yes;
 }

@@ -1,5 +1,4 @@
-// When leaving the program (closing the window, or the system going to standby) needs the
-// user's consent because transfers would be cut off.
+// When closing the window needs the user's consent because transfers would be cut off.
 #pragma once
 
 #include <cstddef>
@@ -17,11 +16,8 @@ struct RunningTransfers {
 // Closing asks (StringId::ExitWhileTransferring, Yes/No) while anything at all runs.
 bool CloseNeedsQuestion(const RunningTransfers& running);
 
-// Standby asks (StringId::StandbyWhileTransferring, Yes/No/Cancel) only for single-file
-// downloads and uploads; folder downloads do not hold standby back.
-bool StandbyNeedsQuestion(const RunningTransfers& running);
-
-enum class Answer { Yes, No, Cancel };
+// NoToAll: no, and the same to every further unknown host (PromptButtons::YesNoRefuseAll).
+enum class Answer { Yes, No, Cancel, NoToAll };
 
 // Whether to go ahead after the question (only Yes does), or at once when none was needed.
 bool MayProceed(bool questionNeeded, Answer answer);

@@ -67,9 +67,6 @@ const std::array<SourceText, kStringCount> kSourceTexts{{
     {StringId::FailedDiskFull, N_("Failed: disk full")},
     {StringId::FailedCannotWrite, N_("Failed: file cannot be written")},
     {StringId::StatusReceiveFolder, N_("Receive (%i/%i) %u%% (%s KB/s)")},
-    {StringId::StandbyWhileTransferring,
-     N_("All current data transfers will be interrupted if you enter standby mode at this "
-        "time.\nDo you wish to continue?")},
     {StringId::SelectTargetFolder, N_("Select the target directory.")},
     {StringId::FileExists,
      N_("A file with the name \"%s\" already exists. Do you want to overwrite it?")},

@@ -123,13 +123,13 @@ void Transfers::OnDownloadProgress(JobId id, unsigned percent, double rateKBs) {
                 FormatText(StringId::StatusReceiveFolder, {walk->download.Walk().FilesStarted(),
                                                            walk->download.Walk().FilesFound(),
                                                            percent, FormatRate(rateKBs, numbers_)}),
-                TransferState::Moving);
+                TransferState::Moving, percent);
         }
         return;
     }
     if (const auto row = rows_.FindById(id)) {
         rows_.SetStatus(*row, ProgressText(StringId::StatusReceive, percent, rateKBs),
-                        TransferState::Moving);
+                        TransferState::Moving, percent);
     }
 }
 
@@ -185,7 +185,7 @@ void Transfers::OnUploadStarted(std::uint32_t uploadId) {
 void Transfers::OnUploadProgress(std::uint32_t uploadId, unsigned percent, double rateKBs) {
     if (const auto row = rows_.FindById(uploadId)) {
         rows_.SetStatus(*row, ProgressText(StringId::StatusSend, percent, rateKBs),
-                        TransferState::Moving);
+                        TransferState::Moving, percent);
     }
 }
 

@@ -7,17 +7,26 @@
 
 namespace ui {
 
-enum class PromptButtons { YesNo, YesNoCancel };
+// YesNoRefuseAll: a third button refuses this and every further unknown host for the session
+// (Answer::NoToAll).
+enum class PromptButtons { YesNo, YesNoCancel, YesNoRefuseAll };
 
 // Which question is asked, so that a front end without a user can answer it without reading the
 // (translated) text.
-enum class Question {
-    UnknownHostWantsDownload,
-    ExitWhileTransferring,
-    StandbyWhileTransferring,
-    FileExists,
-    FolderExists
+enum class Question { UnknownHostWantsDownload, ExitWhileTransferring, FileExists, FolderExists };
+
+// A question that would let another host in must not be answered by a key meant for something
+// else (Return in the chat line as it opens): its default is No, and it takes no input for a
+// moment after it appears.
+struct PromptGuard {
+    bool defaultNo = false;
+    int inputDelayMs = 0;
 };
+
+inline PromptGuard GuardOf(Question question) {
+    if (question == Question::UnknownHostWantsDownload) return {true, 1000};
+    return {};
+}
 
 class PromptView {
 public:
@@ -26,6 +35,9 @@ public:
     // Shows `text` and waits for the answer. Closing the message without a button counts as No
     // for YesNo and as Cancel for YesNoCancel.
     virtual Answer Ask(Question question, const std::string& text, PromptButtons buttons) = 0;
+    // A standing note of questions refused without asking; a front end without a status line
+    // has nowhere to show it.
+    virtual void ShowRefusalNote(const std::string& /*text*/) {}
 };
 
 }  // namespace ui
