@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "client/walk_paths.h"
 #include "core/settings_keys.h"
 #include "ui/controller/lumvale_dialog.h"
 #include "ui/controller/shown_text.h"
@@ -82,7 +83,7 @@ void CLumvaleDialog::StartDownloads(const DownloadRequest& request,
                                     const std::string& targetFolder) {
     for (const DownloadItem& item : request.items) {
         // Names come from the other host: one that is no plain file name is not written.
-        if (!IsSafeLocalName(item.localName)) continue;
+        if (client::CheckRemoteName(item.localName) != client::NameProblem::None) continue;
         const std::string localPath = targetFolder + item.localName;
         std::optional<Question> question;
         std::error_code error;
