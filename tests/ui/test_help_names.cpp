@@ -23,6 +23,9 @@ constexpr StringId kNamedInHelp[] = {
     StringId::TooltipUp,       StringId::TooltipAddShare,     StringId::TooltipOptions,
     StringId::SendButton};
 
+// Commands whose texts the front end keeps as English literals.
+constexpr const char* kLiteralsNamedInHelp[] = {"&Find a missing computer…", "Check"};
+
 // As the window shows it: without the accelerator marks; "Download to %s" without its folder.
 std::string Shown(std::string text) {
     std::erase(text, '&');
@@ -37,6 +40,9 @@ TEST(HelpTest, EveryBoldNameIsAMenuOrCommandOfTheWindowInThatLanguage) {
                                     Language::French, Language::Italian, Language::Dutch}) {
         std::set<std::string> names;
         for (const StringId id : kNamedInHelp) names.insert(Shown(Text(id, language)));
+        for (const char* english : kLiteralsNamedInHelp) {
+            names.insert(Shown(Translate(english, language)));
+        }
         for (const auto& page :
              std::filesystem::directory_iterator(help / LanguageCode(language))) {
             std::ifstream in(page.path());
