@@ -23,9 +23,10 @@ set(CPACK_SET_DESTDIR ON)
 # The shared libraries the binaries link decide the dependencies, as with debhelper.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Plugins are loaded at run time and escape dpkg-shlibdeps: the desktop program draws every icon
-# from SVG through the plugins of libqt6svg6.
+# from SVG through the plugins of libqt6svg6, and Qt's own dialog texts (buttons, the folder
+# chooser) come translated from the .qm files of qt6-translations-l10n.
 if(TARGET wendaro)
-  set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6")
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6, qt6-translations-l10n")
   # The chat sound is played by the desktop's player program; without one the program is silent.
   set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "pulseaudio-utils | pipewire-bin | alsa-utils")
 endif()

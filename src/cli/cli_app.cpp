@@ -72,6 +72,7 @@ int RunCli(const std::vector<std::string>& args, CliStreams streams) {
     AddInfoCommand(app, context, action);
     AddGetCommand(app, context, action);
     AddChatCommand(app, context, action);
+    AddDoctorCommand(app, context, action);
     return Dispatch(app, args, context, action);
 }
 

@@ -21,5 +21,6 @@ void AddLsCommand(CLI::App& app, CommandContext& context, CommandAction& action)
 void AddInfoCommand(CLI::App& app, CommandContext& context, CommandAction& action);
 void AddGetCommand(CLI::App& app, CommandContext& context, CommandAction& action);
 void AddChatCommand(CLI::App& app, CommandContext& context, CommandAction& action);
+void AddDoctorCommand(CLI::App& app, CommandContext& context, CommandAction& action);
 
 }  // namespace cli

@@ -1,7 +1,5 @@
 #include "cli/download_paths.h"
 
-#include <system_error>
-
 namespace cli {
 
 std::string DescribeNameProblem(NameProblem problem) {
@@ -18,6 +16,8 @@ std::string DescribeNameProblem(NameProblem problem) {
             return "name contains \"\\\"";
         case NameProblem::Nul:
             return "name contains a NUL byte";
+        case NameProblem::LineBreak:
+            return "name contains a line break";
         case NameProblem::TooLong:
             return "name longer than 255 bytes";
     }
@@ -42,18 +42,6 @@ std::string DescribeRefusal(const client::WalkRefusal& refusal) {
             return "listed with a negative size";
     }
     return "refused";
-}
-
-bool StaysInside(const std::filesystem::path& destDir, const std::filesystem::path& target) {
-    std::error_code error;
-    const auto realDest = std::filesystem::weakly_canonical(destDir, error);
-    if (error) return false;
-    const auto realFolder = std::filesystem::weakly_canonical(target.parent_path(), error);
-    if (error) return false;
-    const auto relative = realFolder.lexically_relative(realDest);
-    if (relative.empty()) return false;
-    const auto first = *relative.begin();
-    return first != "..";
 }
 
 }  // namespace cli

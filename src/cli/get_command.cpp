@@ -16,7 +16,8 @@
 #include "cli/remote_listing.h"
 #include "cli/remote_path.h"
 #include "cli/signal_watch.h"
-#include "client/folder_walk.h"
+#include "client/download_target.h"
+#include "client/folder_download.h"
 #include "util/text.h"
 
 namespace cli {
@@ -25,12 +26,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
-using client::FolderWalk;
 using client::WalkFile;
-
-// Files of a folder fetched at once: small files cost a connection and a request each, which
-// one at a time leaves the link idle between them. Below the job queue's five downloads.
-constexpr std::size_t kFilesInFlight = 4;
 
 struct GetArguments {
     std::string host;
@@ -61,10 +57,10 @@ public:
           arguments_(arguments),
           destDir_(arguments.destDir),
           display_(context.out, context.outputIsTerminal) {}
-    // The session goes first: its handlers refer to this object's members. The walk's files
-    // watch the walk's flag, which ending the session does not set.
+    // The session goes first: its handlers refer to this object's members. The folder's files
+    // watch the download's flag, which ending the session does not set.
     ~GetRun() {
-        StopWalk();
+        StopFolder();
         session_.reset();
     }
     GetRun(const GetRun&) = delete;
@@ -78,18 +74,18 @@ private:
     int Finish(ClientSession::End end);
 
     void Report(const std::string& message);
-    bool MayWrite(const fs::path& localPath, bool askedForFolder);
-    void StartFile(const WalkFile& file, const StopFlag* stop);
-    // Shows the progress of the oldest running file.
+    bool AskOverwrite(const fs::path& localPath);
+    void ReportSkipped(const client::Skipped& skipped);
+    void ReportFailure(const client::DownloadFailure& failure);
     void FollowProgress();
+    // Shows the progress of the oldest running file.
     void ShowOldestFile();
-    void ContinueWalk();
-    void OnListing(JobId id, const std::vector<DirEntry>& listing, bool success,
-                   std::size_t leftOut);
-    void OnFinished(JobId id, const util::Status& outcome);
-    void ListWaitingFolders();
-    void StopWalk();
-    bool Done() const { return over_ && running_.empty(); }
+    const std::map<JobId, WalkFile>& RunningFiles() const {
+        return folder_ ? folder_->Running() : single_;
+    }
+    void FileFinished(const WalkFile& file, bool success);
+    void StopFolder();
+    bool Done() const { return folder_ ? folder_->Settled() : singleOver_; }
 
     const CommandContext& context_;
     const GetArguments& arguments_;
@@ -99,12 +95,10 @@ private:
     std::unique_ptr<SignalWatch> signals_;
     std::unique_ptr<ClientSession> session_;
 
-    std::optional<FolderWalk> walk_;
-    bool overwriteAll_ = false;
-    // The files being fetched, by job id, which grows in the order they were started.
-    std::map<JobId, WalkFile> running_;
+    std::unique_ptr<client::FolderDownload> folder_;
+    std::map<JobId, WalkFile> single_;
+    bool singleOver_ = false;
     JobId shownJob_ = 0;
-    bool over_ = false;
     bool failed_ = false;
     std::uint32_t filesDone_ = 0;
     std::int64_t bytesDone_ = 0;
@@ -158,15 +152,8 @@ int GetRun::Run() {
     return entry->folder ? DownloadFolder(exactPath, *entry) : DownloadFile(exactPath, *entry);
 }
 
-bool GetRun::MayWrite(const fs::path& localPath, bool askedForFolder) {
-    std::error_code error;
-    const fs::file_status status = fs::symlink_status(localPath, error);
-    if (!fs::exists(status)) return true;
-    if (fs::is_directory(status)) {
-        Report("Refused " + localPath.string() + ": a folder of that name is in the way.");
-        return false;
-    }
-    if (arguments_.overwrite || askedForFolder) return true;
+bool GetRun::AskOverwrite(const fs::path& localPath) {
+    if (arguments_.overwrite) return true;
     if (context_.canAsk) {
         display_.Interrupt();
         if (AskYesNo(context_, FileExistsQuestion(localPath.filename().string()), signals_.get())) {
@@ -179,21 +166,51 @@ bool GetRun::MayWrite(const fs::path& localPath, bool askedForFolder) {
     return false;
 }
 
-void GetRun::StartFile(const WalkFile& file, const StopFlag* stop) {
-    // The listed size bounds what the host may send: a reply announcing more fails before any
-    // byte is written, so a hostile host cannot fill the disk.
-    const JobId job =
-        session_->Jobs().AddRetrieveJob(address_, file.remotePath, file.localPath.string(), stop,
-                                        static_cast<std::uint64_t>(file.size));
-    running_.emplace(job, file);
-    if (shownJob_ == 0) ShowOldestFile();
+void GetRun::ReportSkipped(const client::Skipped& skipped) {
+    failed_ = true;
+    switch (skipped.kind) {
+        case client::SkipKind::Refused:
+            Report("Refused " + skipped.remotePath + ": " + DescribeRefusal(skipped.refusal) + ".");
+            break;
+        case client::SkipKind::Outside:
+            Report("Refused " + skipped.remotePath + ": outside the target folder.");
+            break;
+        case client::SkipKind::FolderInTheWay:
+            Report("Refused " + skipped.localPath.string() +
+                   ": a folder of that name is in the way.");
+            break;
+        case client::SkipKind::Kept:
+            // The question said so already.
+            break;
+    }
+}
+
+void GetRun::ReportFailure(const client::DownloadFailure& failure) {
+    failed_ = true;
+    switch (failure.kind) {
+        case client::FailureKind::Listing:
+            Report("Cannot list " + failure.remotePath + " on " + arguments_.host +
+                   "; the download stops.");
+            break;
+        case client::FailureKind::Folder:
+            Report("Cannot create the folder " + failure.localPath.string() + ".");
+            break;
+        case client::FailureKind::File:
+            if (failure.outcome.kind() == util::ErrorKind::Stopped) break;
+            Report("Download of " + failure.remotePath + " from " + arguments_.host +
+                   " failed: " + util::Describe(failure.outcome.error()) + ".");
+            break;
+    }
 }
 
 void GetRun::ShowOldestFile() {
-    shownJob_ = running_.empty() ? 0 : running_.begin()->first;
+    const auto& running = RunningFiles();
+    const JobId oldest = running.empty() ? 0 : running.begin()->first;
+    if (oldest == shownJob_) return;
+    shownJob_ = oldest;
     if (shownJob_ == 0) return;
-    const WalkFile& file = running_.begin()->second;
-    const std::uint32_t found = walk_ ? walk_->FilesFound() : 1;
+    const WalkFile& file = running.begin()->second;
+    const std::uint32_t found = folder_ ? folder_->Walk().FilesFound() : 1;
     display_.FileStarted(file.localPath.lexically_relative(destDir_).string(), file.size,
                          filesDone_, found);
 }
@@ -204,135 +221,112 @@ void GetRun::FollowProgress() {
     };
 }
 
-void GetRun::StopWalk() {
-    if (walk_) walk_->Cancelled() = true;
+void GetRun::FileFinished(const WalkFile& file, bool success) {
+    display_.FileFinished(file.localPath.string(), file.size, success);
+    if (success) {
+        ++filesDone_;
+        bytesDone_ += file.size;
+    }
+}
+
+void GetRun::StopFolder() {
+    if (folder_) folder_->Cancel();
 }
 
 int GetRun::DownloadFile(const std::string& remotePath, const DirEntry& entry) {
     const fs::path localPath = destDir_ / entry.name;
-    if (!StaysInside(destDir_, localPath)) {
-        return context_.Fail("Refused " + localPath.string() + ": outside the target folder.");
+    switch (client::CheckTarget(destDir_, localPath, false,
+                                [this](const fs::path& path) { return AskOverwrite(path); })) {
+        case client::TargetCheck::Write:
+            break;
+        case client::TargetCheck::Outside:
+            return context_.Fail("Refused " + localPath.string() + ": outside the target folder.");
+        case client::TargetCheck::FolderInTheWay:
+            return context_.Fail("Refused " + localPath.string() +
+                                 ": a folder of that name is in the way.");
+        case client::TargetCheck::Kept:
+            return kExitFailure;
     }
-    if (!MayWrite(localPath, false)) return kExitFailure;
     FollowProgress();
     session_->onDownloadFinished = [this](JobId id, const util::Status& outcome) {
-        OnFinished(id, outcome);
-        over_ = true;
+        const auto found = single_.find(id);
+        if (found == single_.end()) return;
+        const WalkFile file = std::move(found->second);
+        single_.erase(found);
+        FileFinished(file, outcome.ok());
+        singleOver_ = true;
+        if (!outcome) ReportFailure({client::FailureKind::File, file.remotePath, {}, outcome});
     };
-    StartFile({remotePath, localPath, entry.size}, session_->Cancel());
+    // The listed size bounds what the host may send: a reply announcing another size fails before
+    // any byte is written, so a hostile host cannot fill the disk.
+    const JobId job =
+        session_->Jobs().AddRetrieveJob(address_, remotePath, localPath.string(),
+                                        session_->Cancel(), static_cast<std::uint64_t>(entry.size));
+    single_.emplace(job, WalkFile{remotePath, localPath, entry.size});
+    ShowOldestFile();
     return Finish(session_->Run([this] { return Done(); }, signals_.get()));
 }
 
 int GetRun::DownloadFolder(const std::string& remotePath, const DirEntry& entry) {
     const fs::path top = destDir_ / entry.name;
+    bool overwrite = arguments_.overwrite;
     std::error_code error;
-    if (fs::is_directory(top, error) && !arguments_.overwrite && context_.canAsk) {
+    if (fs::is_directory(top, error) && !overwrite && context_.canAsk) {
         if (!AskYesNo(context_, FolderExistsQuestion(entry.name), signals_.get())) {
             return context_.Fail("Nothing downloaded: the folder " + top.string() + " was kept.");
         }
-        overwriteAll_ = true;
+        overwrite = true;
     }
-    overwriteAll_ = overwriteAll_ || arguments_.overwrite;
-    walk_.emplace(address_, remotePath, destDir_);
+    client::DownloadJobs jobs;
+    jobs.addListing = [this](const std::string& path) {
+        return session_->Jobs().AddExpandJob(address_, path, &folder_->Cancelled());
+    };
+    jobs.addFile = [this](const WalkFile& file) {
+        return session_->Jobs().AddRetrieveJob(address_, file.remotePath, file.localPath.string(),
+                                               &folder_->Cancelled(),
+                                               static_cast<std::uint64_t>(file.size));
+    };
+    client::FolderDownloadEvents events;
+    events.onSkipped = [this](const client::Skipped& skipped) { ReportSkipped(skipped); };
+    // The download goes on with what arrived, as ls shows what arrived; only the warning tells.
+    events.onListingCut = [this](std::size_t count) { Report(DescribeCutListing(count)); };
+    events.onFailed = [this](const client::DownloadFailure& failure) { ReportFailure(failure); };
+    events.mayOverwrite = [this](const fs::path& path) { return AskOverwrite(path); };
+    client::FolderDownloadSettings settings;
+    settings.overwrite = overwrite;
+    folder_ = std::make_unique<client::FolderDownload>(
+        address_, remotePath, destDir_, std::move(jobs), std::move(events), settings);
+
     session_->onExpand = [this](JobId id, const std::vector<DirEntry>& listing, bool success,
-                                std::size_t leftOut) { OnListing(id, listing, success, leftOut); };
+                                std::size_t leftOut) {
+        const auto path = folder_->AwaitedFolder(id);
+        if (!path) return;
+        if (success) {
+            folder_->OnListing(*path, listing, leftOut);
+        } else {
+            folder_->OnListingFailed(id);
+        }
+        display_.FilesFound(folder_->Walk().FilesFound());
+        ShowOldestFile();
+    };
     FollowProgress();
     session_->onDownloadFinished = [this](JobId id, const util::Status& outcome) {
-        OnFinished(id, outcome);
-        if (!outcome) over_ = true;
-        ContinueWalk();
+        const auto found = folder_->Running().find(id);
+        if (found == folder_->Running().end()) return;
+        const WalkFile file = found->second;
+        folder_->OnFileFinished(id, outcome);
+        FileFinished(file, outcome.ok());
+        ShowOldestFile();
     };
-    ListWaitingFolders();
+    folder_->Start();
+    ShowOldestFile();
     return Finish(session_->Run([this] { return Done(); }, signals_.get()));
-}
-
-void GetRun::ListWaitingFolders() {
-    if (over_) return;
-    walk_->ListWaitingFolders([this](const std::string& path) {
-        return session_->Jobs().AddExpandJob(address_, path, &walk_->Cancelled());
-    });
-}
-
-void GetRun::OnListing(JobId id, const std::vector<DirEntry>& listing, bool success,
-                       std::size_t leftOut) {
-    const auto path = walk_->AwaitedFolder(id);
-    if (!path || over_) return;
-    if (!success) {
-        walk_->OnListingFailed(id);
-        Report("Cannot list " + *path + " on " + arguments_.host + "; the download stops.");
-        failed_ = true;
-        over_ = true;
-        StopWalk();
-        return;
-    }
-    FolderWalk::ListingUse use = walk_->OnListing(*path, listing, leftOut);
-    // The download goes on with what arrived, as ls shows what arrived; only the warning tells.
-    if (use.leftOut > 0) Report(DescribeCutListing(use.leftOut));
-    for (const client::WalkRefusal& refusal : use.refused) {
-        Report("Refused " + refusal.remotePath + ": " + DescribeRefusal(refusal) + ".");
-        failed_ = true;
-    }
-    if (use.used && !use.localFolder.empty()) {
-        std::error_code error;
-        if (!StaysInside(destDir_, use.localFolder / "x") ||
-            (!fs::create_directories(use.localFolder, error) && error)) {
-            Report("Cannot create the folder " + use.localFolder.string() + ".");
-            failed_ = true;
-            over_ = true;
-            StopWalk();
-            return;
-        }
-    }
-    ListWaitingFolders();
-    display_.FilesFound(walk_->FilesFound());
-    ContinueWalk();
-}
-
-void GetRun::ContinueWalk() {
-    if (over_) return;
-    while (running_.size() < kFilesInFlight) {
-        auto next = walk_->TakeNextFile();
-        if (!next) break;
-        if (!StaysInside(destDir_, next->localPath)) {
-            Report("Refused " + next->remotePath + ": outside the target folder.");
-            failed_ = true;
-            continue;
-        }
-        if (!MayWrite(next->localPath, overwriteAll_)) {
-            failed_ = true;
-            continue;
-        }
-        StartFile(*next, &walk_->Cancelled());
-    }
-    if (running_.empty() && walk_->Exhausted()) over_ = true;
-}
-
-void GetRun::OnFinished(JobId id, const util::Status& outcome) {
-    const auto found = running_.find(id);
-    if (found == running_.end()) return;
-    const WalkFile file = std::move(found->second);
-    running_.erase(found);
-    display_.FileFinished(file.localPath.string(), file.size, outcome.ok());
-    if (id == shownJob_) ShowOldestFile();
-    if (outcome) {
-        ++filesDone_;
-        bytesDone_ += file.size;
-        return;
-    }
-    // The first file that fails ends the download; the files still running with it stop too,
-    // so that nothing is written after it.
-    failed_ = true;
-    over_ = true;
-    StopWalk();
-    if (outcome.kind() == util::ErrorKind::Stopped) return;
-    Report("Download of " + file.remotePath + " from " + arguments_.host +
-           " failed: " + util::Describe(outcome.error()) + ".");
 }
 
 int GetRun::Finish(ClientSession::End end) {
     if (end == ClientSession::End::Interrupted) {
         Report("Download cancelled.");
-        StopWalk();
+        StopFolder();
         // Ending the session waits for the running transfer, which removes its partial file.
         session_.reset();
         return kExitInterrupted;

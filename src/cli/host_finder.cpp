@@ -89,22 +89,38 @@ std::vector<FoundHost> FindHosts(const GlobalOptions& options, std::chrono::mill
     return collector.Hosts();
 }
 
+bool ChooseHostByName(const std::vector<FoundHost>& found, const std::string& name, Ipv4& address,
+                      std::string& error) {
+    std::vector<Ipv4> matches;
+    for (const FoundHost& candidate : found) {
+        if (candidate.answered && xUtilEqualsNoCase(candidate.info.hostName, name)) {
+            matches.push_back(candidate.address);
+        }
+    }
+    if (matches.empty()) {
+        error = ui::FormatText(
+            ui::Translate("Cannot find the host \"%s\": not a known name or address."), {name});
+        return false;
+    }
+    if (matches.size() > 1) {
+        std::string addresses;
+        for (const Ipv4 match : matches) {
+            addresses += (addresses.empty() ? "" : ", ") + net::FormatIpv4(match);
+        }
+        error = ui::FormatText(ui::Translate("More than one host is named \"%s\" (%s); give the "
+                                             "address of the one you mean."),
+                               {name, addresses});
+        return false;
+    }
+    address = matches.front();
+    return true;
+}
+
 bool ResolveHostArgument(const GlobalOptions& options, const std::string& host, Ipv4& address,
                          std::string& error) {
     if (net::ResolveHost(host, address)) return true;
-    const auto found = FindHosts(options, kNameSearch, [&](const FoundHost& candidate) {
-        return xUtilEqualsNoCase(candidate.info.hostName, host);
-    });
-    const auto match = std::find_if(found.begin(), found.end(), [&](const FoundHost& candidate) {
-        return candidate.answered && xUtilEqualsNoCase(candidate.info.hostName, host);
-    });
-    if (match == found.end()) {
-        error = ui::FormatText(
-            ui::Translate("Cannot find the host \"%s\": not a known name or address."), {host});
-        return false;
-    }
-    address = match->address;
-    return true;
+    // Listens the whole time: a second host of the same name must be found too.
+    return ChooseHostByName(FindHosts(options, kNameSearch), host, address, error);
 }
 
 }  // namespace cli

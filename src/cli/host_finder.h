@@ -28,8 +28,15 @@ std::vector<FoundHost> FindHosts(const GlobalOptions& options, std::chrono::mill
                                  const std::function<bool(const FoundHost&)>& enough = {},
                                  SignalWatch* signals = nullptr);
 
+// The one answering host that announces itself as `name` (letter case aside). False with an
+// error when none does, or when several do: the error then lists their addresses, since one of
+// them may be a look-alike.
+bool ChooseHostByName(const std::vector<FoundHost>& found, const std::string& name, Ipv4& address,
+                      std::string& error);
+
 // HOST of the command line: a dotted address, a name the resolver knows, or the name a host
-// announces itself under (found by listening for a few seconds).
+// announces itself under (found by listening for a few seconds; a name that more than one host
+// uses is refused).
 bool ResolveHostArgument(const GlobalOptions& options, const std::string& host, Ipv4& address,
                          std::string& error);
 

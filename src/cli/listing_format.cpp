@@ -21,28 +21,6 @@ std::string Plural(std::size_t count, const char* word) {
     return std::to_string(count) + " " + word + (count == 1 ? "" : "s");
 }
 
-// The length of the control character `text` begins with, 0 for anything else: C0 and DEL as
-// bytes; C1 (U+0080-U+009F), which terminals obey as escapes, and the marks and overrides
-// that reorder what follows them (U+061C, U+200E-U+200F, U+202A-U+202E, U+2066-U+2069) in
-// UTF-8.
-std::size_t ControlSequenceLength(std::string_view text) {
-    const auto at = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-    const unsigned char lead = at(0);
-    if (lead < 0x20 || lead == 0x7F) return 1;
-    if (text.size() >= 2 && lead == 0xC2 && at(1) >= 0x80 && at(1) <= 0x9F) return 2;
-    if (text.size() >= 2 && lead == 0xD8 && at(1) == 0x9C) return 2;
-    if (text.size() >= 3 && lead == 0xE2) {
-        const unsigned char second = at(1);
-        const unsigned char third = at(2);
-        if (second == 0x80 &&
-            (third == 0x8E || third == 0x8F || (third >= 0xAA && third <= 0xAE))) {
-            return 3;
-        }
-        if (second == 0x81 && third >= 0xA6 && third <= 0xA9) return 3;
-    }
-    return 0;
-}
-
 }  // namespace
 
 std::string FormatSize(std::int64_t bytes) {
@@ -58,21 +36,6 @@ std::string FormatSize(std::int64_t bytes) {
     char text[32];
     std::snprintf(text, sizeof text, "%.1f %s", value, kUnits[unit]);
     return text;
-}
-
-std::string PrintableText(std::string_view text) {
-    std::string clean;
-    clean.reserve(text.size());
-    for (std::size_t i = 0; i < text.size();) {
-        const std::size_t length = ControlSequenceLength(text.substr(i));
-        if (length == 0) {
-            clean += text[i++];
-        } else {
-            clean += '?';
-            i += length;
-        }
-    }
-    return clean;
 }
 
 std::string FormatListing(std::vector<DirEntry> entries) {

@@ -8,15 +8,14 @@
 #include <vector>
 
 #include "core/types.h"
+#include "util/printable_text.h"
 
 namespace cli {
 
 // "0 B", "1023 B", "1.0 KiB", "4.2 MiB", "1.5 GiB" ...
 std::string FormatSize(std::int64_t bytes);
 
-// Each control character becomes "?": bytes below 0x20 and 0x7F, and in UTF-8 the C1 controls
-// and the bidirectional marks, embeddings, overrides and isolates. Everything else is kept.
-std::string PrintableText(std::string_view text);
+using util::PrintableText;
 
 // One line per entry ("     <DIR>  Music", "   4.2 MiB  a.mp3"), then a summary line.
 std::string FormatListing(std::vector<DirEntry> entries);

@@ -15,8 +15,8 @@
 #include "cli/serve_web_view.h"
 #include "cli/signal_watch.h"
 #include "cli/stdin_lines.h"
-#include "net/socket.h"
 #include "ui/controller/dispatcher_queue.h"
+#include "ui/controller/listening_ports.h"
 #include "ui/controller/lumvale_dialog.h"
 #include "ui/text/ui_strings.h"
 
@@ -41,20 +41,6 @@ ui::NetworkOptions ServeNetworkOptions(const GlobalOptions& options) {
     network.chat.port = options.chatPort;
     network.chat.sendPort = options.chatPort;
     return network;
-}
-
-// The network objects report no failure to listen; a port that another copy holds is found here,
-// before anything starts.
-bool PortsAreFree(const GlobalOptions& options, bool web, std::string& error) {
-    for (const std::uint16_t port : {options.requestPort, options.chatPort, web::kWebPort}) {
-        if (port == web::kWebPort && !web) continue;
-        if (!net::CreateListener(0, port).valid()) {
-            error = ui::FormatText(
-                ui::Translate("Cannot listen on TCP port %u (does another copy run?)."), {port});
-            return false;
-        }
-    }
-    return true;
 }
 
 // A timer of the controller: due when its period has passed since it last ran.
@@ -135,9 +121,13 @@ int RunServe(const CommandContext& context, bool webWanted) {
     // Before any thread starts, so that all of them inherit the blocked signals.
     SignalWatch signals;
     if (!signals.Valid()) return context.Fail(ui::Translate("Cannot watch for stop signals."));
-    std::string error;
     const bool web = webWanted || WebViewWanted(context.SettingsFile());
-    if (!PortsAreFree(context.options, web, error)) return context.Fail(error);
+    const std::uint16_t request = context.options.requestPort;
+    const std::uint16_t chat = context.options.chatPort;
+    if (const auto taken = web ? ui::TakenPortMessage({request, chat, web::kWebPort})
+                               : ui::TakenPortMessage({request, chat})) {
+        return context.Fail(*taken);
+    }
 
     ui::QueuedDispatcher dispatcher;
     ServeViews views(context.out, context.SettingsFile(), dispatcher);

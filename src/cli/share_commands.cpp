@@ -74,13 +74,8 @@ bool RemoveShare(utilcpp::CParseini& settings, const std::string& name, std::str
 }
 
 std::vector<std::pair<std::string, std::string>> ListShares(const utilcpp::CParseini& settings) {
-    std::vector<std::string> lines;
-    settings.GetSection(settings_keys::kShares, lines);
     std::vector<std::pair<std::string, std::string>> shares;
-    for (const std::string& line : lines) {
-        const auto equals = line.find('=');
-        const std::string name(xUtilTrim(std::string_view(line).substr(0, equals)));
-        if (name.empty()) continue;
+    for (const std::string& name : utilcpp::ShareNames(settings)) {
         std::string path;
         settings.GetString(settings_keys::kShares, name, path, "");
         shares.emplace_back(name, path);

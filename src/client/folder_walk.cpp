@@ -29,7 +29,6 @@ void FolderWalk::ListWaitingFolders(const std::function<JobId(const std::string&
         std::string path = std::move(foldersToList_.front());
         foldersToList_.pop_front();
         const JobId job = addListing(path);
-        Track(job);
         awaited_.push_back({job, std::move(path)});
     }
 }

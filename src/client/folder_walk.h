@@ -3,8 +3,7 @@
 // the target folder with its own name. Whatever a hostile listing says, the walk stays bounded
 // (depth, files, folders), never maps two files to one local path, never lists a folder twice and
 // never takes a file without a size to bound it. The owner runs the jobs; the walk keeps the
-// cancel flag they watch and the ids of those still out, so that its record can outlive the
-// download until the job queue has let go of every one of them.
+// cancel flag they watch.
 #pragma once
 
 #include <cstdint>
@@ -106,11 +105,6 @@ public:
     std::size_t EntriesLeftOut() const { return entriesLeftOut_; }
     std::size_t PendingListings() const { return awaited_.size() + foldersToList_.size(); }
 
-    // Jobs queued for this walk that have not reported yet.
-    void Track(JobId job) { jobsOut_.push_back(job); }
-    void JobReported(JobId job) { std::erase(jobsOut_, job); }
-    bool HoldsJobs() const { return !jobsOut_.empty(); }
-
 private:
     struct Awaited {
         JobId job = 0;
@@ -132,7 +126,6 @@ private:
     std::deque<std::string> foldersToList_;
     std::vector<Awaited> awaited_;
     std::deque<WalkFile> files_;
-    std::vector<JobId> jobsOut_;
 };
 
 }  // namespace client

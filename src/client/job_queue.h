@@ -114,8 +114,8 @@ public:
     JobId AddHostModifiedJob(Ipv4 address, const StopFlag* stop);
     // `localPath` is the full local file name; missing folders are created, an existing file is
     // replaced only once the whole file has arrived. With `expectedSize` (the size the listing
-    // showed) a reply announcing more fails before anything is written, so that a hostile host
-    // cannot stream until the disk is full.
+    // showed) a reply announcing another size fails before anything is written: more could fill
+    // the disk, less would pass for the whole file.
     JobId AddRetrieveJob(Ipv4 address, const std::string& remotePath, const std::string& localPath,
                          const StopFlag* stop,
                          std::optional<std::uint64_t> expectedSize = std::nullopt);

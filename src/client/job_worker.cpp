@@ -1,6 +1,5 @@
 // What a worker thread does with one job: one connection, one request, one report.
 #include <filesystem>
-#include <limits>
 
 #include "client/download_progress.h"
 #include "client/job_queue.h"
@@ -38,8 +37,7 @@ util::Status CJobQueue::Retrieve(const Job& job, net::Socket socket, const StopF
         return StoppedOr(util::ErrorKind::ConnectionLost, stop);
     }
     DownloadProgressAdapter progress(*downloadListener_, job.id);
-    return net::ReceiveFile(socket, job.localPath, stop, nullptr, &progress,
-                            job.expectedSize.value_or(std::numeric_limits<std::uint64_t>::max()));
+    return net::ReceiveFile(socket, job.localPath, stop, nullptr, &progress, job.expectedSize);
 }
 
 void CJobQueue::ForgetStopFlag(Job& job) {

@@ -17,6 +17,7 @@ NameProblem CheckRemoteName(std::string_view name) {
     if (name.find('/') != std::string_view::npos) return NameProblem::Slash;
     if (name.find('\\') != std::string_view::npos) return NameProblem::Backslash;
     if (name.find('\0') != std::string_view::npos) return NameProblem::Nul;
+    if (name.find_first_of("\r\n") != std::string_view::npos) return NameProblem::LineBreak;
     if (name.size() > kMaxNameBytes) return NameProblem::TooLong;
     return NameProblem::None;
 }

@@ -8,10 +8,11 @@
 
 namespace client {
 
-enum class NameProblem { None, Empty, DotName, Slash, Backslash, Nul, TooLong };
+enum class NameProblem { None, Empty, DotName, Slash, Backslash, Nul, LineBreak, TooLong };
 
 // Whether one name of a remote listing may become one component of a local path. A backslash
-// would make one listed name stand for a path of several.
+// would make one listed name stand for a path of several; a line break would forge lines in every
+// list of names a script or log reads.
 NameProblem CheckRemoteName(std::string_view name);
 
 // The local path of a file found by a folder walk. The walk of root "\Music\Live" writes

@@ -6,6 +6,8 @@ namespace settings_keys {
 
 // Key: a share name; value: the local folder it shares.
 inline constexpr const char* kShares = "shares";
+// Key: a host added by hand (its name or dotted address as typed); watched again on every start.
+inline constexpr const char* kRememberedHosts = "rememberedhosts";
 // Key: the token a browser keeps in its cookie; value: its address and a name ("10.0.0.7 Firefox
 // on Android"). Every key is a browser the owner let into the web view.
 inline constexpr const char* kWebBrowsers = "webbrowsers";

@@ -21,12 +21,19 @@ ShareProblem CheckShare(const std::string& name, const std::string& path) {
     return ShareProblem::None;
 }
 
-std::string ShareInOtherCase(const CParseini& settings, const std::string& name,
-                             const std::string& editedName) {
+std::vector<std::string> ShareNames(const CParseini& settings) {
     std::vector<std::string> lines;
     settings.GetSection(settings_keys::kShares, lines);
-    for (const std::string& line : lines) {
-        std::string share(xUtilTrim(std::string_view(line).substr(0, line.find('='))));
+    std::vector<std::string> names;
+    names.reserve(lines.size());
+    // The section's keys come trimmed and never empty, and a key holds no "=".
+    for (const std::string& line : lines) names.push_back(line.substr(0, line.find('=')));
+    return names;
+}
+
+std::string ShareInOtherCase(const CParseini& settings, const std::string& name,
+                             const std::string& editedName) {
+    for (std::string& share : ShareNames(settings)) {
         if (share != name && share != editedName && xUtilEqualsNoCase(share, name)) return share;
     }
     return {};

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "core/parseini.h"
 
@@ -23,6 +24,9 @@ enum class ShareProblem {
 // The checks in the order the share dialog makes them; the first failing one is reported. Names
 // are neither trimmed nor compared with existing shares.
 ShareProblem CheckShare(const std::string& name, const std::string& path);
+
+// The names of the "shares" section, in file order; of names that differ in case alone, the first.
+std::vector<std::string> ShareNames(const CParseini& settings);
 
 // The existing share whose name is `name` in other letters, empty when there is none. Lookups
 // only ever reach one of two keys that differ in case alone, so writing the second spelling would

@@ -88,6 +88,9 @@ util::Status ReceiveIntoFileCopying(Socket socket, PartFile& file, std::uint64_t
         const auto got =
             ReceiveAvailable(socket, buffer.data(), wanted, stop, ReceiveIdleTimeout());
         if (!got) return got.error();
+        if (util::Status claimed = file.ReserveAhead(received + got.value(), length); !claimed) {
+            return claimed;
+        }
         if (util::Status written = file.Write(buffer.data(), got.value()); !written) return written;
         received += got.value();
         progress.Add(got.value());
@@ -117,6 +120,9 @@ util::Status ReceiveIntoFile(Socket socket, PartFile& file, std::uint64_t length
                                        SPLICE_F_MOVE | SPLICE_F_NONBLOCK);
         if (moved > 0) {
             const auto count = static_cast<std::size_t>(moved);
+            if (util::Status claimed = file.ReserveAhead(received + count, length); !claimed) {
+                return claimed;
+            }
             if (util::Status stored = EmptyPipe(pipe, file, count, fileTakesSplice); !stored) {
                 return stored;
             }

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <limits>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -58,13 +59,14 @@ bool SendFile(Socket socket, const std::string& fileName, const StopFlag* stop, 
 // non-negative decimal below 64 characters or announces more than maxLength bytes.
 bool ReceiveString(Socket socket, std::string& out, const StopFlag* stop, std::size_t maxLength);
 
-// One framed file into fileName (see ReceiveData). A header announcing more than maxLength bytes
-// fails before the file is created, like a header that cannot be read; a connection closed before
-// the header is the host's refusal.
-[[nodiscard]] util::Status ReceiveFile(
-    Socket socket, const std::string& fileName, const StopFlag* stop, void* context,
-    ProgressListener* listener,
-    std::uint64_t maxLength = std::numeric_limits<std::uint64_t>::max());
+// One framed file into fileName (see ReceiveData). With `listedLength` (the size the listing
+// gave), a header announcing any other length fails before the file is created, like a header
+// that cannot be read: a longer reply could fill the disk, a shorter one would pass for the whole
+// file. A connection closed before the header is the host's refusal.
+[[nodiscard]] util::Status ReceiveFile(Socket socket, const std::string& fileName,
+                                       const StopFlag* stop, void* context,
+                                       ProgressListener* listener,
+                                       std::optional<std::uint64_t> listedLength = std::nullopt);
 
 // The header that goes before `length` bytes: "<digits>:".
 std::string LengthHeader(std::uint64_t length);

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -18,6 +19,8 @@ namespace {
 
 constexpr char kPartMarker[] = ".wendaro-part-XXXXXX";
 constexpr std::size_t kMaxNameLength = 255;
+// How far the claimed space may run ahead of the data that arrived.
+constexpr std::uint64_t kReserveStep = 16 * 1024 * 1024;
 
 // mkstemp creates 0600; a finished download should look like any file the user created, which
 // means 0666 less the umask. Reading the umask through umask() would change it for every thread.
@@ -73,12 +76,21 @@ util::Status PartFile::Create(const std::string& target) {
     return {};
 }
 
-util::Status PartFile::Reserve(std::uint64_t size) {
-    if (fd_ < 0 || size == 0) return {};
+util::Status PartFile::ReserveAhead(std::uint64_t arrived, std::uint64_t length) {
+    if (fd_ < 0 || reserved_ >= length || arrived + kReserveStep / 2 < reserved_) return {};
+    const std::uint64_t upTo = std::min(length, arrived + kReserveStep);
+    const std::uint64_t from = reserved_;
+    reserved_ = upTo;
     // fallocate, unlike posix_fallocate, never falls back to writing zeros: file systems without
     // preallocation simply fill up as the data arrive.
-    if (::fallocate(fd_, 0, 0, static_cast<off_t>(size)) == 0) return {};
-    if (errno == EOPNOTSUPP || errno == ENOSYS || errno == EINVAL) return {};
+    if (::fallocate(fd_, FALLOC_FL_KEEP_SIZE, static_cast<off_t>(from),
+                    static_cast<off_t>(upTo - from)) == 0) {
+        return {};
+    }
+    if (errno == EOPNOTSUPP || errno == ENOSYS || errno == EINVAL) {
+        reserved_ = length;
+        return {};
+    }
     return util::LocalFileError(errno);
 }
 

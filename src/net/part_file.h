@@ -21,9 +21,11 @@ public:
 
     // Creates ".<name>.wendaro-part-XXXXXX" in the target's folder.
     util::Status Create(const std::string& target);
-    // Claims the space for `size` bytes up front where the file system can, so that a full disk
-    // shows before any data moves and the file is laid out in one piece.
-    util::Status Reserve(std::uint64_t size);
+    // Claims space a bounded step ahead of the `arrived` bytes, never past `length`, where the
+    // file system can: a full disk shows before the data reach it and the file is laid out in few
+    // pieces, while a host that announces a huge length and then sends nothing holds no more of
+    // the disk than one step. The claim leaves the file's size alone.
+    util::Status ReserveAhead(std::uint64_t arrived, std::uint64_t length);
     util::Status Write(const char* data, std::size_t size);
     // Gives the file ordinary permissions and renames it over the target.
     util::Status Commit();
@@ -35,6 +37,7 @@ private:
     void Discard();
 
     int fd_ = -1;
+    std::uint64_t reserved_ = 0;
     std::string target_;
     std::string temporary_;
 };

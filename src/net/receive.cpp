@@ -71,7 +71,6 @@ util::Status ReceiveData(Socket socket, void* block, std::uint64_t length,
     } else if (!fileName.empty()) {
         detail::PartFile file;
         result = file.Create(fileName);
-        if (result) result = file.Reserve(length);
         if (result) result = detail::ReceiveIntoFile(socket, file, length, stop, progress);
         if (result && detail::IsStopped(stop)) result = util::MakeError(util::ErrorKind::Stopped);
         if (result) result = file.Commit();
@@ -102,7 +101,8 @@ bool ReceiveString(Socket socket, std::string& out, const StopFlag* stop, std::s
 }
 
 util::Status ReceiveFile(Socket socket, const std::string& fileName, const StopFlag* stop,
-                         void* context, ProgressListener* listener, std::uint64_t maxLength) {
+                         void* context, ProgressListener* listener,
+                         std::optional<std::uint64_t> listedLength) {
     const auto header =
         ReceiveHeader(socket, stop, std::max(FirstDataTimeout(), ReceiveIdleTimeout()));
     util::Status verdict;
@@ -112,10 +112,10 @@ util::Status ReceiveFile(Socket socket, const std::string& fileName, const StopF
         verdict = header.kind() == util::ErrorKind::ConnectionLost
                       ? util::MakeError(util::ErrorKind::RefusedByHost)
                       : util::Status(header.error());
-    } else if (header.value() > maxLength) {
+    } else if (listedLength && header.value() != *listedLength) {
         verdict = util::MakeError(util::ErrorKind::SizeLiedAbout,
                                   std::to_string(header.value()) + " bytes announced, " +
-                                      std::to_string(maxLength) + " listed");
+                                      std::to_string(*listedLength) + " listed");
     }
     if (!verdict) {
         if (listener != nullptr) listener->OnTransferEnd(context, false);

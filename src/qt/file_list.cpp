@@ -5,6 +5,7 @@
 #include <QMetaObject>
 #include <algorithm>
 
+#include "qt/cut_text_tips.h"
 #include "qt/icons.h"
 #include "qt/qt_text.h"
 #include "ui/desktop/layout_settings.h"
@@ -66,6 +67,7 @@ FileList::FileList(QWidget* parent) : QTreeView(parent) {
     header()->setSectionsClickable(true);
     header()->setSortIndicatorShown(false);
     connect(header(), &QHeaderView::sectionClicked, this, &FileList::sortRequested);
+    ShowCutTextsInToolTips(this);
 }
 
 void FileList::Clear() {

@@ -2,6 +2,7 @@
 // widget tests can stand in for the user's choice.
 #pragma once
 
+#include <QStandardPaths>
 #include <QString>
 #include <functional>
 
@@ -14,7 +15,11 @@ namespace qtui {
 using FolderBrowser =
     std::function<QString(QWidget* owner, const QString& title, const QString& start)>;
 
-// The platform's folder browser (folders only).
+// Where a folder browser opens: `lastUsed` while it is a folder, else the user's `otherwise`
+// folder (XDG) when it exists, else home; never the folder the program was started in.
+QString ChooserStartFolder(const QString& lastUsed, QStandardPaths::StandardLocation otherwise);
+
+// The platform's folder browser (folders only), starting at `start` or else in home.
 FolderBrowser SystemFolderBrowser();
 
 }  // namespace qtui

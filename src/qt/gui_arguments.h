@@ -10,6 +10,9 @@ namespace qtui {
 
 struct GuiArguments {
     bool debugFeatures = false;
+    // "--help" or "-h": print the usage and end; "--version": print the version and end.
+    bool help = false;
+    bool version = false;
     // Empty: the usual settings file.
     std::string configFile;
     // Set when "--config" came without a file.
@@ -18,5 +21,8 @@ struct GuiArguments {
 
 // `args` without the program name.
 GuiArguments ParseGuiArguments(const std::vector<std::string>& args);
+
+// What "--help" prints, in the user's language, naming the settings file this start would use.
+std::string GuiUsage(const std::string& settingsFile);
 
 }  // namespace qtui

@@ -7,8 +7,10 @@
 #include <QUrl>
 
 #include "model/net_node.h"
+#include "qt/cut_text_tips.h"
 #include "qt/icons.h"
 #include "qt/qt_text.h"
+#include "qt/tree_notes.h"
 
 namespace qtui {
 
@@ -31,6 +33,8 @@ HostTree::HostTree(QWidget* parent) : QTreeWidget(parent) {
     setDropIndicatorShown(false);
     setContextMenuPolicy(Qt::CustomContextMenu);
     setSelectionMode(QAbstractItemView::SingleSelection);
+    WrapTreeNotes(this, kNodeRole);
+    ShowCutTextsInToolTips(this);
     // Queued: the controller may delete the selected item while it handles an event; it hears
     // of the new selection once that handler is done.
     connect(this, &QTreeWidget::itemSelectionChanged, this, &HostTree::ReportSelection,
@@ -115,6 +119,19 @@ void HostTree::SelectNode(const CNetNode& node) {
 void HostTree::ForgetNodes() {
     reported_ = nullptr;
     for (QTreeWidgetItemIterator it(this); *it; ++it) (*it)->setData(0, kNodeRole, QVariant());
+}
+
+QItemSelectionModel::SelectionFlags HostTree::selectionCommand(const QModelIndex& index,
+                                                               const QEvent* event) const {
+    // Up, Download and the file list all follow the selected item: a click on blank space or a
+    // Ctrl+click on the selected item leaves it selected rather than leaving them nothing.
+    if (!index.isValid()) return QItemSelectionModel::NoUpdate;
+    const QItemSelectionModel::SelectionFlags flags = QTreeWidget::selectionCommand(index, event);
+    if (flags.testFlag(QItemSelectionModel::Deselect) ||
+        flags.testFlag(QItemSelectionModel::Toggle)) {
+        return QItemSelectionModel::NoUpdate;
+    }
+    return flags;
 }
 
 void HostTree::ReportSelection() {

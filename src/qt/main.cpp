@@ -1,6 +1,7 @@
 // wendaro: the desktop program.
 #include <QApplication>
 #include <QGuiApplication>
+#include <QMessageBox>
 #include <QStringList>
 #include <csignal>
 #include <cstdio>
@@ -9,10 +10,15 @@
 #include <vector>
 
 #include "core/settings_path.h"
+#include "core/types.h"
 #include "qt/gui_arguments.h"
+#include "qt/icons.h"
 #include "qt/main_window.h"
+#include "qt/qt_text.h"
+#include "qt/qt_translations.h"
 #include "qt/single_instance.h"
 #include "qt/stop_signals.h"
+#include "ui/controller/listening_ports.h"
 #include "util/descriptor_limit.h"
 #include "util/memory_release.h"
 #include "util/trace.h"
@@ -22,6 +28,7 @@ namespace {
 constexpr int kExitOk = 0;
 constexpr int kExitUsage = 2;
 constexpr int kExitNoDisplay = 3;
+constexpr int kExitCannotStart = 4;
 
 constexpr const char* kNoDisplayLine =
     "wendaro: no display (DISPLAY is not set or cannot be reached); start it from a desktop "
@@ -49,6 +56,13 @@ bool HasDisplay() {
     return (x11 != nullptr && *x11 != '\0') || (wayland != nullptr && *wayland != '\0');
 }
 
+// Why this copy cannot run, where the user sees it: a desktop start has no terminal.
+int CannotStart(const QString& reason) {
+    std::fprintf(stderr, "wendaro: %s\n", qPrintable(reason));
+    QMessageBox::critical(nullptr, qtui::Tr(ui::StringId::ProductName), reason);
+    return kExitCannotStart;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -59,6 +73,17 @@ int main(int argc, char** argv) {
     if (!arguments.error.empty()) {
         std::fprintf(stderr, "wendaro: %s\n", arguments.error.c_str());
         return kExitUsage;
+    }
+    // Answered before anything starts: no window, no network.
+    if (arguments.version) {
+        std::printf("wendaro %s\n", WENDARO_VERSION);
+        return kExitOk;
+    }
+    if (arguments.help) {
+        const std::string usage = qtui::GuiUsage(
+            utilcpp::ResolveSettingsPath(arguments.configFile, utilcpp::ExecutablePath()));
+        std::fputs(usage.c_str(), stdout);
+        return kExitOk;
     }
     if (!HasDisplay()) {
         std::fputs(kNoDisplayLine, stderr);
@@ -74,11 +99,30 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("wendaro"));
     // Lets the desktop match the window to its menu entry and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.wendaro.Wendaro"));
+    // Every window and dialog of the program, the wizards included, carries its icon.
+    QApplication::setWindowIcon(qtui::ApplicationIcon());
+    if (ui::CurrentLanguage() != ui::Language::English &&
+        qtui::LoadQtTranslations(ui::CurrentLanguage()) == nullptr) {
+        std::fprintf(stderr,
+                     "wendaro: Qt's own translations for \"%s\" are not installed "
+                     "(qt6-translations-l10n); its dialog buttons stay in English.\n",
+                     ui::LanguageCode(ui::CurrentLanguage()));
+    }
     const std::string settingsFile =
         utilcpp::ResolveSettingsPath(arguments.configFile, utilcpp::ExecutablePath());
 
     qtui::SingleInstance instance(QString::fromStdString(settingsFile));
-    if (!instance.Claim()) return kExitOk;
+    switch (instance.Claim()) {
+        case qtui::SingleInstance::Outcome::First:
+            break;
+        case qtui::SingleInstance::Outcome::OtherRaised:
+            return kExitOk;
+        case qtui::SingleInstance::Outcome::Failed:
+            return CannotStart(instance.Error());
+    }
+    if (const auto taken = ui::TakenPortMessage({kRequestPort, kChatPort})) {
+        return CannotStart(qtui::ToQt(*taken));
+    }
     // Before any network thread starts, so that none of them inherits a different handling.
     qtui::StopSignals stopSignals;
     // A peer that resets a connection must not end the program.

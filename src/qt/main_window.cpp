@@ -5,8 +5,10 @@
 #include <QDialog>
 #include <QFileDialog>
 #include <QHeaderView>
+#include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
 
@@ -14,6 +16,7 @@
 #include "qt/chat_pane.h"
 #include "qt/client_area.h"
 #include "qt/file_list.h"
+#include "qt/folder_browser.h"
 #include "qt/host_tree.h"
 #include "qt/icons.h"
 #include "qt/qt_text.h"
@@ -272,20 +275,37 @@ void MainWindow::Raise() {
     activateWindow();
 }
 
-ui::Answer MainWindow::Ask(ui::Question, const std::string& text, ui::PromptButtons buttons) {
+ui::Answer MainWindow::Ask(ui::Question question, const std::string& text,
+                           ui::PromptButtons buttons) {
     QMessageBox box(QMessageBox::Question, Tr(ui::StringId::ProductName), ToQt(text),
                     QMessageBox::NoButton, this);
     // Questions may carry names a peer chose; they are shown as they are, never as markup.
     box.setTextFormat(Qt::PlainText);
-    box.addButton(QMessageBox::Yes);
-    QAbstractButton* no = box.addButton(QMessageBox::No);
-    QAbstractButton* cancel = nullptr;
+    QPushButton* yes = box.addButton(QMessageBox::Yes);
+    QPushButton* no = box.addButton(QMessageBox::No);
+    QPushButton* cancel = nullptr;
     if (buttons == ui::PromptButtons::YesNoCancel) cancel = box.addButton(QMessageBox::Cancel);
+    QPushButton* refuseAll = nullptr;
+    if (buttons == ui::PromptButtons::YesNoRefuseAll) {
+        refuseAll =
+            box.addButton(ToQt(ui::Translate("Refuse all unknown hosts")), QMessageBox::RejectRole);
+    }
     box.setEscapeButton(cancel ? cancel : no);
-    if (buttons == ui::PromptButtons::YesNoDefaultNo) {
-        box.setDefaultButton(static_cast<QPushButton*>(no));
+    const ui::PromptGuard guard = ui::GuardOf(question);
+    if (guard.defaultNo) {
+        // Return on a focused Yes would still press it unless Yes is no default of any kind.
+        yes->setAutoDefault(false);
+        box.setDefaultButton(no);
+    }
+    if (guard.inputDelayMs > 0) {
+        const QList<QAbstractButton*> all = box.buttons();
+        for (QAbstractButton* button : all) button->setEnabled(false);
+        QTimer::singleShot(guard.inputDelayMs, &box, [all] {
+            for (QAbstractButton* button : all) button->setEnabled(true);
+        });
     }
     box.exec();
+    if (refuseAll != nullptr && box.clickedButton() == refuseAll) return ui::Answer::NoToAll;
     const QMessageBox::StandardButton pressed = box.standardButton(box.clickedButton());
     if (pressed == QMessageBox::Yes) return ui::Answer::Yes;
     if (pressed == QMessageBox::No) return ui::Answer::No;
@@ -293,9 +313,18 @@ ui::Answer MainWindow::Ask(ui::Question, const std::string& text, ui::PromptButt
     return cancel ? ui::Answer::Cancel : ui::Answer::No;
 }
 
+void MainWindow::ShowRefusalNote(const std::string& text) {
+    if (refusalNote_ == nullptr) {
+        refusalNote_ = new QLabel(this);
+        statusBar()->addPermanentWidget(refusalNote_);
+    }
+    refusalNote_->setText(ToQt(text));
+}
+
 bool MainWindow::ChooseFolder(const std::string& title, const std::string& start,
                               std::string& chosen) {
-    const QString folder = QFileDialog::getExistingDirectory(this, ToQt(title), ToQt(start));
+    const QString folder = QFileDialog::getExistingDirectory(
+        this, ToQt(title), ChooserStartFolder(ToQt(start), QStandardPaths::DownloadLocation));
     if (folder.isEmpty()) return false;
     chosen = FromQt(folder);
     return true;

@@ -15,6 +15,7 @@
 #include "ui/views/clock.h"
 
 class QAction;
+class QLabel;
 class QMenu;
 
 namespace qtui {
@@ -42,6 +43,7 @@ struct CommandActions {
     QAction* close = nullptr;
     QAction* options = nullptr;
     QAction* helpTopics = nullptr;
+    QAction* findComputer = nullptr;
     QAction* about = nullptr;
     QAction* cancel = nullptr;
     QAction* up = nullptr;
@@ -89,7 +91,9 @@ public:
     void ShareDroppedFolder(const QString& folder);
 
     // ---- Views the controller asks ----
-    ui::Answer Ask(ui::Question, const std::string& text, ui::PromptButtons buttons) override;
+    ui::Answer Ask(ui::Question question, const std::string& text,
+                   ui::PromptButtons buttons) override;
+    void ShowRefusalNote(const std::string& text) override;
     bool ChooseFolder(const std::string& title, const std::string& start,
                       std::string& chosen) override;
     void Play(ui::EventSound kind) override;
@@ -104,6 +108,8 @@ private:
     void BuildMenusAndToolbar();
     void ConnectViews();
     void ShowContextMenu(std::unique_ptr<QMenu> menu, QWidget* owner, const QPoint& position);
+    // Shift+F10 or the Menu key: the context menu of the control that has the focus.
+    void OpenContextMenuByKey();
     void AddDownloadToItem(QMenu& menu, const ui::MenuState& state);
     void SaveLayout();
     void StopController();
@@ -116,6 +122,7 @@ private:
     void AddHostByHand();
     void ShowAbout();
     void ShowHelp();
+    void ShowDiagnosis();
 
     const MainWindowOptions options_;
     utilcpp::CParseini settings_;
@@ -128,6 +135,7 @@ private:
     ChatPane* chat_ = nullptr;
     TransferList* transfers_ = nullptr;
     QMenu* fileMenu_ = nullptr;
+    QLabel* refusalNote_ = nullptr;
     CommandActions actions_;
     QTimer secondTimer_;
     QTimer tenthTimer_;

@@ -1,5 +1,6 @@
 // Menus, toolbar, context menus and the commands behind them.
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QInputDialog>
 #include <QKeySequence>
 #include <QMenu>
@@ -8,12 +9,12 @@
 #include <QShortcut>
 #include <QToolBar>
 
-#include "net/socket.h"
+#include "qt/add_host_dialog.h"
 #include "qt/chat_pane.h"
 #include "qt/client_area.h"
+#include "qt/diagnosis_dialog.h"
 #include "qt/file_list.h"
 #include "qt/help_window.h"
-#include "qt/host_lookup.h"
 #include "qt/host_tree.h"
 #include "qt/icons.h"
 #include "qt/main_window.h"
@@ -31,7 +32,7 @@ namespace qtui {
 namespace {
 
 // The "Download to" item shows the folder in at most this many characters.
-constexpr std::size_t kDownloadToFolderChars = 24;
+constexpr std::size_t kDownloadToFolderChars = 40;
 
 QAction* AddAction(QMenu* menu, ui::StringId text) {
     return menu->addAction(Tr(text));
@@ -56,6 +57,7 @@ void MainWindow::BuildMenusAndToolbar() {
     actions_.options = AddAction(tools, ui::StringId::MenuOptions);
     QMenu* help = menuBar()->addMenu(Tr(ui::StringId::MenuHelp));
     actions_.helpTopics = AddAction(help, ui::StringId::MenuHelpTopics);
+    actions_.findComputer = help->addAction(ToQt(ui::Translate("&Find a missing computer…")));
     help->addSeparator();
     actions_.about = AddAction(help, ui::StringId::MenuAbout);
     actions_.cancel = new QAction(Tr(ui::StringId::MenuCancel), this);
@@ -83,6 +85,7 @@ void MainWindow::BuildMenusAndToolbar() {
     connect(actions_.options, &QAction::triggered, this, live([this] { ShowOptions(); }));
     connect(actions_.helpTopics, &QAction::triggered, this, [this] { ShowHelp(); });
     connect(actions_.about, &QAction::triggered, this, [this] { ShowAbout(); });
+    connect(actions_.findComputer, &QAction::triggered, this, live([this] { ShowDiagnosis(); }));
     connect(actions_.cancel, &QAction::triggered, this,
             live([this] { controller_->CancelSelectedTransfers(); }));
 
@@ -91,6 +94,17 @@ void MainWindow::BuildMenusAndToolbar() {
     connect(refreshKey, &QShortcut::activated, this, live([this] { controller_->Refresh(); }));
     auto* helpKey = new QShortcut(QKeySequence(Qt::Key_F1), this);
     connect(helpKey, &QShortcut::activated, this, [this] { ShowHelp(); });
+    // Not every keyboard has a Menu key; Shift+F10 is the desktops' other way to the menu.
+    for (const QKeySequence& key :
+         {QKeySequence(Qt::SHIFT | Qt::Key_F10), QKeySequence(Qt::Key_Menu)}) {
+        auto* menuKey = new QShortcut(key, this);
+        connect(menuKey, &QShortcut::activated, this, [this] { OpenContextMenuByKey(); });
+    }
+    // Cancelling must not need a menu at all.
+    auto* cancelKey = new QShortcut(QKeySequence(Qt::Key_Delete), transfers_);
+    cancelKey->setContext(Qt::WidgetShortcut);
+    connect(cancelKey, &QShortcut::activated, this,
+            live([this] { controller_->CancelSelectedTransfers(); }));
 
     // The toolbar's buttons are always enabled, unlike the menu items they share a command with.
     auto* toolbar = findChild<QToolBar*>("toolbar");
@@ -163,6 +177,23 @@ std::unique_ptr<QMenu> MainWindow::TransferContextMenu() {
     return menu;
 }
 
+void MainWindow::OpenContextMenuByKey() {
+    QWidget* focused = focusWidget();
+    if (focused == nullptr) return;
+    for (QAbstractItemView* view :
+         std::initializer_list<QAbstractItemView*>{tree_, files_, transfers_}) {
+        if (focused != view) continue;
+        // Beside the current row, as a click there would open it.
+        const QRect row = view->visualRect(view->currentIndex());
+        emit view->customContextMenuRequested(row.isValid() ? row.center() : QPoint(0, 0));
+        return;
+    }
+    // Any other control (the chat's input) opens its own menu.
+    QContextMenuEvent event(QContextMenuEvent::Keyboard, focused->rect().center(),
+                            focused->mapToGlobal(focused->rect().center()));
+    QApplication::sendEvent(focused, &event);
+}
+
 void MainWindow::ShowContextMenu(std::unique_ptr<QMenu> menu, QWidget* owner,
                                  const QPoint& position) {
     if (stopped_) return;
@@ -203,34 +234,16 @@ void MainWindow::ShowOptions() {
 }
 
 void MainWindow::AddHostByHand() {
-    while (true) {
-        // The hosts added before, offered in the list of an editable box that starts empty.
-        const std::vector<std::string> shown = ui::DisplayOrder(ui::LoadHostMru(settings_));
-        QStringList items;
-        for (const std::string& entry : shown) items << ToQt(entry);
-        QInputDialog dialog(this);
-        dialog.setWindowTitle(Tr(ui::StringId::AddHostTitle));
-        dialog.setLabelText(Tr(ui::StringId::AddHostExplanation) + "\n\n" +
-                            Tr(ui::StringId::AddHostLabel));
-        dialog.setComboBoxItems(items);
-        dialog.setComboBoxEditable(true);
-        dialog.setTextValue({});
-        if (dialog.exec() != QDialog::Accepted || stopped_) return;
-        const ui::AddHostResult result = ui::AcceptHostEntry(
-            FromQt(dialog.textValue()), shown,
-            [](const std::string& host, Ipv4& address) {
-                return LookUpHostWithoutFreezing(host, address, net::ResolveHost);
-            },
-            settings_);
-        if (result.outcome == ui::AddHostOutcome::Accepted) {
-            controller_->AddManualHost(result.address, result.text);
-            return;
-        }
-        if (result.outcome == ui::AddHostOutcome::Unresolved) {
-            QMessageBox::warning(this, Tr(ui::StringId::ProductName),
-                                 Tr(ui::StringId::HostNotResolved));
-        }
+    // The hosts added before, offered in the list of an editable box that starts empty.
+    QStringList hosts;
+    for (const std::string& entry : ui::DisplayOrder(ui::LoadHostMru(settings_))) {
+        hosts << ToQt(entry);
     }
+    AddHostDialog dialog(this, hosts, [this](const std::string& text, auto done) {
+        return !stopped_ && controller_->StartAddHost(text, std::move(done));
+    });
+    dialog.exec();
+    controller_->CancelAddHost();
 }
 
 void MainWindow::ShowAbout() {
@@ -240,6 +253,11 @@ void MainWindow::ShowAbout() {
     box.setInformativeText(ToQt(ui::FormatText(ui::StringId::AboutVersion, {WENDARO_VERSION})) +
                            "\n\n" + Tr(ui::StringId::AboutLicence));
     box.exec();
+}
+
+void MainWindow::ShowDiagnosis() {
+    DiagnosisDialog dialog(this, dispatcher_);
+    dialog.exec();
 }
 
 void MainWindow::ShowHelp() {

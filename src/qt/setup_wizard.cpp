@@ -1,5 +1,6 @@
 #include "qt/setup_wizard.h"
 
+#include <QAbstractButton>
 #include <QCheckBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -57,6 +58,8 @@ QLabel* TitleLabel(const QString& text) {
     return label;
 }
 
+constexpr int kButtonPadding = 24;
+
 int IdOf(ui::WizardPage page) {
     return static_cast<int>(page);
 }
@@ -78,6 +81,15 @@ SetupWizard::SetupWizard(QWidget* owner, utilcpp::CParseini& settings, bool firs
     setButtonText(QWizard::NextButton, ToQt(ui::Translate("&Next >")));
     setButtonText(QWizard::FinishButton, ToQt(ui::Translate("&Finish")));
     setButtonText(QWizard::CancelButton, Tr(ui::StringId::ButtonCancel));
+    // A long translation ("Fertig stellen") gets the room it needs, with the margins a button's
+    // style gives an English text.
+    for (const auto which :
+         {QWizard::BackButton, QWizard::NextButton, QWizard::FinishButton, QWizard::CancelButton}) {
+        QAbstractButton* shown = button(which);
+        const QString plain = QString(shown->text()).remove(QLatin1Char('&'));
+        shown->setMinimumWidth(shown->fontMetrics().horizontalAdvance(plain) + kButtonPadding);
+    }
+    setWindowIcon(ApplicationIcon());
     setPixmap(QWizard::LogoPixmap, ApplicationIcon().pixmap(kLogoSize, kLogoSize));
     setMinimumWidth(kMinimumWidth);
 

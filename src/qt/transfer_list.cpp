@@ -3,8 +3,10 @@
 #include <QHeaderView>
 #include <algorithm>
 
+#include "qt/cut_text_tips.h"
 #include "qt/icons.h"
 #include "qt/qt_text.h"
+#include "qt/transfer_status_cell.h"
 #include "ui/desktop/layout_settings.h"
 
 namespace qtui {
@@ -25,6 +27,8 @@ TransferList::TransferList(QWidget* parent) : QTreeWidget(parent) {
         }
     }
     header()->setStretchLastSection(false);
+    setItemDelegateForColumn(1, new TransferStatusCell(this));
+    ShowCutTextsInToolTips(this);
 }
 
 void TransferList::AppendRow(const std::string& name, const std::string& status,
@@ -35,13 +39,23 @@ void TransferList::AppendRow(const std::string& name, const std::string& status,
     // The status column keeps the width the user left it at; a status cut short there still
     // shows whole under the pointer.
     item->setToolTip(1, item->text(1));
+    item->setData(1, kTransferStateRole, static_cast<int>(ui::TransferState::Waiting));
     addTopLevelItem(item);
 }
 
-void TransferList::SetStatus(std::size_t row, const std::string& status, ui::TransferState) {
+void TransferList::SetStatus(std::size_t row, const std::string& status, ui::TransferState state) {
     if (QTreeWidgetItem* item = topLevelItem(static_cast<int>(row))) {
         item->setText(1, ToQt(status));
         item->setToolTip(1, item->text(1));
+        item->setData(1, kTransferStateRole, static_cast<int>(state));
+        // A bar only for what moves, and only once it says how far it got.
+        if (state != ui::TransferState::Moving) item->setData(1, kTransferPercentRole, QVariant());
+    }
+}
+
+void TransferList::SetProgress(std::size_t row, unsigned percent) {
+    if (QTreeWidgetItem* item = topLevelItem(static_cast<int>(row))) {
+        item->setData(1, kTransferPercentRole, static_cast<int>(percent));
     }
 }
 

@@ -3,7 +3,6 @@
 
 #include <netinet/in.h>
 #include <poll.h>
-#include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -52,8 +51,8 @@ CServerThread::CServerThread(UploadListener* uploadListener, ServerListener* ser
       options_(options),
       settings_(std::move(settingsFile)),
       hostName_(std::move(hostName)) {
-    wakeEvent_ = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
-    if (wakeEvent_ < 0) return;
+    // Without its wake-up event the listener could not be stopped: serve nothing then.
+    if (!wakeEvent_.valid()) return;
     listenSocket_ = net::CreateListener(options_.bindAddress, options_.port, SOMAXCONN);
     if (!listenSocket_.valid()) return;
     port_ = net::LocalPort(listenSocket_.get());
@@ -68,7 +67,6 @@ CServerThread::CServerThread(UploadListener* uploadListener, ServerListener* ser
 
 CServerThread::~CServerThread() {
     Stop();
-    if (wakeEvent_ >= 0) ::close(wakeEvent_);
 }
 
 void CServerThread::SetHostName(const std::string& name) {
@@ -136,7 +134,7 @@ bool CServerThread::Stopping() const {
 }
 
 void CServerThread::WakeListener() {
-    if (wakeEvent_ >= 0) util::SignalWakeEvent(wakeEvent_);
+    wakeEvent_.Signal();
 }
 
 void CServerThread::ListenerThreadFunction() {
@@ -149,11 +147,11 @@ void CServerThread::ListenerThreadFunction() {
     while (!Stopping()) {
         // While accepting fails for want of resources the listening socket stays readable; it is
         // left out of one poll slice so that the loop does not spin.
-        pollfd fds[2] = {{wakeEvent_, POLLIN, 0}, {listenSocket_.get(), POLLIN, 0}};
+        pollfd fds[2] = {{wakeEvent_.fd(), POLLIN, 0}, {listenSocket_.get(), POLLIN, 0}};
         const int ready = ::poll(fds, acceptPaused ? 1 : 2, timeoutMs);
         acceptPaused = false;
         listenerWakeAtMs_ = kListenerAwake;
-        if (ready > 0 && (fds[0].revents & POLLIN) != 0) util::DrainWakeEvent(wakeEvent_);
+        if (ready > 0 && (fds[0].revents & POLLIN) != 0) wakeEvent_.Drain();
         if (Stopping()) break;
         if (ready > 0 && (fds[1].revents & POLLIN) != 0) {
             for (int i = 0; i < kAcceptsPerPass; ++i) {

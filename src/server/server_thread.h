@@ -18,6 +18,7 @@
 #include "core/types.h"
 #include "net/socket.h"
 #include "protocol/request_protocol.h"
+#include "util/wake_event.h"
 
 namespace server {
 struct LocalPath;
@@ -208,7 +209,7 @@ private:
     net::UniqueSocket listenSocket_;
     // When the listener means to wake up next (steady ms); the largest value while it is awake.
     std::atomic<std::int64_t> listenerWakeAtMs_{0};
-    int wakeEvent_ = -1;
+    util::WakeEvent wakeEvent_;
     std::uint16_t port_ = 0;
     StopFlag stopping_{false};
     // Only the listener thread touches it.

@@ -6,17 +6,11 @@
 #include <memory>
 #include <string_view>
 
-#include "core/settings_keys.h"
+#include "core/share_check.h"
 #include "server/share_paths.h"
 
 namespace server {
 namespace {
-
-std::string_view TrimSpaces(std::string_view text) {
-    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
-    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-    return text;
-}
 
 struct DirCloser {
     void operator()(DIR* dir) const { ::closedir(dir); }
@@ -42,14 +36,9 @@ bool DescribeEntry(const std::string& path, const std::string& shareRoot, DirEnt
 }  // namespace
 
 std::vector<DirEntry> ListShares(const utilcpp::CParseini& settings) {
-    std::vector<std::string> lines;
-    settings.GetSection(settings_keys::kShares, lines);
     std::vector<DirEntry> shares;
-    shares.reserve(lines.size());
-    for (const std::string& line : lines) {
-        const std::string_view name = TrimSpaces(std::string_view(line).substr(0, line.find('=')));
-        if (name.empty()) continue;
-        shares.push_back(DirEntry{std::string(name), 0, true});
+    for (std::string& name : utilcpp::ShareNames(settings)) {
+        shares.push_back(DirEntry{std::move(name), 0, true});
     }
     return shares;
 }

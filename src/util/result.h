@@ -17,7 +17,7 @@ enum class ErrorKind : std::uint8_t {
     ConnectionLost,    // the host closed or reset the connection in the middle
     TimedOut,          // the host sent nothing for too long
     BadReply,          // the host's reply broke the protocol
-    SizeLiedAbout,     // the host announced more than its listing said
+    SizeLiedAbout,     // the host announced another size than its listing said
     DiskFull,          // no room left on this computer's disk
     LocalWriteFailed,  // this computer could not create or write the file
 };

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "core/share_check.h"
 #include "support/temp_folder.h"
 
 namespace utilcpp {
@@ -45,6 +46,13 @@ TEST_F(ParseiniTest, MissingFileGivesDefaultsAndIsNotCreated) {
     lines = {"stale"};
     EXPECT_FALSE(ini_.GetSection("EMPTY", lines));
     EXPECT_THAT(lines, IsEmpty());
+}
+
+// Every front end and the server take the share names from here: trimmed, in file order, without
+// nameless lines or a second spelling of a name that lookups never reach.
+TEST_F(ParseiniTest, ShareNamesAreTheKeysLookupsReach) {
+    TempFolder::Write(file_, "[shares]\n Music = /m\n=/nameless\nmusic=/x\nVideo=a=b\n; c=d\n");
+    EXPECT_EQ(ShareNames(ini_), (std::vector<std::string>{"Music", "Video"}));
 }
 
 // A value that would read back as more lines is refused without touching the file.

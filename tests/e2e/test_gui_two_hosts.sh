@@ -35,7 +35,7 @@ columnwidthtransferviewhost=75
 Photos=$E2E_TMP/b-photos"
 
 shot() {
-    [ -n "${SCREENSHOT_DIR:-}" ] && gui_screenshot "$DISPLAY_B" "$SCREENSHOT_DIR/$1.png"
+    [ -n "${SCREENSHOT_DIR:-}" ] && gui_screenshot "$DISPLAY_B" "$SCREENSHOT_DIR/$1${SCREENSHOT_SUFFIX:-}.png"
     return 0
 }
 
@@ -114,7 +114,11 @@ shot chat
 
 # pc-a closes from its File menu; pc-b ends on SIGTERM like at a session's end.
 gui_at "$DISPLAY_A" 100 100
-gui_keys "$DISPLAY_A" alt+f c
+# The menu's accelerators are the language's own ("&Datei" > "&Schließen").
+case "${LANGUAGE:-}" in
+de*) gui_keys "$DISPLAY_A" alt+d s ;;
+*) gui_keys "$DISPLAY_A" alt+f c ;;
+esac
 e2e_expect_stop "pc-a after File > Close" "$PID_A" 0 5
 e2e_expect_stop "pc-b on SIGTERM" "$PID_B" TERM 2
 e2e_check "pc-b ends within a second" test "${E2E_STOP_MS:-9999}" -le 1000

@@ -95,7 +95,8 @@ TEST(FileReceive, FailuresSayWhyAndLeaveNoPartialFileAndKeepTheOlderOne) {
         {"100:half of it", "kept.txt", "SE-", ErrorKind::ConnectionLost},
         {"-5:hello", "new.txt", "E-", ErrorKind::BadReply},
         {"101:more than listed", "new.txt", "E-", ErrorKind::SizeLiedAbout},
-        {"3:abc", "missing/new.txt", "SE-", ErrorKind::LocalWriteFailed}};
+        {"10:0123456789", "new.txt", "E-", ErrorKind::SizeLiedAbout},
+        {"100:abc", "missing/new.txt", "SE-", ErrorKind::LocalWriteFailed}};
     for (const auto& [raw, target, shape, kind] : cases) {
         SCOPED_TRACE(std::string(raw) + " into " + target);
         auto pair = MakeLoopbackPair();
@@ -110,6 +111,30 @@ TEST(FileReceive, FailuresSayWhyAndLeaveNoPartialFileAndKeepTheOlderOne) {
     }
     EXPECT_EQ(folder.Names(), std::vector<std::string>{"kept.txt"});
     EXPECT_EQ(TempFolder::Read(folder.Path("kept.txt")), "older content");
+}
+
+// A length is only a claim: the disk is taken as the data arrive, not as the header promises.
+TEST(FileReceive, AnnouncedLengthThenSilenceHoldsLittleOfTheDisk) {
+    TempFolder folder;
+    const int savedIdle = net::ReceiveIdleTimeout();
+    net::SetReceiveIdleTimeout(1500);
+    auto pair = MakeLoopbackPair();
+    ASSERT_TRUE(WriteRaw(pair.client.get(), "2000000000:" + std::string(1000, 'x')));
+    auto receive = std::async(std::launch::async, [&] {
+        return net::ReceiveFile(pair.server.get(), folder.Path("big"), nullptr, nullptr, nullptr);
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    std::uint64_t claimed = 0;
+    for (const std::string& name : folder.Names()) {
+        struct stat status {};
+        if (::stat(folder.Path(name).c_str(), &status) == 0)
+            claimed += static_cast<std::uint64_t>(status.st_blocks) * 512;
+    }
+    const util::Status result = receive.get();
+    net::SetReceiveIdleTimeout(savedIdle);
+    EXPECT_EQ(result.kind(), util::ErrorKind::TimedOut) << util::Describe(result.error());
+    EXPECT_LT(claimed, 64u * 1024 * 1024);
+    EXPECT_TRUE(folder.Names().empty());
 }
 
 // The host may be asking its user before it answers: the first byte gets the longer wait, the

@@ -14,9 +14,11 @@
 #include <QTimer>
 #include <algorithm>
 #include <fstream>
+#include <functional>
 #include <memory>
 
 #include "core/parseini.h"
+#include "qt/add_host_dialog.h"
 #include "qt/options_sheet.h"
 #include "qt/qt_text.h"
 #include "qt/setup_wizard.h"
@@ -109,6 +111,42 @@ private slots:
         edit.NameField()->setText("Songs");
         edit.accept();
         QCOMPARE(Section("shares"), (Lines{"Songs=" + music_.toStdString()}));
+    }
+
+    // OK waits for the controller's lookup with the dialog open; a name that is not found is said
+    // so, and the typed text stays for correcting.
+    void AddHostKeepsTheTypedTextWhenTheNameIsNotFound() {
+        std::vector<std::string> looked;
+        std::function<void(ui::AddHostOutcome)> answer;
+        qtui::AddHostDialog dialog(nullptr, {"alpha"}, [&](const std::string& text, auto done) {
+            looked.push_back(text);
+            answer = std::move(done);
+            return true;
+        });
+        dialog.show();
+        dialog.setTextValue("nowhere.lan");
+        dialog.accept();
+        QVERIFY(dialog.isVisible());
+        QVERIFY(dialog.IsWaiting());
+        dialog.accept();  // a second OK while waiting starts nothing
+        QCOMPARE(looked, Lines{"nowhere.lan"});
+        QString message;  // the message box is answered once it opens
+        QTimer answerBox;
+        connect(&answerBox, &QTimer::timeout, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (box) message = box->text(), box->accept(), answerBox.stop();
+        });
+        answerBox.start(10);
+        answer(ui::AddHostOutcome::Unresolved);
+        QTRY_COMPARE(message, qtui::Tr(ui::StringId::HostNotResolved));
+        QVERIFY(dialog.isVisible());
+        QVERIFY(!dialog.IsWaiting());
+        QCOMPARE(dialog.textValue(), QString("nowhere.lan"));
+        dialog.setTextValue("kitchen");
+        dialog.accept();
+        answer(ui::AddHostOutcome::Accepted);
+        QTRY_VERIFY(!dialog.isVisible());
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
     }
 
     // Cancel writing nothing is the end-to-end test's.

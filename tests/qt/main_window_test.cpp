@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -215,6 +216,33 @@ private slots:
         QCOMPARE(list.topLevelItemCount(), 2);
         QCOMPARE(list.topLevelItem(1)->text(0), QString("e"));
         QCOMPARE(list.SelectedRows(), std::vector<std::size_t>{1});
+    }
+
+    // Return pressed as the download question of an unknown host opens (the end of a chat line)
+    // used to answer Yes; it does nothing until the question has been shown a moment, and then
+    // means No.
+    void ReturnAtTheDownloadQuestionNeverAllows() {
+        Window w(settings_);
+        QMessageBox* seen = nullptr;
+        bool openAfterFirstReturn = false;
+        QTimer::singleShot(0, [&] {
+            seen = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (seen == nullptr) return;
+            QTest::keyClick(seen, Qt::Key_Return);
+            QTimer::singleShot(50, [&] {
+                openAfterFirstReturn = QApplication::activeModalWidget() == seen;
+                QTimer::singleShot(1200, [&] {
+                    if (QApplication::activeModalWidget() == seen) {
+                        QTest::keyClick(seen, Qt::Key_Return);
+                    }
+                });
+            });
+        });
+        const ui::Answer answer = w.window.Ask(ui::Question::UnknownHostWantsDownload, "?",
+                                               ui::PromptButtons::YesNoRefuseAll);
+        QVERIFY(seen != nullptr);
+        QVERIFY(openAfterFirstReturn);
+        QCOMPARE(answer, ui::Answer::No);
     }
 
 private:

@@ -1,6 +1,5 @@
 // The UI thread is never held: closing from inside a handler's nested event loop (a question the
-// handler shows) must not join the network thread that waits for that very handler, and a slow
-// host name lookup must neither freeze the window nor keep it waiting.
+// handler shows) must not join the network thread that waits for that very handler.
 #include <QEventLoop>
 #include <QScopeGuard>
 #include <QTest>
@@ -9,7 +8,6 @@
 #include <future>
 #include <thread>
 
-#include "qt/host_lookup.h"
 #include "qt/qt_dispatcher.h"
 
 namespace {
@@ -46,30 +44,6 @@ private slots:
         QVERIFY(firstDelivered);
         QVERIFY(stopSawHandlerReturned);
         QVERIFY(!dispatcher.RunOnUiThread([] {}));
-    }
-
-    void SlowLookupGivesUpAtTheLimitWhileTheWindowKeepsRunning() {
-        std::promise<void> release;
-        std::shared_future<void> released = release.get_future().share();
-        bool timerRan = false;
-        QTimer::singleShot(0, [&] { timerRan = true; });
-        Ipv4 address = 7;
-        QVERIFY(!qtui::LookUpHostWithoutFreezing(
-            "slow", address,
-            [released](const std::string&, Ipv4& out) {
-                released.wait();
-                out = 0x0a000001;
-                return true;
-            },
-            std::chrono::milliseconds(100)));
-        QCOMPARE(address, Ipv4(7));
-        QVERIFY(timerRan);
-        release.set_value();  // the abandoned lookup ends on its own
-        QVERIFY(qtui::LookUpHostWithoutFreezing("fast", address, [](auto& host, Ipv4& out) {
-            out = host == "fast" ? 0x7f000001 : 0;
-            return true;
-        }));
-        QCOMPARE(address, Ipv4(0x7f000001));
     }
 };
 

@@ -215,6 +215,36 @@ TEST_F(ServerTest, PermissionQuestionsHoldNoSendSlotAndEndWithTheirConnection) {
     EXPECT_TRUE(listeners_.Logged("started").empty());
 }
 
+// A host alone with a burst is no contention: what cannot run yet waits for its turn.
+TEST_F(ServerTest, ABurstFromOneUnknownAddressIsAnsweredWholeAfterWaiting) {
+    Start();
+    const Ipv4 burster = testing_support::LoopbackHost(4);
+    const std::string listing = Framed("music\\1\\0\\empty\\1\\0");
+    std::vector<net::UniqueSocket> burst;
+    for (int i = 0; i < 200; ++i) {
+        burst.push_back(testing_support::ConnectFrom(burster, server_->Port()));
+        testing_support::WriteRaw(burst.back().get(), Framed("expand:\\"));
+    }
+    int answered = 0;
+    for (auto& socket : burst) answered += ReadRaw(socket.get()) == listing ? 1 : 0;
+    EXPECT_EQ(answered, 200);
+
+    // Keep-alives count nowhere, and their number does not keep a request of their host waiting.
+    std::vector<net::UniqueSocket> pings;
+    for (int i = 0; i < 100; ++i) {
+        pings.push_back(testing_support::ConnectFrom(burster, server_->Port()));
+        testing_support::WriteRaw(pings.back().get(), Framed("ping"));
+    }
+    EXPECT_TRUE(Eventually([&] { return Counts().running == 100; }));
+    net::UniqueSocket expand = testing_support::ConnectFrom(burster, server_->Port());
+    testing_support::WriteRaw(expand.get(), Framed("expand:\\"));
+    EXPECT_EQ(ReadRaw(expand.get(), 1 << 20, 2000), listing);
+    EXPECT_EQ(
+        std::count_if(pings.begin(), pings.end(),
+                      [](const net::UniqueSocket& socket) { return StillOpen(socket.get()); }),
+        100);
+}
+
 // Reading the settings file must not hold the lock that accepting other connections needs: a
 // settings file that does not answer (here a named pipe nobody writes) stalls only its request.
 TEST_F(ServerTest, ASettingsFileThatStallsHoldsUpOnlyTheRequestThatReadsIt) {

@@ -118,6 +118,7 @@ struct FakeUser final : ui::ChatView,
         if (!answers.empty()) answers.pop_front();
         return answer;
     }
+    void ShowRefusalNote(const std::string& text) override { refusalNote = text; }
     bool ChooseFolder(const std::string& title, const std::string& start,
                       std::string& chosen) override {
         folderQuestions.push_back(title + " at " + start);
@@ -135,8 +136,9 @@ struct FakeUser final : ui::ChatView,
     ui::PromptButtons lastButtons = ui::PromptButtons::YesNo;
     std::deque<ui::Answer> answers;
     std::function<void()> whileAsking;  // runs while the question is open, like a modal loop
-    Lines folderQuestions;              // "<title> at <start folder>"
-    std::string folderAnswer;           // empty: the user cancels
+    std::string refusalNote;
+    Lines folderQuestions;     // "<title> at <start folder>"
+    std::string folderAnswer;  // empty: the user cancels
     std::vector<ui::EventSound> played;
     ui::FocusTarget focused = ui::FocusTarget::Tree;
     std::atomic<std::uint32_t> now{1'000'000};
@@ -182,8 +184,8 @@ protected:
         views.transfers = FakeTransferList();
         dispatcher = std::make_unique<ui::QueuedDispatcher>();  // a shut one stays shut
         // A fixed number format: the tests compare texts.
-        const ui::ControllerOptions options{
-            sandbox.IniPath(), debugFeatures, "testbox", {}, true, {}};
+        const ui::ControllerOptions options{sandbox.IniPath(), debugFeatures, "testbox", {},
+                                            resolver,          true,          {}};
         controller = std::make_unique<ui::CLumvaleDialog>(
             views.Bind(*dispatcher), options, [this](const ui::NetworkSetup& setup) {
                 auto fake = std::make_unique<FakeNetwork>(setup.listeners);
@@ -229,6 +231,8 @@ protected:
     const ui::Transfers& Transfers() const { return controller->TransferState(); }
 
     testing_support::TempFolder sandbox;
+    // The add-host dialog's name lookup, as the next StartController hands it over.
+    ui::HostResolver resolver;
     FakeViews views;
     std::unique_ptr<ui::QueuedDispatcher> dispatcher;
     FakeNetwork* network = nullptr;

@@ -32,7 +32,7 @@ TEST_F(ControllerTest, MenuStateFollowsTheSelectionAndFocus) {
     Settings().SetString("shares", "Mine", "/srv/mine");
     DeliverListing("127.0.0.1", "\\", {Folder("Mine")});
     MusicHost();
-    controller->AddManualHost(Ip("127.0.0.9"), "byhand");
+    network->AddHost(Ip("127.0.0.9"), "byhand", HostKind::Manual);
     network->uploads[3] = {proto::RequestKind::Retrieve, Ip("127.0.0.1"), "f"};
     controller->OnUploadRequested(3);
     using F = FocusTarget;
@@ -80,7 +80,7 @@ TEST_F(ControllerTest, RemoveShareAndRemoveHostTakeOnlyWhatMayGo) {
     controller->RemoveShare();
     EXPECT_EQ(Setting("shares", "Music"), "");
     EXPECT_EQ(network->JobLines(), (Lines{"modified 127.0.0.1", "modified 127.0.0.5"}));
-    controller->AddManualHost(Ip("127.0.0.9"), "byhand");
+    network->AddHost(Ip("127.0.0.9"), "byhand", HostKind::Manual);
     for (const char* host : {"byhand", "testbox"}) {
         views.tree.Select(host);
         controller->RemoveSelectedHost();

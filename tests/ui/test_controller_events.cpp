@@ -105,7 +105,7 @@ TEST_F(ControllerTest, OnlyUnknownHostsAreAskedOneQuestionAtATime) {
     EXPECT_TRUE(controller->OnDownloadRequest(Ip("127.0.0.7")));  // now a known host
     EXPECT_EQ(views.user.questions, Lines{"A unknown host with the ip address 127.0.0.7 wants to "
                                           "download a file from you.\nDo you want to allow this?"});
-    EXPECT_EQ(views.user.lastButtons, ui::PromptButtons::YesNo);
+    EXPECT_EQ(views.user.lastButtons, ui::PromptButtons::YesNoRefuseAll);
     EXPECT_EQ(network->addedHosts.back(), "manual 127.0.0.7 ");
     EXPECT_EQ(views.tree.ImageOf("127.0.0.7"), tree_image::kManualHost);
     ui::ControllerListeners listeners(*controller, *dispatcher);

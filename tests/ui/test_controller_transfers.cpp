@@ -206,6 +206,8 @@ TEST_F(TransferTest, WalkEndsAtItsFirstFailureOrCancelOrWhenNothingIsLeft) {
         SCOPED_TRACE(name);
         StartController();
         MusicHost();
+        // The empty folder of the first case arrived too; the others start afresh.
+        std::filesystem::remove_all(target + "Live");
         Download({"Live"});
         steps();
         EXPECT_EQ(Status(), status);
@@ -218,6 +220,18 @@ TEST_F(TransferTest, WalkEndsAtItsFirstFailureOrCancelOrWhenNothingIsLeft) {
     EXPECT_EQ(Transfers().RetiredWalkCount(), 1u);
     controller->OnDownloadFinished(Retrieve(0).id, kLost);
     EXPECT_EQ(Transfers().RetiredWalkCount(), 0u);
+}
+
+TEST_F(TransferTest, FolderDownloadNeverWritesThroughALinkPlantedInTheTarget) {
+    sandbox.MakeFolder("target/Live");
+    std::filesystem::create_directory_symlink(sandbox.MakeFolder("elsewhere"), target + "Live/x");
+    views.user.answers = {Answer::Yes};  // the folder exists: replace it
+    Download({"Live"});
+    ListingArrives("\\Music\\Live", {File("a"), Folder("x")});
+    ListingArrives("\\Music\\Live\\x", {File("evil")});
+    EXPECT_EQ(Retrieves(), Lines{"\\Music\\Live\\a -> " + target + "Live/a"});
+    EXPECT_EQ(Status(), "Failed: file cannot be written");
+    EXPECT_TRUE(Retrieve(0).stop->load()) << "the file still running stops with it";
 }
 
 // A failed end is the downloads' part.
@@ -271,10 +285,10 @@ ui::TransferRow Row(const std::string& name, std::uint32_t id, ui::FolderDownloa
     return row;
 }
 
-TEST(TransferRows, RowsAreFoundWhileFinishedRunsAroundThemGo) {
+TEST_F(TransferTest, RowsAreFoundWhileFinishedRunsAroundThemGo) {
     FakeTransferList view;
     ui::TransferRows rows(view);
-    ui::FolderDownload walk(1, "\\S\\f", "/t/");
+    ui::FolderDownload walk(*network, 1, "\\S\\f", "/t/");
     // Finished rows in two runs, with running rows before, between and behind them.
     rows.Append(Row("running", 1));
     for (std::uint32_t id = 10; id < 15; ++id) rows.Append(Row("a" + std::to_string(id), id));

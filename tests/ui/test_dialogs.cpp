@@ -54,14 +54,8 @@ TEST_F(DialogTest, ANameInOtherLettersIsRefusedUnlessItIsTheEditedShare) {
 
 TEST_F(DialogTest, HostListKeepsTheTenNewestAndLeavesOverlongEntriesOut) {
     ASSERT_TRUE(SaveHostMru(settings_, {"j", "i", "h", "g", "f", "e", "d", "c", "b", "a"}));
-    const HostResolver resolver = [](const std::string&, Ipv4& address) {
-        address = 5;
-        return true;
-    };
-    const AddHostResult result =
-        AcceptHostEntry("new", DisplayOrder(LoadHostMru(settings_)), resolver, settings_);
-    EXPECT_EQ(result.outcome, AddHostOutcome::Accepted);
-    EXPECT_EQ(result.address, 5u);
+    ASSERT_TRUE(
+        SaveHostMru(settings_, MruAfterAccept("new", DisplayOrder(LoadHostMru(settings_)))));
     // The shown entries follow the new one alphabetically; the last of them goes.
     EXPECT_EQ(LoadHostMru(settings_), (Lines{"new", "a", "b", "c", "d", "e", "f", "g", "h", "i"}));
     settings_.SetString("global", HostMruKey(2), std::string(2000, 'x'));  // hand-edited

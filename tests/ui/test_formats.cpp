@@ -45,6 +45,8 @@ TEST(NumberFormatTest, RateTextFitsItsSixteenByteBuffer) {
 TEST(PathCompaction, KeepsWhatFitsAndTheLastComponentOfWhatDoesNot) {
     EXPECT_EQ(CompactPath("/home/ann/Music", 24), "/home/ann/Music");
     EXPECT_EQ(CompactPath("/home/ann/Downloads/2024/holiday", 24), "/home/ann/Dow.../holiday");
+    // A download folder ends in "/": the folder the files go to stays whole.
+    EXPECT_EQ(CompactPath("/home/ann/Downloads/a_very_long_name/", 24), "/ho.../a_very_long_name/");
     // A last component too long for the room keeps its end.
     EXPECT_EQ(CompactPath("/data/an-extremely-long-folder-name", 16), "...g-folder-name");
     // Characters, not bytes: a multi-byte name is neither cut inside a character nor cut early.

@@ -96,5 +96,18 @@ TEST(FormatTextTest, FillsPlaceholdersInOrderAndNeverExpandsAnArgument) {
     EXPECT_EQ(FormatText("%i/%u %s%%", {2, 50u, "3.00"}), "2/50 3.00%");
 }
 
+TEST(FormatTextTest, ATranslationMayTakeItsArgumentsInAnotherOrder) {
+    EXPECT_EQ(FormatText("%2$s: nicht zugestellt an %1$s", {"Beta", "timeout"}),
+              "timeout: nicht zugestellt an Beta");
+    EXPECT_EQ(FormatText("%2$u%% (%1$s KB/s)", {"3.00", 50u}), "50% (3.00 KB/s)");
+    // A position without an argument stays empty; a broken one stays as it is.
+    EXPECT_EQ(FormatText("[%3$s]%0$s%1$x%12", {"a"}), "[]%0$s%1$x%12");
+    EXPECT_EQ(PlaceholderSignature("%2$s an %1$s"), PlaceholderSignature("%s to %s"));
+    EXPECT_EQ(PlaceholderSignature("%2$u%% (%1$s KB/s)"), PlaceholderSignature("%s KB/s %u%%"));
+    EXPECT_NE(PlaceholderSignature("%1$s an %1$s"), PlaceholderSignature("%s to %s"));
+    EXPECT_EQ(PlaceholderSignature("%2$i an %1$s"), PlaceholderSignature("%s to %i"));
+    EXPECT_NE(PlaceholderSignature("%1$i an %2$s"), PlaceholderSignature("%s to %i"));
+}
+
 }  // namespace
 }  // namespace ui

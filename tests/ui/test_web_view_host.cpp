@@ -80,7 +80,7 @@ TEST_F(WebViewHostTest, OnlyYesLetsABrowserInAndTheQuestionDefaultsToNo) {
     ASSERT_EQ(user_.questions.size(), 1U);
     EXPECT_EQ(user_.questions[0],
               "A browser on 10.0.0.7 (Firefox on Android) wants to see your shares. Allow?");
-    EXPECT_EQ(user_.lastButtons, ui::PromptButtons::YesNoDefaultNo);
+    EXPECT_EQ(user_.lastButtons, ui::PromptButtons::YesNo);
     std::string token;
     EXPECT_EQ(BrowserAsks(access, phone, &token), web::BrowserAccess::Waiting::Allowed);
     EXPECT_TRUE(access.IsApproved(token));

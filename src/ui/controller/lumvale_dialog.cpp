@@ -4,9 +4,13 @@
 #include "net/interfaces.h"
 #include "ui/controller/chat_history.h"
 #include "ui/controller/event_sound_player.h"
+#include "ui/controller/host_lookup.h"
 #include "ui/controller/host_refresh_tracker.h"
 #include "ui/controller/lumvale_dialog_listeners.h"
+#include "ui/controller/permission_questions.h"
+#include "ui/controller/shown_text.h"
 #include "ui/controller/web_view_host.h"
+#include "ui/desktop/remembered_hosts.h"
 #include "ui/text/ui_strings.h"
 #include "ui/transfers/transfers.h"
 
@@ -14,7 +18,8 @@ namespace ui {
 
 CLumvaleDialog::CLumvaleDialog(ControllerViews views, ControllerOptions options,
                                NetworkFactory networkFactory)
-    : views_(views),
+    : shownText_(std::make_unique<ShownTextViews>(views)),
+      views_(shownText_->Views()),
       options_(std::move(options)),
       networkFactory_(std::move(networkFactory)),
       settings_(options_.settingsFile),
@@ -22,7 +27,8 @@ CLumvaleDialog::CLumvaleDialog(ControllerViews views, ControllerOptions options,
       chatHistory_(std::make_unique<ChatHistory>(views_.chat)),
       numberFormat_(options_.numbers),
       fileList_(views_.files, views_.tree, numberFormat_),
-      hint_(views_.clock.NowMs()) {}
+      hint_(views_.clock.NowMs()),
+      questions_(std::make_unique<PermissionQuestions>()) {}
 
 CLumvaleDialog::~CLumvaleDialog() {
     Shutdown();
@@ -52,6 +58,7 @@ void CLumvaleDialog::Start() {
     // Comes back at once as a host-appeared event, which puts the local host into the tree.
     network_->AddHost(LoopbackIpv4(), hostName_, HostKind::LocalHost);
     SortByColumn(0);
+    WatchRememberedHosts();
 }
 
 std::size_t CLumvaleDialog::ChatHistoryLength() const {
@@ -67,11 +74,22 @@ std::optional<std::string> CLumvaleDialog::KnownHostName(Ipv4 address) const {
 void CLumvaleDialog::OnSecondTimer() {
     if (transfers_) transfers_->CountDown();
     if (refreshes_) refreshes_->RunNoticed();
+    if (network_) WatchRememberedHosts();
+}
+
+void CLumvaleDialog::WatchRememberedHosts() {
+    for (const auto& [text, address] :
+         rememberedHosts_.Poll(LoadRememberedHosts(settings_), views_.clock.NowMs())) {
+        rememberedAddresses_[address] = text;
+        std::size_t index = 0;
+        if (!model_->FindHost(address, index)) network_->AddHost(address, text, HostKind::Manual);
+    }
 }
 
 void CLumvaleDialog::OnTenthSecondTimer() {
-    if (!network_) return;
+    if (!Running()) return;
     network_->CheckAddressChange();
+    FinishAddHost();
     StepLonelyHostHint();
 }
 
@@ -90,18 +108,22 @@ void CLumvaleDialog::StepLonelyHostHint() {
 }
 
 void CLumvaleDialog::OnTreeSelectionChanged() {
+    if (!Running()) return;
     FillFileList();
 }
 
 void CLumvaleDialog::OnTreeItemExpanding(CNetNode& node) {
+    if (!Running()) return;
     RequestChildListings(node, false);
 }
 
 void CLumvaleDialog::SortByColumn(int column) {
+    if (!Running()) return;
     fileList_.SortByColumn(column);
 }
 
 void CLumvaleDialog::FillFileList() {
+    if (!Running()) return;
     fileList_.Fill();
 }
 

@@ -16,6 +16,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -25,11 +26,14 @@
 #include "core/parseini.h"
 #include "core/types.h"
 #include "model/net_structure.h"
+#include "net/socket.h"
 #include "protocol/request_protocol.h"
 #include "ui/controller/file_list_presenter.h"
 #include "ui/controller/lonely_host_hint.h"
 #include "ui/controller/lumvale_dialog_network.h"
 #include "ui/controller/lumvale_dialog_views.h"
+#include "ui/controller/remembered_host_watcher.h"
+#include "ui/desktop/host_mru.h"
 #include "ui/text/number_format.h"
 #include "util/result.h"
 #include "web/web_server.h"
@@ -37,9 +41,12 @@
 namespace ui {
 
 class ControllerListeners;
+class HostLookup;
+class PermissionQuestions;
 class HostRefreshTracker;
 class EventSoundPlayer;
 class ChatHistory;
+class ShownTextViews;
 class Transfers;
 class WebViewHost;
 
@@ -52,6 +59,8 @@ struct ControllerOptions {
     std::string computerName;
     // How sizes and rates are shown.
     NumberFormat numbers = NumberFormat::FromUserLocale();
+    // Looks up the names typed into the add-host dialog; empty: the system's resolver.
+    HostResolver resolveHost;
     // The web view, started when the settings switch it on, unless the front end serves it itself
     // (`serve`, whose owner lets browsers in by a code on the console).
     bool ownsWebView = true;
@@ -149,8 +158,15 @@ public:
     void OpenSelectedRow(bool useLastFolder);
     void SendChat();
     void CancelSelectedTransfers();
-    // The add-host dialog was confirmed.
-    void AddManualHost(Ipv4 address, const std::string& name);
+    // OK in the add-host dialog: looks the text up off the UI thread, and `done` gets the
+    // outcome on the UI thread, from the tenth-second timer: Accepted once the host is added and
+    // the dialog's list saved, Unresolved when the name is unknown or the lookup outlasted
+    // kHostLookupLimitMs. False, and `done` is never called, when nothing was started: empty
+    // text, or the controller has shut down. A new lookup replaces one that still runs; one that
+    // runs at shutdown is dropped unanswered.
+    bool StartAddHost(const std::string& typedText, std::function<void(AddHostOutcome)> done);
+    // The dialog went without waiting for the answer.
+    void CancelAddHost();
     void RemoveSelectedHost();
     // The toolbar's "Up".
     void SelectParent();
@@ -185,6 +201,8 @@ private:
     // Asks for the listings of the node's sub-folders; without askAgain only those not yet asked.
     void RequestChildListings(CNetNode& node, bool askAgain);
     void StepLonelyHostHint();
+    // Adds the remembered hosts that a finished lookup found and the tree lacks.
+    void WatchRememberedHosts();
     std::optional<std::string> KnownHostName(Ipv4 address) const;
     FocusTarget Focus() const { return views_.focus.FocusedControl(); }
     std::optional<std::string> ChooseTargetFolder(bool useLastFolder);
@@ -203,7 +221,15 @@ private:
     void StartDownloads(const DownloadRequest& request, const std::string& targetFolder);
     bool IsLocalShareNode(const CNetNode* node) const;
     bool IsManualHostNode(const CNetNode* node) const;
+    void FinishAddHost();
+    // Shows hosts that share a name with their addresses, and the others by name alone.
+    void RelabelHosts();
+    // False once shutdown has begun: then commands do nothing, also those that come back from
+    // a question or a folder browser (a nested event loop) during which the session ended.
+    bool Running() const { return network_ != nullptr && !shutdownDone_; }
 
+    // Before views_, which are these views.
+    std::unique_ptr<ShownTextViews> shownText_;
     ControllerViews views_;
     const ControllerOptions options_;
     NetworkFactory networkFactory_;
@@ -226,7 +252,16 @@ private:
     NumberFormat numberFormat_;
     FileListPresenter fileList_;
     LonelyHostHint hint_;
+    // The names hosts give themselves; the tree may show them with addresses.
+    std::map<Ipv4, std::string> ownNames_;
+    std::unique_ptr<PermissionQuestions> questions_;
+    bool questionOpen_ = false;
+    std::unique_ptr<HostLookup> hostLookup_;
+    std::function<void(AddHostOutcome)> hostLookupDone_;
     TreeItem hintItem_ = kNoTreeItem;
+    RememberedHostWatcher rememberedHosts_{net::ResolveHost};
+    // The text each remembered host was stored under, by the address it was last found at.
+    std::map<Ipv4, std::string> rememberedAddresses_;
 };
 
 }  // namespace ui

@@ -2,8 +2,10 @@
 #include "core/settings_keys.h"
 #include "net/interfaces.h"
 #include "net/socket.h"
+#include "ui/controller/host_lookup.h"
 #include "ui/controller/lumvale_dialog.h"
 #include "ui/controller/web_view_host.h"
+#include "ui/desktop/remembered_hosts.h"
 #include "ui/desktop/share_checks.h"
 #include "ui/text/ui_strings.h"
 #include "ui/transfers/transfers.h"
@@ -28,6 +30,7 @@ bool CLumvaleDialog::IsManualHostNode(const CNetNode* node) const {
 }
 
 void CLumvaleDialog::Refresh() {
+    if (!Running()) return;
     const CNetNode* node = views_.tree.SelectedNode();
     if (node == nullptr) return;
     network_->AddExpandJob(node->GetAddress(), node->GetPath(), &closing_);
@@ -35,6 +38,7 @@ void CLumvaleDialog::Refresh() {
 }
 
 void CLumvaleDialog::RemoveShare() {
+    if (!Running()) return;
     const CNetNode* node = views_.tree.SelectedNode();
     // Only the local host's own shares are in this computer's settings.
     if (!IsLocalShareNode(node)) return;
@@ -44,6 +48,7 @@ void CLumvaleDialog::RemoveShare() {
 }
 
 void CLumvaleDialog::OpenSelectedRow(bool useLastFolder) {
+    if (!Running()) return;
     const std::vector<CNetNode*> selected = fileList_.SelectedNodes();
     if (selected.empty()) return;
     const CNetNode* first = selected.front();
@@ -56,6 +61,7 @@ void CLumvaleDialog::OpenSelectedRow(bool useLastFolder) {
 }
 
 void CLumvaleDialog::SendChat() {
+    if (!Running()) return;
     std::string text = views_.chat.InputText();
     if (text.size() > kMaxChatInput) text.resize(kMaxChatInput);
     if (text.empty()) return;
@@ -65,18 +71,55 @@ void CLumvaleDialog::SendChat() {
     views_.chat.FocusInput();
 }
 
-void CLumvaleDialog::AddManualHost(Ipv4 address, const std::string& name) {
-    network_->AddHost(address, name, HostKind::Manual);
+bool CLumvaleDialog::StartAddHost(const std::string& typedText,
+                                  std::function<void(AddHostOutcome)> done) {
+    const std::string text = typedText.substr(0, kMaxHostTextLength);
+    if (text.empty() || !Running()) return false;
+    const HostResolver& resolve = options_.resolveHost ? options_.resolveHost : net::ResolveHost;
+    hostLookup_ = std::make_unique<HostLookup>(text, resolve, views_.clock.NowMs());
+    hostLookupDone_ = std::move(done);
+    return true;
+}
+
+void CLumvaleDialog::CancelAddHost() {
+    hostLookup_.reset();
+    hostLookupDone_ = nullptr;
+}
+
+void CLumvaleDialog::FinishAddHost() {
+    if (!hostLookup_ || !Running()) return;
+    const auto result = hostLookup_->Poll(views_.clock.NowMs());
+    if (!result) return;
+    const std::string text = hostLookup_->Text();
+    const auto done = std::move(hostLookupDone_);
+    CancelAddHost();
+    if (!*result) {
+        if (done) done(AddHostOutcome::Unresolved);
+        return;
+    }
+    SaveHostMru(settings_, MruAfterAccept(text, DisplayOrder(LoadHostMru(settings_))));
+    // Remembered so that a host no announcement brings is back after a restart.
+    if (RememberHost(settings_, text)) rememberedAddresses_[**result] = text;
+    network_->AddHost(**result, text, HostKind::Manual);
+    if (done) done(AddHostOutcome::Accepted);
 }
 
 void CLumvaleDialog::RemoveSelectedHost() {
+    if (!Running()) return;
     const CNetNode* node = views_.tree.SelectedNode();
     if (node == nullptr || !node->IsHost() || node->IsLocalHost()) return;
+    const Ipv4 address = node->GetAddress();
+    if (const auto remembered = rememberedAddresses_.find(address);
+        remembered != rememberedAddresses_.end()) {
+        static_cast<void>(ForgetHost(settings_, remembered->second));
+        rememberedAddresses_.erase(remembered);
+    }
     // Reported back as a host-disappeared event.
-    network_->RemoveHost(node->GetAddress());
+    network_->RemoveHost(address);
 }
 
 void CLumvaleDialog::SelectParent() {
+    if (!Running()) return;
     const CNetNode* node = views_.tree.SelectedNode();
     if (node == nullptr || node->GetParent() == nullptr) return;
     views_.tree.SelectNode(*node->GetParent());
@@ -84,12 +127,14 @@ void CLumvaleDialog::SelectParent() {
 }
 
 void CLumvaleDialog::NotifyHostsModified() {
+    if (!Running()) return;
     for (std::size_t i = 0; i < model_->GetHostCount(); ++i) {
         network_->AddHostModifiedJob(model_->GetHostAddress(i), &closing_);
     }
 }
 
 void CLumvaleDialog::ApplyHostName() {
+    if (!Running()) return;
     const std::string fallback =
         options_.computerName.empty() ? net::GetLocalHostName() : options_.computerName;
     settings_.GetString(settings_keys::kGlobal, settings_keys::kHostName, hostName_, fallback);
@@ -109,10 +154,12 @@ std::uint16_t CLumvaleDialog::WebViewPort() const {
 }
 
 void CLumvaleDialog::OnShareAddedByDrop() {
+    if (!Running()) return;
     network_->AddExpandJob(LoopbackIpv4(), "\\", &closing_);
 }
 
 void CLumvaleDialog::OnFirstRunFinished() {
+    if (!Running()) return;
     // The local host is the tree's first item.
     network_->AddExpandJob(LoopbackIpv4(), "\\", &closing_);
     ApplyHostName();
@@ -128,6 +175,7 @@ std::optional<LocalShare> CLumvaleDialog::SelectedLocalShare() const {
 
 MenuState CLumvaleDialog::GetMenuState() const {
     MenuState state;
+    if (!Running()) return state;
     const FocusTarget focus = Focus();
     if (focus == FocusTarget::Tree) {
         const CNetNode* node = views_.tree.SelectedNode();

@@ -3,8 +3,10 @@
 #include <filesystem>
 #include <fstream>
 
+#include "client/walk_paths.h"
 #include "core/settings_keys.h"
 #include "ui/controller/lumvale_dialog.h"
+#include "ui/controller/shown_text.h"
 #include "ui/desktop/share_checks.h"
 #include "ui/text/ui_strings.h"
 #include "ui/transfers/transfer_paths.h"
@@ -37,6 +39,7 @@ bool CLumvaleDialog::CanDownload() const {
 }
 
 void CLumvaleDialog::Download(bool useLastFolder) {
+    if (!Running()) return;
     if (!CanDownload()) return;
     // Everything needed is copied out of the tree first: while the folder browser and the
     // questions are open, arriving listings may replace the nodes.
@@ -56,7 +59,7 @@ void CLumvaleDialog::Download(bool useLastFolder) {
     }
     if (request.items.empty()) return;
     const auto targetFolder = ChooseTargetFolder(useLastFolder);
-    if (!targetFolder) return;
+    if (!targetFolder || !Running()) return;
     StartDownloads(request, *targetFolder);
 }
 
@@ -80,7 +83,7 @@ void CLumvaleDialog::StartDownloads(const DownloadRequest& request,
                                     const std::string& targetFolder) {
     for (const DownloadItem& item : request.items) {
         // Names come from the other host: one that is no plain file name is not written.
-        if (!IsSafeLocalName(item.localName)) continue;
+        if (client::CheckRemoteName(item.localName) != client::NameProblem::None) continue;
         const std::string localPath = targetFolder + item.localName;
         std::optional<Question> question;
         std::error_code error;
@@ -92,9 +95,10 @@ void CLumvaleDialog::StartDownloads(const DownloadRequest& request,
         if (question) {
             const StringId text =
                 *question == Question::FolderExists ? StringId::FolderExists : StringId::FileExists;
-            const Answer answer = views_.prompt.Ask(*question, FormatText(text, {item.localName}),
-                                                    PromptButtons::YesNoCancel);
-            if (answer == Answer::Cancel) break;
+            const Answer answer =
+                views_.prompt.Ask(*question, FormatText(text, {ShownName(item.localName)}),
+                                  PromptButtons::YesNoCancel);
+            if (answer == Answer::Cancel || !Running()) break;
             if (answer == Answer::No) continue;
         }
         const std::string remotePath = request.nodePath + item.name;

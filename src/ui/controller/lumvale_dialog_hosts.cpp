@@ -3,8 +3,11 @@
 #include "net/socket.h"
 #include "ui/controller/chat_history.h"
 #include "ui/controller/event_sound_player.h"
+#include "ui/controller/host_labels.h"
 #include "ui/controller/host_refresh_tracker.h"
 #include "ui/controller/lumvale_dialog.h"
+#include "ui/controller/permission_questions.h"
+#include "ui/controller/shown_text.h"
 #include "ui/text/ui_strings.h"
 #include "util/trace.h"
 
@@ -19,6 +22,8 @@ void CLumvaleDialog::OnHostAppeared(Ipv4 address, const std::string& name, HostK
         return;
     }
     model_->AddHost(address, name, kind);
+    ownNames_[address] = name;
+    RelabelHosts();
     network_->AddChatRecipient(address);
     network_->SetHostKnown(address, true);
     refreshes_->Queue(address);
@@ -36,6 +41,8 @@ void CLumvaleDialog::OnHostDisappeared(Ipv4 address) {
         return;
     }
     model_->RemoveHost(address);
+    ownNames_.erase(address);
+    RelabelHosts();
     refreshes_->Forget(address);
     fileList_.RefreshAfterChange(address, "\\");
     network_->RemoveChatRecipient(address);
@@ -49,12 +56,32 @@ void CLumvaleDialog::OnHostInfo(JobId id, const proto::HostInfo& info) {
     std::size_t index = 0;
     if (!model_->FindHost(job.address, index)) return;
     if (!options_.debugFeatures) {
+        ownNames_[job.address] = info.hostName;
         model_->SetHostName(index, info.hostName);
+        RelabelHosts();
         return;
     }
     model_->SetHostName(index, net::FormatIpv4(job.address) + " (" + info.hostName + ", " +
                                    info.version + ", " + info.date + ", " + info.time + ", " +
                                    info.system + ")");
+}
+
+void CLumvaleDialog::RelabelHosts() {
+    // With the debug features every label holds the address already.
+    if (options_.debugFeatures) return;
+    std::vector<NamedHost> hosts;
+    hosts.reserve(model_->GetHostCount());
+    for (std::size_t i = 0; i < model_->GetHostCount(); ++i) {
+        const Ipv4 address = model_->GetHostAddress(i);
+        const auto own = ownNames_.find(address);
+        // A host without a name of its own is shown by what the model made of it.
+        const bool named = own != ownNames_.end() && !own->second.empty();
+        hosts.push_back({address, named ? own->second : model_->GetHostName(i)});
+    }
+    const std::vector<std::string> labels = HostLabels(hosts);
+    for (std::size_t i = 0; i < labels.size(); ++i) {
+        if (model_->GetHostName(i) != labels[i]) model_->SetHostName(i, labels[i]);
+    }
 }
 
 void CLumvaleDialog::OnHostModified(Ipv4 address) {
@@ -67,15 +94,29 @@ void CLumvaleDialog::OnHostModified(Ipv4 address) {
 bool CLumvaleDialog::OnDownloadRequest(Ipv4 address) {
     std::size_t index = 0;
     if (model_->FindHost(address, index)) return true;
-    if (model_->IsHostUnwanted(address)) return false;
+    // Refusals are remembered per host; beyond that, a storm of askers must not keep the window
+    // modal: one question at a time, a few a minute, the rest refused unasked and counted.
+    if (model_->IsHostUnwanted(address) || questionOpen_ ||
+        !questions_->MayAsk(views_.clock.NowMs())) {
+        questions_->CountRefusal();
+        views_.prompt.ShowRefusalNote(
+            FormatText(Translate("Download requests from unknown hosts refused: %s"),
+                       {std::to_string(questions_->Refused())}));
+        return false;
+    }
     const std::string question =
         FormatText(StringId::UnknownHostWantsDownload, {net::FormatIpv4(address)});
-    if (views_.prompt.Ask(Question::UnknownHostWantsDownload, question, PromptButtons::YesNo) ==
-        Answer::Yes) {
+    questionOpen_ = true;
+    const Answer answer = views_.prompt.Ask(Question::UnknownHostWantsDownload, question,
+                                            PromptButtons::YesNoRefuseAll);
+    questionOpen_ = false;
+    if (!Running()) return false;
+    if (answer == Answer::Yes) {
         // Reported back as a host-appeared event, so the host is listed like any other.
         network_->AddHost(address, std::string(), HostKind::Manual);
         return true;
     }
+    if (answer == Answer::NoToAll) questions_->RefuseAllUnknown();
     model_->AddUnwantedHost(address);
     return false;
 }
@@ -84,13 +125,14 @@ void CLumvaleDialog::OnChatMessage(Ipv4 address, const std::string& text) {
     // Nobody sends an empty line on purpose; it would only show a bare sender and ring.
     if (text.empty()) return;
     const std::string sender = KnownHostName(address).value_or(net::FormatIpv4(address));
-    chatHistory_->Append(sender + ": " + text);
+    chatHistory_->Append(ShownName(sender) + ": " + ShownChatText(text));
     sounds_->Play(EventSound::ChatMessage);
 }
 
 void CLumvaleDialog::OnChatNotDelivered(Ipv4 address, const std::string& text) {
     const std::string recipient = KnownHostName(address).value_or(net::FormatIpv4(address));
-    chatHistory_->Append(FormatText(StringId::ChatNotDelivered, {recipient, text}));
+    chatHistory_->Append(
+        FormatText(StringId::ChatNotDelivered, {ShownName(recipient), ShownChatText(text)}));
 }
 
 }  // namespace ui

@@ -1,6 +1,7 @@
 // Shutdown. The order matters: a network thread may be waiting for the UI thread inside a
 // listener call while the UI thread waits for that network thread, so event delivery is stopped
 // before anything is waited for.
+#include "ui/controller/host_lookup.h"
 #include "ui/controller/host_refresh_tracker.h"
 #include "ui/controller/lumvale_dialog.h"
 #include "ui/controller/lumvale_dialog_listeners.h"
@@ -19,6 +20,7 @@ void CLumvaleDialog::Shutdown() {
     webView_.reset();
     // Transfers watch their own cancel flags, not the closing flag.
     if (transfers_) transfers_->CancelAll();
+    CancelAddHost();
     if (network_) network_->WaitForThreads();
     // The records go only now: until the threads ended, their transfers read the cancel flags.
     refreshes_.reset();

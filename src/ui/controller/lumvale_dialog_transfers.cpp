@@ -33,6 +33,7 @@ void CLumvaleDialog::OnUploadFinished(std::uint32_t uploadId, bool succeeded) {
 }
 
 void CLumvaleDialog::CancelSelectedTransfers() {
+    if (!Running()) return;
     transfers_->CancelRows(views_.transfers.SelectedRows());
 }
 

@@ -65,8 +65,7 @@ void WebViewHost::AskOwner(Ipv4 address, const std::string& name) {
     const std::string question =
         FormatText(Translate("A browser on %s (%s) wants to see your shares. Allow?"),
                    {net::FormatIpv4(address), name});
-    const Answer answer =
-        prompt_.Ask(Question::BrowserWantsShares, question, PromptButtons::YesNoDefaultNo);
+    const Answer answer = prompt_.Ask(Question::BrowserWantsShares, question, PromptButtons::YesNo);
     // The question may have outlived the view (switched off meanwhile).
     if (!server_) return;
     if (answer == Answer::Yes) {

@@ -16,7 +16,8 @@ struct RunningTransfers {
 // Closing asks (StringId::ExitWhileTransferring, Yes/No) while anything at all runs.
 bool CloseNeedsQuestion(const RunningTransfers& running);
 
-enum class Answer { Yes, No, Cancel };
+// NoToAll: no, and the same to every further unknown host (PromptButtons::YesNoRefuseAll).
+enum class Answer { Yes, No, Cancel, NoToAll };
 
 // Whether to go ahead after the question (only Yes does), or at once when none was needed.
 bool MayProceed(bool questionNeeded, Answer answer);

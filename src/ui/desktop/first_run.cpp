@@ -28,8 +28,7 @@ bool ShouldOfferFirstRunWizard(const utilcpp::CParseini& settings) {
 }
 
 bool HasAnyShare(const utilcpp::CParseini& settings) {
-    std::vector<std::string> lines;
-    return settings.GetSection(settings_keys::kShares, lines);
+    return !utilcpp::ShareNames(settings).empty();
 }
 
 bool MarkFirstRunDone(utilcpp::CParseini& settings) {

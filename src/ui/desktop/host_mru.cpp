@@ -59,21 +59,4 @@ bool SaveHostMru(utilcpp::CParseini& settings, const std::vector<std::string>& e
     return allWritten;
 }
 
-AddHostResult AcceptHostEntry(const std::string& typedText,
-                              const std::vector<std::string>& shownEntries,
-                              const HostResolver& resolve, utilcpp::CParseini& settings) {
-    AddHostResult result;
-    result.text = typedText.substr(0, kMaxHostTextLength);
-    if (result.text.empty()) return result;
-    Ipv4 address = 0;
-    if (!resolve || !resolve(result.text, address)) {
-        result.outcome = AddHostOutcome::Unresolved;
-        return result;
-    }
-    result.outcome = AddHostOutcome::Accepted;
-    result.address = address;
-    SaveHostMru(settings, MruAfterAccept(result.text, shownEntries));
-    return result;
-}
-
 }  // namespace ui

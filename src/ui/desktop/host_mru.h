@@ -37,22 +37,11 @@ bool SaveHostMru(utilcpp::CParseini& settings, const std::vector<std::string>& e
 // Host name or dotted address -> IPv4 in network order.
 using HostResolver = std::function<bool(const std::string& text, Ipv4& address)>;
 
+// What became of OK in the add-host dialog.
 enum class AddHostOutcome {
     Ignored,     // empty text: the dialog stays open, silently
-    Unresolved,  // show StringId::HostNotResolved; the dialog stays open
-    Accepted,    // the dialog closes with OK
+    Unresolved,  // show StringId::HostNotResolved; the dialog stays open with the text
+    Accepted,    // the host was added: the dialog closes
 };
-
-struct AddHostResult {
-    AddHostOutcome outcome = AddHostOutcome::Ignored;
-    Ipv4 address = 0;
-    std::string text;  // as typed (cut to kMaxHostTextLength)
-};
-
-// OK in the add-host dialog. On success the list is saved (the typed text as entry 1, then the
-// shown entries); nothing is written otherwise.
-AddHostResult AcceptHostEntry(const std::string& typedText,
-                              const std::vector<std::string>& shownEntries,
-                              const HostResolver& resolve, utilcpp::CParseini& settings);
 
 }  // namespace ui

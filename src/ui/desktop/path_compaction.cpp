@@ -36,7 +36,11 @@ std::string CompactPath(const std::string& path, std::size_t maxChars) {
     if (starts.size() <= maxChars) return path;
     if (maxChars <= kEllipsisChars) return std::string(maxChars, '.');
 
-    const std::size_t slash = path.find_last_of('/');
+    // A folder path may end in "/": its last component is the folder before it, which is the
+    // one the user must recognise.
+    const std::size_t end = path.find_last_not_of('/');
+    const std::size_t slash =
+        end == std::string::npos ? std::string::npos : path.find_last_of('/', end);
     const std::string last = slash == std::string::npos ? path : path.substr(slash);
     const std::vector<std::size_t> lastStarts = CharacterStarts(last);
     // "..." + "/name" must fit; otherwise only the end of the name is left.

@@ -1,10 +1,13 @@
 #include "ui/text/ui_strings.h"
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cstdlib>
 #include <mutex>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "ui/text/catalogue_folders.h"
 #include "ui/text/message_catalogue.h"
@@ -128,28 +131,70 @@ const char* LanguageCode(Language language) {
     return "en";
 }
 
-std::string FormatText(std::string_view format, std::initializer_list<FormatArg> args) {
+namespace {
+
+// A placeholder at `at`: "%%", "%s", "%i", "%d", "%u", or one of those with its argument's
+// position, "%2$s" (positions count from 1). Length 0 when there is none.
+struct Placeholder {
+    std::size_t length = 0;
+    std::size_t position = 0;  // 0: the next argument in order
+    char conversion = 0;
+};
+
+bool IsConversion(char c) {
+    return c == 's' || c == 'i' || c == 'd' || c == 'u';
+}
+
+Placeholder ReadPlaceholder(std::string_view text, std::size_t at) {
+    if (text[at] != '%' || at + 1 >= text.size()) return {};
+    if (text[at + 1] == '%') return {2, 0, '%'};
+    if (IsConversion(text[at + 1])) return {2, 0, text[at + 1]};
+    // Positions of one or two digits: no text of ours has more arguments.
+    std::size_t end = at + 1;
+    std::size_t position = 0;
+    while (end < text.size() && end < at + 3 && text[end] >= '0' && text[end] <= '9') {
+        position = position * 10 + static_cast<std::size_t>(text[end] - '0');
+        ++end;
+    }
+    if (position == 0 || end + 1 >= text.size() || text[end] != '$' ||
+        !IsConversion(text[end + 1])) {
+        return {};
+    }
+    return {end + 2 - at, position, text[end + 1]};
+}
+
+// Arguments by position: a translation may put them in another order than the English text.
+template <typename Iterator>
+std::string FormatWith(std::string_view format, Iterator first, Iterator end) {
+    const auto count = static_cast<std::size_t>(end - first);
     std::string result;
     result.reserve(format.size());
-    auto next = args.begin();
+    std::size_t sequential = 0;
     for (std::size_t i = 0; i < format.size(); ++i) {
-        const char c = format[i];
-        if (c != '%' || i + 1 >= format.size()) {
-            result += c;
+        const Placeholder found = ReadPlaceholder(format, i);
+        if (found.length == 0) {
+            result += format[i];
             continue;
         }
-        const char conversion = format[++i];
-        if (conversion == '%') {
+        if (found.conversion == '%') {
             result += '%';
-        } else if (conversion == 's' || conversion == 'i' || conversion == 'd' ||
-                   conversion == 'u') {
-            if (next != args.end()) result += (next++)->text();
         } else {
-            result += '%';
-            result += conversion;
+            const std::size_t position = found.position > 0 ? found.position - 1 : sequential++;
+            if (position < count) result += (first + static_cast<std::ptrdiff_t>(position))->text();
         }
+        i += found.length - 1;
     }
     return result;
+}
+
+}  // namespace
+
+std::string FormatText(std::string_view format, std::initializer_list<FormatArg> args) {
+    return FormatWith(format, args.begin(), args.end());
+}
+
+std::string FormatText(std::string_view format, const std::vector<FormatArg>& args) {
+    return FormatWith(format, args.begin(), args.end());
 }
 
 std::string FormatText(StringId id, std::initializer_list<FormatArg> args) {
@@ -157,12 +202,22 @@ std::string FormatText(StringId id, std::initializer_list<FormatArg> args) {
 }
 
 std::string PlaceholderSignature(std::string_view text) {
-    std::string signature;
-    for (std::size_t i = 0; i + 1 < text.size(); ++i) {
-        if (text[i] != '%') continue;
-        signature += text.substr(i, 2);
-        ++i;
+    std::vector<std::string> placeholders;
+    std::size_t sequential = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const Placeholder found = ReadPlaceholder(text, i);
+        if (found.length == 0) continue;
+        if (found.conversion == '%') {
+            placeholders.emplace_back("%%");
+        } else {
+            const std::size_t position = found.position > 0 ? found.position : ++sequential;
+            placeholders.push_back('%' + std::to_string(position) + '$' + found.conversion);
+        }
+        i += found.length - 1;
     }
+    std::sort(placeholders.begin(), placeholders.end());
+    std::string signature;
+    for (const std::string& placeholder : placeholders) signature += placeholder;
     return signature;
 }
 

@@ -1,13 +1,15 @@
 // The program's user texts, looked up by id. The English texts are the keys of the gettext
 // catalogues under po/, compiled at build time; a language without a catalogue, or a text the
-// catalogue lacks, shows English. Placeholders are printf-style (%s, %i, %u, %%) and appear in the
-// same order in every language. Line breaks are "\n".
+// catalogue lacks, shows English. Placeholders are printf-style (%s, %i, %u, %%); a translation
+// that needs its arguments in another order numbers them ("%2$s ... %1$s"), as gettext allows.
+// Line breaks are "\n".
 #pragma once
 
 #include <cstdint>
 #include <initializer_list>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace ui {
 
@@ -176,13 +178,15 @@ private:
     std::string text_;
 };
 
-// Fills the placeholders of a text in order: %s, %i, %d and %u each take the next argument,
-// %% gives "%". Missing arguments leave the placeholder empty; surplus ones are ignored. Never
-// reads past the arguments, whatever the text holds.
+// Fills the placeholders of a text: %s, %i, %d and %u each take the next argument, "%2$s" takes
+// the second, %% gives "%". Missing arguments leave the placeholder empty; surplus ones are
+// ignored. Never reads past the arguments, whatever the text holds.
 std::string FormatText(std::string_view format, std::initializer_list<FormatArg> args);
+std::string FormatText(std::string_view format, const std::vector<FormatArg>& args);
 std::string FormatText(StringId id, std::initializer_list<FormatArg> args);
 
-// The placeholders of a text in order, e.g. "%u%%%s" for "Receive %u%% (%s KB/s)".
+// The placeholders of a text with the argument each one takes, in a form that does not depend on
+// their order: "Receive %u%% (%s KB/s)" and "%2$s KB/s, %1$u%%" have the same signature.
 std::string PlaceholderSignature(std::string_view text);
 
 }  // namespace ui

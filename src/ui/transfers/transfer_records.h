@@ -5,12 +5,16 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <filesystem>
 #include <optional>
+#include <string>
+#include <utility>
 #include <vector>
 
-#include "client/folder_walk.h"
+#include "client/folder_download.h"
 #include "client/job_queue.h"
 #include "core/types.h"
+#include "ui/controller/lumvale_dialog_network.h"
 
 namespace ui {
 
@@ -44,19 +48,42 @@ struct UploadRecord {
     std::uint32_t uploadId = 0;
 };
 
-// Files of one folder download fetched at once: a small file costs little more than its round
-// trips, so one at a time leaves the link idle; four leave the job queue a place for a single
-// download beside them.
-inline constexpr std::size_t kFolderFilesInFlight = 4;
+// The user agreed to the whole folder, existing files and all, before it started.
+inline client::FolderDownloadSettings AgreedToWholeFolder() {
+    client::FolderDownloadSettings settings;
+    settings.overwrite = true;
+    return settings;
+}
 
-// A whole folder, fetched a few files at a time under one row while the walk's listings arrive.
-struct FolderDownload : client::FolderWalk {
-    using FolderWalk::FolderWalk;
-    // The jobs of the files being fetched.
-    std::vector<JobId> filesInFlight;
-    bool Fetches(JobId id) const {
-        return std::find(filesInFlight.begin(), filesInFlight.end(), id) != filesInFlight.end();
+// A whole folder, fetched a few files at a time under one row. Its jobs read the download's
+// cancel flag, so the record outlives its row until every job it queued has reported.
+struct FolderDownload {
+    FolderDownload(ControllerNetwork& network, Ipv4 address, std::string rootPath,
+                   std::filesystem::path localDir)
+        : download(address, std::move(rootPath), std::move(localDir),
+                   {.addListing =
+                        [this, &network](const std::string& folderPath) {
+                            return Track(network.AddExpandJob(download.Address(), folderPath,
+                                                              &download.Cancelled()));
+                        },
+                    .addFile =
+                        [this, &network](const client::WalkFile& file) {
+                            return Track(network.AddRetrieveJob(
+                                download.Address(), file.remotePath, file.localPath.string(),
+                                &download.Cancelled(), ListedSize(file.size)));
+                        }},
+                   {}, AgreedToWholeFolder()) {}
+    FolderDownload(const FolderDownload&) = delete;
+    FolderDownload& operator=(const FolderDownload&) = delete;
+
+    JobId Track(JobId job) {
+        jobsOut.push_back(job);
+        return job;
     }
+
+    client::FolderDownload download;
+    // Jobs queued for this download that have not reported yet.
+    std::vector<JobId> jobsOut;
 };
 
 }  // namespace ui

@@ -93,10 +93,12 @@ std::optional<std::size_t> TransferRows::FindByFolder(const FolderDownload* walk
     return found == byFolder_.end() ? std::nullopt : PositionOf(found->second);
 }
 
-void TransferRows::SetStatus(std::size_t row, const std::string& status, TransferState state) {
+void TransferRows::SetStatus(std::size_t row, const std::string& status, TransferState state,
+                             std::optional<unsigned> percent) {
     if (row >= rows_.size()) return;
     rows_[row].row.status = status;
     view_.SetStatus(row, status, state);
+    if (percent) view_.SetProgress(row, *percent);
 }
 
 void TransferRows::SetEnded(std::size_t row, TransferState state,

@@ -35,7 +35,9 @@ public:
     std::optional<std::size_t> FindById(std::uint32_t id) const;
     std::optional<std::size_t> FindByFolder(const FolderDownload* walk) const;
 
-    void SetStatus(std::size_t row, const std::string& status, TransferState state);
+    // `percent`: how far a moving transfer has got, when known.
+    void SetStatus(std::size_t row, const std::string& status, TransferState state,
+                   std::optional<unsigned> percent = std::nullopt);
     // The transfer is over: Finished, Failed or Cancelled, with its text; a failure with its
     // reason when one is known.
     void SetEnded(std::size_t row, TransferState state,

@@ -54,7 +54,7 @@ UploadRecord* Transfers::FindUpload(std::uint32_t id) const {
 FolderDownload* Transfers::FindWalkByFile(JobId id) const {
     if (id == 0) return nullptr;
     for (const auto& walk : folderDownloads_) {
-        if (walk->Fetches(id)) return walk.get();
+        if (walk->download.Fetches(id)) return walk.get();
     }
     return nullptr;
 }
@@ -86,7 +86,9 @@ bool Transfers::IsBeingDownloaded(Ipv4 address, std::string_view path) const {
         }
     }
     for (const auto& walk : folderDownloads_) {
-        if (walk->Address() == address && walk->RootPath() == wanted) return true;
+        if (walk->download.Address() == address && walk->download.RootPath() == wanted) {
+            return true;
+        }
     }
     return false;
 }
@@ -94,11 +96,10 @@ bool Transfers::IsBeingDownloaded(Ipv4 address, std::string_view path) const {
 void Transfers::StartFileDownload(Ipv4 address, const std::string& remotePath,
                                   const std::string& name, const std::string& targetFolder,
                                   std::int64_t listedSize) {
-    const auto localPath = LocalPathFor(targetFolder, name);
-    if (!localPath) return;
+    if (client::CheckRemoteName(name) != client::NameProblem::None) return;
     auto record = std::make_unique<DownloadRecord>();
-    record->jobId = network_.AddRetrieveJob(address, remotePath, *localPath, &record->cancelled,
-                                            ListedSize(listedSize));
+    record->jobId = network_.AddRetrieveJob(address, remotePath, targetFolder + name,
+                                            &record->cancelled, ListedSize(listedSize));
     TransferRow row;
     row.item.id = record->jobId;
     row.name = name;
@@ -119,15 +120,16 @@ void Transfers::OnDownloadProgress(JobId id, unsigned percent, double rateKBs) {
         if (const auto row = rows_.FindByFolder(walk)) {
             rows_.SetStatus(
                 *row,
-                FormatText(StringId::StatusReceiveFolder, {walk->FilesStarted(), walk->FilesFound(),
+                FormatText(StringId::StatusReceiveFolder, {walk->download.Walk().FilesStarted(),
+                                                           walk->download.Walk().FilesFound(),
                                                            percent, FormatRate(rateKBs, numbers_)}),
-                TransferState::Moving);
+                TransferState::Moving, percent);
         }
         return;
     }
     if (const auto row = rows_.FindById(id)) {
         rows_.SetStatus(*row, ProgressText(StringId::StatusReceive, percent, rateKBs),
-                        TransferState::Moving);
+                        TransferState::Moving, percent);
     }
 }
 
@@ -137,29 +139,26 @@ void Transfers::OnDownloadFinished(JobId id, const util::Status& outcome) {
 }
 
 void Transfers::HandleDownloadFinished(JobId id, const util::Status& outcome) {
-    const bool succeeded = outcome.ok();
+    if (FolderDownload* walk = FindWalkByFile(id)) {
+        walk->download.OnFileFinished(id, outcome);
+        FollowFolderDownload(*walk);
+        return;
+    }
     DownloadRecord* single = FindDownload(id);
-    FolderDownload* walk = single ? nullptr : FindWalkByFile(id);
-    if (single == nullptr && walk == nullptr) return;
-    if (walk != nullptr) std::erase(walk->filesInFlight, id);
-    if (const auto row = single ? rows_.FindById(id) : rows_.FindByFolder(walk)) {
-        const StopFlag& cancelled = single ? single->cancelled : walk->Cancelled();
-        if (!succeeded) {
-            rows_.SetEnded(*row,
-                           cancelled.load() ? TransferState::Cancelled : TransferState::Failed,
-                           outcome.kind());
+    if (single == nullptr) return;
+    if (const auto row = rows_.FindById(id)) {
+        if (!outcome) {
+            rows_.SetEnded(
+                *row, single->cancelled.load() ? TransferState::Cancelled : TransferState::Failed,
+                outcome.kind());
             sounds_.Play(EventSound::TransferFailed);
-        } else if (single) {
+        } else {
             rows_.SetEnded(*row, TransferState::Finished);
             sounds_.Play(EventSound::TransferFinished);
         }
-        if (single) {
-            rows_.MarkDone(*row);
-        } else {
-            ContinueFolderDownload(*walk, succeeded);
-        }
+        rows_.MarkDone(*row);
     }
-    if (single) RemoveDownload(single);
+    RemoveDownload(single);
 }
 
 const StopFlag* Transfers::OnUploadRequested(std::uint32_t uploadId) {
@@ -186,7 +185,7 @@ void Transfers::OnUploadStarted(std::uint32_t uploadId) {
 void Transfers::OnUploadProgress(std::uint32_t uploadId, unsigned percent, double rateKBs) {
     if (const auto row = rows_.FindById(uploadId)) {
         rows_.SetStatus(*row, ProgressText(StringId::StatusSend, percent, rateKBs),
-                        TransferState::Moving);
+                        TransferState::Moving, percent);
     }
 }
 
@@ -216,7 +215,7 @@ void Transfers::CancelRows(const std::vector<std::size_t>& rows) {
         } else if (UploadRecord* upload = item.id ? FindUpload(item.id) : nullptr) {
             upload->cancelled = true;
         } else if (item.folder != nullptr) {
-            item.folder->Cancelled() = true;
+            item.folder->download.Cancel();
         }
     }
 }
@@ -224,8 +223,8 @@ void Transfers::CancelRows(const std::vector<std::size_t>& rows) {
 void Transfers::CancelAll() {
     for (const auto& record : downloads_) record->cancelled = true;
     for (const auto& record : uploads_) record->cancelled = true;
-    for (const auto& walk : folderDownloads_) walk->Cancelled() = true;
-    for (const auto& walk : retiredWalks_) walk->Cancelled() = true;
+    for (const auto& walk : folderDownloads_) walk->download.Cancel();
+    for (const auto& walk : retiredWalks_) walk->download.Cancel();
 }
 
 }  // namespace ui

@@ -1,5 +1,5 @@
 // Downloads, folder downloads and uploads: their records, their rows in the transfer list, the
-// walk that fetches a whole folder one file at a time, and every transfer event.
+// folder downloads' records, and every transfer event.
 #pragma once
 
 #include <cstddef>
@@ -47,9 +47,6 @@ public:
                    const std::vector<DirEntry>& listing, std::size_t leftOut = 0);
     // A listing job failed; a folder download that still waits for it ends.
     void OnListingFailed(JobId id);
-    // Starts the walk's next file, or ends the walk. False once it is over; the walk is deleted
-    // then.
-    bool ContinueFolderDownload(FolderDownload& walk, bool succeeded);
 
     void OnDownloadStarted(JobId id);
     void OnDownloadProgress(JobId id, unsigned percent, double rateKBs);
@@ -79,10 +76,10 @@ private:
     void HandleDownloadFinished(JobId id, const util::Status& outcome);
     std::string HostColumn(Ipv4 address) const;
     void JobReported(JobId id);
-    void ListWaitingFolders(FolderDownload& walk);
-    void StartFiles(FolderDownload& walk);
+    // Ends the row once the download has ended; the record goes with it, or when its last job
+    // has reported.
+    void FollowFolderDownload(FolderDownload& walk);
     void EndWalk(FolderDownload& walk);
-    void EndWalkFailed(FolderDownload& walk);
     void RemoveDownload(const DownloadRecord* record);
     void RemoveUpload(const UploadRecord* record);
     std::string ProgressText(StringId id, unsigned percent, double rateKBs) const;

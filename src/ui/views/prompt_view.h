@@ -7,8 +7,9 @@
 
 namespace ui {
 
-// YesNoDefaultNo: as YesNo, but Enter answers No (for questions that let someone in).
-enum class PromptButtons { YesNo, YesNoCancel, YesNoDefaultNo };
+// YesNoRefuseAll: a third button refuses this and every further unknown host for the session
+// (Answer::NoToAll).
+enum class PromptButtons { YesNo, YesNoCancel, YesNoRefuseAll };
 
 // Which question is asked, so that a front end without a user can answer it without reading the
 // (translated) text.
@@ -20,6 +21,22 @@ enum class Question {
     BrowserWantsShares,
 };
 
+// A question that would let another host in must not be answered by a key meant for something
+// else (Return in the chat line as it opens): its default is No, and it takes no input for a
+// moment after it appears.
+struct PromptGuard {
+    bool defaultNo = false;
+    int inputDelayMs = 0;
+};
+
+inline PromptGuard GuardOf(Question question) {
+    if (question == Question::UnknownHostWantsDownload ||
+        question == Question::BrowserWantsShares) {
+        return {true, 1000};
+    }
+    return {};
+}
+
 class PromptView {
 public:
     virtual ~PromptView() = default;
@@ -27,6 +44,9 @@ public:
     // Shows `text` and waits for the answer. Closing the message without a button counts as No
     // for YesNo and as Cancel for YesNoCancel.
     virtual Answer Ask(Question question, const std::string& text, PromptButtons buttons) = 0;
+    // A standing note of questions refused without asking; a front end without a status line
+    // has nowhere to show it.
+    virtual void ShowRefusalNote(const std::string& /*text*/) {}
 };
 
 }  // namespace ui

@@ -20,6 +20,9 @@ public:
     virtual void AppendRow(const std::string& name, const std::string& status,
                            const std::string& host, int image) = 0;
     virtual void SetStatus(std::size_t row, const std::string& status, TransferState state) = 0;
+    // How far a moving transfer has got, right after its status: a view that draws a bar
+    // overrides this.
+    virtual void SetProgress(std::size_t /*row*/, unsigned /*percent*/) {}
     // Removes the row; the rows behind it move up by one.
     virtual void DeleteRow(std::size_t row) = 0;
     // Removes `count` rows from `first` on. A view that can drop a run of rows in one step
