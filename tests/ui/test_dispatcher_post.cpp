@@ -40,6 +40,11 @@ TEST(QueuedDispatcher, PostedCallsKeepTheirOrderWithoutTheirSenderWaiting) {
 
 // Without its wake-up descriptor a polling loop would never hear of a queued call.
 TEST(QueuedDispatcher, RefusesToStartWithoutItsWakeUpDescriptor) {
+#if defined(__SANITIZE_ADDRESS__)
+    // The sanitizers test memory through a pipe of their own: with no descriptor left, their check
+    // of the half-made object during the throw reports a fault that is not there.
+    GTEST_SKIP() << "not under the sanitizers, which need descriptors of their own";
+#endif
     {
         testing_support::DescriptorsExhausted exhausted;
         EXPECT_THROW(ui::QueuedDispatcher(), std::runtime_error);
