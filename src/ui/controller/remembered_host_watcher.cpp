@@ -23,8 +23,11 @@ std::vector<std::pair<std::string, Ipv4>> RememberedHostWatcher::Poll(
         const std::lock_guard<std::mutex> hold(running_->lock);
         if (!running_->done) return found;
         found = std::move(running_->found);
+        running_.reset();
+        // The period counts from a round's end, so that slow lookups never run back to back.
+        nextMs_ = nowMs + kPeriodMs;
+        return found;
     }
-    running_.reset();
     if (hosts.empty() || (started_ && nowMs < nextMs_)) return found;
     started_ = true;
     nextMs_ = nowMs + kPeriodMs;
