@@ -20,9 +20,11 @@ std::vector<std::pair<std::string, Ipv4>> RememberedHostWatcher::Poll(
     const std::vector<std::string>& hosts, std::int64_t nowMs) {
     std::vector<std::pair<std::string, Ipv4>> found;
     if (running_) {
-        const std::lock_guard<std::mutex> hold(running_->lock);
-        if (!running_->done) return found;
-        found = std::move(running_->found);
+        {
+            const std::lock_guard<std::mutex> hold(running_->lock);
+            if (!running_->done) return found;
+            found = std::move(running_->found);
+        }
         running_.reset();
         // The period counts from a round's end, so that slow lookups never run back to back.
         nextMs_ = nowMs + kPeriodMs;
