@@ -12,6 +12,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "client/extension_memo.h"
 #include "core/types.h"
 #include "protocol/request_protocol.h"
 #include "util/result.h"
@@ -131,6 +132,9 @@ public:
 
     JobQueueCounts Counts() const;
 
+    // What each host answered about the extension words; the owner forgets a host that left.
+    client::ExtensionMemo& Extensions() { return extensions_; }
+
     // Waits for the scheduler to end (the owner sets the shutdown flag first), which drops the
     // waiting jobs without reports, then for every running worker.
     void Stop();
@@ -176,6 +180,7 @@ private:
     unsigned lightRunningUnanswered_ = 0;
     // Hosts that have answered a request of ours; bounded, beyond that a host counts as new.
     std::unordered_set<Ipv4> answeredHosts_;
+    client::ExtensionMemo extensions_;
     // Set by the destructor so that a queue dropped without shutdown still ends its scheduler.
     StopFlag destroying_{false};
 

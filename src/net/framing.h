@@ -59,6 +59,12 @@ bool SendFile(Socket socket, const std::string& fileName, const StopFlag* stop, 
 // non-negative decimal below 64 characters or announces more than maxLength bytes.
 bool ReceiveString(Socket socket, std::string& out, const StopFlag* stop, std::size_t maxLength);
 
+// One framed text, like ReceiveString, saying why it failed: ConnectionLost when the peer closed
+// before the length (a host that does not know the request does that), TimedOut, BadReply (also
+// for a length beyond maxLength), Stopped.
+[[nodiscard]] util::Result<std::string> ReceiveReply(Socket socket, const StopFlag* stop,
+                                                     std::size_t maxLength);
+
 // One framed file into fileName (see ReceiveData). With `listedLength` (the size the listing
 // gave), a header announcing any other length fails before the file is created, like a header
 // that cannot be read: a longer reply could fill the disk, a shorter one would pass for the whole

@@ -100,6 +100,20 @@ bool ReceiveString(Socket socket, std::string& out, const StopFlag* stop, std::s
     return true;
 }
 
+util::Result<std::string> ReceiveReply(Socket socket, const StopFlag* stop, std::size_t maxLength) {
+    const auto header = ReceiveHeader(socket, stop, ReceiveIdleTimeout());
+    if (!header) return header.error();
+    if (header.value() > maxLength) {
+        return util::MakeError(util::ErrorKind::BadReply, "a reply longer than it may be");
+    }
+    std::string text(static_cast<std::size_t>(header.value()), '\0');
+    if (!ReceiveIntoBlock(socket, text.data(), header.value(), stop) || detail::IsStopped(stop)) {
+        return util::MakeError(detail::IsStopped(stop) ? util::ErrorKind::Stopped
+                                                       : util::ErrorKind::ConnectionLost);
+    }
+    return text;
+}
+
 util::Status ReceiveFile(Socket socket, const std::string& fileName, const StopFlag* stop,
                          void* context, ProgressListener* listener,
                          std::optional<std::uint64_t> listedLength) {

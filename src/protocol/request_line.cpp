@@ -1,3 +1,4 @@
+#include "protocol/extension_words.h"
 #include "protocol/request_protocol.h"
 
 namespace proto {
@@ -30,6 +31,7 @@ RequestKind ClassifyJobWord(std::string_view jobWord) {
     if (jobWord == "gethostinfo") return RequestKind::GetHostInfo;
     if (jobWord.starts_with("gethostinfo")) return RequestKind::GetHostInfoEx;
     if (jobWord == "hostmodified") return RequestKind::HostModified;
+    if (jobWord == kExtensionWordsWord) return RequestKind::ExtensionWords;
     return RequestKind::Unknown;
 }
 

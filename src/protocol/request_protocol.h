@@ -22,6 +22,8 @@ enum class RequestKind : int {
     GetHostInfo = 4,
     GetHostInfoEx = 5,
     HostModified = 6,
+    // An extension word (protocol/extension_words.h); never sent to a host that lacks it.
+    ExtensionWords = 7,
 };
 
 // "ping", "gethostinfo", ... without argument; "expand:<path>", "retrieve:<path>" with one.
@@ -36,7 +38,8 @@ struct RequestLine {
 RequestLine SplitRequest(std::string_view line);
 
 // First matching rule wins: begins with "ping", equals "expand", equals "retrieve", equals
-// "gethostinfo", begins with "gethostinfo", equals "hostmodified"; else Unknown. Case matters.
+// "gethostinfo", begins with "gethostinfo", equals "hostmodified", equals an extension word; else
+// Unknown. Case matters.
 RequestKind ClassifyJobWord(std::string_view jobWord);
 // File sends are scheduled apart from light jobs.
 inline bool IsFileSend(RequestKind type) {

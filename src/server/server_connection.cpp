@@ -9,6 +9,7 @@
 #include "net/framing.h"
 #include "net/progress.h"
 #include "net/readiness.h"
+#include "protocol/extension_words.h"
 #include "server/share_listing.h"
 #include "server/share_paths.h"
 #include "server/trace_excerpt.h"
@@ -163,6 +164,11 @@ void CServerThread::RunJob(Connection& connection) {
             break;
         case proto::RequestKind::HostModified:
             serverListener_->OnHostModified(connection.address);
+            break;
+        case proto::RequestKind::ExtensionWords:
+            net::SendString(connection.socket.get(),
+                            proto::EncodeExtensionWords(proto::OwnExtensionWords()),
+                            &connection.abort);
             break;
         case proto::RequestKind::Unknown:
             break;

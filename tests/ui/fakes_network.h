@@ -67,6 +67,7 @@ struct FakeNetwork final : ui::ControllerNetwork {
         cancelled.push_back(id);
         live.erase(id);
     }
+    void ForgetExtensions(Ipv4 address) override { forgottenExtensions.push_back(address); }
     void QueueChatMessage(const std::string& text) override { chatSent.push_back(text); }
     void SetHostKnown(Ipv4 address, bool known) override {
         std::erase(serverKnown, address);
@@ -117,6 +118,7 @@ struct FakeNetwork final : ui::ControllerNetwork {
     std::vector<Job> jobs;  // since the last ClearJobs
     std::map<JobId, Job> live;
     std::vector<JobId> cancelled;
+    std::vector<Ipv4> forgottenExtensions;
     std::optional<std::uint64_t> lastListedSize;
     std::vector<std::string> addedHosts;  // "<kind> <address> <name>"
     std::vector<Ipv4> knownHosts;

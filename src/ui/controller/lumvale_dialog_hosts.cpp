@@ -47,6 +47,7 @@ void CLumvaleDialog::OnHostDisappeared(Ipv4 address) {
     fileList_.RefreshAfterChange(address, "\\");
     network_->RemoveChatRecipient(address);
     network_->SetHostKnown(address, false);
+    network_->ForgetExtensions(address);
     sounds_->Play(EventSound::HostGone);
 }
 

@@ -123,6 +123,7 @@ public:
     }
     bool GetJobInfo(JobId id, JobInfo& out) const override { return jobs_->GetJobInfo(id, &out); }
     void CancelJob(JobId id) override { jobs_->CancelJob(id); }
+    void ForgetExtensions(Ipv4 address) override { jobs_->Extensions().Forget(address); }
 
     void QueueChatMessage(const std::string& text) override { chat_->QueueMessage(text); }
     void AddChatRecipient(Ipv4 address) override { chat_->AddRecipient(address); }

@@ -44,6 +44,8 @@ public:
     virtual bool GetJobInfo(JobId id, JobInfo& out) const = 0;
     // A waiting job is dropped, a running light job gives up (CJobQueue::CancelJob).
     virtual void CancelJob(JobId id) = 0;
+    // The host left the tree: what it answered about the extension words no longer holds.
+    virtual void ForgetExtensions(Ipv4 address) = 0;
 
     // Chat.
     virtual void QueueChatMessage(const std::string& text) = 0;
