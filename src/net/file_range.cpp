@@ -99,9 +99,7 @@ bool SendFileRange(Socket socket, int fd, FileRange range, Sha256* hash, const S
         Sha256 unused;
         success = SendThroughHash(socket, fd, range.from, range.total, unused, stop, progress);
     }
-    success = success && !detail::IsStopped(stop);
-    progress.End(success);
-    return success;
+    return success && !detail::IsStopped(stop);
 }
 
 util::Status ReceiveFileRange(Socket socket, int fd, FileRange range, Sha256& hash,

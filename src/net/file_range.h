@@ -22,7 +22,8 @@ struct FileRange {
 
 // Sends "<length>:" and the bytes [from, total) of the open regular file `fd`. With `hash`, each
 // byte sent is hashed on the way (read through memory); without, the kernel sends the file itself.
-// Progress counts the whole file, the bytes before `from` as done already.
+// Progress counts the whole file, the bytes before `from` as done already. The listener's end is
+// left to the caller, whose reply may go on after the data.
 bool SendFileRange(Socket socket, int fd, FileRange range, Sha256* hash, const StopFlag* stop,
                    void* context, ProgressListener* listener);
 

@@ -51,6 +51,33 @@ void ReportRefusal(void* context, net::ProgressListener* listener) {
     listener->OnTransferEnd(context, false);
 }
 
+// The data frame and the digest. The first send of a version hashes what it sends; a resumed
+// one reads the part the client holds once more, here, instead of the whole file.
+bool SendDataAndDigest(net::Socket socket, int fd, const FileVersion& version, net::FileRange range,
+                       FileDigests& digests, const StopFlag* stop, void* context,
+                       net::ProgressListener* listener) {
+    std::optional<std::string> digest = digests.Find(version);
+    if (digest) {
+        if (!net::SendFileRange(socket, fd, range, nullptr, stop, context, listener)) return false;
+    } else {
+        net::Sha256 hash;
+        if (!net::HashFilePrefix(fd, range.from, hash, stop)) {
+            if (listener != nullptr) listener->OnTransferStart(context);
+            return false;
+        }
+        if (!net::SendFileRange(socket, fd, range, &hash, stop, context, listener)) return false;
+        digest = hash.HexDigest();
+    }
+    // A file written while it was sent reached the client as a mix of versions: a digest that
+    // nothing matches makes the client fetch it again instead of keeping the mix.
+    struct stat after {};
+    if (::fstat(fd, &after) != 0 || !(VersionOf(version.path, after) == version)) {
+        return net::SendString(socket, std::string(proto::kDigestTextLength, '0'), stop);
+    }
+    digests.Store(version, *digest);
+    return net::SendString(socket, *digest, stop);
+}
+
 }  // namespace
 
 bool SendFileVersion(net::Socket socket, const std::string& localPath,
@@ -74,32 +101,11 @@ bool SendFileVersion(net::Socket socket, const std::string& localPath,
         return false;
     }
 
-    std::optional<std::string> digest = digests.Find(version);
-    if (digest) {
-        if (!net::SendFileRange(socket, file.get(), range, nullptr, stop, context, listener)) {
-            return false;
-        }
-    } else {
-        // The first download of this version hashes what it sends; a resumed one reads the part
-        // the client holds once more, here, instead of the whole file.
-        net::Sha256 hash;
-        if (!net::HashFilePrefix(file.get(), range.from, hash, stop)) {
-            ReportRefusal(context, listener);
-            return false;
-        }
-        if (!net::SendFileRange(socket, file.get(), range, &hash, stop, context, listener)) {
-            return false;
-        }
-        digest = hash.HexDigest();
-    }
-    // A file written while it was sent reached the client as a mix of versions: a digest that
-    // nothing matches makes the client fetch it again instead of keeping the mix.
-    struct stat after {};
-    if (::fstat(file.get(), &after) != 0 || !(VersionOf(localPath, after) == version)) {
-        return net::SendString(socket, std::string(proto::kDigestTextLength, '0'), stop);
-    }
-    digests.Store(version, *digest);
-    return net::SendString(socket, *digest, stop);
+    const bool sent =
+        SendDataAndDigest(socket, file.get(), version, range, digests, stop, context, listener);
+    // Reported last: the front end may free the upload's stop flag once it hears of the end.
+    if (listener != nullptr) listener->OnTransferEnd(context, sent);
+    return sent;
 }
 
 }  // namespace server

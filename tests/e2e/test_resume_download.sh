@@ -20,6 +20,9 @@ PART="$T/dest/.big.bin.wendaro-partial"
 e2e_config "$T/server.ini" pc-a 1
 e2e_share "$T/server.ini" files "$T/share"
 e2e_config "$T/client.ini" pc-b
+# The downloading host serves too, so that the serving host knows it by its announcements and
+# never counts it as gone (which would end its uploads) while a long download runs.
+e2e_serve_host 2 pc-b-serve
 start_server() {
     e2e_start_serve 1 "$T/server.ini" "$T/server$1.out"
     SERVE_PID=$E2E_SERVE_PID
@@ -36,8 +39,11 @@ start_get() {
 # Waits (at most 60 s) until half the file has arrived in the part.
 wait_for_half() {
     local tries=0
-    while [ "$(part_size)" -lt "$HALF" ] && [ $tries -lt 3000 ]; do sleep 0.02; tries=$((tries + 1)); done
-    [ "$(part_size)" -ge "$HALF" ]
+    while [ "$(part_size)" -lt "$HALF" ] && [ $tries -lt 3000 ] && kill -0 "$GET_PID" 2>/dev/null; do
+        sleep 0.02
+        tries=$((tries + 1))
+    done
+    [ "$(part_size)" -ge "$HALF" ] || { cat "$T"/get*.out >&2; return 1; }
 }
 # get again to the end; checks that at most 55% of the file went over the wire.
 get_again_moving_at_most_55_percent() {
@@ -91,4 +97,4 @@ e2e_check "replaced: the whole new file went over the wire" test $(($(sent_bytes
 e2e_check "replaced: the result is the new file" cmp "$T/share/big.bin" "$T/dest/big.bin"
 
 e2e_expect_stop "serve on SIGTERM" "$SERVE_PID" TERM 5
-e2e_finish server1.out server2.out get1.out get2.out get3.out
+e2e_finish server1.out server2.out get1.out get2.out get3.out pc-b-serve.out
