@@ -111,9 +111,10 @@ e2e_serve_host() {
 # Waits up to <seconds> for [count] lines matching the extended regex in a file; prints the
 # milliseconds it took. Returns 1 on timeout.
 e2e_wait_for_line() { # e2e_wait_for_line <file> <regex> <seconds> [count]
-    local start
+    local start found
     start=$(date +%s%N)
-    until [ "$(grep -cE -- "$2" "$1" 2>/dev/null)" -ge "${4:-1}" ]; do
+    # grep prints nothing for a file that does not exist yet.
+    until found=$(grep -cE -- "$2" "$1" 2>/dev/null) && [ "${found:-0}" -ge "${4:-1}" ]; do
         [ "$(e2e_ms_since "$start")" -ge $(($3 * 1000)) ] && return 1
         sleep 0.05
     done
