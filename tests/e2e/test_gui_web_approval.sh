@@ -19,6 +19,15 @@ SHOTS=${WENDARO_SCREENSHOTS:-$T/shots}
 mkdir -p "$SHOTS" "$T/profile" "$T/tree/one"
 echo "notes" >"$T/tree/one/notes.txt"
 
+# The question is a second window of the program, above the main window.
+question_shown() {
+    local window
+    for window in $(DISPLAY=$DISPLAY_A xdotool search --onlyvisible --name Wendaro 2>/dev/null); do
+        [ "$window" != "$MAIN_WINDOW" ] && QUESTION=$window && return 0
+    done
+    return 1
+}
+question_gone() { ! DISPLAY=$DISPLAY_A xdotool search --onlyvisible --name Wendaro | grep -qx "$QUESTION"; }
 gui_config "$T/a.ini" pc-anna "webview=1
 [shares]
 tree=$T/tree"
@@ -42,15 +51,6 @@ timeout -s KILL 120 ip netns exec "$(e2e_ns 2)" /usr/bin/python3 "$(dirname "$0"
 BROWSER_PID=$!
 E2E_PIDS+=("$BROWSER_PID")
 
-# The question is a second window of the program, above the main window.
-question_shown() {
-    local window
-    for window in $(DISPLAY=$DISPLAY_A xdotool search --onlyvisible --name Wendaro 2>/dev/null); do
-        [ "$window" != "$MAIN_WINDOW" ] && QUESTION=$window && return 0
-    done
-    return 1
-}
-question_gone() { ! DISPLAY=$DISPLAY_A xdotool search --onlyvisible --name Wendaro | grep -qx "$QUESTION"; }
 e2e_check "the browser's waiting page is shown" e2e_wait_for_line "$T/browser.log" "^waiting$" 60
 e2e_check "the owner is asked about the browser" e2e_until 20 question_shown
 if [ -n "${QUESTION:-}" ]; then
