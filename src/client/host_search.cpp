@@ -9,7 +9,7 @@ namespace client {
 
 namespace {
 
-HostSearchResult Failure(util::Error error) {
+HostSearchResult Failure(const util::Error& error) {
     HostSearchResult result;
     result.outcome = SearchOutcome::Unreachable;
     result.problem = util::Describe(error);
