@@ -1,9 +1,8 @@
 // The share index with 1,000,000 files: time to build it, its memory per entry, and the time of a
 // substring and a pattern query over all of it. Names look like a music and photo collection.
-#include <time.h>
-
 #include <chrono>
 #include <cstdio>
+#include <ctime>
 #include <string>
 
 #include "server/share_index.h"
