@@ -30,7 +30,7 @@ namespace {
 
 struct Window {
     explicit Window(const QString& settingsFile)
-        : window({settingsFile.toStdString(), false}, [this](const ui::NetworkSetup& setup) {
+        : window({settingsFile.toStdString(), false, {}}, [this](const ui::NetworkSetup& setup) {
               auto created = std::make_unique<fakes::FakeNetwork>(setup.listeners);
               network = created.get();
               return created;
