@@ -31,6 +31,8 @@ public:
     QCheckBox* WebViewBox() const { return webView_; }
     QSpinBox* DownloadLimitBox() const { return downloadLimit_; }
     QTabWidget* Pages() const { return pages_; }
+    // The QR code of the address to type; null when this machine has no address to show.
+    QLabel* QrCode() const { return qrCode_; }
 
     void accept() override;
 
@@ -47,6 +49,7 @@ private:
     QCheckBox* webView_;
     QSpinBox* downloadLimit_;
     QVBoxLayout* browsers_;
+    QLabel* qrCode_ = nullptr;
 };
 
 }  // namespace qtui
