@@ -64,7 +64,8 @@ for attempt in 1 2 3; do
     gui_keys "$DISPLAY_B" Escape
 done
 e2e_check "the download runs" part_file
-e2e_check "and is kept in the state file while it runs" grep -q "big.bin" "$STATE"
+kept() { grep -q "big.bin" "$STATE"; }
+e2e_check "and is kept in the state file while it runs" e2e_until 3 kept
 sleep 3
 e2e_expect_stop "pc-b on SIGTERM halfway" "$GUI_PID" TERM 5
 e2e_check "the limit held the download back: the target is not there yet" \

@@ -1,7 +1,7 @@
 // The downloads as a queue that outlives the program: each one the user asked for is kept, with
 // its row, until it finishes, fails or is cancelled; Pause stops its jobs and keeps it, Resume
 // (or its host's return, after a restart) starts new jobs for it. The set is written to the state
-// file whenever it changes, never on mere progress.
+// file when it changes (at most once a second), never on mere progress.
 #include <algorithm>
 #include <filesystem>
 
@@ -42,8 +42,10 @@ std::vector<UnfinishedDownload> Transfers::Unfinished() const {
     return all;
 }
 
-void Transfers::SaveUnfinished() const {
-    if (stateFile_.empty()) return;
+void Transfers::FlushUnfinished() {
+    if (!unfinishedChanged_ || stateFile_.empty()) return;
+    // A failed write is tried again at the next change, not at every tick.
+    unfinishedChanged_ = false;
     if (!SaveUnfinishedDownloads(stateFile_, Unfinished())) {
         XUTIL_DIAG("the unfinished downloads could not be saved in %s\n", stateFile_.c_str());
     }

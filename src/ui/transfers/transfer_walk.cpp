@@ -39,7 +39,7 @@ void Transfers::StartFolderDownload(Ipv4 address, const std::string& remotePath,
                                     const std::string& targetFolder) {
     Launch(Queue({address, HostColumn(address), StripTrailingBackslashes(remotePath), targetFolder,
                   true, 0}));
-    SaveUnfinished();
+    NoteUnfinishedChanged();
 }
 
 void Transfers::OnListing(JobId id, Ipv4 address, const std::string& listedPath,
@@ -113,7 +113,7 @@ void Transfers::FollowFolderDownload(FolderDownload& walk) {
     EndWalk(walk);
     if (queued != nullptr) {
         Unqueue(queued);
-        SaveUnfinished();
+        NoteUnfinishedChanged();
     }
 }
 

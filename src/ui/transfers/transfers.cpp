@@ -91,7 +91,7 @@ void Transfers::StartFileDownload(Ipv4 address, const std::string& remotePath,
     if (client::CheckRemoteName(name) != client::NameProblem::None) return;
     Launch(
         Queue({address, HostColumn(address), remotePath, targetFolder + name, false, listedSize}));
-    SaveUnfinished();
+    NoteUnfinishedChanged();
 }
 
 void Transfers::OnDownloadStarted(JobId id) {
@@ -153,7 +153,7 @@ void Transfers::HandleDownloadFinished(JobId id, const util::Status& outcome) {
     // The user cancelled it: what arrived is of no more use.
     if (cancelled && !outcome) network_.DiscardPartial(queued->what.localPath);
     Unqueue(queued);
-    SaveUnfinished();
+    NoteUnfinishedChanged();
 }
 
 const StopFlag* Transfers::OnUploadRequested(std::uint32_t uploadId) {
@@ -224,7 +224,7 @@ void Transfers::CancelRows(const std::vector<std::size_t>& rows) {
             changed = true;
         }
     }
-    if (changed) SaveUnfinished();
+    if (changed) NoteUnfinishedChanged();
 }
 
 void Transfers::CancelAll() {

@@ -65,7 +65,14 @@ public:
     void OnUploadFinished(std::uint32_t uploadId, bool succeeded);
 
     // The one-second tick.
-    void CountDown() { rows_.CountDown(); }
+    void CountDown() {
+        rows_.CountDown();
+        FlushUnfinished();
+    }
+    // Writes the unfinished downloads when they changed since the last write. The one-second
+    // tick does, so that a burst of finished downloads costs one write, not one each; so do the
+    // commands that start downloads, and the shutdown.
+    void FlushUnfinished();
     // The Cancel command on these rows: the transfers end, and what a download had received is
     // thrown away.
     void CancelRows(const std::vector<std::size_t>& rows);
@@ -95,7 +102,7 @@ private:
     void Unqueue(const QueuedDownload* queued);
     // Its jobs have stopped after a pause: the row shows it paused and keeps the download.
     void ShowPaused(QueuedDownload& queued);
-    void SaveUnfinished() const;
+    void NoteUnfinishedChanged() { unfinishedChanged_ = true; }
     QueuedDownload* QueuedAt(std::size_t row) const;
     DownloadRecord* FindDownload(JobId id) const;
     UploadRecord* FindUpload(std::uint32_t id) const;
@@ -123,6 +130,7 @@ private:
     // In the order they were asked for, which is the order they are kept in.
     std::vector<std::unique_ptr<QueuedDownload>> queued_;
     std::string stateFile_;
+    bool unfinishedChanged_ = false;
 };
 
 }  // namespace ui
