@@ -261,8 +261,11 @@ TEST_F(QueueTest, EntriesRoundTripWhateverTheirNamesAndStayBounded) {
 
 TEST_F(QueueTest, SpeedLimitOfTheSettingsReachesTheNetworkInKilobytes) {
     EXPECT_EQ(network->downloadLimit, 0u);
-    const std::pair<const char*, std::uint64_t> cases[] = {
-        {"100", 102'400}, {"-3", 0}, {"junk", 0}, {"99999999999", 10'000'000ull * 1024}};
+    const std::pair<const char*, std::uint64_t> cases[] = {{"100", 102'400},
+                                                           {"-3", 0},
+                                                           {"junk", 0},
+                                                           {"3", 64 * 1024},
+                                                           {"99999999999", 10'000'000ull * 1024}};
     for (const auto& [stored, bytes] : cases) {
         SCOPED_TRACE(stored);
         ASSERT_TRUE(Settings().SetString("global", "downloadlimit", stored));

@@ -24,7 +24,7 @@ OptionsValues LoadOptions(const utilcpp::CParseini& settings, const std::string&
     // Only 1 switches it on, as for `serve`.
     values.webView = webView == 1;
     settings.GetInt(settings_keys::kGlobal, settings_keys::kDownloadLimit, values.downloadLimit, 0);
-    values.downloadLimit = std::clamp(values.downloadLimit, 0, kMaxDownloadLimit);
+    values.downloadLimit = BoundDownloadLimit(values.downloadLimit);
     return values;
 }
 
@@ -35,14 +35,18 @@ bool SaveOptions(utilcpp::CParseini& settings, const OptionsValues& values) {
         settings.SetInt(settings_keys::kGlobal, settings_keys::kSound, values.sound ? 1 : 0);
     const bool webViewWritten =
         settings.SetInt(settings_keys::kGlobal, settings_keys::kWebView, values.webView ? 1 : 0);
-    const bool limitWritten =
-        settings.SetInt(settings_keys::kGlobal, settings_keys::kDownloadLimit,
-                        std::clamp(values.downloadLimit, 0, kMaxDownloadLimit));
+    const bool limitWritten = settings.SetInt(settings_keys::kGlobal, settings_keys::kDownloadLimit,
+                                              BoundDownloadLimit(values.downloadLimit));
     return nameWritten && soundWritten && webViewWritten && limitWritten;
 }
 
+int BoundDownloadLimit(int kilobytesPerSecond) {
+    if (kilobytesPerSecond <= 0) return 0;
+    return std::clamp(kilobytesPerSecond, kMinDownloadLimit, kMaxDownloadLimit);
+}
+
 std::uint64_t DownloadLimitBytes(int kilobytesPerSecond) {
-    return static_cast<std::uint64_t>(std::clamp(kilobytesPerSecond, 0, kMaxDownloadLimit)) * 1024;
+    return static_cast<std::uint64_t>(BoundDownloadLimit(kilobytesPerSecond)) * 1024;
 }
 
 StringId ContextHelpFor(OptionsControl control) {

@@ -21,7 +21,13 @@ struct OptionsValues {
 
 // The largest limit the options take, about 10 GB/s: beyond any network, short of any overflow.
 inline constexpr int kMaxDownloadLimit = 10'000'000;
-// The stored limit in bytes a second; a negative or missing one is no limit, a huge one the most.
+// The smallest limit: hosts running this program give up on a reader slower than 8 KB/s, and up
+// to five downloads share the limit, so a smaller one would have them cut off.
+inline constexpr int kMinDownloadLimit = 64;
+// A limit as it is applied: 0 (none) for a negative one, at least kMinDownloadLimit, at most
+// kMaxDownloadLimit.
+int BoundDownloadLimit(int kilobytesPerSecond);
+// The stored limit in bytes a second, bounded as above.
 std::uint64_t DownloadLimitBytes(int kilobytesPerSecond);
 
 // "hostname" (default the machine's own name) and "sound" (default 1, any non-zero is on).
@@ -33,7 +39,7 @@ enum class OptionsControl { ComputerName, Sound };
 StringId ContextHelpFor(OptionsControl control);
 
 // OK of the options sheet: the name as typed (even empty, cut to 1023 bytes), sound and web view
-// as 1 or 0, the download limit within 0 .. kMaxDownloadLimit.
+// as 1 or 0, the download limit bounded.
 bool SaveOptions(utilcpp::CParseini& settings, const OptionsValues& values);
 
 }  // namespace ui
