@@ -56,7 +56,7 @@ download() {
     gui_keys "$DISPLAY_B" Down Down Return
 }
 sleep 3
-part_file() { find "$DOWNLOADS" -maxdepth 1 -name '.big.bin.wendaro-part-*' | grep -q .; }
+part_file() { find "$DOWNLOADS" -maxdepth 1 -name '.big.bin.wendaro-part*' | grep -q .; }
 for attempt in 1 2 3; do
     download
     e2e_until 10 part_file && break

@@ -1,6 +1,7 @@
 // The real network objects behind the controller.
 #include "ui/controller/lumvale_dialog_network.h"
 
+#include "client/partial_download.h"
 #include "net/interfaces.h"
 #include "net/rate_limiter.h"
 #include "protocol/request_protocol.h"
@@ -125,9 +126,8 @@ public:
     bool GetJobInfo(JobId id, JobInfo& out) const override { return jobs_->GetJobInfo(id, &out); }
     void CancelJob(JobId id) override { jobs_->CancelJob(id); }
     void ForgetExtensions(Ipv4 address) override { jobs_->Extensions().Forget(address); }
-    void DiscardPartial(const std::string& /*localPath*/) override {
-        // Where client::DiscardPartial(localPath) is called once downloads keep their part
-        // files; until then a stopped download removes its part file itself.
+    void DiscardPartial(const std::string& localPath) override {
+        client::DiscardPartial(localPath);
     }
     void SetDownloadLimit(std::uint64_t bytesPerSecond) override {
         net::DownloadRateLimiter().SetLimit(bytesPerSecond);

@@ -82,6 +82,7 @@ void Transfers::Launch(QueuedDownload& queued) {
     } else {
         auto record = std::make_unique<DownloadRecord>();
         record->queued = &queued;
+        record->localPath = what.localPath;
         // The same local path again: what an earlier run kept of it is taken up there.
         record->jobId = network_.AddRetrieveJob(what.address, what.remotePath, what.localPath,
                                                 &record->cancelled, ListedSize(what.listedSize));

@@ -61,6 +61,10 @@ struct DownloadRecord {
     StopFlag cancelled{false};
     JobId jobId = 0;
     QueuedDownload* queued = nullptr;
+    bool verified = false;
+    std::string localPath;
+    // The user cancelled: what arrived goes too, once the job has let go of it.
+    bool discardPart = false;
 };
 
 struct UploadRecord {

@@ -122,6 +122,10 @@ void Transfers::OnDownloadFinished(JobId id, const util::Status& outcome) {
     JobReported(id);
 }
 
+void Transfers::OnDownloadVerified(JobId id) {
+    if (DownloadRecord* single = FindDownload(id)) single->verified = true;
+}
+
 void Transfers::HandleDownloadFinished(JobId id, const util::Status& outcome) {
     if (FolderDownload* walk = FindWalkByFile(id)) {
         walk->download.OnFileFinished(id, outcome);
@@ -137,11 +141,16 @@ void Transfers::HandleDownloadFinished(JobId id, const util::Status& outcome) {
         return;
     }
     const bool cancelled = single->cancelled.load();
+    // The user cancelled: what arrived goes too, now that the job has let go of it.
+    if (!outcome && single->discardPart) network_.DiscardPartial(single->localPath);
     if (const auto row = rows_.FindById(id)) {
         if (!outcome) {
             rows_.SetEnded(*row, cancelled ? TransferState::Cancelled : TransferState::Failed,
                            outcome.kind());
             sounds_.Play(EventSound::TransferFailed);
+        } else if (single->verified) {
+            rows_.SetStatus(*row, Text(StringId::StatusFinishedVerified), TransferState::Finished);
+            sounds_.Play(EventSound::TransferFinished);
         } else {
             rows_.SetEnded(*row, TransferState::Finished);
             sounds_.Play(EventSound::TransferFinished);
@@ -150,8 +159,6 @@ void Transfers::HandleDownloadFinished(JobId id, const util::Status& outcome) {
     }
     RemoveDownload(single);
     if (queued == nullptr) return;
-    // The user cancelled it: what arrived is of no more use.
-    if (cancelled && !outcome) network_.DiscardPartial(queued->what.localPath);
     Unqueue(queued);
     NoteUnfinishedChanged();
 }
@@ -212,6 +219,7 @@ void Transfers::CancelRows(const std::vector<std::size_t>& rows) {
         }
         if (DownloadRecord* download = item.id ? FindDownload(item.id) : nullptr) {
             download->cancelled = true;
+            download->discardPart = true;
         } else if (UploadRecord* upload = item.id ? FindUpload(item.id) : nullptr) {
             upload->cancelled = true;
         } else if (item.folder != nullptr) {
