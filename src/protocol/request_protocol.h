@@ -26,6 +26,8 @@ enum class RequestKind : int {
     ExtensionWords = 7,
     // "wdx-get": a file from an offset, with its digest (protocol/get_request.h).
     Get = 8,
+    // "wdx-search:<pattern>" (protocol/search_reply.h).
+    Search = 9,
 };
 
 // "ping", "gethostinfo", ... without argument; "expand:<path>", "retrieve:<path>" with one.
