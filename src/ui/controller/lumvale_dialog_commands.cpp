@@ -122,6 +122,7 @@ void CLumvaleDialog::SelectParent() {
     if (!Running()) return;
     const CNetNode* node = views_.tree.SelectedNode();
     if (node == nullptr || node->GetParent() == nullptr) return;
+    CloseSearch();
     views_.tree.SelectNode(*node->GetParent());
     FillFileList();
 }
@@ -186,6 +187,7 @@ MenuState CLumvaleDialog::GetMenuState() const {
         state.refresh = true;
     }
     state.download = CanDownload();
+    state.showInTree = focus == FocusTarget::SearchResults && !search_.SelectedResults().empty();
     state.cancel = focus == FocusTarget::TransferList && !views_.transfers.SelectedRows().empty();
     int addOnFeatures = 0;
     settings_.GetInt(settings_keys::kGlobal, settings_keys::kAddOnFeatures, addOnFeatures, 0);

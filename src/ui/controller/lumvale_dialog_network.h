@@ -13,6 +13,7 @@
 #include "core/types.h"
 #include "discovery/host_thread.h"
 #include "server/server_thread.h"
+#include "ui/controller/host_search.h"
 
 namespace ui {
 
@@ -47,6 +48,13 @@ public:
     // The host left the tree: what it answered about the extension words no longer holds.
     virtual void ForgetExtensions(Ipv4 address) = 0;
 
+    // Search. Asks the host for the entries of its shares whose names match `pattern`; the reply
+    // comes once through the search listener. One search per host runs at a time: a newer one
+    // for the same host waits until the older has ended.
+    virtual SearchId StartSearch(Ipv4 address, const std::string& pattern) = 0;
+    // The search ends as soon as it can and reports nothing.
+    virtual void CancelSearch(SearchId id) = 0;
+
     // Chat.
     virtual void QueueChatMessage(const std::string& text) = 0;
     virtual void AddChatRecipient(Ipv4 address) = 0;
@@ -66,6 +74,7 @@ struct NetworkListeners {
     JobListener& job;
     DownloadListener& download;
     ChatListener& chat;
+    SearchListener& search;
 };
 
 // Ports, bind addresses and the broadcast seam of the real network objects.

@@ -1,0 +1,166 @@
+#include "qt/search_results.h"
+
+#include <QFont>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QPalette>
+#include <algorithm>
+
+#include "qt/cut_text_tips.h"
+#include "qt/icons.h"
+#include "qt/qt_text.h"
+
+namespace qtui {
+
+namespace {
+
+enum Column { kHost, kPath, kSize, kModified, kColumnCount };
+
+// Wide enough for a host name, a path of a few folders, a size and a date.
+constexpr int kColumnWidths[kColumnCount] = {110, 300, 80, 120};
+
+}  // namespace
+
+int SearchRowsModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+}
+
+int SearchRowsModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : kColumnCount;
+}
+
+QVariant SearchRowsModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= rowCount()) return {};
+    const ui::SearchRow& row = rows_[static_cast<std::size_t>(index.row())];
+    const bool note = row.image < 0;
+    switch (role) {
+        case Qt::DisplayRole:
+            switch (index.column()) {
+                case kHost:
+                    return ToQt(row.host);
+                case kPath:
+                    return ToQt(row.path);
+                case kSize:
+                    return ToQt(row.sizeText);
+                case kModified:
+                    return ToQt(row.modifiedText);
+                default:
+                    return {};
+            }
+        case Qt::DecorationRole:
+            return index.column() == kPath && !note ? QVariant(SmallIcon(row.image)) : QVariant();
+        case Qt::TextAlignmentRole:
+            return index.column() == kSize ? QVariant(Qt::AlignRight | Qt::AlignVCenter)
+                                           : QVariant();
+        case Qt::FontRole:
+            if (note) {
+                QFont font;
+                font.setItalic(true);
+                return font;
+            }
+            return {};
+        case Qt::ForegroundRole:
+            return note ? QVariant(QPalette().brush(QPalette::Disabled, QPalette::Text))
+                        : QVariant();
+        default:
+            return {};
+    }
+}
+
+QVariant SearchRowsModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole) {
+        if (role == Qt::TextAlignmentRole && section == kSize) {
+            return QVariant(Qt::AlignRight | Qt::AlignVCenter);
+        }
+        return {};
+    }
+    switch (section) {
+        case kHost:
+            return Tr(ui::StringId::ColumnHost);
+        case kPath:
+            return ToQt(ui::Translate("Path"));
+        case kSize:
+            return Tr(ui::StringId::ColumnSize);
+        case kModified:
+            return ToQt(ui::Translate("Modified"));
+        default:
+            return {};
+    }
+}
+
+void SearchRowsModel::Clear() {
+    beginResetModel();
+    rows_.clear();
+    endResetModel();
+}
+
+void SearchRowsModel::Append(const std::vector<ui::SearchRow>& rows) {
+    if (rows.empty()) return;
+    const int first = rowCount();
+    beginInsertRows({}, first, first + static_cast<int>(rows.size()) - 1);
+    rows_.insert(rows_.end(), rows.begin(), rows.end());
+    endInsertRows();
+}
+
+SearchResultList::SearchResultList(QWidget* parent) : QTreeView(parent) {
+    setObjectName("searchResults");
+    setModel(&model_);
+    setRootIsDecorated(false);
+    setItemsExpandable(false);
+    setUniformRowHeights(true);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setAllColumnsShowFocus(true);
+    setContextMenuPolicy(Qt::CustomContextMenu);
+    header()->setStretchLastSection(false);
+    for (int column = 0; column < kColumnCount; ++column) {
+        header()->resizeSection(column, kColumnWidths[column]);
+    }
+    ShowCutTextsInToolTips(this);
+    hide();
+}
+
+void SearchResultList::ShowResultList(bool shown) {
+    if (shown == isVisible()) return;
+    setVisible(shown);
+    emit shownChanged(shown);
+}
+
+void SearchResultList::ClearResults() {
+    model_.Clear();
+}
+
+void SearchResultList::AddResultRows(const std::vector<ui::SearchRow>& rows) {
+    model_.Append(rows);
+}
+
+std::vector<std::size_t> SearchResultList::SelectedResultRows() const {
+    std::vector<std::size_t> rows;
+    for (const QModelIndex& index : selectionModel()->selectedRows()) {
+        rows.push_back(static_cast<std::size_t>(index.row()));
+    }
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+void SearchResultList::SetSearchStatus(const std::string& text) {
+    emit statusChanged(ToQt(text));
+}
+
+void SearchResultList::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        emit openRequested(false);
+        return;
+    }
+    if (event->key() == Qt::Key_Escape) {
+        emit closeRequested();
+        return;
+    }
+    QTreeView::keyPressEvent(event);
+}
+
+void SearchResultList::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (!indexAt(event->position().toPoint()).isValid()) return;
+    emit openRequested((event->modifiers() & Qt::AltModifier) != 0);
+}
+
+}  // namespace qtui
