@@ -1,5 +1,6 @@
 #include "protocol/extension_words.h"
 #include "protocol/request_protocol.h"
+#include "protocol/search_reply.h"
 
 namespace proto {
 
@@ -32,6 +33,7 @@ RequestKind ClassifyJobWord(std::string_view jobWord) {
     if (jobWord.starts_with("gethostinfo")) return RequestKind::GetHostInfoEx;
     if (jobWord == "hostmodified") return RequestKind::HostModified;
     if (jobWord == kExtensionWordsWord) return RequestKind::ExtensionWords;
+    if (jobWord == kSearchWord) return RequestKind::Search;
     return RequestKind::Unknown;
 }
 

@@ -24,6 +24,8 @@ enum class RequestKind : int {
     HostModified = 6,
     // An extension word (protocol/extension_words.h); never sent to a host that lacks it.
     ExtensionWords = 7,
+    // "wdx-search:<pattern>" (protocol/search_reply.h).
+    Search = 8,
 };
 
 // "ping", "gethostinfo", ... without argument; "expand:<path>", "retrieve:<path>" with one.

@@ -10,6 +10,8 @@
 #include "net/progress.h"
 #include "net/readiness.h"
 #include "protocol/extension_words.h"
+#include "protocol/search_reply.h"
+#include "server/share_index_keeper.h"
 #include "server/share_listing.h"
 #include "server/share_paths.h"
 #include "server/trace_excerpt.h"
@@ -75,7 +77,8 @@ bool CServerThread::ReadRequest(Connection& connection) {
         }
     }
     const bool keepsArgument = connection.requestKind == proto::RequestKind::Expand ||
-                               connection.requestKind == proto::RequestKind::Retrieve;
+                               connection.requestKind == proto::RequestKind::Retrieve ||
+                               connection.requestKind == proto::RequestKind::Search;
 
     std::lock_guard guard(lock_);
     // An unreadable request or an unknown job has nothing to wait for: it just closes.
@@ -170,6 +173,9 @@ void CServerThread::RunJob(Connection& connection) {
                             proto::EncodeExtensionWords(proto::OwnExtensionWords()),
                             &connection.abort);
             break;
+        case proto::RequestKind::Search:
+            ServeSearch(connection);
+            break;
         case proto::RequestKind::Unknown:
             break;
     }
@@ -252,4 +258,24 @@ void CServerThread::ServeHostInfo(Connection& connection, bool extended) {
                                   ? proto::EncodeHostInfoEx(hostName, versionText_, systemText_)
                                   : proto::EncodeHostInfo(hostName, versionText_);
     net::SendString(connection.socket.get(), reply, &connection.abort);
+}
+
+void CServerThread::ServeSearch(Connection& connection) {
+    std::string pattern;
+    {
+        std::lock_guard guard(lock_);
+        pattern = connection.argument;
+    }
+    // The index is searched by this connection's thread, one light slot: a search costs a few
+    // milliseconds over a million names, like a listing of a large folder.
+    proto::SearchReply reply;
+    const auto index =
+        shareIndex_ ? shareIndex_->Current(options_.searchIndexWaitMs, &connection.abort) : nullptr;
+    if (index && pattern.size() <= proto::kMaxSearchPatternLength) {
+        server::SearchResult found = index->Search(pattern);
+        reply.hits = std::move(found.hits);
+        reply.leftOut = found.leftOut;
+    }
+    // No index yet, or a pattern too long to be a name: an empty answer, not silence.
+    net::SendString(connection.socket.get(), proto::EncodeSearchReply(reply), &connection.abort);
 }

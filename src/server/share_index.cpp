@@ -1,8 +1,16 @@
 #include "server/share_index.h"
 
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
-#include <filesystem>
-#include <system_error>
+#include <cstring>
+#include <memory>
+#include <utility>
+
+#include "server/share_paths.h"
 
 namespace server {
 
@@ -17,6 +25,28 @@ std::string LowerCopy(std::string_view text) {
     std::transform(lower.begin(), lower.end(), lower.begin(), Lower);
     return lower;
 }
+
+// The longest run of the pattern without "*" or "?": every matching name contains it, so a fast
+// scan for it leaves only a few names for the full match.
+std::string_view LongestLiteral(std::string_view pattern) {
+    std::string_view best;
+    std::size_t start = 0;
+    while (start <= pattern.size()) {
+        const std::size_t end = std::min(pattern.find_first_of("*?", start), pattern.size());
+        if (end - start > best.size()) best = pattern.substr(start, end - start);
+        start = end + 1;
+    }
+    return best;
+}
+
+std::uint32_t ClampSeconds(std::int64_t seconds) {
+    return static_cast<std::uint32_t>(std::clamp<std::int64_t>(seconds, 0, 0xFFFFFFFFll));
+}
+
+// Closes a directory stream on every way out of a folder's walk.
+struct DirCloser {
+    void operator()(DIR* dir) const { closedir(dir); }
+};
 
 }  // namespace
 
@@ -50,9 +80,15 @@ void ShareIndex::Reserve(std::size_t entries, std::size_t nameBytes) {
     lowerNames_.reserve(nameBytes);
 }
 
+void ShareIndex::ShrinkToFit() {
+    entries_.shrink_to_fit();
+    names_.shrink_to_fit();
+    lowerNames_.shrink_to_fit();
+}
+
 std::uint32_t ShareIndex::Add(std::uint32_t parent, std::string_view name, std::int64_t size,
-                              bool folder) {
-    if (entries_.size() >= maxEntries || name.empty() ||
+                              bool folder, std::int64_t modified) {
+    if (entries_.size() >= maxEntries || entries_.size() >= kNoParent || name.empty() ||
         name.find_first_of(std::string_view("\\\0", 2)) != std::string_view::npos ||
         (parent != kNoParent && parent >= entries_.size()) ||
         names_.size() + name.size() + 1 > 0xFFFFFFFFu) {
@@ -63,33 +99,53 @@ std::uint32_t ShareIndex::Add(std::uint32_t parent, std::string_view name, std::
     names_.push_back('\0');
     lowerNames_.append(LowerCopy(name));
     lowerNames_.push_back('\0');
-    entries_.push_back({parent, offset, folder ? -1 : std::max<std::int64_t>(size, 0)});
+    const auto bytes = folder ? 0 : static_cast<std::uint64_t>(std::max<std::int64_t>(size, 0));
+    const auto high = static_cast<std::uint32_t>(std::min<std::uint64_t>(bytes >> 32, 0x7FFFFFFF));
+    entries_.push_back({parent, offset, ClampSeconds(modified),
+                        static_cast<std::uint32_t>(bytes & 0xFFFFFFFFu),
+                        high | (folder ? kFolderBit : 0u)});
     return static_cast<std::uint32_t>(entries_.size() - 1);
 }
 
-std::size_t ShareIndex::AddShare(const std::string& shareName, const std::string& folder) {
+std::size_t ShareIndex::AddShare(const std::string& shareName, const std::string& folder,
+                                 const std::function<bool(const std::string&)>& onFolder) {
     const std::size_t before = entries_.size();
-    const std::uint32_t root = Add(kNoParent, shareName, 0, true);
+    struct stat shareStat {};
+    if (stat(folder.c_str(), &shareStat) != 0 || !S_ISDIR(shareStat.st_mode)) return 0;
+    std::string realRoot;
+    if (!RealLocation(folder, realRoot)) return 0;
+    const std::uint32_t root = Add(kNoParent, shareName, 0, true, shareStat.st_mtime);
     if (root == kNoParent) return 0;
-    namespace fs = std::filesystem;
-    std::vector<std::pair<fs::path, std::uint32_t>> pending{{fs::path(folder), root}};
-    std::error_code error;
+    std::vector<std::pair<std::string, std::uint32_t>> pending{{folder, root}};
     while (!pending.empty()) {
-        const auto [path, parent] = pending.back();
+        const auto [path, parent] = std::move(pending.back());
         pending.pop_back();
-        for (fs::directory_iterator it(path, fs::directory_options::skip_permission_denied, error);
-             !error && it != fs::directory_iterator(); it.increment(error)) {
-            const fs::directory_entry& entry = *it;
-            std::error_code statError;
-            const bool isFolder = entry.is_directory(statError) && !entry.is_symlink(statError);
-            const std::int64_t size =
-                isFolder ? 0 : static_cast<std::int64_t>(entry.file_size(statError));
-            const std::uint32_t added =
-                Add(parent, entry.path().filename().string(), statError ? 0 : size, isFolder);
-            if (added == kNoParent) continue;
-            if (isFolder) pending.emplace_back(entry.path(), added);
+        if (onFolder && !onFolder(path)) break;
+        const std::unique_ptr<DIR, DirCloser> dir(opendir(path.c_str()));
+        if (!dir) continue;
+        const int dirFd = dirfd(dir.get());
+        while (const dirent* item = readdir(dir.get())) {
+            const std::string_view name = item->d_name;
+            if (name == "." || name == "..") continue;
+            struct stat info {};
+            if (fstatat(dirFd, item->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0) continue;
+            // A link counts as the regular file it leads to within the share, as in a listing;
+            // links elsewhere are left out.
+            if (S_ISLNK(info.st_mode)) {
+                std::string target;
+                if (fstatat(dirFd, item->d_name, &info, 0) != 0 || !S_ISREG(info.st_mode) ||
+                    !RealLocation(path + '/' + std::string(name), target) ||
+                    !IsWithin(target, realRoot)) {
+                    continue;
+                }
+            }
+            const bool isFolder = S_ISDIR(info.st_mode);
+            if (!isFolder && !S_ISREG(info.st_mode)) continue;
+            const std::uint32_t added = Add(parent, name, info.st_size, isFolder, info.st_mtime);
+            if (added != kNoParent && isFolder) {
+                pending.emplace_back(path + '/' + std::string(name), added);
+            }
         }
-        error.clear();
     }
     return entries_.size() - before;
 }
@@ -99,7 +155,10 @@ std::string_view ShareIndex::Name(std::uint32_t index) const {
 }
 
 std::string_view ShareIndex::LowerName(std::uint32_t index) const {
-    return std::string_view(lowerNames_.data() + entries_[index].nameOffset);
+    const std::size_t start = entries_[index].nameOffset;
+    const std::size_t end =
+        index + 1 < entries_.size() ? entries_[index + 1].nameOffset : lowerNames_.size();
+    return std::string_view(lowerNames_.data() + start, end - start - 1);
 }
 
 std::string ShareIndex::PathOf(std::uint32_t index) const {
@@ -115,22 +174,67 @@ std::string ShareIndex::PathOf(std::uint32_t index) const {
     return path;
 }
 
+SearchHit ShareIndex::HitOf(std::uint32_t index) const {
+    const Entry& entry = entries_[index];
+    const bool folder = (entry.sizeHighAndFolder & kFolderBit) != 0;
+    const auto size =
+        (static_cast<std::uint64_t>(entry.sizeHighAndFolder & ~kFolderBit) << 32) | entry.sizeLow;
+    return {PathOf(index), static_cast<std::int64_t>(size), folder, entry.modified};
+}
+
+std::uint32_t ShareIndex::EntryAt(std::size_t offset) const {
+    // Names are stored in entry order, so the offsets of the entries only grow.
+    const auto after = std::upper_bound(
+        entries_.begin(), entries_.end(), offset,
+        [](std::size_t value, const Entry& entry) { return value < entry.nameOffset; });
+    return static_cast<std::uint32_t>(after - entries_.begin() - 1);
+}
+
+void ShareIndex::ForEachContaining(std::string_view literal,
+                                   const std::function<bool(std::uint32_t)>& visit) const {
+    const char* const begin = lowerNames_.data();
+    const char* const end = begin + lowerNames_.size();
+    const char* at = begin;
+    // memmem runs over the whole buffer at once; a name never matches across its zero byte.
+    while (at < end) {
+        const void* found =
+            memmem(at, static_cast<std::size_t>(end - at), literal.data(), literal.size());
+        if (found == nullptr) return;
+        const std::uint32_t index = EntryAt(static_cast<const char*>(found) - begin);
+        if (!visit(index)) return;
+        at = index + 1 < entries_.size() ? begin + entries_[index + 1].nameOffset : end;
+    }
+}
+
 SearchResult ShareIndex::Search(std::string_view pattern, std::size_t cap) const {
     SearchResult result;
     const std::string lower = LowerCopy(pattern);
-    if (lower.empty()) return result;
+    if (lower.empty() || lower.find('\0') != std::string::npos) return result;
+    auto take = [&](std::uint32_t index) {
+        if (result.hits.size() < cap) {
+            result.hits.push_back(HitOf(index));
+        } else {
+            ++result.leftOut;
+        }
+        return true;
+    };
     const bool wildcard = lower.find_first_of("*?") != std::string::npos;
+    if (!wildcard) {
+        ForEachContaining(lower, take);
+        return result;
+    }
+    const std::string_view literal = LongestLiteral(lower);
+    if (!literal.empty()) {
+        ForEachContaining(literal, [&](std::uint32_t index) {
+            return !MatchesPattern(lower, LowerName(index)) || take(index);
+        });
+        return result;
+    }
+    // Only "*" and "?": a pattern without "*" fixes the length of the names it matches.
+    const bool fixedLength = lower.find('*') == std::string::npos;
     for (std::uint32_t i = 0; i < entries_.size(); ++i) {
         const std::string_view name = LowerName(i);
-        const bool match =
-            wildcard ? MatchesPattern(lower, name) : name.find(lower) != std::string_view::npos;
-        if (!match) continue;
-        if (result.hits.size() >= cap) {
-            ++result.leftOut;
-            continue;
-        }
-        result.hits.push_back(
-            {PathOf(i), std::max<std::int64_t>(entries_[i].size, 0), entries_[i].size < 0});
+        if (fixedLength ? name.size() == lower.size() : MatchesPattern(lower, name)) take(i);
     }
     return result;
 }
