@@ -26,19 +26,6 @@ std::string LowerCopy(std::string_view text) {
     return lower;
 }
 
-// The longest run of the pattern without "*" or "?": every matching name contains it, so a fast
-// scan for it leaves only a few names for the full match.
-std::string_view LongestLiteral(std::string_view pattern) {
-    std::string_view best;
-    std::size_t start = 0;
-    while (start <= pattern.size()) {
-        const std::size_t end = std::min(pattern.find_first_of("*?", start), pattern.size());
-        if (end - start > best.size()) best = pattern.substr(start, end - start);
-        start = end + 1;
-    }
-    return best;
-}
-
 std::uint32_t ClampSeconds(std::int64_t seconds) {
     return static_cast<std::uint32_t>(std::clamp<std::int64_t>(seconds, 0, 0xFFFFFFFFll));
 }
@@ -97,7 +84,10 @@ std::uint32_t ShareIndex::Add(std::uint32_t parent, std::string_view name, std::
     const auto offset = static_cast<std::uint32_t>(names_.size());
     names_.append(name);
     names_.push_back('\0');
-    lowerNames_.append(LowerCopy(name));
+    const std::size_t lowerStart = lowerNames_.size();
+    lowerNames_.append(name);
+    std::transform(lowerNames_.begin() + static_cast<std::ptrdiff_t>(lowerStart), lowerNames_.end(),
+                   lowerNames_.begin() + static_cast<std::ptrdiff_t>(lowerStart), Lower);
     lowerNames_.push_back('\0');
     const auto bytes = folder ? 0 : static_cast<std::uint64_t>(std::max<std::int64_t>(size, 0));
     const auto high = static_cast<std::uint32_t>(std::min<std::uint64_t>(bytes >> 32, 0x7FFFFFFF));
@@ -182,27 +172,35 @@ SearchHit ShareIndex::HitOf(std::uint32_t index) const {
     return {PathOf(index), static_cast<std::int64_t>(size), folder, entry.modified};
 }
 
-std::uint32_t ShareIndex::EntryAt(std::size_t offset) const {
-    // Names are stored in entry order, so the offsets of the entries only grow.
+std::uint32_t ShareIndex::EntryAt(std::size_t offset, std::uint32_t from) const {
+    // Names are stored in entry order, so the offsets of the entries only grow. The next match
+    // is usually a few entries on: look there first, then halve the rest.
+    const std::uint32_t count = static_cast<std::uint32_t>(entries_.size());
+    for (std::uint32_t i = from, steps = 0; i < count && steps < 16; ++i, ++steps) {
+        if (i + 1 == count || entries_[i + 1].nameOffset > offset) return i;
+    }
     const auto after = std::upper_bound(
-        entries_.begin(), entries_.end(), offset,
+        entries_.begin() + from, entries_.end(), offset,
         [](std::size_t value, const Entry& entry) { return value < entry.nameOffset; });
     return static_cast<std::uint32_t>(after - entries_.begin() - 1);
 }
 
-void ShareIndex::ForEachContaining(std::string_view literal,
-                                   const std::function<bool(std::uint32_t)>& visit) const {
+template <typename Visit>
+void ShareIndex::ForEachContaining(std::string_view literal, Visit&& visit) const {
     const char* const begin = lowerNames_.data();
     const char* const end = begin + lowerNames_.size();
+    // One pass over the whole buffer; a name never matches across its zero byte.
     const char* at = begin;
-    // memmem runs over the whole buffer at once; a name never matches across its zero byte.
+    std::uint32_t from = 0;
     while (at < end) {
         const void* found =
             memmem(at, static_cast<std::size_t>(end - at), literal.data(), literal.size());
         if (found == nullptr) return;
-        const std::uint32_t index = EntryAt(static_cast<const char*>(found) - begin);
+        const std::uint32_t index =
+            EntryAt(static_cast<std::size_t>(static_cast<const char*>(found) - begin), from);
         if (!visit(index)) return;
-        at = index + 1 < entries_.size() ? begin + entries_[index + 1].nameOffset : end;
+        from = index + 1;
+        at = from < entries_.size() ? begin + entries_[from].nameOffset : end;
     }
 }
 
@@ -216,25 +214,37 @@ SearchResult ShareIndex::Search(std::string_view pattern, std::size_t cap) const
         } else {
             ++result.leftOut;
         }
-        return true;
     };
-    const bool wildcard = lower.find_first_of("*?") != std::string::npos;
-    if (!wildcard) {
-        ForEachContaining(lower, take);
-        return result;
-    }
-    const std::string_view literal = LongestLiteral(lower);
-    if (!literal.empty()) {
-        ForEachContaining(literal, [&](std::uint32_t index) {
-            return !MatchesPattern(lower, LowerName(index)) || take(index);
+    if (lower.find_first_of("*?") == std::string::npos) {
+        ForEachContaining(lower, [&](std::uint32_t index) {
+            take(index);
+            return true;
         });
         return result;
     }
-    // Only "*" and "?": a pattern without "*" fixes the length of the names it matches.
+    // A pattern is matched name by name, each name first checked cheaply against what the
+    // pattern fixes: its literal start and end, and its least length (or its exact length when
+    // it has no "*"). A common ending such as "*.mp3" then costs a comparison per name, not a
+    // search through it.
+    const std::size_t firstWild = lower.find_first_of("*?");
+    const std::size_t lastWild = lower.find_last_of("*?");
+    const std::string_view head = std::string_view(lower).substr(0, firstWild);
+    const std::string_view tail = std::string_view(lower).substr(lastWild + 1);
+    const std::string_view middle =
+        std::string_view(lower).substr(firstWild, lastWild + 1 - firstWild);
     const bool fixedLength = lower.find('*') == std::string::npos;
+    const std::size_t leastLength =
+        lower.size() - static_cast<std::size_t>(std::count(lower.begin(), lower.end(), '*'));
+    const bool middleIsStar = middle.find_first_not_of('*') == std::string_view::npos;
     for (std::uint32_t i = 0; i < entries_.size(); ++i) {
         const std::string_view name = LowerName(i);
-        if (fixedLength ? name.size() == lower.size() : MatchesPattern(lower, name)) take(i);
+        if (fixedLength ? name.size() != lower.size() : name.size() < leastLength) continue;
+        if (!name.starts_with(head) || !name.ends_with(tail)) continue;
+        if (middleIsStar ||
+            MatchesPattern(middle,
+                           name.substr(head.size(), name.size() - head.size() - tail.size()))) {
+            take(i);
+        }
     }
     return result;
 }

@@ -70,12 +70,12 @@ private:
     std::string_view LowerName(std::uint32_t index) const;
     std::string PathOf(std::uint32_t index) const;
     SearchHit HitOf(std::uint32_t index) const;
-    // The entry whose lower-case name holds byte `offset` of lowerNames_.
-    std::uint32_t EntryAt(std::size_t offset) const;
+    // The entry whose lower-case name holds byte `offset` of lowerNames_; it is `from` or later.
+    std::uint32_t EntryAt(std::size_t offset, std::uint32_t from) const;
     // Every entry whose lower-case name contains `literal`, in index order, once each, until
     // `visit` returns false.
-    void ForEachContaining(std::string_view literal,
-                           const std::function<bool(std::uint32_t)>& visit) const;
+    template <typename Visit>
+    void ForEachContaining(std::string_view literal, Visit&& visit) const;
 
     std::vector<Entry> entries_;
     std::string names_;       // each name followed by a zero byte

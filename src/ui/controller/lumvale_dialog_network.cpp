@@ -1,6 +1,7 @@
 // The real network objects behind the controller.
 #include "ui/controller/lumvale_dialog_network.h"
 
+#include "client/host_search.h"
 #include "net/interfaces.h"
 #include "protocol/request_protocol.h"
 #include "ui/controller/host_searches.h"
@@ -9,6 +10,31 @@
 namespace ui {
 
 namespace {
+
+SearchReply ToControllerReply(client::HostSearchResult&& result) {
+    SearchReply reply;
+    switch (result.outcome) {
+        case client::SearchOutcome::Answered:
+            reply.outcome = SearchOutcome::Answered;
+            break;
+        case client::SearchOutcome::CannotSearch:
+            reply.outcome = SearchOutcome::CannotSearch;
+            return reply;
+        case client::SearchOutcome::Unreachable:
+            reply.outcome = SearchOutcome::NoAnswer;
+            return reply;
+    }
+    reply.more = static_cast<std::size_t>(result.leftOut);
+    reply.hits.reserve(result.hits.size());
+    for (proto::SearchHit& hit : result.hits) {
+        std::string path = std::move(hit.path);
+        if (path.size() > 1 && path.back() == '\\') path.pop_back();
+        std::optional<std::int64_t> modified;
+        if (hit.modified != 0) modified = hit.modified;
+        reply.hits.push_back({std::move(path), hit.size, hit.folder, modified});
+    }
+    return reply;
+}
 
 // Hosts that answer, browse or chat are copies of the program, not forged announcements: these
 // pass the reports on and tell discovery, which keeps such hosts before those that only announce.
@@ -65,7 +91,8 @@ private:
 class OwnedNetwork final : public ControllerNetwork {
 public:
     OwnedNetwork(const NetworkOptions& options, const NetworkSetup& setup)
-        : hosts_(std::make_unique<CHostThread>(&setup.listeners.host, setup.shutdown,
+        : requestPort_(options.jobs.requestPort),
+          hosts_(std::make_unique<CHostThread>(&setup.listeners.host, setup.shutdown,
                                                options.discovery)),
           serverTap_(setup.listeners.server, *hosts_),
           jobTap_(setup.listeners.job, *hosts_, jobs_),
@@ -154,11 +181,11 @@ public:
 
 private:
     SearchReply AskHost(Ipv4 address, const std::string& pattern, const StopFlag* stop) {
-        // TEMPORARY until the client's search call lands: every host counts as one without search.
-        (void)address, (void)pattern, (void)stop;
-        return SearchReply{SearchOutcome::CannotSearch, {}, 0};
+        return ToControllerReply(
+            client::SearchHost(jobs_->Extensions(), address, requestPort_, pattern, stop));
     }
 
+    const std::uint16_t requestPort_;
     std::unique_ptr<CHostThread> hosts_;
     ServerReportTap serverTap_;
     JobReportTap jobTap_;
