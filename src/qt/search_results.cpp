@@ -16,8 +16,8 @@ namespace {
 
 enum Column { kHost, kPath, kSize, kModified, kColumnCount };
 
-// Wide enough for a host name, a path of a few folders, a size and a date.
-constexpr int kColumnWidths[kColumnCount] = {110, 300, 80, 120};
+// Wide enough for a host name, a size and a date; the path takes what is left.
+constexpr int kColumnWidths[kColumnCount] = {80, 200, 75, 115};
 
 }  // namespace
 
@@ -32,9 +32,11 @@ int SearchRowsModel::columnCount(const QModelIndex& parent) const {
 QVariant SearchRowsModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= rowCount()) return {};
     const ui::SearchRow& row = rows_[static_cast<std::size_t>(index.row())];
-    const bool note = row.image < 0;
+    const bool note = !row.note.empty();
     switch (role) {
         case Qt::DisplayRole:
+            // The view spans a note's first column across the row.
+            if (note) return index.column() == kHost ? ToQt(row.note) : QVariant();
             switch (index.column()) {
                 case kHost:
                     return ToQt(row.host);
@@ -115,6 +117,7 @@ SearchResultList::SearchResultList(QWidget* parent) : QTreeView(parent) {
     for (int column = 0; column < kColumnCount; ++column) {
         header()->resizeSection(column, kColumnWidths[column]);
     }
+    header()->setSectionResizeMode(kPath, QHeaderView::Stretch);
     ShowCutTextsInToolTips(this);
     hide();
 }
@@ -130,7 +133,11 @@ void SearchResultList::ClearResults() {
 }
 
 void SearchResultList::AddResultRows(const std::vector<ui::SearchRow>& rows) {
+    const int first = model_.rowCount();
     model_.Append(rows);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (!rows[i].note.empty()) setFirstColumnSpanned(first + static_cast<int>(i), {}, true);
+    }
 }
 
 std::vector<std::size_t> SearchResultList::SelectedResultRows() const {

@@ -41,11 +41,16 @@ struct FakeTree final : testing_support::RecordingTree, ui::TreeView {
         return expanded.count(node.GetTreeItem());
     }
     void SelectNode(const CNetNode& node) override { selected = node.GetTreeItem(); }
-    void ExpandNode(const CNetNode& node) override { expanded.insert(node.GetTreeItem()); }
+    // Like a real tree, opening an item reports it as the user opening it.
+    void ExpandNode(const CNetNode& node) override {
+        expanded.insert(node.GetTreeItem());
+        if (onExpand) onExpand(*items.at(node.GetTreeItem()).node);
+    }
     void Select(const std::string& text) { selected = Find(text); }
 
     TreeItem selected = kNoTreeItem;
     std::set<TreeItem> expanded;
+    std::function<void(CNetNode&)> onExpand;
 };
 
 // Rows as "name|size|image" of the file list, "name|status|host|image" of the transfer list.
@@ -99,14 +104,16 @@ struct FakeTransferList final : ui::TransferListView {
     std::vector<std::size_t> selected;
 };
 
-// Result rows as "host|path|size|modified|image".
+// Result rows as "host|path|size|modified|image", notes as "note: <text>".
 struct FakeSearchList final : ui::SearchView {
     void ShowResultList(bool show) override { shown = show; }
     void ClearResults() override { rows.clear(); }
     void AddResultRows(const std::vector<ui::SearchRow>& added) override {
         for (const ui::SearchRow& row : added)
-            rows.push_back(row.host + "|" + row.path + "|" + row.sizeText + "|" + row.modifiedText +
-                           "|" + std::to_string(row.image));
+            rows.push_back(!row.note.empty()
+                               ? "note: " + row.note
+                               : row.host + "|" + row.path + "|" + row.sizeText + "|" +
+                                     row.modifiedText + "|" + std::to_string(row.image));
     }
     std::vector<std::size_t> SelectedResultRows() const override { return selected; }
     void SetSearchStatus(const std::string& text) override { status = text; }

@@ -52,7 +52,8 @@ TEST_F(SearchTest, AnswersOfEveryOtherHostAreShownAsTheyArriveAndBadPathsAreLeft
     Reply("127.0.0.5", Hits({{"\\Music\\a.txt", 1, false, 0}}, 7));
     EXPECT_EQ(views.search.rows.size(), 4u);
     EXPECT_EQ(views.search.rows[2].substr(0, 28), "alpha|\\Music\\a.txt|1.00 kB|1");  // a date
-    EXPECT_EQ(views.search.rows[3], "alpha|7 more matches not shown.|||-1");
+    EXPECT_EQ(views.search.rows[3],
+              "note: alpha has 7 more matches; a narrower pattern shows them.");
     EXPECT_EQ(views.search.status, "Found: 3. Answered: 2 of 2 computers.");
     // A second answer for the same search is no answer of this search.
     Reply("127.0.0.5", Hits({FileHit("\\Music\\again.txt")}));
@@ -66,10 +67,11 @@ TEST_F(SearchTest, HostThatCannotSearchOrDoesNotAnswerIsNotedOnceWithoutHoldingT
     Reply("127.0.0.7", {SearchOutcome::NoAnswer, {}, 0});
     Reply("127.0.0.5", Hits({FileHit("\\Music\\song.mp3")}));
     EXPECT_EQ(views.search.rows,
-              (Lines{"beta|Cannot search: this computer's program has no search.|||-1",
-                     "gamma|Did not answer.|||-1", "alpha|\\Music\\song.mp3|2.00 kB||3"}));
+              (Lines{"note: beta cannot search: its program does not offer searching.",
+                     "note: gamma did not answer.", "alpha|\\Music\\song.mp3|2.00 kB||3"}));
     // The notes are no results: nothing to download or show from them.
-    SelectResults({"Did not answer."});
+    views.user.focused = FocusTarget::SearchResults;
+    views.search.selected = {0, 1};
     EXPECT_FALSE(controller->GetMenuState().download);
     EXPECT_FALSE(controller->GetMenuState().showInTree);
 }
@@ -104,6 +106,7 @@ TEST_F(SearchTest, DownloadFromResultsAddsTheFileListsJobsAndAsksBeforeOverwriti
 TEST_F(SearchTest, ShowInTreeListsTheFoldersOnTheWayThenSelectsTheFoldersRowOfTheFile) {
     DeliverListing("127.0.0.5", "\\", {Folder("Music")});
     network->ClearJobs();
+    views.tree.onExpand = [this](CNetNode& node) { controller->OnTreeItemExpanding(node); };
     controller->StartSearch("song");
     Reply("127.0.0.5", Hits({FileHit("\\Music\\Live\\song.mp3")}));
     SelectResults({"\\Music\\Live\\song.mp3"});
@@ -124,6 +127,11 @@ TEST_F(SearchTest, ShowInTreeListsTheFoldersOnTheWayThenSelectsTheFoldersRowOfTh
     EXPECT_EQ(views.files.Names(), (Lines{"a.mp3", "song.mp3"}));
     EXPECT_EQ(views.files.selected, std::vector<std::size_t>{1});
     EXPECT_FALSE(views.search.shown);
+    // Opening the folders on the way asked for nothing the walk had: a listing arriving again
+    // would replace the selected folder.
+    EXPECT_EQ(network->JobLines(),
+              (Lines{"expand 127.0.0.5 \\Music\\", "expand 127.0.0.5 \\Other\\",
+                     "expand 127.0.0.5 \\Music\\Live\\"}));
 }
 
 TEST_F(SearchTest, NewSearchCancelsTheOldOneAndDropsItsLateAnswers) {

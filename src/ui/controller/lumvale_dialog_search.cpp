@@ -122,8 +122,11 @@ void CLumvaleDialog::ShowSearchResultInTree() {
 void CLumvaleDialog::AdvanceReveal() {
     const std::string itemName = reveal_.Goal().itemName;
     const TreeReveal::Step step = reveal_.Advance(*model_);
-    if (step.listPath) {
-        network_->AddExpandJob(reveal_.Goal().address, *step.listPath, &closing_);
+    if (step.list != nullptr) {
+        // Marked like the tree's own requests, so that opening the folders on the way does not
+        // ask again; a second listing would replace the nodes the walk is about to select.
+        step.list->SetListingRequested(true);
+        network_->AddExpandJob(step.list->GetAddress(), step.list->GetPath(), &closing_);
         return;
     }
     if (step.reached != nullptr) FinishReveal(*step.reached, itemName);

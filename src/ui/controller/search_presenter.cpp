@@ -65,15 +65,16 @@ bool SearchPresenter::OnReply(SearchId id, const SearchReply& reply) {
     std::vector<SearchRow> shown;
     auto note = [&](const std::string& text) {
         if (rows_.size() >= kMaxSearchRows) return;
-        shown.push_back({hostText, text, {}, {}, -1});
+        shown.push_back({{}, {}, {}, {}, 0, text});
         rows_.emplace_back(std::nullopt);
     };
     switch (reply.outcome) {
         case SearchOutcome::CannotSearch:
-            note(Translate("Cannot search: this computer's program has no search."));
+            note(FormatText(Translate("%s cannot search: its program does not offer searching."),
+                            {hostText}));
             break;
         case SearchOutcome::NoAnswer:
-            note(Translate("Did not answer."));
+            note(FormatText(Translate("%s did not answer."), {hostText}));
             break;
         case SearchOutcome::Answered: {
             std::size_t taken = 0;
@@ -85,16 +86,19 @@ bool SearchPresenter::OnReply(SearchId id, const SearchReply& reply) {
                 }
                 if (!IsAcceptableHitPath(hit.path)) continue;
                 const EntryKind kind = hit.folder ? EntryKind::Folder : EntryKind::File;
-                shown.push_back({hostText, ShownName(hit.path),
+                shown.push_back({hostText,
+                                 ShownName(hit.path),
                                  SizeColumnText(kind, hit.size, numbers_),
-                                 ModifiedText(hit.modified), RowImage(kind)});
+                                 ModifiedText(hit.modified),
+                                 RowImage(kind),
+                                 {}});
                 rows_.emplace_back(SearchResult{host.address, hit});
                 ++taken;
             }
             found_ += taken;
             if (skipped > 0) {
-                note(
-                    FormatText(Translate("%s more matches not shown."), {std::to_string(skipped)}));
+                note(FormatText(Translate("%s has %s more matches; a narrower pattern shows them."),
+                                {hostText, std::to_string(skipped)}));
             }
             break;
         }

@@ -46,10 +46,10 @@ TreeReveal::Step TreeReveal::Advance(CNetStructure& model) {
         step.reached = reached;
         return step;
     };
-    auto ask = [&](const CNetNode& folder) {
-        step.listPath = folder.GetPath();
-        asked_.insert(*step.listPath);
-        awaited_ = *step.listPath;
+    auto ask = [&](CNetNode& folder) {
+        step.list = &folder;
+        awaited_ = folder.GetPath();
+        asked_.insert(awaited_);
         return step;
     };
     if (node == nullptr) return finish(nullptr);

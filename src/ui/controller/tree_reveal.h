@@ -4,7 +4,6 @@
 // gone: the walk ends at the deepest folder it reached.
 #pragma once
 
-#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -24,8 +23,8 @@ public:
         std::string itemName;
     };
     struct Step {
-        // A listing to ask for before the walk can go on.
-        std::optional<std::string> listPath;
+        // The folder whose listing the walk needs before it can go on.
+        CNetNode* list = nullptr;
         // Set when the walk is over: the folder reached (null when the host is gone).
         bool done = false;
         CNetNode* reached = nullptr;

@@ -10,12 +10,14 @@ namespace ui {
 
 struct SearchRow {
     std::string host;
-    // The path, or for a host that gave no results the reason (a note row).
     std::string path;
-    std::string sizeText;      // empty for folders and notes
+    std::string sizeText;      // empty for folders
     std::string modifiedText;  // empty when the host did not tell
-    // An image index of the small image list; -1 for a note.
-    int image = -1;
+    // An image index of the small image list.
+    int image = 0;
+    // Set instead of the others for a line about a host (it cannot search, did not answer, had
+    // more): the row shows only this text, across the columns.
+    std::string note;
 };
 
 class SearchView {
