@@ -137,6 +137,8 @@ void MainWindow::ConnectViews() {
     });
     connect(results_, &SearchResultList::shownChanged, this, [this](bool shown) {
         files_->setVisible(!shown);
+        // The result list is about to go; its row stands in the file list now.
+        if (!shown && focusWidget() == results_) files_->setFocus(Qt::OtherFocusReason);
         if (!shown) statusBar()->clearMessage();
     });
     connect(results_, &SearchResultList::statusChanged, this,

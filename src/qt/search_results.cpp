@@ -4,6 +4,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QPalette>
+#include <QStyledItemDelegate>
 #include <algorithm>
 
 #include "qt/cut_text_tips.h"
@@ -18,6 +19,21 @@ enum Column { kHost, kPath, kSize, kModified, kColumnCount };
 
 // Wide enough for a host name, a size and a date; the path takes what is left.
 constexpr int kColumnWidths[kColumnCount] = {80, 200, 75, 115};
+
+// Set on the cells of a note row.
+constexpr int kNoteRole = Qt::UserRole + 1;
+
+// Paths are cut in the middle, a note (a sentence) at its end.
+class NoteAwareDelegate final : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        if (index.data(kNoteRole).toBool()) option->textElideMode = Qt::ElideRight;
+    }
+};
 
 }  // namespace
 
@@ -61,6 +77,8 @@ QVariant SearchRowsModel::data(const QModelIndex& index, int role) const {
                 return font;
             }
             return {};
+        case kNoteRole:
+            return note;
         case Qt::ForegroundRole:
             return note ? QVariant(QPalette().brush(QPalette::Disabled, QPalette::Text))
                         : QVariant();
@@ -112,6 +130,9 @@ SearchResultList::SearchResultList(QWidget* parent) : QTreeView(parent) {
     setUniformRowHeights(true);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setAllColumnsShowFocus(true);
+    // A path cut in the middle keeps its share and its name; the tooltip shows it whole.
+    setTextElideMode(Qt::ElideMiddle);
+    setItemDelegate(new NoteAwareDelegate(this));
     setContextMenuPolicy(Qt::CustomContextMenu);
     header()->setStretchLastSection(false);
     for (int column = 0; column < kColumnCount; ++column) {
@@ -123,9 +144,16 @@ SearchResultList::SearchResultList(QWidget* parent) : QTreeView(parent) {
 }
 
 void SearchResultList::ShowResultList(bool shown) {
-    if (shown == isVisible()) return;
-    setVisible(shown);
-    emit shownChanged(shown);
+    if (shown != isHidden()) return;
+    if (shown) {
+        show();
+        emit shownChanged(true);
+        return;
+    }
+    // Told before it goes, so that the file list can take the focus over: a list hidden with
+    // the focus hands it on along the focus ring.
+    emit shownChanged(false);
+    hide();
 }
 
 void SearchResultList::ClearResults() {
