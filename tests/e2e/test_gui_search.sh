@@ -45,6 +45,8 @@ e2e_check "pc-d shows its window" gui_window "$D" Wendaro 45
 e2e_until 20 eval 'e2e_cli 4 10 --config "$T/d.ini" search --host 10.77.0.1 opening | grep -q Opening' ||
     e2e_log "pc-a's index answers late"
 sleep 3
+gui_keys "$D" ctrl+f
+shot search_box
 
 search_for() { # search_for <text>: Ctrl+F from wherever the focus is, type, Return
     gui_at "$D" 300 15 click 1 # the toolbar: a click into the tree would end the search
