@@ -4,8 +4,10 @@
 #include "client/download_progress.h"
 #include "client/job_queue.h"
 #include "client/job_record.h"
+#include "client/verified_download.h"
 #include "net/connect.h"
 #include "net/framing.h"
+#include "protocol/get_request.h"
 
 namespace {
 
@@ -40,6 +42,27 @@ util::Status CJobQueue::Retrieve(const Job& job, net::Socket socket, const StopF
     return net::ReceiveFile(socket, job.localPath, stop, nullptr, &progress, job.expectedSize);
 }
 
+bool CJobQueue::OffersGet(const Job& job, const StopFlag* stop) {
+    return options_.verifyDownloads && job.type == JobType::Retrieve &&
+           extensions_.Lookup(job.address, options_.requestPort, stop)
+               .Has(std::string(proto::kGetWord));
+}
+
+util::Status CJobQueue::RetrieveVerified(const Job& job, net::Socket socket, const StopFlag* stop) {
+    if (socket == net::kInvalidSocket) return StoppedOr(util::ErrorKind::CannotConnect, stop);
+    CreateParentFolders(job.localPath);
+    const client::VerifiedDownload download{job.address, job.remotePath, job.localPath,
+                                            job.expectedSize};
+    DownloadProgressAdapter progress(*downloadListener_, job.id);
+    util::Status outcome = client::DownloadVerified(socket, download, stop, &progress);
+    if (outcome.ok() || outcome.kind() != util::ErrorKind::Damaged) return outcome;
+    // Once more from the start: a damaged part, or bytes spoilt on the way, rarely come twice.
+    const net::UniqueSocket again =
+        net::ConnectTo(job.address, options_.requestPort, stop, options_.connectAttempts);
+    if (!again.valid()) return outcome;
+    return client::DownloadVerified(again.get(), download, stop, &progress);
+}
+
 void CJobQueue::ForgetStopFlag(Job& job) {
     // The flag often lives in the owner's record of the job, which the owner may free as soon as
     // the report has reached it, while this job still counts as running and the scheduler would
@@ -52,6 +75,8 @@ void CJobQueue::RunWorker(Job& job) {
     // A light job's flag is set by the scheduler when the job's own flag is, or when its time is
     // up; a download watches its own flag directly.
     const StopFlag* stop = job.light ? &job.abort : job.stop;
+    // Asked before the job's own connection, which would otherwise wait idle at the host.
+    const bool verified = !IsStopped(job.stop) && OffersGet(job, stop);
     net::UniqueSocket socket;
     if (!IsStopped(job.stop) && !IsStopped(stop)) {
         socket = net::ConnectTo(job.address, options_.requestPort, stop, options_.connectAttempts);
@@ -61,8 +86,10 @@ void CJobQueue::RunWorker(Job& job) {
 
     switch (job.type) {
         case JobType::Retrieve: {
-            const util::Status outcome = Retrieve(job, socket.get(), stop);
+            const util::Status outcome = verified ? RetrieveVerified(job, socket.get(), stop)
+                                                  : Retrieve(job, socket.get(), stop);
             if (outcome) NoteAnswered(job.address);
+            if (outcome && verified) downloadListener_->OnDownloadVerified(job.id);
             downloadListener_->OnDownloadFinished(job.id, outcome);
             break;
         }

@@ -24,8 +24,10 @@ enum class RequestKind : int {
     HostModified = 6,
     // An extension word (protocol/extension_words.h); never sent to a host that lacks it.
     ExtensionWords = 7,
+    // "wdx-get": a file from an offset, with its digest (protocol/get_request.h).
+    Get = 8,
     // "wdx-search:<pattern>" (protocol/search_reply.h).
-    Search = 8,
+    Search = 9,
 };
 
 // "ping", "gethostinfo", ... without argument; "expand:<path>", "retrieve:<path>" with one.
@@ -45,7 +47,7 @@ RequestLine SplitRequest(std::string_view line);
 RequestKind ClassifyJobWord(std::string_view jobWord);
 // File sends are scheduled apart from light jobs.
 inline bool IsFileSend(RequestKind type) {
-    return type == RequestKind::Retrieve;
+    return type == RequestKind::Retrieve || type == RequestKind::Get;
 }
 
 // "<name>\<flag>\<size>" entries joined by "\". Entries named "." or ".." and names that contain

@@ -10,6 +10,7 @@
 #include "net/progress.h"
 #include "net/readiness.h"
 #include "protocol/extension_words.h"
+#include "server/file_version_send.h"
 #include "protocol/search_reply.h"
 #include "server/share_index_keeper.h"
 #include "server/share_listing.h"
@@ -50,10 +51,9 @@ private:
 void CServerThread::ConnectionThreadFunction(Connection& connection) {
     // A download is asked about before it waits for a send slot: a question that waits for the
     // user must not keep other hosts' downloads from running.
-    const bool ready =
-        ReadRequest(connection) &&
-        (connection.requestKind != proto::RequestKind::Retrieve || AskPermission(connection)) &&
-        Enqueue(connection);
+    const bool ready = ReadRequest(connection) &&
+                       (!proto::IsFileSend(connection.requestKind) || AskPermission(connection)) &&
+                       Enqueue(connection);
     if (ready && WaitForStart(connection)) RunJob(connection);
     FinishConnection(connection);
 }
@@ -68,6 +68,12 @@ bool CServerThread::ReadRequest(Connection& connection) {
     if (received) {
         request = proto::SplitRequest(line);
         connection.requestKind = proto::ClassifyJobWord(request.jobWord);
+        if (connection.requestKind == proto::RequestKind::Get) {
+            const auto asked = proto::ParseGetArgument(request.argument);
+            if (asked) connection.getRequest = *asked;
+            request.argument = asked ? asked->path : std::string();
+            if (!asked) connection.requestKind = proto::RequestKind::Unknown;
+        }
         connection.light = !proto::IsFileSend(connection.requestKind);
         if (connection.requestKind == proto::RequestKind::Unknown) {
             // The line is the peer's: quoted, escaped and cut, so that a flood of them can
@@ -77,7 +83,7 @@ bool CServerThread::ReadRequest(Connection& connection) {
         }
     }
     const bool keepsArgument = connection.requestKind == proto::RequestKind::Expand ||
-                               connection.requestKind == proto::RequestKind::Retrieve ||
+                               proto::IsFileSend(connection.requestKind) ||
                                connection.requestKind == proto::RequestKind::Search;
 
     std::lock_guard guard(lock_);
@@ -153,6 +159,9 @@ void CServerThread::RunJob(Connection& connection) {
         case proto::RequestKind::Retrieve:
             ServeRetrieve(connection);
             break;
+        case proto::RequestKind::Get:
+            ServeGet(connection);
+            break;
         case proto::RequestKind::Ping:
             ServePing(connection);
             break;
@@ -212,6 +221,21 @@ void CServerThread::ServeRetrieve(Connection& connection) {
     UploadProgressAdapter progress(uploadListener_);
     net::SendFile(connection.socket.get(), localPath, connection.stopFlag,
                   UploadProgressAdapter::ContextOf(connection.id), &progress);
+}
+
+void CServerThread::ServeGet(Connection& connection) {
+    std::string localPath;
+    proto::GetRequest asked;
+    {
+        std::lock_guard guard(lock_);
+        localPath = connection.argument;
+        asked = connection.getRequest;
+    }
+    serverListener_->OnUploadRequested(connection.id, &connection.stopFlag);
+    UploadProgressAdapter progress(uploadListener_);
+    server::SendFileVersion(connection.socket.get(), localPath, asked, server::SharedFileDigests(),
+                            connection.stopFlag, UploadProgressAdapter::ContextOf(connection.id),
+                            &progress);
 }
 
 void CServerThread::ServePing(Connection& connection) {

@@ -196,6 +196,7 @@ private:
     bool WaitForStart(Connection& connection);
     void RunJob(Connection& connection);
     void ServeRetrieve(Connection& connection);
+    void ServeGet(Connection& connection);
     void ServePing(Connection& connection);
     void ServeExpand(Connection& connection);
     void ServeHostInfo(Connection& connection, bool extended);

@@ -29,6 +29,8 @@ const char* Words(ErrorKind kind) {
             return "the disk is full";
         case ErrorKind::LocalWriteFailed:
             return "the file could not be written here";
+        case ErrorKind::Damaged:
+            return "the file arrived damaged";
     }
     return "it failed";
 }

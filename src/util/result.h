@@ -20,6 +20,7 @@ enum class ErrorKind : std::uint8_t {
     SizeLiedAbout,     // the host announced another size than its listing said
     DiskFull,          // no room left on this computer's disk
     LocalWriteFailed,  // this computer could not create or write the file
+    Damaged,           // the bytes that arrived do not match the host's digest of the file
 };
 
 struct Error {

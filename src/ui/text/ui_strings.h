@@ -60,6 +60,7 @@ enum class StringId : int {
     StatusCancelled,
     StatusFailed,
     StatusFinished,
+    StatusFinishedVerified,
     // Why a download failed, by util::ErrorKind
     FailedUnreachable,
     FailedRefused,
@@ -70,6 +71,7 @@ enum class StringId : int {
     FailedWrongSize,
     FailedDiskFull,
     FailedCannotWrite,
+    FailedDamaged,
     StatusReceiveFolder,  // "Receive (%i/%i) %u%% (%s KB/s)"
     SelectTargetFolder,
     FileExists,

@@ -31,6 +31,8 @@ StringId FailureText(std::optional<util::ErrorKind> reason) {
             return StringId::FailedDiskFull;
         case ErrorKind::LocalWriteFailed:
             return StringId::FailedCannotWrite;
+        case ErrorKind::Damaged:
+            return StringId::FailedDamaged;
     }
     return StringId::StatusFailed;
 }
