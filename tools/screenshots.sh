@@ -14,4 +14,7 @@ SCREENSHOT_DIR="$out" LANGUAGE=en bash "$root/tests/e2e/test_gui_two_hosts.sh" "
 # The same in German: no English may show in it.
 SCREENSHOT_DIR="$out" SCREENSHOT_SUFFIX=_de LANGUAGE=de bash "$root/tests/e2e/test_gui_two_hosts.sh" "$bin"
 SCREENSHOT_DIR="$out" bash "$root/tests/e2e/test_gui_first_start.sh" "$bin"
+# The search box: its results and "Show in tree", in English and in German.
+SCREENSHOT_DIR="$out" LANGUAGE=en bash "$root/tests/e2e/test_gui_search.sh" "$bin"
+SCREENSHOT_DIR="$out" SCREENSHOT_SUFFIX=_de LANGUAGE=de bash "$root/tests/e2e/test_gui_search.sh" "$bin"
 ls -1 "$out"/*.png

@@ -54,10 +54,12 @@ public:
     CNetNode* SelectedNode() const override { return nullptr; }
     bool IsExpanded(const CNetNode&) const override { return false; }
     void SelectNode(const CNetNode&) override {}
+    void ExpandNode(const CNetNode&) override {}
 
     void Clear() override {}
     void AddRow(const std::string&, const std::string&, int) override {}
     std::vector<std::size_t> SelectedRows() const override { return {}; }
+    void SelectRow(std::size_t) override {}
     void SetSortMark(int, ui::SortMark) override {}
     void SetStatusText(const std::string&) override {}
 

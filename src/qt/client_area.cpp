@@ -49,6 +49,7 @@ void ClientArea::Arrange() {
     if (panes_.toolbar) panes_.toolbar->setGeometry(0, 0, width(), kToolbarHeight);
     if (panes_.tree) panes_.tree->setGeometry(ToRect(layout.tree));
     if (panes_.fileList) panes_.fileList->setGeometry(ToRect(layout.fileList));
+    if (panes_.searchResults) panes_.searchResults->setGeometry(ToRect(layout.fileList));
     if (panes_.chat) {
         panes_.chat->setGeometry(ToRect(layout.chatPane));
         panes_.chat->Arrange(layout);

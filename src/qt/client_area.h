@@ -22,6 +22,8 @@ struct Panes {
     ChatPane* chat = nullptr;
     QGroupBox* transferGroup = nullptr;
     QWidget* transferList = nullptr;
+    // Shown in the file list's place while a search's results are.
+    QWidget* searchResults = nullptr;
 };
 
 class ClientArea final : public QWidget {

@@ -100,6 +100,16 @@ std::vector<std::size_t> FileList::SelectedRows() const {
     return rows;
 }
 
+void FileList::SelectRow(std::size_t row) {
+    // The row must be in the model before it can be selected.
+    Commit();
+    const QModelIndex index = model_.index(static_cast<int>(row), 0);
+    if (!index.isValid()) return;
+    selectionModel()->setCurrentIndex(
+        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    scrollTo(index);
+}
+
 void FileList::SetStatusText(const std::string& text) {
     emit statusChanged(QString::fromStdString(text));
 }

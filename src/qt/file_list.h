@@ -36,6 +36,7 @@ public:
     void Clear() override;
     void AddRow(const std::string& name, const std::string& sizeText, int image) override;
     std::vector<std::size_t> SelectedRows() const override;
+    void SelectRow(std::size_t row) override;
     void SetSortMark(int column, ui::SortMark mark) override;
     void SetStatusText(const std::string& text) override;
 

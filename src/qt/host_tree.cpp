@@ -116,6 +116,10 @@ void HostTree::SelectNode(const CNetNode& node) {
     scrollToItem(item);
 }
 
+void HostTree::ExpandNode(const CNetNode& node) {
+    if (QTreeWidgetItem* item = ItemOf(node)) expandItem(item);
+}
+
 void HostTree::ForgetNodes() {
     reported_ = nullptr;
     for (QTreeWidgetItemIterator it(this); *it; ++it) (*it)->setData(0, kNodeRole, QVariant());

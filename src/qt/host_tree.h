@@ -25,6 +25,7 @@ public:
     CNetNode* SelectedNode() const override;
     bool IsExpanded(const CNetNode& node) const override;
     void SelectNode(const CNetNode& node) override;
+    void ExpandNode(const CNetNode& node) override;
 
     // After shutdown the nodes are gone: the items keep their texts but lead nowhere.
     void ForgetNodes();

@@ -20,6 +20,7 @@
 #include "qt/host_tree.h"
 #include "qt/icons.h"
 #include "qt/qt_text.h"
+#include "qt/search_results.h"
 #include "qt/setup_wizard.h"
 #include "qt/splash_screen.h"
 #include "qt/transfer_list.h"
@@ -51,8 +52,8 @@ MainWindow::MainWindow(MainWindowOptions options, ui::NetworkFactory network)
     BuildPanes();
     BuildMenusAndToolbar();
 
-    const ui::ControllerViews views{*tree_, *tree_, *files_, *transfers_, *chat_,     *this,
-                                    *this,  *this,  *this,   clock_,      dispatcher_};
+    const ui::ControllerViews views{*tree_, *tree_, *files_, *transfers_, *chat_,      *this,
+                                    *this,  *this,  *this,   clock_,      dispatcher_, results_};
     ui::ControllerOptions controllerOptions;
     controllerOptions.settingsFile = options_.settingsFile;
     controllerOptions.debugFeatures = options_.debugFeatures;
@@ -84,6 +85,7 @@ void MainWindow::BuildPanes() {
     chat_ = new ChatPane(client_);
     auto* transferGroup = new QGroupBox(Tr(ui::StringId::TransferGroup), client_);
     transfers_ = new TransferList(transferGroup);
+    results_ = new SearchResultList(client_);
     auto* toolbar = new QToolBar(client_);
     toolbar->setIconSize(QSize(24, 24));
     toolbar->setMovable(false);
@@ -95,7 +97,7 @@ void MainWindow::BuildPanes() {
     for (int i = 0; i < transfers_->columnCount(); ++i) {
         transfers_->header()->resizeSection(i, ui::kTransferListColumns[i].defaultWidth);
     }
-    client_->SetPanes({toolbar, tree_, files_, chat_, transferGroup, transfers_});
+    client_->SetPanes({toolbar, tree_, files_, chat_, transferGroup, transfers_, results_});
     // Until the stored layout is read: the first-start proportions of the default size.
     const ui::Size client = ui::kDefaultMainWindowSize;
     client_->SetPanels(
@@ -134,6 +136,22 @@ void MainWindow::ConnectViews() {
     connect(files_, &FileList::openRequested, this, [this, live](bool useLastFolder) {
         if (live()) controller_->OpenSelectedRow(useLastFolder);
     });
+    connect(results_, &SearchResultList::shownChanged, this, [this](bool shown) {
+        files_->setVisible(!shown);
+        // The result list is about to go; its row stands in the file list now.
+        if (!shown && focusWidget() == results_) files_->setFocus(Qt::OtherFocusReason);
+        if (!shown) statusBar()->clearMessage();
+    });
+    connect(results_, &SearchResultList::statusChanged, this,
+            [this](const QString& text) { statusBar()->showMessage(text); });
+    connect(results_, &SearchResultList::openRequested, this, [this, live](bool useLastFolder) {
+        if (live()) controller_->OpenSelectedResult(useLastFolder);
+    });
+    connect(results_, &SearchResultList::closeRequested, this, [this, live] {
+        if (live()) controller_->CloseSearch();
+    });
+    connect(results_, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& point) { ShowContextMenu(SearchContextMenu(), results_, point); });
     connect(chat_, &ChatPane::sendRequested, this, [this, live] {
         if (live()) controller_->SendChat();
     });
@@ -348,6 +366,10 @@ QWidget* MainWindow::WidgetFor(ui::FocusTarget target) const {
             return chat_->SendButton();
         case ui::FocusTarget::TransferList:
             return transfers_;
+        case ui::FocusTarget::SearchBox:
+            return searchBox_;
+        case ui::FocusTarget::SearchResults:
+            return results_;
         default:
             return nullptr;
     }
@@ -361,7 +383,8 @@ ui::FocusTarget MainWindow::FocusedControl() const {
     }
     for (const auto target :
          {ui::FocusTarget::Tree, ui::FocusTarget::FileList, ui::FocusTarget::ChatInput,
-          ui::FocusTarget::SendButton, ui::FocusTarget::TransferList}) {
+          ui::FocusTarget::SendButton, ui::FocusTarget::TransferList, ui::FocusTarget::SearchBox,
+          ui::FocusTarget::SearchResults}) {
         const QWidget* widget = WidgetFor(target);
         if (focused == widget || widget->isAncestorOf(focused)) return target;
     }
@@ -385,7 +408,8 @@ void MainWindow::MoveFocus(ui::FocusTarget target) {
 }
 
 bool MainWindow::focusNextPrevChild(bool next) {
-    MoveFocus(ui::NextFocus(FocusedControl(), next));
+    MoveFocus(
+        ui::NextFocus(FocusedControl(), next, !stopped_ && controller_->SearchResultsShown()));
     return true;
 }
 

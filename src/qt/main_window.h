@@ -15,7 +15,9 @@
 #include "ui/views/clock.h"
 
 class QAction;
+class QToolBar;
 class QLabel;
+class QLineEdit;
 class QMenu;
 
 namespace qtui {
@@ -24,6 +26,7 @@ class ChatPane;
 class ClientArea;
 class FileList;
 class HostTree;
+class SearchResultList;
 class TransferList;
 
 struct MainWindowOptions {
@@ -51,6 +54,7 @@ struct CommandActions {
     QAction* pause = nullptr;
     QAction* resume = nullptr;
     QAction* up = nullptr;
+    QAction* showInTree = nullptr;
 };
 
 class MainWindow final : public QMainWindow,
@@ -82,6 +86,8 @@ public:
     TransferList& Transfers() { return *transfers_; }
     ChatPane& Chat() { return *chat_; }
     ClientArea& Client() { return *client_; }
+    QLineEdit& SearchBox() { return *searchBox_; }
+    SearchResultList& SearchResults() { return *results_; }
     const CommandActions& Actions() const { return actions_; }
     QMenu* FileMenu() const { return fileMenu_; }
     // Enables and shows the commands as the controller says for the current selection and focus;
@@ -91,6 +97,7 @@ public:
     std::unique_ptr<QMenu> TreeContextMenu();
     std::unique_ptr<QMenu> FileContextMenu();
     std::unique_ptr<QMenu> TransferContextMenu();
+    std::unique_ptr<QMenu> SearchContextMenu();
     // A folder dropped on the tree: offered as a share of this computer.
     void ShareDroppedFolder(const QString& folder);
 
@@ -110,6 +117,7 @@ protected:
 private:
     void BuildPanes();
     void BuildMenusAndToolbar();
+    void BuildSearch(QToolBar& toolbar);
     void ConnectViews();
     void ShowContextMenu(std::unique_ptr<QMenu> menu, QWidget* owner, const QPoint& position);
     // Shift+F10 or the Menu key: the context menu of the control that has the focus.
@@ -138,6 +146,8 @@ private:
     FileList* files_ = nullptr;
     ChatPane* chat_ = nullptr;
     TransferList* transfers_ = nullptr;
+    SearchResultList* results_ = nullptr;
+    QLineEdit* searchBox_ = nullptr;
     QMenu* fileMenu_ = nullptr;
     QLabel* refusalNote_ = nullptr;
     CommandActions actions_;

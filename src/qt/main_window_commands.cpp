@@ -3,6 +3,7 @@
 #include <QContextMenuEvent>
 #include <QInputDialog>
 #include <QKeySequence>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -20,6 +21,7 @@
 #include "qt/main_window.h"
 #include "qt/options_sheet.h"
 #include "qt/qt_text.h"
+#include "qt/search_results.h"
 #include "qt/setup_wizard.h"
 #include "qt/share_dialog.h"
 #include "qt/transfer_list.h"
@@ -63,6 +65,7 @@ void MainWindow::BuildMenusAndToolbar() {
     actions_.cancel = new QAction(Tr(ui::StringId::MenuCancel), this);
     actions_.pause = new QAction(ToQt(ui::Translate("&Pause")), this);
     actions_.resume = new QAction(ToQt(ui::Translate("&Resume")), this);
+    actions_.showInTree = new QAction(ToQt(ui::Translate("Show in &tree")), this);
     for (QMenu* menu : {fileMenu_, tools, help}) {
         connect(menu, &QMenu::aboutToShow, this, [this] { UpdateCommandStates(); });
     }
@@ -94,6 +97,8 @@ void MainWindow::BuildMenusAndToolbar() {
             live([this] { controller_->PauseSelectedTransfers(); }));
     connect(actions_.resume, &QAction::triggered, this,
             live([this] { controller_->ResumeSelectedTransfers(); }));
+    connect(actions_.showInTree, &QAction::triggered, this,
+            live([this] { controller_->ShowSearchResultInTree(); }));
 
     // The keys work whatever the menus show: F5 refreshes even while Refresh is greyed.
     auto* refreshKey = new QShortcut(QKeySequence(Qt::Key_F5), this);
@@ -122,6 +127,39 @@ void MainWindow::BuildMenusAndToolbar() {
     connect(addShare, &QAction::triggered, this, live([this] { AddShare(); }));
     connect(options, &QAction::triggered, this, live([this] { ShowOptions(); }));
     connect(actions_.up, &QAction::triggered, this, live([this] { controller_->SelectParent(); }));
+    BuildSearch(*toolbar);
+}
+
+void MainWindow::BuildSearch(QToolBar& toolbar) {
+    auto live = [this](auto&& command) {
+        return [this, command] {
+            if (!stopped_) command();
+        };
+    };
+    // The box sits at the toolbar's right end.
+    auto* spacer = new QWidget(&toolbar);
+    spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    toolbar.addWidget(spacer);
+    searchBox_ = new QLineEdit(&toolbar);
+    searchBox_->setObjectName("searchBox");
+    searchBox_->setPlaceholderText(ToQt(ui::Translate("Search all shares (Ctrl+F)")));
+    searchBox_->setToolTip(ToQt(ui::Translate(
+        "Finds files and folders by name on every computer in the tree; * and ? stand for any "
+        "characters and one character.")));
+    searchBox_->setClearButtonEnabled(true);
+    searchBox_->setMaxLength(255);
+    searchBox_->setMinimumWidth(240);
+    toolbar.addWidget(searchBox_);
+    connect(searchBox_, &QLineEdit::returnPressed, this,
+            live([this] { controller_->StartSearch(FromQt(searchBox_->text())); }));
+    auto* findKey = new QShortcut(QKeySequence::Find, this);
+    connect(findKey, &QShortcut::activated, this, [this] {
+        searchBox_->setFocus(Qt::ShortcutFocusReason);
+        searchBox_->selectAll();
+    });
+    auto* closeKey = new QShortcut(QKeySequence(Qt::Key_Escape), searchBox_);
+    closeKey->setContext(Qt::WidgetShortcut);
+    connect(closeKey, &QShortcut::activated, this, live([this] { controller_->CloseSearch(); }));
 }
 
 ui::MenuState MainWindow::UpdateCommandStates() {
@@ -136,6 +174,7 @@ ui::MenuState MainWindow::UpdateCommandStates() {
     actions_.cancel->setEnabled(state.cancel);
     actions_.pause->setEnabled(state.pause);
     actions_.resume->setEnabled(state.resume);
+    actions_.showInTree->setEnabled(state.showInTree);
     actions_.addHost->setVisible(state.showHostCommands);
     actions_.removeHost->setVisible(state.showHostCommands);
     return state;
@@ -178,6 +217,16 @@ std::unique_ptr<QMenu> MainWindow::FileContextMenu() {
     return menu;
 }
 
+std::unique_ptr<QMenu> MainWindow::SearchContextMenu() {
+    const ui::MenuState state = UpdateCommandStates();
+    auto menu = std::make_unique<QMenu>(this);
+    menu->addAction(actions_.download);
+    AddDownloadToItem(*menu, state);
+    menu->addSeparator();
+    menu->addAction(actions_.showInTree);
+    return menu;
+}
+
 std::unique_ptr<QMenu> MainWindow::TransferContextMenu() {
     UpdateCommandStates();
     auto menu = std::make_unique<QMenu>(this);
@@ -189,7 +238,7 @@ void MainWindow::OpenContextMenuByKey() {
     QWidget* focused = focusWidget();
     if (focused == nullptr) return;
     for (QAbstractItemView* view :
-         std::initializer_list<QAbstractItemView*>{tree_, files_, transfers_}) {
+         std::initializer_list<QAbstractItemView*>{tree_, files_, transfers_, results_}) {
         if (focused != view) continue;
         // Beside the current row, as a click there would open it.
         const QRect row = view->visualRect(view->currentIndex());

@@ -24,6 +24,7 @@
 #include "qt/file_list.h"
 #include "qt/host_tree.h"
 #include "qt/main_window_fixture.h"
+#include "qt/search_results.h"
 #include "qt/share_dialog.h"
 #include "qt/transfer_list.h"
 #include "ui/desktop/window_layout.h"
@@ -142,6 +143,25 @@ private slots:
         QTest::keyClick(chat.SendButton(), Qt::Key_Enter);
         QCOMPARE(w.network->chatSent, (std::vector<std::string>{"first", "second"}));
         QVERIFY(chat.Input()->text().isEmpty());
+    }
+
+    // Ctrl+F from anywhere puts the keys into the search box; its results take the file list's
+    // place until Escape.
+    void CtrlFFocusesTheSearchBoxWhoseResultsReplaceTheFileListUntilEscape() {
+        Window w(settings_, /*debugFeatures=*/true);
+        w.window.Tree().setFocus();
+        QApplication::processEvents();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F, Qt::ControlModifier);
+        QCOMPARE(w.window.FocusedControl(), ui::FocusTarget::SearchBox);
+        QVERIFY(w.window.SearchBox().hasFocus());
+        QTest::keyClicks(&w.window.SearchBox(), "song");
+        QTest::keyClick(&w.window.SearchBox(), Qt::Key_Return);
+        QCOMPARE(w.network->searches.size(), std::size_t{1});  // this computer, debug features on
+        QCOMPARE(w.network->searches[0].pattern, std::string("song"));
+        QVERIFY(w.window.SearchResults().isVisible() && !w.window.Files().isVisible());
+        QCOMPARE(w.window.SearchResults().geometry(), w.window.Files().geometry());
+        QTest::keyClick(&w.window.SearchBox(), Qt::Key_Escape);
+        QVERIFY(!w.window.SearchResults().isVisible() && w.window.Files().isVisible());
     }
 
     void DroppedFolderBecomesAShare() {

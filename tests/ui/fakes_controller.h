@@ -41,10 +41,16 @@ struct FakeTree final : testing_support::RecordingTree, ui::TreeView {
         return expanded.count(node.GetTreeItem());
     }
     void SelectNode(const CNetNode& node) override { selected = node.GetTreeItem(); }
+    // Like a real tree, opening an item reports it as the user opening it.
+    void ExpandNode(const CNetNode& node) override {
+        expanded.insert(node.GetTreeItem());
+        if (onExpand) onExpand(*items.at(node.GetTreeItem()).node);
+    }
     void Select(const std::string& text) { selected = Find(text); }
 
     TreeItem selected = kNoTreeItem;
     std::set<TreeItem> expanded;
+    std::function<void(CNetNode&)> onExpand;
 };
 
 // Rows as "name|size|image" of the file list, "name|status|host|image" of the transfer list.
@@ -54,6 +60,7 @@ struct FakeFileList final : ui::FileListView {
         rows.push_back(name + "|" + size + "|" + std::to_string(image));
     }
     std::vector<std::size_t> SelectedRows() const override { return selected; }
+    void SelectRow(std::size_t row) override { selected = {row}; }
     void SetSortMark(int column, ui::SortMark mark) override { marks[column] = mark; }
     void SetStatusText(const std::string& text) override { status = text; }
     Lines Names() const {
@@ -95,6 +102,33 @@ struct FakeTransferList final : ui::TransferListView {
     std::vector<Lines> rows;
     std::map<std::size_t, ui::TransferState> states;  // by row, as last set
     std::vector<std::size_t> selected;
+};
+
+// Result rows as "host|path|size|modified|image", notes as "note: <text>".
+struct FakeSearchList final : ui::SearchView {
+    void ShowResultList(bool show) override { shown = show; }
+    void ClearResults() override { rows.clear(); }
+    void AddResultRows(const std::vector<ui::SearchRow>& added) override {
+        for (const ui::SearchRow& row : added)
+            rows.push_back(!row.note.empty()
+                               ? "note: " + row.note
+                               : row.host + "|" + row.path + "|" + row.sizeText + "|" +
+                                     row.modifiedText + "|" + std::to_string(row.image));
+    }
+    std::vector<std::size_t> SelectedResultRows() const override { return selected; }
+    void SetSearchStatus(const std::string& text) override { status = text; }
+    // Selects the rows whose path column is one of `paths`.
+    void SelectPaths(const Lines& paths) {
+        selected.clear();
+        for (std::size_t i = 0; i < rows.size(); ++i)
+            for (const std::string& path : paths)
+                if (rows[i].find("|" + path + "|") != std::string::npos) selected.push_back(i);
+    }
+
+    bool shown = false;
+    Lines rows;
+    std::vector<std::size_t> selected;
+    std::string status;
 };
 
 // What the user types, hears, is asked and answers, where the focus is, and the clock.
@@ -149,9 +183,11 @@ struct FakeViews {
     FakeFileList files;
     FakeTransferList transfers;
     FakeUser user;
+    FakeSearchList search;
 
     ui::ControllerViews Bind(ui::Dispatcher& dispatcher) {
-        return {tree, tree, files, transfers, user, user, user, user, user, user, dispatcher};
+        return {tree, tree, files, transfers, user,       user,
+                user, user, user,  user,      dispatcher, &search};
     }
 };
 
@@ -182,6 +218,7 @@ protected:
         views.tree = FakeTree();
         views.files = FakeFileList();
         views.transfers = FakeTransferList();
+        views.search = FakeSearchList();
         dispatcher = std::make_unique<ui::QueuedDispatcher>();  // a shut one stays shut
         // A fixed number format: the tests compare texts.
         const ui::ControllerOptions options{sandbox.IniPath(), debugFeatures, "testbox", {},

@@ -70,6 +70,17 @@ struct FakeNetwork final : ui::ControllerNetwork {
     void ForgetExtensions(Ipv4 address) override { forgottenExtensions.push_back(address); }
     void DiscardPartial(const std::string& localPath) override { discarded.push_back(localPath); }
     void SetDownloadLimit(std::uint64_t bytesPerSecond) override { downloadLimit = bytesPerSecond; }
+    ui::SearchId StartSearch(Ipv4 address, const std::string& pattern) override {
+        searches.push_back({nextSearchId, address, pattern});
+        return nextSearchId++;
+    }
+    void CancelSearch(ui::SearchId id) override { cancelledSearches.push_back(id); }
+    // The search of the host's last StartSearch.
+    ui::SearchId SearchOf(Ipv4 address) const {
+        for (auto search = searches.rbegin(); search != searches.rend(); ++search)
+            if (search->address == address) return search->id;
+        return 0;
+    }
     void QueueChatMessage(const std::string& text) override { chatSent.push_back(text); }
     void SetHostKnown(Ipv4 address, bool known) override {
         std::erase(serverKnown, address);
@@ -120,6 +131,14 @@ struct FakeNetwork final : ui::ControllerNetwork {
     std::vector<Job> jobs;  // since the last ClearJobs
     std::map<JobId, Job> live;
     std::vector<JobId> cancelled;
+    struct Search {
+        ui::SearchId id;
+        Ipv4 address;
+        std::string pattern;
+    };
+    ui::SearchId nextSearchId = 1;
+    std::vector<Search> searches;
+    std::vector<ui::SearchId> cancelledSearches;
     std::vector<Ipv4> forgottenExtensions;
     std::vector<std::string> discarded;  // local paths of part files thrown away
     std::uint64_t downloadLimit = 0;

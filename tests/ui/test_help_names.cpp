@@ -25,7 +25,7 @@ constexpr StringId kNamedInHelp[] = {
 
 // Commands whose texts the front end keeps as English literals.
 constexpr const char* kLiteralsNamedInHelp[] = {"&Find a missing computer…", "Check", "&Pause",
-                                                "&Resume"};
+                                                "&Resume", "Show in &tree"};
 
 // As the window shows it: without the accelerator marks; "Download to %s" without its folder.
 std::string Shown(std::string text) {

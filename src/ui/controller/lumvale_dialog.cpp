@@ -27,6 +27,7 @@ CLumvaleDialog::CLumvaleDialog(ControllerViews views, ControllerOptions options,
       chatHistory_(std::make_unique<ChatHistory>(views_.chat)),
       numberFormat_(options_.numbers),
       fileList_(views_.files, views_.tree, numberFormat_),
+      search_(views_.search, numberFormat_),
       hint_(views_.clock.NowMs()),
       questions_(std::make_unique<PermissionQuestions>()) {}
 
@@ -112,6 +113,8 @@ void CLumvaleDialog::StepLonelyHostHint() {
 
 void CLumvaleDialog::OnTreeSelectionChanged() {
     if (!Running()) return;
+    // The user went back to the tree; a change because the selected item went keeps the results.
+    if (search_.Shown() && Focus() == FocusTarget::Tree) CloseSearch();
     FillFileList();
 }
 

@@ -33,6 +33,8 @@
 #include "ui/controller/lumvale_dialog_network.h"
 #include "ui/controller/lumvale_dialog_views.h"
 #include "ui/controller/remembered_host_watcher.h"
+#include "ui/controller/search_presenter.h"
+#include "ui/controller/tree_reveal.h"
 #include "ui/desktop/host_mru.h"
 #include "ui/text/number_format.h"
 #include "util/result.h"
@@ -84,6 +86,7 @@ struct MenuState {
     bool shareProperties = false;  // as removeShare
     bool refresh = false;          // the tree has the focus
     bool removeHost = false;       // a manually added host is selected
+    bool showInTree = false;       // a search result is selected in the focused result list
     bool cancel = false;           // a transfer row is selected in the focused transfer list
     bool pause = false;            // ... and one of them is a running download
     bool resume = false;           // ... and one of them is a paused download
@@ -137,6 +140,8 @@ public:
     void OnUploadStarted(std::uint32_t uploadId);
     void OnUploadProgress(std::uint32_t uploadId, unsigned percent, double rateKBs);
     void OnUploadFinished(std::uint32_t uploadId, bool succeeded);
+    // One host's answer to a search; late answers of a search that was replaced are dropped.
+    void OnSearchReply(SearchId id, const SearchReply& reply);
 
     // ---- Timers ----
     // Every 1000 ms: counts down and removes finished transfer rows.
@@ -178,6 +183,23 @@ public:
     void RemoveSelectedHost();
     // The toolbar's "Up".
     void SelectParent();
+
+    // ---- Search ----
+    // Return in the search box: every host in the tree (this computer only with the debug
+    // features) is asked at once, and the result list takes the file list's place. The search
+    // before ends and its late answers are dropped. Empty text closes the result list.
+    void StartSearch(const std::string& pattern);
+    // Escape, or the user went back to the tree: the file list returns, running searches end.
+    void CloseSearch();
+    bool SearchResultsShown() const { return search_.Shown(); }
+    // Enter or a double click on a result: a file downloads, a folder opens in the tree.
+    void OpenSelectedResult(bool useLastFolder);
+    bool CanDownloadSearchResults() const;
+    // Downloads the selected results like the Download command does the file list's rows.
+    void DownloadSearchResults(bool useLastFolder);
+    // Opens the tree down to the first selected result, asking for the listings it lacks, then
+    // selects its folder and, for a file, its row in the file list.
+    void ShowSearchResultInTree();
     // Queues a "hostmodified" job to every known host.
     void NotifyHostsModified();
     // Reads "hostname", hands it to the share server and tells every host.
@@ -228,7 +250,12 @@ private:
         std::string nodePath;
         std::vector<DownloadItem> items;
     };
-    void StartDownloads(const DownloadRequest& request, const std::string& targetFolder);
+    // False when the user cancelled at a question: nothing more is to be started.
+    bool StartDownloads(const DownloadRequest& request, const std::string& targetFolder);
+    void CancelRunningSearches();
+    // The walk of "Show in tree" goes on after a listing it waited for.
+    void AdvanceReveal();
+    void FinishReveal(CNetNode& folder, const std::string& itemName);
     bool IsLocalShareNode(const CNetNode* node) const;
     bool IsManualHostNode(const CNetNode* node) const;
     void FinishAddHost();
@@ -261,6 +288,8 @@ private:
     std::string hostName_;
     NumberFormat numberFormat_;
     FileListPresenter fileList_;
+    SearchPresenter search_;
+    TreeReveal reveal_;
     LonelyHostHint hint_;
     // The names hosts give themselves; the tree may show them with addresses.
     std::map<Ipv4, std::string> ownNames_;

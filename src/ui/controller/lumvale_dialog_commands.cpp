@@ -122,6 +122,7 @@ void CLumvaleDialog::SelectParent() {
     if (!Running()) return;
     const CNetNode* node = views_.tree.SelectedNode();
     if (node == nullptr || node->GetParent() == nullptr) return;
+    CloseSearch();
     views_.tree.SelectNode(*node->GetParent());
     FillFileList();
 }
@@ -186,6 +187,7 @@ MenuState CLumvaleDialog::GetMenuState() const {
         state.refresh = true;
     }
     state.download = CanDownload();
+    state.showInTree = focus == FocusTarget::SearchResults && !search_.SelectedResults().empty();
     if (focus == FocusTarget::TransferList) {
         const std::vector<std::size_t> rows = views_.transfers.SelectedRows();
         state.cancel = !rows.empty();

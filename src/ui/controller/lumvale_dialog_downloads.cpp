@@ -24,6 +24,7 @@ bool CanOpenForReading(const std::string& path) {
 }  // namespace
 
 bool CLumvaleDialog::CanDownload() const {
+    if (Focus() == FocusTarget::SearchResults) return CanDownloadSearchResults();
     const CNetNode* node = views_.tree.SelectedNode();
     if (node == nullptr) return false;
     // One does not download from oneself, except to try things out.
@@ -40,6 +41,10 @@ bool CLumvaleDialog::CanDownload() const {
 
 void CLumvaleDialog::Download(bool useLastFolder) {
     if (!Running()) return;
+    if (Focus() == FocusTarget::SearchResults) {
+        DownloadSearchResults(useLastFolder);
+        return;
+    }
     if (!CanDownload()) return;
     // Everything needed is copied out of the tree first: while the folder browser and the
     // questions are open, arriving listings may replace the nodes.
@@ -60,7 +65,7 @@ void CLumvaleDialog::Download(bool useLastFolder) {
     if (request.items.empty()) return;
     const auto targetFolder = ChooseTargetFolder(useLastFolder);
     if (!targetFolder || !Running()) return;
-    StartDownloads(request, *targetFolder);
+    (void)StartDownloads(request, *targetFolder);
 }
 
 std::optional<std::string> CLumvaleDialog::ChooseTargetFolder(bool useLastFolder) {
@@ -79,8 +84,9 @@ std::optional<std::string> CLumvaleDialog::ChooseTargetFolder(bool useLastFolder
     return chosen;
 }
 
-void CLumvaleDialog::StartDownloads(const DownloadRequest& request,
+bool CLumvaleDialog::StartDownloads(const DownloadRequest& request,
                                     const std::string& targetFolder) {
+    bool completed = true;
     for (const DownloadItem& item : request.items) {
         // Names come from the other host: one that is no plain file name is not written.
         if (client::CheckRemoteName(item.localName) != client::NameProblem::None) continue;
@@ -98,7 +104,10 @@ void CLumvaleDialog::StartDownloads(const DownloadRequest& request,
             const Answer answer =
                 views_.prompt.Ask(*question, FormatText(text, {ShownName(item.localName)}),
                                   PromptButtons::YesNoCancel);
-            if (answer == Answer::Cancel || !Running()) break;
+            if (answer == Answer::Cancel || !Running()) {
+                completed = false;
+                break;
+            }
             if (answer == Answer::No) continue;
         }
         const std::string remotePath = request.nodePath + item.name;
@@ -111,6 +120,7 @@ void CLumvaleDialog::StartDownloads(const DownloadRequest& request,
     }
     // Kept at once: a kill a moment later loses none of them.
     if (Running()) transfers_->FlushUnfinished();
+    return completed;
 }
 
 }  // namespace ui

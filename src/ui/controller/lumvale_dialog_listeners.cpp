@@ -8,7 +8,7 @@ ControllerListeners::ControllerListeners(CLumvaleDialog& controller, Dispatcher&
     : controller_(controller), dispatcher_(dispatcher) {}
 
 NetworkListeners ControllerListeners::All() {
-    return {*this, uploads_, *this, *this, *this, downloads_, *this};
+    return {*this, uploads_, *this, *this, *this, downloads_, *this, *this};
 }
 
 template <typename Handler>
@@ -66,6 +66,10 @@ bool ControllerListeners::MayDownload(Ipv4 address, const StopFlag* cancel) {
     bool allowed = false;
     if (!Deliver([&] { allowed = controller_.OnDownloadRequest(address); })) return false;
     return allowed;
+}
+
+void ControllerListeners::OnSearchReply(SearchId id, const SearchReply& reply) {
+    Deliver([&] { controller_.OnSearchReply(id, reply); });
 }
 
 // A transfer's reports answer nothing, so its thread does not wait for the UI thread: with many

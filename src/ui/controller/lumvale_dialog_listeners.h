@@ -21,7 +21,8 @@ class ControllerListeners final : public JobListener,
                                   public ChatListener,
                                   public HostListener,
                                   public ServerListener,
-                                  public PermissionListener {
+                                  public PermissionListener,
+                                  public SearchListener {
 public:
     ControllerListeners(CLumvaleDialog& controller, Dispatcher& dispatcher);
     ControllerListeners(const ControllerListeners&) = delete;
@@ -45,6 +46,8 @@ public:
     // Permission listener: one question at a time, whichever connection asks; a question
     // cancelled while it waited for its turn is not asked.
     bool MayDownload(Ipv4 address, const StopFlag* cancel) override;
+    // Search listener.
+    void OnSearchReply(SearchId id, const SearchReply& reply) override;
 
 private:
     // Upload and download progress share operation names, so each has its own object.

@@ -25,14 +25,17 @@ void CLumvaleDialog::OnExpandSucceeded(JobId id, const std::vector<DirEntry>& li
     const std::string listedPath =
         node ? node->GetPath() : StripTrailingBackslashes(job.remotePath) + '\\';
     transfers_->OnListing(id, job.address, listedPath, listing, leftOut);
-    if (node == nullptr || node->GetTreeItem() == kNoTreeItem) return;
-    const bool expanded = views_.tree.IsExpanded(*node);
-    if (views_.tree.SelectedNode() == node) {
-        FillFileList();
-    } else {
-        fileList_.RefreshAfterChange(job.address, listedPath);
+    if (node != nullptr && node->GetTreeItem() != kNoTreeItem) {
+        const bool expanded = views_.tree.IsExpanded(*node);
+        if (views_.tree.SelectedNode() == node) {
+            FillFileList();
+        } else {
+            fileList_.RefreshAfterChange(job.address, listedPath);
+        }
+        if (expanded) RequestChildListings(*node, true);
     }
-    if (expanded) RequestChildListings(*node, true);
+    // Last: the walk may select a row, which a refill above would undo.
+    if (reveal_.Awaits(job.address, listedPath)) AdvanceReveal();
 }
 
 void CLumvaleDialog::RequestChildListings(CNetNode& node, bool askAgain) {
@@ -53,6 +56,7 @@ void CLumvaleDialog::OnExpandFailed(JobId id) {
         if (CNetNode* node = model_->FindNode(job.address, job.remotePath)) {
             node->SetListingRequested(false);
         }
+        if (reveal_.Awaits(job.address, job.remotePath)) AdvanceReveal();
     }
     transfers_->OnListingFailed(id);
 }

@@ -2,14 +2,41 @@
 #include "ui/controller/lumvale_dialog_network.h"
 
 #include "client/partial_download.h"
+#include "client/host_search.h"
 #include "net/interfaces.h"
 #include "net/rate_limiter.h"
 #include "protocol/request_protocol.h"
+#include "ui/controller/host_searches.h"
 #include "ui/controller/lumvale_dialog.h"
 
 namespace ui {
 
 namespace {
+
+SearchReply ToControllerReply(client::HostSearchResult&& result) {
+    SearchReply reply;
+    switch (result.outcome) {
+        case client::SearchOutcome::Answered:
+            reply.outcome = SearchOutcome::Answered;
+            break;
+        case client::SearchOutcome::CannotSearch:
+            reply.outcome = SearchOutcome::CannotSearch;
+            return reply;
+        case client::SearchOutcome::Unreachable:
+            reply.outcome = SearchOutcome::NoAnswer;
+            return reply;
+    }
+    reply.more = static_cast<std::size_t>(result.leftOut);
+    reply.hits.reserve(result.hits.size());
+    for (proto::SearchHit& hit : result.hits) {
+        std::string path = std::move(hit.path);
+        if (path.size() > 1 && path.back() == '\\') path.pop_back();
+        std::optional<std::int64_t> modified;
+        if (hit.modified != 0) modified = hit.modified;
+        reply.hits.push_back({std::move(path), hit.size, hit.folder, modified});
+    }
+    return reply;
+}
 
 // Hosts that answer, browse or chat are copies of the program, not forged announcements: these
 // pass the reports on and tell discovery, which keeps such hosts before those that only announce.
@@ -66,7 +93,8 @@ private:
 class OwnedNetwork final : public ControllerNetwork {
 public:
     OwnedNetwork(const NetworkOptions& options, const NetworkSetup& setup)
-        : hosts_(std::make_unique<CHostThread>(&setup.listeners.host, setup.shutdown,
+        : requestPort_(options.jobs.requestPort),
+          hosts_(std::make_unique<CHostThread>(&setup.listeners.host, setup.shutdown,
                                                options.discovery)),
           serverTap_(setup.listeners.server, *hosts_),
           jobTap_(setup.listeners.job, *hosts_, jobs_),
@@ -78,7 +106,12 @@ public:
               setup.shutdown, setup.settingsFile, options.server)),
           jobs_(std::make_unique<CJobQueue>(&jobTap_, &setup.listeners.download,
                                             setup.extendedHostInfo, setup.shutdown, options.jobs)),
-          chat_(std::make_unique<CChatThread>(&chatTap_, setup.shutdown, options.chat)) {
+          chat_(std::make_unique<CChatThread>(&chatTap_, setup.shutdown, options.chat)),
+          searches_(std::make_unique<HostSearches>(
+              setup.listeners.search,
+              [this](Ipv4 address, const std::string& pattern, const StopFlag* stop) {
+                  return AskHost(address, pattern, stop);
+              })) {
         if (options.watchAddressChanges) {
             watcher_ = std::make_unique<net::AddressChangeWatcher>();
             if (!watcher_->Arm()) watcher_.reset();
@@ -87,6 +120,7 @@ public:
 
     ~OwnedNetwork() override {
         WaitForThreads();
+        searches_.reset();
         hosts_.reset();
         server_.reset();
         jobs_.reset();
@@ -133,6 +167,11 @@ public:
         net::DownloadRateLimiter().SetLimit(bytesPerSecond);
     }
 
+    SearchId StartSearch(Ipv4 address, const std::string& pattern) override {
+        return searches_->Start(address, pattern);
+    }
+    void CancelSearch(SearchId id) override { searches_->Cancel(id); }
+
     void QueueChatMessage(const std::string& text) override { chat_->QueueMessage(text); }
     void AddChatRecipient(Ipv4 address) override { chat_->AddRecipient(address); }
     void RemoveChatRecipient(Ipv4 address) override { chat_->RemoveRecipient(address); }
@@ -141,12 +180,20 @@ public:
         if (waited_) return;
         waited_ = true;
         hosts_->Wait();
+        // Before the job queue: a search asks the queue's memo of extension words.
+        searches_->Stop();
         server_->Stop();
         jobs_->Stop();
         chat_->Wait();
     }
 
 private:
+    SearchReply AskHost(Ipv4 address, const std::string& pattern, const StopFlag* stop) {
+        return ToControllerReply(
+            client::SearchHost(jobs_->Extensions(), address, requestPort_, pattern, stop));
+    }
+
+    const std::uint16_t requestPort_;
     std::unique_ptr<CHostThread> hosts_;
     ServerReportTap serverTap_;
     JobReportTap jobTap_;
@@ -154,6 +201,7 @@ private:
     std::unique_ptr<CServerThread> server_;
     std::unique_ptr<CJobQueue> jobs_;
     std::unique_ptr<CChatThread> chat_;
+    std::unique_ptr<HostSearches> searches_;
     std::unique_ptr<net::AddressChangeWatcher> watcher_;
     bool waited_ = false;
 };

@@ -13,6 +13,7 @@
 #include "core/types.h"
 #include "discovery/host_thread.h"
 #include "server/server_thread.h"
+#include "ui/controller/host_search.h"
 
 namespace ui {
 
@@ -51,6 +52,13 @@ public:
     // Every download together receives at most this many bytes a second; 0 lifts the limit.
     virtual void SetDownloadLimit(std::uint64_t bytesPerSecond) = 0;
 
+    // Search. Asks the host for the entries of its shares whose names match `pattern`; the reply
+    // comes once through the search listener. One search per host runs at a time: a newer one
+    // for the same host waits until the older has ended.
+    virtual SearchId StartSearch(Ipv4 address, const std::string& pattern) = 0;
+    // The search ends as soon as it can and reports nothing.
+    virtual void CancelSearch(SearchId id) = 0;
+
     // Chat.
     virtual void QueueChatMessage(const std::string& text) = 0;
     virtual void AddChatRecipient(Ipv4 address) = 0;
@@ -70,6 +78,7 @@ struct NetworkListeners {
     JobListener& job;
     DownloadListener& download;
     ChatListener& chat;
+    SearchListener& search;
 };
 
 // Ports, bind addresses and the broadcast seam of the real network objects.

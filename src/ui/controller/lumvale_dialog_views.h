@@ -10,6 +10,7 @@
 #include "ui/views/focus_view.h"
 #include "ui/views/folder_chooser_view.h"
 #include "ui/views/prompt_view.h"
+#include "ui/views/search_view.h"
 #include "ui/views/sound_view.h"
 #include "ui/views/transfer_list_view.h"
 #include "ui/views/tree_view.h"
@@ -29,6 +30,8 @@ struct ControllerViews {
     FocusView& focus;
     Clock& clock;
     Dispatcher& dispatcher;
+    // The search box's result list; a front end without one leaves it out.
+    SearchView* search = nullptr;
 };
 
 }  // namespace ui

@@ -44,6 +44,7 @@ public:
         inner_.AddRow(ShownName(name), sizeText, image);
     }
     std::vector<std::size_t> SelectedRows() const override { return inner_.SelectedRows(); }
+    void SelectRow(std::size_t row) override { inner_.SelectRow(row); }
     void SetSortMark(int column, SortMark mark) override { inner_.SetSortMark(column, mark); }
     void SetStatusText(const std::string& text) override { inner_.SetStatusText(text); }
 
@@ -80,9 +81,9 @@ ShownTextViews::ShownTextViews(const ControllerViews& views)
 ShownTextViews::~ShownTextViews() = default;
 
 ControllerViews ShownTextViews::Views() {
-    return {*tree_,       inner_.tree,   *files_,          *transfers_,
-            inner_.chat,  inner_.prompt, inner_.folders,   inner_.sound,
-            inner_.focus, inner_.clock,  inner_.dispatcher};
+    return {*tree_,       inner_.tree,   *files_,           *transfers_,
+            inner_.chat,  inner_.prompt, inner_.folders,    inner_.sound,
+            inner_.focus, inner_.clock,  inner_.dispatcher, inner_.search};
 }
 
 }  // namespace ui

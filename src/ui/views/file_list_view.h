@@ -20,6 +20,8 @@ public:
     virtual void AddRow(const std::string& name, const std::string& sizeText, int image) = 0;
     // Positions of the selected rows, ascending.
     virtual std::vector<std::size_t> SelectedRows() const = 0;
+    // Makes the row the only selected and current one, scrolled into view.
+    virtual void SelectRow(std::size_t row) = 0;
     // The sort arrow of a column header.
     virtual void SetSortMark(int column, SortMark mark) = 0;
     // A line about the rows shown (the window's status line); empty: nothing to say.

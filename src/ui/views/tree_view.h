@@ -20,6 +20,8 @@ public:
     // When the selected item is deleted (its node went), the view selects another item or none
     // and reports the change like a user's selection.
     virtual void SelectNode(const CNetNode& node) = 0;
+    // Shows the node's children (reported back as the user opening it, when the view reports that).
+    virtual void ExpandNode(const CNetNode& node) = 0;
 };
 
 }  // namespace ui
