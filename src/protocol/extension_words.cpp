@@ -1,5 +1,7 @@
 #include "protocol/extension_words.h"
 
+#include "protocol/folder_stream.h"
+
 namespace proto {
 
 namespace {
@@ -9,7 +11,7 @@ constexpr std::size_t kMaxWordLength = 64;
 }  // namespace
 
 std::vector<std::string> OwnExtensionWords() {
-    return {std::string(kExtensionWordsWord)};
+    return {std::string(kExtensionWordsWord), std::string(kFolderStreamWord)};
 }
 
 std::string EncodeExtensionWords(const std::vector<std::string>& words) {

@@ -1,4 +1,5 @@
 #include "protocol/extension_words.h"
+#include "protocol/folder_stream.h"
 #include "protocol/request_protocol.h"
 
 namespace proto {
@@ -32,6 +33,7 @@ RequestKind ClassifyJobWord(std::string_view jobWord) {
     if (jobWord.starts_with("gethostinfo")) return RequestKind::GetHostInfoEx;
     if (jobWord == "hostmodified") return RequestKind::HostModified;
     if (jobWord == kExtensionWordsWord) return RequestKind::ExtensionWords;
+    if (jobWord == kFolderStreamWord) return RequestKind::FolderStream;
     return RequestKind::Unknown;
 }
 

@@ -24,6 +24,8 @@ enum class RequestKind : int {
     HostModified = 6,
     // An extension word (protocol/extension_words.h); never sent to a host that lacks it.
     ExtensionWords = 7,
+    // The files of a folder as one stream (protocol/folder_stream.h).
+    FolderStream = 8,
 };
 
 // "ping", "gethostinfo", ... without argument; "expand:<path>", "retrieve:<path>" with one.
@@ -43,7 +45,7 @@ RequestLine SplitRequest(std::string_view line);
 RequestKind ClassifyJobWord(std::string_view jobWord);
 // File sends are scheduled apart from light jobs.
 inline bool IsFileSend(RequestKind type) {
-    return type == RequestKind::Retrieve;
+    return type == RequestKind::Retrieve || type == RequestKind::FolderStream;
 }
 
 // "<name>\<flag>\<size>" entries joined by "\". Entries named "." or ".." and names that contain

@@ -64,6 +64,7 @@ const std::array<SourceText, kStringCount> kSourceTexts{{
     {StringId::FailedTimedOut, N_("Failed: host stopped answering")},
     {StringId::FailedBadReply, N_("Failed: reply not understood")},
     {StringId::FailedWrongSize, N_("Failed: size differs from the listing")},
+    {StringId::FailedDamaged, N_("Failed: the file arrived damaged")},
     {StringId::FailedDiskFull, N_("Failed: disk full")},
     {StringId::FailedCannotWrite, N_("Failed: file cannot be written")},
     {StringId::StatusReceiveFolder, N_("Receive (%i/%i) %u%% (%s KB/s)")},

@@ -68,6 +68,7 @@ enum class StringId : int {
     FailedTimedOut,
     FailedBadReply,
     FailedWrongSize,
+    FailedDamaged,
     FailedDiskFull,
     FailedCannotWrite,
     StatusReceiveFolder,  // "Receive (%i/%i) %u%% (%s KB/s)"
