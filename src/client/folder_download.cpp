@@ -117,8 +117,9 @@ bool FolderDownload::OnStreamFinished(const util::Status& outcome) {
 
 std::optional<WalkFile> FolderDownload::TakeCheckedFile() {
     while (auto file = walk_.TakeNextFile()) {
-        switch (
-            CheckTarget(localDir_, file->localPath, settings_.overwrite, events_.mayOverwrite)) {
+        // A stream's receiver looks at each folder again before it writes into it.
+        switch (CheckTarget(localDir_, file->localPath, settings_.overwrite, events_.mayOverwrite,
+                            streaming_ ? &insideFolders_ : nullptr)) {
             case TargetCheck::Write:
                 return file;
             case TargetCheck::Outside:

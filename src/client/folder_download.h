@@ -13,6 +13,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -149,6 +150,7 @@ private:
     // turned out to lack the stream.
     std::deque<WalkFile> checked_;
     bool streaming_ = false;
+    std::set<std::filesystem::path> insideFolders_;
     std::shared_ptr<StreamBatch> stream_;
     JobId streamJob_ = 0;
     DownloadEnd end_ = DownloadEnd::Running;

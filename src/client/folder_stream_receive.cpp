@@ -146,8 +146,11 @@ private:
             }
             const auto take = static_cast<std::size_t>(
                 std::min<std::uint64_t>(size - received, reader_.Available()));
-            if (util::Status claimed = part.ReserveAhead(received + take, size); !claimed) {
-                return claimed;
+            // Small files gain nothing from a claim ahead: one more call each.
+            if (size > kBufferBytes) {
+                if (util::Status claimed = part.ReserveAhead(received + take, size); !claimed) {
+                    return claimed;
+                }
             }
             if (util::Status written = part.Write(reader_.Data(), take); !written) return written;
             digest_.Update(reader_.Data(), take);

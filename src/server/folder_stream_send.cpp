@@ -1,10 +1,13 @@
 #include "server/folder_stream_send.h"
 
 #include <fcntl.h>
+#include <linux/openat2.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstring>
 
@@ -69,14 +72,27 @@ private:
     std::vector<char> buffer_;
 };
 
-// The file's real location, when it is a place inside the share.
-int OpenInsideShare(const FolderStreamSource& source, const std::string& relative) {
-    std::string path = source.folder;
-    path.reserve(path.size() + 1 + relative.size());
-    path += '/';
+// Opens a selected file below the folder. Without a symbolic link on the way (the common case) the
+// kernel resolves the path below the folder's descriptor in one call; a path through a link is
+// followed to its real location and opened only when that lies inside the share, as a listing
+// shows it.
+int OpenInsideShare(const FolderStreamSource& source, int folderFd, const std::string& relative) {
+    std::string path;
+    path.reserve(relative.size());
     for (const char c : relative) path += c == '\\' ? '/' : c;
+    if (folderFd >= 0) {
+        open_how how{};
+        how.flags = O_RDONLY | O_CLOEXEC | O_NOFOLLOW;
+        how.resolve = RESOLVE_BENEATH | RESOLVE_NO_SYMLINKS | RESOLVE_NO_MAGICLINKS;
+        const long fd = ::syscall(SYS_openat2, folderFd, path.c_str(), &how, sizeof how);
+        if (fd >= 0) return static_cast<int>(fd);
+        // ELOOP: a link on the way; ENOSYS: an older kernel. Either way the long road decides.
+        if (errno != ELOOP && errno != ENOSYS && errno != EXDEV) return -1;
+    }
     std::string real;
-    if (!RealLocation(path, real) || !IsWithin(real, source.shareRoot)) return -1;
+    if (!RealLocation(source.folder + "/" + path, real) || !IsWithin(real, source.shareRoot)) {
+        return -1;
+    }
     return ::open(real.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
 }
 
@@ -130,13 +146,14 @@ bool SendOneFile(StreamWriter& writer, int fd, const struct stat& info, util::Sh
 
 bool SendFolderStream(net::Socket socket, const FolderStreamSource& source, const StopFlag* stop,
                       const FolderStreamProgress& progress) {
+    const Descriptor folder(::open(source.folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     StreamWriter writer(socket, stop);
     util::Sha256 digest;
     FolderStreamCounts counts;
     auto lastReport = std::chrono::steady_clock::now();
     for (const std::string& relative : source.selection) {
         if (IsStopped(stop)) return false;
-        const Descriptor file(OpenInsideShare(source, relative));
+        const Descriptor file(OpenInsideShare(source, folder.get(), relative));
         struct stat info {};
         if (file.get() < 0 || ::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
             writer.Append(&proto::kStreamFileRefused, 1);
