@@ -1,59 +1,69 @@
 #!/usr/bin/env bash
 # 1 GiB from the web view by `curl -o` against `wendaro-cli get` of the same file from the request
 # port, alternating in the same run, over loopback in a namespace. Prints the medians and their
-# ratio (target: the web view at least 0.9 times as fast as get).
+# ratio (target: the web view at least 0.9 times as fast as get), and for comparison curl into
+# /dev/null (what the server delivers when the client writes nothing) and the CPU time the serving
+# process and each client spent per GiB.
 # Usage: sudo [ROUNDS=5] [BENCH_DISK=/var/tmp] bench/web_throughput.sh <directory of wendaro-cli> [MiB]
-# shellcheck source=bench/bench_lib.sh
-. "$(dirname "$0")/bench_lib.sh"
-bench_init "$1"
+# shellcheck source=tests/e2e/netns_lib.sh
+. "$(dirname "$0")/../tests/e2e/netns_lib.sh"
+e2e_init "$1"
+e2e_need_tools curl
 MIB=${2:-1024}
 ROUNDS=${ROUNDS:-5}
-command -v curl >/dev/null || { echo "needs curl" >&2; exit 1; }
-NS="${BENCH_PREFIX}srv"
-bench_add_namespace "$NS"
-bench_config "$BENCH_TMP/s.ini" srv
-printf 'webview=1\n' >>"$BENCH_TMP/s.ini"
+e2e_add_host 1
+T=$E2E_TMP
+e2e_config "$T/s.ini" srv 1
+printf 'webview=1\n' >>"$T/s.ini"
+e2e_config "$T/c.ini" client 1
 DIR=$(mktemp -d "${BENCH_DISK:-/var/tmp}/wendaro-bench.XXXXXX") || exit 1
-BENCH_DIRS+=("$DIR")
+E2E_DIRS+=("$DIR")
 mkdir -p "$DIR/share" "$DIR/get" "$DIR/web"
 head -c $((MIB * 1048576)) /dev/urandom >"$DIR/share/big.bin"
-"$BENCH_CLI" --config "$BENCH_TMP/s.ini" share add data "$DIR/share" >/dev/null || exit 1
-bench_start_serve "$NS" "$BENCH_TMP/s.ini" "$BENCH_TMP/s.out"
-bench_wait_ready "$NS" "$BENCH_TMP/s.ini" 127.0.0.1
+"$E2E_CLI" --config "$T/s.ini" share add data "$DIR/share" >/dev/null || exit 1
+e2e_start_serve 1 "$T/s.ini" "$T/s.out"
+SERVE=$E2E_SERVE_PID
+BASE=http://127.0.0.1:12348
+e2e_until 10 e2e_cli 1 5 --config "$T/c.ini" ls 127.0.0.1 || { echo "serve did not answer within 10 s" >&2; exit 1; }
+e2e_web_let_in 1 "$T/s.out" "$BASE" "$T/jar" >/dev/null || { echo "curl was not let in" >&2; exit 1; }
 
-web() { ip netns exec "$NS" curl -sS -b "$BENCH_TMP/jar" -c "$BENCH_TMP/jar" "$@"; }
-web -o /dev/null "http://127.0.0.1:12348/"
-sleep 0.5
-code=$(grep -oE "type [0-9]{6} on its page" "$BENCH_TMP/s.out" | head -n 1 | cut -d' ' -f2)
-web -o /dev/null -d "code=$code" "http://127.0.0.1:12348/_/approve"
-
+# CPU ticks (user + system) of the serving process.
+serve_ticks() { awk '{ print $14 + $15 }' "/proc/$SERVE/stat"; }
+# timed <what> command...: prints "<ns> <serve ticks>".
+timed() {
+    local start end serve0 serve1
+    serve0=$(serve_ticks)
+    start=$(date +%s%N)
+    ("${@:2}") >/dev/null || { echo "$1 failed" >&2; exit 1; }
+    end=$(date +%s%N)
+    serve1=$(serve_ticks)
+    echo "$((end - start)) $((serve1 - serve0))"
+}
 run_web() {
     rm -f "$DIR/web/big.bin"
-    local start end
-    start=$(bench_now_ns)
-    web -o "$DIR/web/big.bin" "http://127.0.0.1:12348/s/data/big.bin" || { echo "curl failed" >&2; exit 1; }
-    end=$(bench_now_ns)
+    timed curl ip netns exec "$(e2e_ns 1)" curl -sS -b "$T/jar" -o "$DIR/web/big.bin" "$BASE/s/data/big.bin"
     cmp -s "$DIR/share/big.bin" "$DIR/web/big.bin" || { echo "curl got other bytes" >&2; exit 1; }
-    echo $((end - start))
 }
+run_null() { timed "curl to /dev/null" ip netns exec "$(e2e_ns 1)" curl -sS -b "$T/jar" -o /dev/null "$BASE/s/data/big.bin"; }
 run_get() {
     rm -f "$DIR/get/big.bin"
-    local start end
-    start=$(bench_now_ns)
-    ip netns exec "$NS" "$BENCH_CLI" --config "$BENCH_TMP/c.ini" get 127.0.0.1 /data/big.bin \
-        "$DIR/get" >/dev/null || { echo "get failed" >&2; exit 1; }
-    end=$(bench_now_ns)
-    echo $((end - start))
+    timed get ip netns exec "$(e2e_ns 1)" "$E2E_CLI" --config "$T/c.ini" get 127.0.0.1 /data/big.bin "$DIR/get"
 }
 median() { printf '%s\n' "$@" | sort -n | sed -n "$((($# + 1) / 2))p"; }
 
-webs=() gets=()
+webs=() gets=() nulls=() web_cpu=() get_cpu=()
 for _ in $(seq "$ROUNDS"); do
-    webs+=("$(run_web)")
-    gets+=("$(run_get)")
+    read -r ns ticks < <(run_web) || exit 1
+    webs+=("$ns") web_cpu+=("$ticks")
+    read -r ns ticks < <(run_get) || exit 1
+    gets+=("$ns") get_cpu+=("$ticks")
+    read -r ns _ < <(run_null) || exit 1
+    nulls+=("$ns")
 done
-awk -v w="$(median "${webs[@]}")" -v g="$(median "${gets[@]}")" -v mib="$MIB" \
-    -v load="$(cut -d' ' -f1-3 /proc/loadavg)" 'BEGIN {
-    printf "%d MiB: web view (curl) %.0f MiB/s, get %.0f MiB/s, ratio %.2f (target >= 0.9: %s), load average %s\n",
-        mib, mib / (w / 1e9), mib / (g / 1e9), g / w, (g / w >= 0.9) ? "met" : "missed", load
+awk -v w="$(median "${webs[@]}")" -v g="$(median "${gets[@]}")" -v n="$(median "${nulls[@]}")" \
+    -v wc="$(median "${web_cpu[@]}")" -v gc="$(median "${get_cpu[@]}")" -v hz="$(getconf CLK_TCK)" \
+    -v mib="$MIB" -v load="$(cut -d' ' -f1-3 /proc/loadavg)" 'BEGIN {
+    printf "%d MiB: web view (curl -o file) %.0f MiB/s, get %.0f MiB/s, ratio %.2f (target >= 0.9: %s); curl -o /dev/null %.0f MiB/s; serving CPU per GiB: web view %.2f s, request server %.2f s; load average %s\n",
+        mib, mib / (w / 1e9), mib / (g / 1e9), g / w, (g / w >= 0.9) ? "met" : "missed",
+        mib / (n / 1e9), wc / hz * 1024 / mib, gc / hz * 1024 / mib, load
 }'

@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(
   cmake ninja-build ccache g++ clang libclang-rt-14-dev clang-format clang-tidy gettext
-  libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev libmicrohttpd-dev libssl-dev libqrencode-dev libarchive-dev
+  libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev libmicrohttpd-dev libqrencode-dev libarchive-dev libssl-dev
   qt6-base-dev qt6-svg-dev libqt6svg6 qt6-qpa-plugins qt6-translations-l10n fonts-dejavu-core
   xvfb xauth xdotool xclip x11-utils imagemagick
   iproute2 socat procps python3 python3-websocket coreutils nftables curl chromium

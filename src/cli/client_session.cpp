@@ -8,9 +8,11 @@
 
 namespace cli {
 
-ClientSession::ClientSession(const GlobalOptions& options, bool extendedHostInfo) {
+ClientSession::ClientSession(const GlobalOptions& options, bool extendedHostInfo,
+                             bool verifyDownloads) {
     JobQueueOptions queueOptions;
     queueOptions.requestPort = options.requestPort;
+    queueOptions.verifyDownloads = verifyDownloads;
     JobListener* jobs = this;
     DownloadListener* downloads = this;
     queue_ =
@@ -90,6 +92,12 @@ void ClientSession::OnDownloadProgress(JobId id, unsigned percent, float speedKB
 void ClientSession::OnDownloadFinished(JobId id, const util::Status& outcome) {
     dispatcher_.Post([this, id, outcome] {
         if (onDownloadFinished) onDownloadFinished(id, outcome);
+    });
+}
+
+void ClientSession::OnDownloadVerified(JobId id) {
+    dispatcher_.Post([this, id] {
+        if (onDownloadVerified) onDownloadVerified(id);
     });
 }
 

@@ -18,7 +18,8 @@ class SignalWatch;
 
 class ClientSession final : private JobListener, private DownloadListener {
 public:
-    ClientSession(const GlobalOptions& options, bool extendedHostInfo);
+    // `verifyDownloads`: see JobQueueOptions::verifyDownloads.
+    ClientSession(const GlobalOptions& options, bool extendedHostInfo, bool verifyDownloads = true);
     // Sets the shutdown and cancel flags and waits for every worker.
     ~ClientSession();
     ClientSession(const ClientSession&) = delete;
@@ -31,6 +32,8 @@ public:
     std::function<void(JobId)> onDownloadStarted;
     std::function<void(JobId, unsigned, float)> onDownloadProgress;
     std::function<void(JobId, const util::Status&)> onDownloadFinished;
+    // Comes just before the onDownloadFinished of a file that matched the host's digest.
+    std::function<void(JobId)> onDownloadVerified;
 
     CJobQueue& Jobs() { return *queue_; }
     // For other network objects of the command whose reports go the same way.
@@ -53,6 +56,7 @@ private:
     void OnDownloadStarted(JobId id) override;
     void OnDownloadProgress(JobId id, unsigned percent, float speedKBs) override;
     void OnDownloadFinished(JobId id, const util::Status& outcome) override;
+    void OnDownloadVerified(JobId id) override;
 
     ui::QueuedDispatcher dispatcher_;
     StopFlag shutdown_{false};

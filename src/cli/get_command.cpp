@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <ostream>
+#include <set>
 
 #include "cli/client_session.h"
 #include "cli/command_context.h"
@@ -19,6 +20,7 @@
 #include "client/download_target.h"
 #include "client/folder_download.h"
 #include "core/extension_support.h"
+#include "util/printable_text.h"
 #include "util/text.h"
 
 namespace cli {
@@ -34,6 +36,8 @@ struct GetArguments {
     std::string remotePath;
     std::string destDir = ".";
     bool overwrite = false;
+    bool verbose = false;
+    bool verify = true;
 };
 
 // The entry named by the last part of the path, from its parent's listing: exactly, or else the
@@ -84,7 +88,7 @@ private:
     const std::map<JobId, WalkFile>& RunningFiles() const {
         return folder_ ? folder_->Running() : single_;
     }
-    void FileFinished(const WalkFile& file, bool success);
+    void FileFinished(JobId job, const WalkFile& file, bool success);
     void StopFolder();
     bool Done() const { return folder_ ? folder_->Settled() : singleOver_; }
 
@@ -103,6 +107,8 @@ private:
     bool failed_ = false;
     std::uint32_t filesDone_ = 0;
     std::int64_t bytesDone_ = 0;
+    // Jobs whose file matched the host's digest.
+    std::set<JobId> verified_;
     Clock::time_point started_ = Clock::now();
 };
 
@@ -124,7 +130,7 @@ int GetRun::Run() {
     }
 
     signals_ = std::make_unique<SignalWatch>();
-    session_ = std::make_unique<ClientSession>(context_.options, false);
+    session_ = std::make_unique<ClientSession>(context_.options, false, arguments_.verify);
     std::vector<DirEntry> parentListing;
     const std::string parent = RemoteParent(remotePath);
     const ListResult listed = ListRemoteFolder(*session_, address_, parent, signals_.get(),
@@ -231,8 +237,14 @@ void GetRun::FollowProgress() {
     };
 }
 
-void GetRun::FileFinished(const WalkFile& file, bool success) {
+void GetRun::FileFinished(JobId job, const WalkFile& file, bool success) {
     display_.FileFinished(file.localPath.string(), file.size, success);
+    if (success && arguments_.verbose) {
+        display_.Interrupt();
+        context_.out << (verified_.erase(job) > 0 ? "verified: "
+                                                  : "not verified (the host offers no digest): ")
+                     << util::PrintableText(file.localPath.string()) << std::endl;
+    }
     if (success) {
         ++filesDone_;
         bytesDone_ += file.size;
@@ -258,12 +270,13 @@ int GetRun::DownloadFile(const std::string& remotePath, const DirEntry& entry) {
             return kExitFailure;
     }
     FollowProgress();
+    session_->onDownloadVerified = [this](JobId id) { verified_.insert(id); };
     session_->onDownloadFinished = [this](JobId id, const util::Status& outcome) {
         const auto found = single_.find(id);
         if (found == single_.end()) return;
         const WalkFile file = std::move(found->second);
         single_.erase(found);
-        FileFinished(file, outcome.ok());
+        FileFinished(id, file, outcome.ok());
         singleOver_ = true;
         if (!outcome) ReportFailure({client::FailureKind::File, file.remotePath, {}, outcome});
     };
@@ -328,6 +341,7 @@ int GetRun::DownloadFolder(const std::string& remotePath, const DirEntry& entry)
         ShowOldestFile();
     };
     FollowProgress();
+    session_->onDownloadVerified = [this](JobId id) { verified_.insert(id); };
     session_->onDownloadFinished = [this](JobId id, const util::Status& outcome) {
         if (const client::StreamBatch* stream = folder_->Stream();
             stream != nullptr && id == folder_->StreamJob()) {
@@ -344,7 +358,7 @@ int GetRun::DownloadFolder(const std::string& remotePath, const DirEntry& entry)
         if (found == folder_->Running().end()) return;
         const WalkFile file = found->second;
         folder_->OnFileFinished(id, outcome);
-        FileFinished(file, outcome.ok());
+        FileFinished(id, file, outcome.ok());
         ShowOldestFile();
     };
     folder_->Start();
@@ -356,7 +370,8 @@ int GetRun::Finish(ClientSession::End end) {
     if (end == ClientSession::End::Interrupted) {
         Report("Download cancelled.");
         StopFolder();
-        // Ending the session waits for the running transfer, which removes its partial file.
+        // Ending the session waits for the running transfer. A host with the resume extension
+        // leaves the part for the next run of the same get; otherwise the part is removed.
         session_.reset();
         return kExitInterrupted;
     }
@@ -377,6 +392,11 @@ void AddGetCommand(CLI::App& app, CommandContext& context, CommandAction& action
         ->required();
     get->add_option("DESTDIR", arguments->destDir, "Existing target folder (default: .)");
     get->add_flag("--overwrite", arguments->overwrite, "Replace existing files without asking");
+    get->add_flag("--verbose", arguments->verbose,
+                  "Say of each file whether it matched the host's SHA-256 (\"verified\")");
+    get->add_flag("--no-verify{false}", arguments->verify,
+                  "Ask the common way: no resume and no SHA-256 check, even from hosts that offer "
+                  "them");
     get->callback([&context, &action, arguments] {
         action = [&context, arguments] { return GetRun(context, *arguments).Run(); };
     });

@@ -4,16 +4,17 @@
 #include <cstring>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "client/download_target.h"
 #include "net/framing.h"
 #include "net/part_file.h"
+#include "net/sha256.h"
 #include "net/stream_io.h"
 #include "net/transfer_progress.h"
 #include "protocol/folder_stream.h"
 #include "protocol/request_protocol.h"
-#include "util/sha256.h"
 
 namespace client {
 namespace {
@@ -167,8 +168,8 @@ private:
         if (trailer[0] != proto::kStreamFileWhole) {
             return util::MakeError(util::ErrorKind::BadReply, "no mark after the file");
         }
-        const util::Sha256Digest ours = digest_.Final();
-        if (std::memcmp(ours.data(), trailer + 1, ours.size()) != 0) {
+        const std::string ours = digest_.HexDigest();
+        if (ours != std::string_view(trailer + 1, proto::kStreamDigestLength)) {
             return util::MakeError(util::ErrorKind::Damaged);
         }
         if (IsStopped(stop_)) return util::MakeError(util::ErrorKind::Stopped);
@@ -192,7 +193,7 @@ private:
     const StopFlag* stop_;
     StreamReader reader_;
     net::detail::TransferProgress progress_;
-    util::Sha256 digest_;
+    net::Sha256 digest_;
     std::set<std::filesystem::path> checkedFolders_;
 };
 

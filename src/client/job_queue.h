@@ -56,6 +56,9 @@ public:
     virtual void OnDownloadProgress(JobId id, unsigned percent, float speedKBs) = 0;
     // `outcome` says what went wrong when the file did not arrive whole.
     virtual void OnDownloadFinished(JobId id, const util::Status& outcome) = 0;
+    // Just before a successful OnDownloadFinished: the file matched the host's SHA-256 (only hosts
+    // with the "wdx-get" extension offer one).
+    virtual void OnDownloadVerified(JobId /*id*/) {}
 
 protected:
     ~DownloadListener() = default;
@@ -87,6 +90,9 @@ struct JobQueueOptions {
     // Light jobs waiting at once. A job added beyond this is refused: it never runs and reports
     // like a job whose host cannot be reached.
     std::size_t maxLightWaiting = 1000;
+    // Downloads from hosts with the "wdx-get" extension resume cut transfers and check each file
+    // against the host's SHA-256; false asks every host the common way.
+    bool verifyDownloads = true;
 };
 
 // Sizes of the queue's lists, for diagnostics.
@@ -166,6 +172,8 @@ private:
     void ForgetStopFlag(Job& job);
     util::Status Retrieve(const Job& job, int socket, const StopFlag* stop);
     util::Status StreamFolder(Job& job, const StopFlag* stop);
+    util::Status RetrieveVerified(const Job& job, int socket, const StopFlag* stop);
+    bool OffersGet(const Job& job, const StopFlag* stop);
     void NotifyScheduler();
     bool ShuttingDown() const;
 

@@ -62,8 +62,14 @@ bool ReceiveString(Socket socket, std::string& out, const StopFlag* stop, std::s
 // One framed text, like ReceiveString, saying why it failed: ConnectionLost when the peer closed
 // before the length (a host that does not know the request does that), TimedOut, BadReply (also
 // for a length beyond maxLength), Stopped.
+// `firstByteLimitMs` (0: the idle limit) bounds the wait for the reply's first byte.
 [[nodiscard]] util::Result<std::string> ReceiveReply(Socket socket, const StopFlag* stop,
-                                                     std::size_t maxLength);
+                                                     std::size_t maxLength,
+                                                     int firstByteLimitMs = 0);
+
+// A length header "<digits>:" alone, with the idle limit, for callers that take the data
+// themselves; errors as ReceiveReply.
+[[nodiscard]] util::Result<std::uint64_t> ReceiveLengthHeader(Socket socket, const StopFlag* stop);
 
 // One framed file into fileName (see ReceiveData). With `listedLength` (the size the listing
 // gave), a header announcing any other length fails before the file is created, like a header

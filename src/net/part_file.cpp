@@ -44,6 +44,10 @@ mode_t CreationMode() {
 
 }  // namespace
 
+unsigned NewFileMode() {
+    return CreationMode();
+}
+
 PartFile::~PartFile() {
     Discard();
 }

@@ -11,6 +11,9 @@
 
 namespace net::detail {
 
+// The permissions a file the user creates gets here: 0666 less the umask.
+unsigned NewFileMode();
+
 class PartFile {
 public:
     PartFile() = default;

@@ -100,8 +100,10 @@ bool ReceiveString(Socket socket, std::string& out, const StopFlag* stop, std::s
     return true;
 }
 
-util::Result<std::string> ReceiveReply(Socket socket, const StopFlag* stop, std::size_t maxLength) {
-    const auto header = ReceiveHeader(socket, stop, ReceiveIdleTimeout());
+util::Result<std::string> ReceiveReply(Socket socket, const StopFlag* stop, std::size_t maxLength,
+                                       int firstByteLimitMs) {
+    const auto header =
+        ReceiveHeader(socket, stop, firstByteLimitMs > 0 ? firstByteLimitMs : ReceiveIdleTimeout());
     if (!header) return header.error();
     if (header.value() > maxLength) {
         return util::MakeError(util::ErrorKind::BadReply, "a reply longer than it may be");
@@ -112,6 +114,10 @@ util::Result<std::string> ReceiveReply(Socket socket, const StopFlag* stop, std:
                                                        : util::ErrorKind::ConnectionLost);
     }
     return text;
+}
+
+util::Result<std::uint64_t> ReceiveLengthHeader(Socket socket, const StopFlag* stop) {
+    return ReceiveHeader(socket, stop, ReceiveIdleTimeout());
 }
 
 util::Status ReceiveFile(Socket socket, const std::string& fileName, const StopFlag* stop,

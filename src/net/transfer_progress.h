@@ -17,6 +17,12 @@ public:
     void Start();
     // Counts bytes moved; reports when more than a second has passed since the last report.
     void Add(std::uint64_t bytes);
+    // Counts bytes that were there before the transfer began (a resumed file): they show in the
+    // percentage, not in the speed.
+    void Skip(std::uint64_t bytes) {
+        done_ += bytes;
+        doneAtLastReport_ += bytes;
+    }
     void End(bool success);
 
     std::uint64_t Done() const { return done_; }

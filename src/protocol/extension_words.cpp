@@ -1,6 +1,7 @@
 #include "protocol/extension_words.h"
 
 #include "protocol/folder_stream.h"
+#include "protocol/get_request.h"
 
 namespace proto {
 
@@ -11,7 +12,8 @@ constexpr std::size_t kMaxWordLength = 64;
 }  // namespace
 
 std::vector<std::string> OwnExtensionWords() {
-    return {std::string(kExtensionWordsWord), std::string(kFolderStreamWord)};
+    return {std::string(kExtensionWordsWord), std::string(kGetWord),
+            std::string(kFolderStreamWord)};
 }
 
 std::string EncodeExtensionWords(const std::vector<std::string>& words) {

@@ -6,7 +6,7 @@
 //   request:  framed "wdx-folder:<host path of the folder>"
 //             framed selection: one path a line, relative to the folder, "\" between its names
 //   reply:    per selected file, in order, either
-//               "<decimal size>:" <size bytes> <trailer: one mark byte, 32 bytes of SHA-256>
+//               "<decimal size>:" <size bytes> <trailer: one mark byte, SHA-256 in 64 hex digits>
 //             or "-" when the host will not send it, and nothing after that.
 #pragma once
 
@@ -34,7 +34,8 @@ inline constexpr char kStreamFileChanged = '~';
 // In place of a file's size: the host does not send it (missing, not a file, outside the share,
 // unreadable); the stream ends there.
 inline constexpr char kStreamFileRefused = '-';
-inline constexpr std::size_t kStreamDigestLength = 32;
+// Lowercase hexadecimal, as wdx-get sends it.
+inline constexpr std::size_t kStreamDigestLength = 64;
 inline constexpr std::size_t kStreamTrailerLength = 1 + kStreamDigestLength;
 
 std::string EncodeSelection(const std::vector<std::string>& relativePaths);

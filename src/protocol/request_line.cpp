@@ -1,5 +1,6 @@
 #include "protocol/extension_words.h"
 #include "protocol/folder_stream.h"
+#include "protocol/get_request.h"
 #include "protocol/request_protocol.h"
 
 namespace proto {
@@ -34,6 +35,7 @@ RequestKind ClassifyJobWord(std::string_view jobWord) {
     if (jobWord == "hostmodified") return RequestKind::HostModified;
     if (jobWord == kExtensionWordsWord) return RequestKind::ExtensionWords;
     if (jobWord == kFolderStreamWord) return RequestKind::FolderStream;
+    if (jobWord == kGetWord) return RequestKind::Get;
     return RequestKind::Unknown;
 }
 

@@ -24,8 +24,10 @@ enum class RequestKind : int {
     HostModified = 6,
     // An extension word (protocol/extension_words.h); never sent to a host that lacks it.
     ExtensionWords = 7,
+    // "wdx-get": a file from an offset, with its digest (protocol/get_request.h).
+    Get = 8,
     // The files of a folder as one stream (protocol/folder_stream.h).
-    FolderStream = 8,
+    FolderStream = 9,
 };
 
 // "ping", "gethostinfo", ... without argument; "expand:<path>", "retrieve:<path>" with one.
@@ -45,7 +47,8 @@ RequestLine SplitRequest(std::string_view line);
 RequestKind ClassifyJobWord(std::string_view jobWord);
 // File sends are scheduled apart from light jobs.
 inline bool IsFileSend(RequestKind type) {
-    return type == RequestKind::Retrieve || type == RequestKind::FolderStream;
+    return type == RequestKind::Retrieve || type == RequestKind::Get ||
+           type == RequestKind::FolderStream;
 }
 
 // "<name>\<flag>\<size>" entries joined by "\". Entries named "." or ".." and names that contain

@@ -5,9 +5,11 @@
 #include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPixmap>
 #include <QPushButton>
 #include <QShortcut>
 #include <QTabWidget>
@@ -25,6 +27,28 @@ namespace {
 
 constexpr int kIconSize = 32;
 constexpr int kFieldWidth = 220;
+// Pixels of one QR module, and the light border in modules that scanners need around the code.
+constexpr int kQrModulePixels = 4;
+constexpr int kQrQuietModules = 4;
+
+// The code as the controller made it, black on white whatever the style's colours.
+QLabel* QrCodeLabel(const std::vector<std::string>& modules) {
+    const int count = static_cast<int>(modules.size());
+    const int side = count + 2 * kQrQuietModules;
+    QImage image(side, side, QImage::Format_Mono);
+    image.fill(1);
+    image.setColor(0, qRgb(0, 0, 0));
+    image.setColor(1, qRgb(255, 255, 255));
+    for (int y = 0; y < count; ++y) {
+        for (int x = 0; x < count && x < static_cast<int>(modules[y].size()); ++x) {
+            if (modules[y][x] == '#') image.setPixel(x + kQrQuietModules, y + kQrQuietModules, 0);
+        }
+    }
+    auto* label = new QLabel;
+    label->setPixmap(
+        QPixmap::fromImage(image.scaled(side * kQrModulePixels, side * kQrModulePixels)));
+    return label;
+}
 
 // A group of the page: its picture on the left, its controls beside it.
 QGroupBox* Group(ui::StringId title, DialogImage image, QLayout* controls) {
@@ -76,6 +100,13 @@ OptionsSheet::OptionsSheet(QWidget* owner, utilcpp::CParseini& settings)
             ui::Translate("Type this address in a browser: %s"), {addresses.front()})));
         address->setTextInteractionFlags(Qt::TextSelectableByMouse);
         webRows->addWidget(address);
+        const std::vector<std::string> modules = ui::AddressQrModules(addresses.front());
+        if (!modules.empty()) {
+            qrCode_ = QrCodeLabel(modules);
+            qrCode_->setToolTip(
+                ToQt(ui::Translate("Point a phone's camera at this code to open the address.")));
+            webRows->addWidget(qrCode_);
+        }
     }
     webRows->addWidget(new QLabel(ToQt(ui::Translate("Browsers let in:"))));
     webRows->addLayout(browsers_);

@@ -28,6 +28,8 @@ public:
     QCheckBox* SoundBox() const { return sound_; }
     QCheckBox* WebViewBox() const { return webView_; }
     QTabWidget* Pages() const { return pages_; }
+    // The QR code of the address to type; null when this machine has no address to show.
+    QLabel* QrCode() const { return qrCode_; }
 
     void accept() override;
 
@@ -43,6 +45,7 @@ private:
     QCheckBox* sound_;
     QCheckBox* webView_;
     QVBoxLayout* browsers_;
+    QLabel* qrCode_ = nullptr;
 };
 
 }  // namespace qtui

@@ -224,6 +224,19 @@ void SetupWizard::BuildCompletedPage(QWizardPage* page) {
     layout->addWidget(TitleLabel(Tr(ui::StringId::CompletedTitle)));
     layout->addSpacing(16);
     layout->addWidget(WrappedLabel(Tr(ui::StringId::CompletedText)));
+    if (flow_.OffersWebView()) {
+        layout->addSpacing(16);
+        webViewBox_ =
+            new QCheckBox(ToQt(ui::Translate("Let browsers on this network see the shares")));
+        layout->addWidget(webViewBox_);
+        layout->addWidget(WrappedLabel(ToQt(ui::Translate(
+            "Phones and other computers can then open your shares in a browser, once you allow "
+            "each of them. Options shows the address to type."))));
+        connect(webViewBox_, &QCheckBox::toggled, this, [this](bool checked) {
+            if (showing_) return;
+            flow_.SetWebViewChecked(checked);
+        });
+    }
     layout->addStretch(1);
 }
 
@@ -268,6 +281,7 @@ void SetupWizard::ShowFlow() {
     shareNowBox_->setChecked(flow_.ShareNowChecked());
     show(pathField_, flow_.PathField());
     show(nameField_, flow_.NameField());
+    if (webViewBox_ != nullptr) webViewBox_->setChecked(flow_.WebViewChecked());
     showing_ = false;
     FieldsChanged();
 }

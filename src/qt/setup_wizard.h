@@ -30,6 +30,8 @@ public:
     QPushButton* BrowseButton() const { return browseButton_; }
     QLineEdit* NameField() const { return nameField_; }
     QLabel* NameWarning() const { return nameWarning_; }
+    // Null in the share wizard, whose last page does not offer the web view.
+    QCheckBox* WebViewBox() const { return webViewBox_; }
 
     int nextId() const override;
     bool validateCurrentPage() override;
@@ -60,6 +62,7 @@ private:
     QPushButton* browseButton_ = nullptr;
     QLineEdit* nameField_ = nullptr;
     QLabel* nameWarning_ = nullptr;
+    QCheckBox* webViewBox_ = nullptr;
     bool showing_ = false;
 };
 

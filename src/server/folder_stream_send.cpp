@@ -12,10 +12,10 @@
 #include <cstring>
 
 #include "net/framing.h"
+#include "net/sha256.h"
 #include "net/stream_io.h"
 #include "protocol/folder_stream.h"
 #include "server/share_paths.h"
-#include "util/sha256.h"
 
 namespace server {
 namespace {
@@ -103,7 +103,7 @@ bool SameVersion(const struct stat& before, const struct stat& after) {
 
 // Sends one opened file: its size, its bytes (padded with zeros when it ends early), its mark and
 // digest. False when the connection failed.
-bool SendOneFile(StreamWriter& writer, int fd, const struct stat& info, util::Sha256& digest,
+bool SendOneFile(StreamWriter& writer, int fd, const struct stat& info, net::Sha256& digest,
                  std::uint64_t& bytesSent, const StopFlag* stop) {
     const auto size = static_cast<std::uint64_t>(info.st_size);
     const std::string header = net::LengthHeader(size);
@@ -136,7 +136,7 @@ bool SendOneFile(StreamWriter& writer, int fd, const struct stat& info, util::Sh
     struct stat after {};
     if (::fstat(fd, &after) != 0 || !SameVersion(info, after)) changed = true;
     const char mark = changed ? proto::kStreamFileChanged : proto::kStreamFileWhole;
-    const util::Sha256Digest sum = digest.Final();
+    const std::string sum = digest.HexDigest();
     writer.Append(&mark, 1);
     writer.Append(sum.data(), sum.size());
     return writer.FlushIfFull();
@@ -148,7 +148,7 @@ bool SendFolderStream(net::Socket socket, const FolderStreamSource& source, cons
                       const FolderStreamProgress& progress) {
     const Descriptor folder(::open(source.folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     StreamWriter writer(socket, stop);
-    util::Sha256 digest;
+    net::Sha256 digest;
     FolderStreamCounts counts;
     auto lastReport = std::chrono::steady_clock::now();
     for (const std::string& relative : source.selection) {

@@ -12,6 +12,7 @@
 #include "net/readiness.h"
 #include "protocol/extension_words.h"
 #include "protocol/folder_stream.h"
+#include "server/file_version_send.h"
 #include "server/folder_stream_send.h"
 #include "server/share_listing.h"
 #include "server/share_paths.h"
@@ -70,6 +71,12 @@ bool CServerThread::ReadRequest(Connection& connection) {
         if (connection.requestKind == proto::RequestKind::FolderStream &&
             !ReadSelection(connection)) {
             connection.requestKind = proto::RequestKind::Unknown;
+        }
+        if (connection.requestKind == proto::RequestKind::Get) {
+            const auto asked = proto::ParseGetArgument(request.argument);
+            if (asked) connection.getRequest = *asked;
+            request.argument = asked ? asked->path : std::string();
+            if (!asked) connection.requestKind = proto::RequestKind::Unknown;
         }
         connection.light = !proto::IsFileSend(connection.requestKind);
         if (connection.requestKind == proto::RequestKind::Unknown) {
@@ -170,6 +177,9 @@ void CServerThread::RunJob(Connection& connection) {
         case proto::RequestKind::FolderStream:
             ServeFolderStream(connection);
             break;
+        case proto::RequestKind::Get:
+            ServeGet(connection);
+            break;
         case proto::RequestKind::Ping:
             ServePing(connection);
             break;
@@ -257,12 +267,27 @@ void CServerThread::ServeFolderStream(Connection& connection) {
     uploadListener_->OnUploadFinished(connection.id, sent);
 }
 
+void CServerThread::ServeGet(Connection& connection) {
+    std::string localPath;
+    proto::GetRequest asked;
+    {
+        std::lock_guard guard(lock_);
+        localPath = connection.argument;
+        asked = connection.getRequest;
+    }
+    serverListener_->OnUploadRequested(connection.id, &connection.stopFlag);
+    UploadProgressAdapter progress(uploadListener_);
+    server::SendFileVersion(connection.socket.get(), localPath, asked, server::SharedFileDigests(),
+                            connection.stopFlag, UploadProgressAdapter::ContextOf(connection.id),
+                            &progress);
+}
+
 void CServerThread::ServePing(Connection& connection) {
     std::string message;
     for (;;) {
         // The connection's deadline alone decides how long the host may stay silent: the wait
-        // for its next ping has no limit of its own, and the listener aborts it when the deadline
-        // passes.
+        // for its next ping has no limit of its own, and the listener aborts it when the
+        // deadline passes.
         SetDeadline(connection, SteadyMilliseconds() + options_.pingIdleTimeoutMs);
         if (net::detail::WaitForSocket(connection.socket.get(), POLLIN, &connection.abort, -1) !=
                 net::detail::Readiness::Ready ||

@@ -9,6 +9,7 @@
 
 #include "core/types.h"
 #include "net/socket.h"
+#include "protocol/get_request.h"
 #include "protocol/request_protocol.h"
 #include "server/server_thread.h"
 #include "util/steady_ms.h"
@@ -45,6 +46,8 @@ struct CServerThread::Connection {
 
     // Guarded by the server lock.
     std::string argument;
+    // Of a "wdx-get": what the client holds already (its path is in `argument`).
+    proto::GetRequest getRequest;
     Stage stage = Stage::Reading;
     // Closed to make room for another peer's connection; counts toward no bound from then on.
     bool evicted = false;

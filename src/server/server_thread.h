@@ -192,6 +192,7 @@ private:
     void RunJob(Connection& connection);
     void ServeRetrieve(Connection& connection);
     void ServeFolderStream(Connection& connection);
+    void ServeGet(Connection& connection);
     void ServePing(Connection& connection);
     void ServeExpand(Connection& connection);
     void ServeHostInfo(Connection& connection, bool extended);

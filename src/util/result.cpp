@@ -25,12 +25,12 @@ const char* Words(ErrorKind kind) {
             return "the host's reply was not understood";
         case ErrorKind::SizeLiedAbout:
             return "the host sent a different size than it listed";
-        case ErrorKind::Damaged:
-            return "the file arrived damaged";
         case ErrorKind::DiskFull:
             return "the disk is full";
         case ErrorKind::LocalWriteFailed:
             return "the file could not be written here";
+        case ErrorKind::Damaged:
+            return "the file arrived damaged";
     }
     return "it failed";
 }

@@ -18,9 +18,9 @@ enum class ErrorKind : std::uint8_t {
     TimedOut,          // the host sent nothing for too long
     BadReply,          // the host's reply broke the protocol
     SizeLiedAbout,     // the host announced another size than its listing said
-    Damaged,           // the bytes that arrived are not the bytes the host has
     DiskFull,          // no room left on this computer's disk
     LocalWriteFailed,  // this computer could not create or write the file
+    Damaged,           // the bytes that arrived do not match the host's digest of the file
 };
 
 struct Error {

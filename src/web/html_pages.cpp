@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdio>
 
+#include "web/http_headers.h"
 #include "web/url_path.h"
 
 namespace web {
@@ -99,6 +100,20 @@ void ArrangeEntries(std::vector<FolderEntry>& entries, const FolderView& view) {
                      });
 }
 
+const char* FileIconFor(std::string_view fileName) {
+    const std::string_view type = ContentTypeFor(fileName);
+    if (type.starts_with("image/")) return "image";
+    if (type.starts_with("audio/")) return "audio";
+    if (type.starts_with("video/")) return "video";
+    for (const std::string_view packed :
+         {"application/zip", "application/gzip", "application/x-tar", "application/x-7z-compressed",
+          "application/vnd.debian.binary-package", "application/vnd.android.package-archive",
+          "application/x-iso9660-image"}) {
+        if (type == packed) return "archive";
+    }
+    return "file";
+}
+
 std::string FormatSize(std::uint64_t bytes) {
     if (bytes < 1024) return std::to_string(bytes) + " B";
     static constexpr std::array<const char*, 5> kUnits = {"KB", "MB", "GB", "TB", "PB"};
@@ -192,7 +207,7 @@ std::string RenderFolder(const PageReader& reader, const std::vector<std::string
         const std::string link = ShareLink(path, entry.folder);
         path.pop_back();
         page += "<li><a href=\"" + link + "\"" + (entry.folder ? "" : " download") +
-                "><img src=\"/_/" + (entry.folder ? "folder" : "file") +
+                "><img src=\"/_/" + (entry.folder ? "folder" : FileIconFor(entry.name)) +
                 ".svg\" alt=\"\" width=\"24\" height=\"24\"><span class=\"name\">" +
                 EscapeHtml(entry.name) + "</span><span class=\"meta\">" +
                 (entry.folder ? std::string() : FormatSize(entry.size) + " &middot; ") +

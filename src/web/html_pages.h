@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <ctime>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "web/web_text.h"
@@ -42,6 +43,10 @@ FolderView ParseFolderView(const std::string& sort, const std::string& order,
 
 // Filters and sorts (folders first, then by the key; names compare without regard to ASCII case).
 void ArrangeEntries(std::vector<FolderEntry>& entries, const FolderView& view);
+
+// The icon a file gets in a folder page, by the type its name says: "image", "audio", "video",
+// "archive" or "file" (the served asset is "/_/<icon>.svg").
+const char* FileIconFor(std::string_view fileName);
 
 // "0 B", "512 B", "1.5 KB", "3.2 MB", "4.0 GB".
 std::string FormatSize(std::uint64_t bytes);

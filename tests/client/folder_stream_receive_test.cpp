@@ -7,10 +7,10 @@
 
 #include <filesystem>
 
+#include "net/sha256.h"
 #include "protocol/folder_stream.h"
 #include "support/fake_host.h"
 #include "support/temp_folder.h"
-#include "util/sha256.h"
 
 namespace client_test {
 namespace {
@@ -20,10 +20,9 @@ using testing_support::FakeHost;
 using testing_support::WriteRaw;
 
 std::string Trailer(char mark, const std::string& content) {
-    util::Sha256 digest;
+    net::Sha256 digest;
     digest.Update(content.data(), content.size());
-    const util::Sha256Digest sum = digest.Final();
-    return std::string(1, mark) + std::string(sum.begin(), sum.end());
+    return std::string(1, mark) + digest.HexDigest();
 }
 
 std::string Whole(const std::string& content) {

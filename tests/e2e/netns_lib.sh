@@ -8,6 +8,8 @@ E2E_BRIDGE_NS="${E2E_PREFIX}br"
 E2E_NAMESPACES=()
 E2E_PIDS=()
 E2E_TMP=""
+# Further folders of a run (on other file systems, e.g. a benchmark's large files), removed at exit.
+E2E_DIRS=()
 E2E_FAILURES=0
 
 e2e_log() { echo "[$(date +%H:%M:%S.%3N)] $*"; }
@@ -43,11 +45,12 @@ e2e_require_root() {
 }
 
 e2e_cleanup() {
-    local pid ns
+    local pid ns dir
     for pid in "${E2E_PIDS[@]}"; do kill -9 "$pid" 2>/dev/null; done
     for pid in "${E2E_PIDS[@]}"; do wait "$pid" 2>/dev/null; done
     for ns in "${E2E_NAMESPACES[@]}"; do ip netns del "$ns" 2>/dev/null; done
     [ -n "$E2E_TMP" ] && rm -rf "$E2E_TMP"
+    for dir in "${E2E_DIRS[@]}"; do rm -rf "$dir"; done
 }
 
 e2e_init() { # e2e_init <binary dir>
@@ -90,6 +93,16 @@ e2e_tree() { (cd "$1" && find . -type d | sort && find . -type f -print0 | sort 
 # Runs wendaro-cli in host i's namespace, bounded in time: e2e_cli <i> <seconds> args...
 e2e_cli() { timeout -s KILL "$2" ip netns exec "$(e2e_ns "$1")" "$E2E_CLI" "${@:3}"; }
 
+# Starts a command in the background in host i's namespace (or in the namespace named, when the
+# first argument is not a number), killed after <seconds> and at exit; sets E2E_SPAWN_PID.
+e2e_spawn() { # e2e_spawn <i or namespace> <seconds> <output file> command...
+    local ns=$1
+    [[ "$1" =~ ^[0-9]+$ ]] && ns=$(e2e_ns "$1")
+    timeout -s KILL "$2" ip netns exec "$ns" "${@:4}" >"$3" 2>&1 &
+    E2E_SPAWN_PID=$!
+    E2E_PIDS+=("$E2E_SPAWN_PID")
+}
+
 # Starts `serve` in host i with its own config, stdin from a fifo kept open by the script.
 # Sets E2E_SERVE_PID and E2E_SERVE_FD (write chat lines to it).
 e2e_start_serve() { # e2e_start_serve <i> <config> <output file>
@@ -111,9 +124,10 @@ e2e_serve_host() {
 # Waits up to <seconds> for [count] lines matching the extended regex in a file; prints the
 # milliseconds it took. Returns 1 on timeout.
 e2e_wait_for_line() { # e2e_wait_for_line <file> <regex> <seconds> [count]
-    local start
+    local start found
     start=$(date +%s%N)
-    until [ "$(grep -cE -- "$2" "$1" 2>/dev/null)" -ge "${4:-1}" ]; do
+    # grep prints nothing for a file that does not exist yet.
+    until found=$(grep -cE -- "$2" "$1" 2>/dev/null) && [ "${found:-0}" -ge "${4:-1}" ]; do
         [ "$(e2e_ms_since "$start")" -ge $(($3 * 1000)) ] && return 1
         sleep 0.05
     done
@@ -123,6 +137,19 @@ e2e_wait_for_line() { # e2e_wait_for_line <file> <regex> <seconds> [count]
 e2e_expect() {
     local ms
     if ms=$(e2e_wait_for_line "${@:2}"); then e2e_log "ok: $1 after $ms ms"; else e2e_fail "$1 (within $4 s)"; fi
+}
+
+# Lets curl in host i into the web view of a `serve` host as its owner would: the first visit
+# makes serve print a code, which is then typed. The cookie lands in <cookie jar>; prints the
+# token, and returns 1 when the browser was not let in.
+e2e_web_let_in() { # e2e_web_let_in <i> <serve output> <base URL> <cookie jar>
+    local curl=(timeout -s KILL 30 ip netns exec "$(e2e_ns "$1")" curl -sS -m 20 -b "$4" -c "$4")
+    "${curl[@]}" -o /dev/null "$3/" || return 1
+    e2e_wait_for_line "$2" "type [0-9]{6} on its page" 10 >/dev/null || return 1
+    local code
+    code=$(grep -oE "type [0-9]{6} on its page" "$2" | tail -n 1 | cut -d' ' -f2)
+    "${curl[@]}" -o /dev/null -d "code=$code" "$3/_/approve" || return 1
+    awk '$6 == "wendaro" { token = $7 } END { if (token == "") exit 1; print token }' "$4"
 }
 
 # Sends a signal and waits up to <seconds> for the process (a child of this shell) to end. Sets

@@ -93,7 +93,10 @@ if e2e_stop "$CLIENT_PID" CONT 10; then
 else
     e2e_fail "the cut-off download did not end within 10 s"
 fi
-e2e_check "the cut-off download leaves no partial file" test -z "$(ls -A "$T/partial")"
+e2e_check "the cut-off download leaves no partial file under the target's name" \
+    test -z "$(ls "$T/partial")"
+e2e_check "and keeps what arrived hidden beside it, for the next get" \
+    test -e "$T/partial/.sparse.bin.wendaro-partial"
 e2e_check "the cut-off download says the connection was lost: $(cat "$T/cut.err")" \
     grep -q "the connection to the host was lost" "$T/cut.err"
 e2e_finish server.out server2.out

@@ -26,11 +26,9 @@ e2e_serve_host 3 pc-slow
 e2e_expect "the serving host knows the real peer" "$E2E_TMP/pc-a.out" "^host appeared: $(e2e_addr 2)\$" 5
 e2e_expect "the serving host knows the slow host" "$E2E_TMP/pc-a.out" "^host appeared: $(e2e_addr 3)\$" 5
 
-timeout -s KILL $((ATTACK_SECONDS + 10)) ip netns exec "$(e2e_ns 3)" python3 \
-    "$(dirname "$0")/slow_readers.py" "$SERVER" 12346 "$ATTACK_SECONDS" '\pub\big.bin' '\pub\many' \
-    >"$E2E_TMP/attack.out" 2>&1 &
-ATTACK_PID=$!
-E2E_PIDS+=("$ATTACK_PID")
+e2e_spawn 3 $((ATTACK_SECONDS + 10)) "$E2E_TMP/attack.out" python3 \
+    "$(dirname "$0")/slow_readers.py" "$SERVER" 12346 "$ATTACK_SECONDS" '\pub\big.bin' '\pub\many'
+ATTACK_PID=$E2E_SPAWN_PID
 sleep 5
 
 client() { e2e_cli "$1" 40 --config "$E2E_TMP/client.ini" "${@:2}" 2>&1; }

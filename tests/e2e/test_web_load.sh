@@ -47,19 +47,14 @@ e2e_start_serve 1 "$T/server.ini" "$T/server.out"
 e2e_expect "serve offers the web view" "$T/server.out" "^Web view: " 10
 
 web() { timeout -s KILL 30 ip netns exec "$(e2e_ns 2)" curl -sS -m 20 -b "$T/jar" -c "$T/jar" "$@"; }
-web -o /dev/null "$BASE/"
-e2e_expect "the owner is asked about the browser" "$T/server.out" "type [0-9]{6} on its page" 5
-CODE=$(grep -oE "type [0-9]{6} on its page" "$T/server.out" | head -n 1 | cut -d' ' -f2)
-web -o /dev/null -d "code=$CODE" "$BASE/_/approve"
-TOKEN=$(awk '$6 == "wendaro" {print $7}' "$T/jar")
-e2e_check "the browser is let in" test -n "$TOKEN"
+TOKEN=$(e2e_web_let_in 2 "$T/server.out" "$BASE" "$T/jar")
+e2e_check "the browser is let in with the owner's code" test -n "$TOKEN"
 
 join() { local IFS=,; echo "$*"; }
-timeout -s KILL $((SECONDS_OF_LORIS + 60)) ip netns exec "$CLIENTS" /usr/bin/python3 \
+e2e_spawn "$CLIENTS" $((SECONDS_OF_LORIS + 60)) "$T/load.out" /usr/bin/python3 \
     "$(dirname "$0")/web_load.py" "$SERVER" 12348 "$TOKEN" /s/pub/data.bin "$SUM" \
-    "$SECONDS_OF_LORIS" "$(join "${LORIS[@]}")" "$(join "${FETCHERS[@]}")" 4 >"$T/load.out" 2>&1 &
-LOAD_PID=$!
-E2E_PIDS+=("$LOAD_PID")
+    "$SECONDS_OF_LORIS" "$(join "${LORIS[@]}")" "$(join "${FETCHERS[@]}")" 4
+LOAD_PID=$E2E_SPAWN_PID
 
 # The genuine browser asks every 3 s while the load lasts.
 sleep 3

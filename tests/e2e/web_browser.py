@@ -5,6 +5,10 @@ ZIP, and takes screenshots at phone and desktop size. Prints one line per step; 
 first step that fails.
 
 Usage: web_browser.py <devtools port> <base URL> <own address> <serve output> <output folder>
+       web_browser.py <devtools port> <base URL> <own address> owner:<answered file> <output folder>
+The second form is for a host whose owner answers on the host itself (the desktop program): the
+waiting page asks for no code, "waiting" is printed, and once the answered file exists the page
+is opened again and must list the shares.
 """
 import base64
 import json
@@ -134,6 +138,30 @@ def wait_for_download(folder, name, seconds=60):
     fail(f"{name} was not downloaded within {seconds} s")
 
 
+def owner_answers(page, base, answered, out):
+    if page.evaluate("document.querySelector('input[name=code]') !== null"):
+        fail("the waiting page asks for a code although the owner answers on the host")
+    if page.evaluate("document.querySelector('a[href=\"/s/tree/\"]') !== null"):
+        fail("the shares are shown before the owner answered")
+    page.screenshot(os.path.join(out, "owner-waiting-phone.png"))
+    ok("the waiting page says that the owner is asked")
+    print("waiting", flush=True)
+    deadline = time.time() + 60
+    while not os.path.exists(answered):
+        if time.time() > deadline:
+            fail("the owner did not answer within 60 s")
+        time.sleep(0.1)
+    page.click('.waiting a[href="/"]')
+    if not page.evaluate("document.querySelector('a[href=\"/s/tree/\"]') !== null"):
+        fail("the shares are not shown after the owner allowed the browser")
+    page.screenshot(os.path.join(out, "owner-allowed-phone.png"))
+    ok("once allowed on the host, the browser sees the shares")
+    page.click('a[href="/s/tree/"]')
+    if page.evaluate("location.pathname") != "/s/tree/":
+        fail("the share does not open")
+    ok("and opens a share")
+
+
 def main():
     port, base, own_address, serve_output, out = sys.argv[1:6]
     page = Page(port)
@@ -145,6 +173,9 @@ def main():
 
     page.size(390, 844, True)
     page.open(base + "/")
+    if serve_output.startswith("owner:"):
+        owner_answers(page, base, serve_output[len("owner:"):], out)
+        return
     if not page.evaluate("document.querySelector('input[name=code]') !== null"):
         fail("the waiting page asks for no code")
     page.screenshot(os.path.join(out, "waiting-phone.png"))

@@ -125,7 +125,7 @@ if grep -q "/usr/bin/wendaro\$" <<<"$listing"; then
 fi
 
 in_root ufw app info Wendaro >"$work/ufw.txt" 2>&1 && grep -q "12345/udp" "$work/ufw.txt" &&
-    grep -q "12346,12347/tcp" "$work/ufw.txt" && ok "ufw knows the profile Wendaro with its ports" ||
+    grep -q "12346,12347,12348/tcp" "$work/ufw.txt" && ok "ufw knows the profile Wendaro with its ports" ||
     fail "ufw app info Wendaro: $(cat "$work/ufw.txt")"
 
 # Removal: only the conffile stays (Debian keeps an administrator's edits until purge); purge

@@ -4,7 +4,9 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
+#include <QColor>
 #include <QFile>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -81,6 +83,35 @@ private slots:
         QCOMPARE(wizard.result(), int(QDialog::Accepted));
         QCOMPARE(Section("shares"), (Lines{"Songs=" + music_.toStdString() + "/"}));
         QCOMPARE(Section("global"), (Lines{"hostname=test-pc"}));
+    }
+
+    // Only the first-run wizard offers the web view; it stays off unless ticked, and Back keeps
+    // the tick.
+    void FirstRunWizardSwitchesTheWebViewOnOnlyWhenTicked() {
+        for (const bool tick : {false, true}) {
+            std::ofstream(settingsFile_) << "[global]\nhostname=test-pc\n";
+            utilcpp::CParseini settings(settingsFile_);
+            SetupWizard wizard(nullptr, settings, true);
+            wizard.show();
+            Next(wizard);
+            QCOMPARE(wizard.currentId(), Id(Page::ComputerName));
+            wizard.ShareNowBox()->setChecked(false);
+            Next(wizard);
+            QCOMPARE(wizard.currentId(), Id(Page::Completed));
+            QVERIFY(wizard.WebViewBox() != nullptr && wizard.WebViewBox()->isVisible());
+            QVERIFY(!wizard.WebViewBox()->isChecked());
+            wizard.WebViewBox()->setChecked(tick);
+            wizard.back();
+            Next(wizard);
+            QCOMPARE(wizard.WebViewBox()->isChecked(), tick);
+            QCOMPARE(Section("global"), (Lines{"hostname=test-pc"}));  // nothing before Finish
+            wizard.button(QWizard::FinishButton)->click();
+            const Lines written =
+                tick ? Lines{"hostname=test-pc", "webview=1"} : Lines{"hostname=test-pc"};
+            QCOMPARE(Section("global"), written);
+        }
+        utilcpp::CParseini settings(settingsFile_);
+        QVERIFY(SetupWizard(nullptr, settings, false).WebViewBox() == nullptr);
     }
 
     // Which problem is found first is the share check's test; here the dialog says so, stays open
@@ -177,6 +208,14 @@ private slots:
         utilcpp::CParseini settings(settingsFile_);
         qtui::OptionsSheet sheet(nullptr, settings);
         QVERIFY(sheet.WebViewBox()->isChecked());
+        if (sheet.QrCode() != nullptr) {
+            // A square of whole modules with its quiet zone, black on white.
+            const QImage code = sheet.QrCode()->pixmap().toImage();
+            QCOMPARE(code.width(), code.height());
+            QVERIFY(code.width() >= (21 + 8) * 4 && code.width() % 4 == 0);
+            QCOMPARE(QColor(code.pixel(0, 0)), QColor(Qt::white));
+            QCOMPARE(QColor(code.pixel(16, 16)), QColor(Qt::black));  // the finder's corner
+        }
         const QList<QLabel*> labels = sheet.findChildren<QLabel*>();
         QVERIFY(std::any_of(labels.begin(), labels.end(), [](QLabel* label) {
             return label->text() == "Firefox on Android (10.0.0.7)";

@@ -23,41 +23,14 @@
 #include "qt/client_area.h"
 #include "qt/file_list.h"
 #include "qt/host_tree.h"
+#include "qt/main_window_fixture.h"
 #include "qt/share_dialog.h"
 #include "qt/transfer_list.h"
 #include "ui/desktop/window_layout.h"
-#include "ui/fakes_network.h"
 
 namespace {
 
-struct Window {
-    explicit Window(const QString& settingsFile, bool debugFeatures = false)
-        : window({settingsFile.toStdString(), debugFeatures},
-                 [this](const ui::NetworkSetup& setup) {
-                     auto created = std::make_unique<fakes::FakeNetwork>(setup.listeners);
-                     network = created.get();
-                     return created;
-                 }) {
-        window.resize(850, 600);
-        window.show();
-        window.activateWindow();
-    }
-
-    // The first job lists the local host's shares: one share, "Docs".
-    void ListLocalShares() {
-        window.Controller().OnExpandSucceeded(network->JobsOf(JobType::Expand).at(0).id,
-                                              {{"Docs", 0, true}});
-        window.Tree().expandAll();
-    }
-
-    QTreeWidgetItem* ItemNamed(const QString& text) {
-        const auto found = window.Tree().findItems(text, Qt::MatchExactly | Qt::MatchRecursive);
-        return found.isEmpty() ? nullptr : found.front();
-    }
-
-    fakes::FakeNetwork* network = nullptr;
-    qtui::MainWindow window;
-};
+using qttest::Window;
 
 class MainWindowTest final : public QObject {
     Q_OBJECT

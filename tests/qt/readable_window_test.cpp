@@ -21,40 +21,14 @@
 #include "qt/file_list.h"
 #include "qt/host_tree.h"
 #include "qt/main_window.h"
+#include "qt/main_window_fixture.h"
 #include "qt/qt_translations.h"
 #include "qt/transfer_list.h"
 #include "qt/transfer_status_cell.h"
-#include "ui/fakes_network.h"
 
 namespace {
 
-struct Window {
-    explicit Window(const QString& settingsFile)
-        : window({settingsFile.toStdString(), false}, [this](const ui::NetworkSetup& setup) {
-              auto created = std::make_unique<fakes::FakeNetwork>(setup.listeners);
-              network = created.get();
-              return created;
-          }) {
-        window.resize(850, 600);
-        window.show();
-        window.activateWindow();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-    }
-
-    void ListLocalShares() {
-        window.Controller().OnExpandSucceeded(network->JobsOf(JobType::Expand).at(0).id,
-                                              {{"Docs", 0, true}});
-        window.Tree().expandAll();
-    }
-
-    QTreeWidgetItem* ItemNamed(const QString& text) {
-        const auto found = window.Tree().findItems(text, Qt::MatchExactly | Qt::MatchRecursive);
-        return found.isEmpty() ? nullptr : found.front();
-    }
-
-    fakes::FakeNetwork* network = nullptr;
-    qtui::MainWindow window;
-};
+using qttest::Window;
 
 // The texts of the popup menu that `open` brings up; the menu is closed again.
 QStringList PopupTexts(const std::function<void()>& open) {
@@ -161,6 +135,7 @@ private slots:
 
     void AClickIntoBlankSpaceKeepsTheTreeSelection() {
         Window w(settings_);
+        QVERIFY(w.exposed);
         w.ListLocalShares();
         QTreeWidgetItem* docs = w.ItemNamed("Docs");
         QVERIFY(docs);
@@ -180,6 +155,7 @@ private slots:
 
     void DownloadToKeepsTheFolderTheFilesGoTo() {
         Window w(settings_);
+        QVERIFY(w.exposed);
         const QString target = folder_->filePath("Downloads/a_very_long_folder_name_x");
         QVERIFY(QDir().mkpath(target));
         utilcpp::CParseini(settings_.toStdString())
@@ -190,6 +166,7 @@ private slots:
 
     void ShiftF10OpensTheMenusAndDeleteCancelsTransfers() {
         Window w(settings_);
+        QVERIFY(w.exposed);
         w.ListLocalShares();
         qtui::MainWindow& window = w.window;
         window.Tree().setFocus();

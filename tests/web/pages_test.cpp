@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "web/html_pages.h"
+#include "web/web_assets.h"
 #include "web/web_text.h"
 
 namespace {
@@ -51,6 +52,28 @@ TEST(PagesTest, FoldersComeFirstInEveryOrderAndTheFilterIgnoresCase) {
     entries = all;
     web::ArrangeEntries(entries, web::ParseFolderView("date", "asc", "A"));
     EXPECT_EQ(Names(entries), (std::vector<std::string>{"Zeta", "alpha", "A.txt"}));
+}
+
+TEST(PagesTest, EachEntryShowsTheIconOfItsTypeAndEveryIconIsServed) {
+    const std::vector<FolderEntry> entries = {
+        {"Trip", 0, 0, true},      {"photo.JPG", 1, 0, false},  {"song.flac", 1, 0, false},
+        {"clip.mp4", 1, 0, false}, {"backup.tar", 1, 0, false}, {"notes.txt", 1, 0, false},
+        {"README", 1, 0, false},   {"jpg", 1, 0, false}};
+    const std::string page = web::RenderFolder({nullptr, {}, "pc"}, {"s"}, entries, {}, 0);
+    std::vector<std::string> shown;
+    for (std::size_t at = page.find("<li>"); at != std::string::npos;
+         at = page.find("<li>", at + 1)) {
+        constexpr std::string_view kSource = "src=\"/_/";
+        const std::size_t icon = page.find(kSource, at) + kSource.size();
+        shown.push_back(page.substr(icon, page.find('"', icon) - icon));
+    }
+    EXPECT_EQ(shown, (std::vector<std::string>{"folder.svg", "image.svg", "audio.svg", "video.svg",
+                                               "archive.svg", "file.svg", "file.svg", "file.svg"}));
+    for (const std::string& icon : shown) {
+        bool served = false;
+        for (const web::WebAsset& asset : web::WebAssets()) served = served || asset.name == icon;
+        EXPECT_TRUE(served) << icon;
+    }
 }
 
 TEST(PagesTest, LanguagesFollowTheirWeights) {

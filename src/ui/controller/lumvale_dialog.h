@@ -126,6 +126,7 @@ public:
     void OnDownloadStarted(JobId id);
     void OnDownloadProgress(JobId id, unsigned percent, double rateKBs);
     void OnDownloadFinished(JobId id, const util::Status& outcome);
+    void OnDownloadVerified(JobId id);
     // The cancel flag the upload's send is to watch; null when the server knows no such upload.
     const StopFlag* OnUploadRequested(std::uint32_t uploadId);
     void OnUploadStarted(std::uint32_t uploadId);

@@ -108,4 +108,9 @@ void ControllerListeners::Downloads::OnDownloadFinished(JobId id, const util::St
         [&controller, id, outcome] { controller.OnDownloadFinished(id, outcome); });
 }
 
+void ControllerListeners::Downloads::OnDownloadVerified(JobId id) {
+    CLumvaleDialog& controller = owner_.controller_;
+    owner_.dispatcher_.Post([&controller, id] { controller.OnDownloadVerified(id); });
+}
+
 }  // namespace ui

@@ -64,6 +64,7 @@ private:
         void OnDownloadStarted(JobId id) override;
         void OnDownloadProgress(JobId id, unsigned percent, float speedKBs) override;
         void OnDownloadFinished(JobId id, const util::Status& outcome) override;
+        void OnDownloadVerified(JobId id) override;
 
     private:
         ControllerListeners& owner_;

@@ -16,6 +16,10 @@ void CLumvaleDialog::OnDownloadFinished(JobId id, const util::Status& outcome) {
     transfers_->OnDownloadFinished(id, outcome);
 }
 
+void CLumvaleDialog::OnDownloadVerified(JobId id) {
+    transfers_->OnDownloadVerified(id);
+}
+
 const StopFlag* CLumvaleDialog::OnUploadRequested(std::uint32_t uploadId) {
     return transfers_->OnUploadRequested(uploadId);
 }

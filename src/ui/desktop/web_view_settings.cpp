@@ -3,6 +3,7 @@
 #include "net/interfaces.h"
 #include "net/socket.h"
 #include "web/browser_access.h"
+#include "web/qr_text.h"
 #include "web/web_server.h"
 
 namespace ui {
@@ -17,6 +18,10 @@ std::vector<std::string> WebViewAddresses() {
                             std::to_string(web::kWebPort) + "/");
     }
     return addresses;
+}
+
+std::vector<std::string> AddressQrModules(const std::string& address) {
+    return web::QrCodeModules(address);
 }
 
 std::vector<ApprovedBrowserRow> ApprovedBrowserRows(const std::string& settingsFile) {

@@ -18,6 +18,10 @@ struct ApprovedBrowserRow {
 // "http://10.0.0.2:12348/" for every address of this machine's interfaces that are up.
 std::vector<std::string> WebViewAddresses();
 
+// The QR code of an address for a phone's camera: one string per row, '#' for a dark module,
+// without the quiet zone the drawing adds; empty when it cannot be made.
+std::vector<std::string> AddressQrModules(const std::string& address);
+
 std::vector<ApprovedBrowserRow> ApprovedBrowserRows(const std::string& settingsFile);
 
 // True when the browser can no longer come in.

@@ -158,6 +158,9 @@ bool WizardFlow::Finish(utilcpp::CParseini& settings) {
     if (page_ != WizardPage::Completed) return false;
     if (firstRun_) settings.SetString(settings_keys::kGlobal, settings_keys::kHostName, hostName_);
     if (shareNow_) settings.SetString(settings_keys::kShares, shareName_, sharePath_);
+    // Unticked writes nothing: the view stays as the settings had it.
+    if (OffersWebView() && webViewBox_)
+        settings.SetInt(settings_keys::kGlobal, settings_keys::kWebView, 1);
     return true;
 }
 

@@ -66,6 +66,10 @@ public:
     bool ShareNowChecked() const { return shareNowBox_; }
     const std::string& PathField() const { return pathField_; }
     const std::string& NameField() const { return nameField_; }
+    // The completed page of the first-run wizard offers the web view, off until ticked.
+    bool OffersWebView() const { return firstRun_; }
+    bool WebViewChecked() const { return webViewBox_; }
+    void SetWebViewChecked(bool checked) { webViewBox_ = checked; }
     void SetHostField(std::string text) { hostField_ = std::move(text); }
     void SetShareNowChecked(bool checked) { shareNowBox_ = checked; }
     void SetPathField(std::string text) { pathField_ = std::move(text); }
@@ -109,6 +113,7 @@ private:
 
     std::string hostField_;
     bool shareNowBox_ = true;
+    bool webViewBox_ = false;
     std::string pathField_;
     std::string nameField_;
 };

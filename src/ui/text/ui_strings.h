@@ -60,6 +60,7 @@ enum class StringId : int {
     StatusCancelled,
     StatusFailed,
     StatusFinished,
+    StatusFinishedVerified,
     // Why a download failed, by util::ErrorKind
     FailedUnreachable,
     FailedRefused,
@@ -68,9 +69,9 @@ enum class StringId : int {
     FailedTimedOut,
     FailedBadReply,
     FailedWrongSize,
-    FailedDamaged,
     FailedDiskFull,
     FailedCannotWrite,
+    FailedDamaged,
     StatusReceiveFolder,  // "Receive (%i/%i) %u%% (%s KB/s)"
     SelectTargetFolder,
     FileExists,

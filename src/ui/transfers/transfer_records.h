@@ -43,6 +43,10 @@ struct TransferItem {
 struct DownloadRecord {
     StopFlag cancelled{false};
     JobId jobId = 0;
+    bool verified = false;
+    std::string localPath;
+    // The user cancelled: what arrived goes too, once the job has let go of it.
+    bool discardPart = false;
 };
 
 struct UploadRecord {

@@ -27,12 +27,12 @@ StringId FailureText(std::optional<util::ErrorKind> reason) {
             return StringId::FailedBadReply;
         case ErrorKind::SizeLiedAbout:
             return StringId::FailedWrongSize;
-        case ErrorKind::Damaged:
-            return StringId::FailedDamaged;
         case ErrorKind::DiskFull:
             return StringId::FailedDiskFull;
         case ErrorKind::LocalWriteFailed:
             return StringId::FailedCannotWrite;
+        case ErrorKind::Damaged:
+            return StringId::FailedDamaged;
     }
     return StringId::StatusFailed;
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "client/partial_download.h"
 #include "ui/controller/file_list_rows.h"
 #include "ui/text/ui_strings.h"
 #include "ui/transfers/transfer_paths.h"
@@ -98,6 +99,7 @@ void Transfers::StartFileDownload(Ipv4 address, const std::string& remotePath,
                                   std::int64_t listedSize) {
     if (client::CheckRemoteName(name) != client::NameProblem::None) return;
     auto record = std::make_unique<DownloadRecord>();
+    record->localPath = targetFolder + name;
     record->jobId = network_.AddRetrieveJob(address, remotePath, targetFolder + name,
                                             &record->cancelled, ListedSize(listedSize));
     TransferRow row;
@@ -138,6 +140,10 @@ void Transfers::OnDownloadFinished(JobId id, const util::Status& outcome) {
     JobReported(id);
 }
 
+void Transfers::OnDownloadVerified(JobId id) {
+    if (DownloadRecord* single = FindDownload(id)) single->verified = true;
+}
+
 void Transfers::HandleDownloadFinished(JobId id, const util::Status& outcome) {
     if (FolderDownload* walk = FindWalkByFile(id)) {
         walk->download.OnFileFinished(id, outcome);
@@ -146,12 +152,16 @@ void Transfers::HandleDownloadFinished(JobId id, const util::Status& outcome) {
     }
     DownloadRecord* single = FindDownload(id);
     if (single == nullptr) return;
+    if (!outcome && single->discardPart) client::DiscardPartial(single->localPath);
     if (const auto row = rows_.FindById(id)) {
         if (!outcome) {
             rows_.SetEnded(
                 *row, single->cancelled.load() ? TransferState::Cancelled : TransferState::Failed,
                 outcome.kind());
             sounds_.Play(EventSound::TransferFailed);
+        } else if (single->verified) {
+            rows_.SetStatus(*row, Text(StringId::StatusFinishedVerified), TransferState::Finished);
+            sounds_.Play(EventSound::TransferFinished);
         } else {
             rows_.SetEnded(*row, TransferState::Finished);
             sounds_.Play(EventSound::TransferFinished);
@@ -212,6 +222,7 @@ void Transfers::CancelRows(const std::vector<std::size_t>& rows) {
         const TransferItem& item = rows_.At(index).item;
         if (DownloadRecord* download = item.id ? FindDownload(item.id) : nullptr) {
             download->cancelled = true;
+            download->discardPart = true;
         } else if (UploadRecord* upload = item.id ? FindUpload(item.id) : nullptr) {
             upload->cancelled = true;
         } else if (item.folder != nullptr) {

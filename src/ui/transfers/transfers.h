@@ -51,6 +51,8 @@ public:
     void OnDownloadStarted(JobId id);
     void OnDownloadProgress(JobId id, unsigned percent, double rateKBs);
     void OnDownloadFinished(JobId id, const util::Status& outcome);
+    // The file of a single download matched the host's digest; its row says so when it finishes.
+    void OnDownloadVerified(JobId id);
     const StopFlag* OnUploadRequested(std::uint32_t uploadId);
     void OnUploadStarted(std::uint32_t uploadId);
     void OnUploadProgress(std::uint32_t uploadId, unsigned percent, double rateKBs);

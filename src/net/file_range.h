@@ -1,0 +1,37 @@
+// The data frame of a "wdx-get" reply, on both sides: a part of a file sent from an offset, and
+// received at the end of a part already held, each byte passing through a SHA-256 on its way.
+#pragma once
+
+#include <cstdint>
+
+#include "core/types.h"
+#include "net/progress.h"
+#include "net/sha256.h"
+#include "net/socket.h"
+#include "util/result.h"
+
+namespace net {
+
+// Where a file transfer stands: `total` bytes in all, the first `from` of which the receiver
+// already holds.
+struct FileRange {
+    std::uint64_t from = 0;
+    std::uint64_t total = 0;
+    std::uint64_t Length() const { return total - from; }
+};
+
+// Sends "<length>:" and the bytes [from, total) of the open regular file `fd`. With `hash`, each
+// byte sent is hashed on the way (read through memory); without, the kernel sends the file itself.
+// Progress counts the whole file, the bytes before `from` as done already. The listener's end is
+// left to the caller, whose reply may go on after the data.
+bool SendFileRange(Socket socket, int fd, FileRange range, Sha256* hash, const StopFlag* stop,
+                   void* context, ProgressListener* listener);
+
+// Receives range.Length() bytes (the frame's header already read) and appends them to the open
+// file `fd`, hashing each byte as it arrives. The listener's start and progress are reported, its
+// end is left to the caller, which knows whether the file was whole.
+[[nodiscard]] util::Status ReceiveFileRange(Socket socket, int fd, FileRange range, Sha256& hash,
+                                            const StopFlag* stop, void* context,
+                                            ProgressListener* listener);
+
+}  // namespace net

@@ -1,0 +1,36 @@
+// SHA-256 through the system's crypto library, which picks the processor's SHA instructions where
+// they exist: a download can then be checked at the speed it arrives.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "core/types.h"
+
+struct evp_md_ctx_st;
+
+namespace net {
+
+class Sha256 {
+public:
+    Sha256();
+    ~Sha256();
+    Sha256(const Sha256&) = delete;
+    Sha256& operator=(const Sha256&) = delete;
+
+    void Update(const void* data, std::size_t size);
+    // The digest of everything given since the start (or the last Reset), as 64 lowercase hex
+    // digits; the object starts over afterwards.
+    std::string HexDigest();
+    void Reset();
+
+private:
+    evp_md_ctx_st* context_;
+};
+
+// The digest of `size` bytes of the open file `fd` from offset 0, read with pread; false when the
+// file cannot be read that far or `stop` is set.
+bool HashFilePrefix(int fd, std::uint64_t size, Sha256& hash, const StopFlag* stop);
+
+}  // namespace net

@@ -1,0 +1,111 @@
+#include "server/file_version_send.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "net/file_range.h"
+#include "net/framing.h"
+#include "net/sha256.h"
+#include "util/error_text.h"
+#include "util/trace.h"
+
+namespace server {
+namespace {
+
+class OpenFile {
+public:
+    explicit OpenFile(const std::string& path)
+        // Without O_NONBLOCK the open of a named pipe waits for a writer, beyond any stop flag.
+        : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)) {}
+    ~OpenFile() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    OpenFile(const OpenFile&) = delete;
+    OpenFile& operator=(const OpenFile&) = delete;
+    int get() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+std::int64_t ModifiedNs(const struct stat& info) {
+    return static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec;
+}
+
+FileVersion VersionOf(const std::string& path, const struct stat& info) {
+    return {path, static_cast<std::uint64_t>(info.st_size), ModifiedNs(info),
+            static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
+}
+
+// The client's part is the beginning of this very version: the same size and modification time
+// that the client recorded from our first reply, and no longer than the file.
+std::uint64_t StartFor(const proto::GetRequest& asked, const FileVersion& version) {
+    const bool same = asked.size == version.size && asked.modifiedNs == version.modifiedNs;
+    return same && asked.offset <= version.size ? asked.offset : 0;
+}
+
+void ReportRefusal(void* context, net::ProgressListener* listener) {
+    if (listener == nullptr) return;
+    listener->OnTransferStart(context);
+    listener->OnTransferEnd(context, false);
+}
+
+// The data frame and the digest. The first send of a version hashes what it sends; a resumed
+// one reads the part the client holds once more, here, instead of the whole file.
+bool SendDataAndDigest(net::Socket socket, int fd, const FileVersion& version, net::FileRange range,
+                       FileDigests& digests, const StopFlag* stop, void* context,
+                       net::ProgressListener* listener) {
+    std::optional<std::string> digest = digests.Find(version);
+    if (digest) {
+        if (!net::SendFileRange(socket, fd, range, nullptr, stop, context, listener)) return false;
+    } else {
+        net::Sha256 hash;
+        if (!net::HashFilePrefix(fd, range.from, hash, stop)) {
+            if (listener != nullptr) listener->OnTransferStart(context);
+            return false;
+        }
+        if (!net::SendFileRange(socket, fd, range, &hash, stop, context, listener)) return false;
+        digest = hash.HexDigest();
+    }
+    // A file written while it was sent reached the client as a mix of versions: a digest that
+    // nothing matches makes the client fetch it again instead of keeping the mix.
+    struct stat after {};
+    if (::fstat(fd, &after) != 0 || !(VersionOf(version.path, after) == version)) {
+        return net::SendString(socket, std::string(proto::kDigestTextLength, '0'), stop);
+    }
+    digests.Store(version, *digest);
+    return net::SendString(socket, *digest, stop);
+}
+
+}  // namespace
+
+bool SendFileVersion(net::Socket socket, const std::string& localPath,
+                     const proto::GetRequest& asked, FileDigests& digests, const StopFlag* stop,
+                     void* context, net::ProgressListener* listener) {
+    const OpenFile file(localPath);
+    struct stat info {};
+    if (file.get() < 0 || ::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        XUTIL_DIAG("cannot send %s: %s\n", localPath.c_str(),
+                   file.get() < 0 ? util::ErrorText(errno).c_str() : "not a regular file");
+        ReportRefusal(context, listener);
+        return false;
+    }
+    // Reads of a regular file should wait for a slow disk rather than fail.
+    ::fcntl(file.get(), F_SETFL, ::fcntl(file.get(), F_GETFL) & ~O_NONBLOCK);
+    const FileVersion version = VersionOf(localPath, info);
+    const net::FileRange range{StartFor(asked, version), version.size};
+    if (!net::SendString(
+            socket, proto::EncodeGetStart({range.from, version.size, version.modifiedNs}), stop)) {
+        ReportRefusal(context, listener);
+        return false;
+    }
+
+    const bool sent =
+        SendDataAndDigest(socket, file.get(), version, range, digests, stop, context, listener);
+    // Reported last: the front end may free the upload's stop flag once it hears of the end.
+    if (listener != nullptr) listener->OnTransferEnd(context, sent);
+    return sent;
+}
+
+}  // namespace server
