@@ -74,6 +74,7 @@ int RunCli(const std::vector<std::string>& args, CliStreams streams) {
     AddGetCommand(app, context, action);
     AddChatCommand(app, context, action);
     AddDoctorCommand(app, context, action);
+    AddSearchCommand(app, context, action);
     return Dispatch(app, args, context, action);
 }
 

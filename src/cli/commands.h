@@ -22,5 +22,6 @@ void AddInfoCommand(CLI::App& app, CommandContext& context, CommandAction& actio
 void AddGetCommand(CLI::App& app, CommandContext& context, CommandAction& action);
 void AddChatCommand(CLI::App& app, CommandContext& context, CommandAction& action);
 void AddDoctorCommand(CLI::App& app, CommandContext& context, CommandAction& action);
+void AddSearchCommand(CLI::App& app, CommandContext& context, CommandAction& action);
 
 }  // namespace cli

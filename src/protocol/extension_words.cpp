@@ -2,6 +2,7 @@
 
 #include "protocol/folder_stream.h"
 #include "protocol/get_request.h"
+#include "protocol/search_reply.h"
 
 namespace proto {
 
@@ -12,7 +13,7 @@ constexpr std::size_t kMaxWordLength = 64;
 }  // namespace
 
 std::vector<std::string> OwnExtensionWords() {
-    return {std::string(kExtensionWordsWord), std::string(kGetWord),
+    return {std::string(kExtensionWordsWord), std::string(kGetWord), std::string(kSearchWord),
             std::string(kFolderStreamWord)};
 }
 

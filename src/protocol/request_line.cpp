@@ -2,6 +2,7 @@
 #include "protocol/folder_stream.h"
 #include "protocol/get_request.h"
 #include "protocol/request_protocol.h"
+#include "protocol/search_reply.h"
 
 namespace proto {
 
@@ -36,6 +37,7 @@ RequestKind ClassifyJobWord(std::string_view jobWord) {
     if (jobWord == kExtensionWordsWord) return RequestKind::ExtensionWords;
     if (jobWord == kFolderStreamWord) return RequestKind::FolderStream;
     if (jobWord == kGetWord) return RequestKind::Get;
+    if (jobWord == kSearchWord) return RequestKind::Search;
     return RequestKind::Unknown;
 }
 

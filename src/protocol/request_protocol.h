@@ -26,8 +26,10 @@ enum class RequestKind : int {
     ExtensionWords = 7,
     // "wdx-get": a file from an offset, with its digest (protocol/get_request.h).
     Get = 8,
+    // "wdx-search:<pattern>" (protocol/search_reply.h).
+    Search = 9,
     // The files of a folder as one stream (protocol/folder_stream.h).
-    FolderStream = 9,
+    FolderStream = 10,
 };
 
 // "ping", "gethostinfo", ... without argument; "expand:<path>", "retrieve:<path>" with one.

@@ -12,8 +12,10 @@
 #include "net/readiness.h"
 #include "protocol/extension_words.h"
 #include "protocol/folder_stream.h"
+#include "protocol/search_reply.h"
 #include "server/file_version_send.h"
 #include "server/folder_stream_send.h"
+#include "server/share_index_keeper.h"
 #include "server/share_listing.h"
 #include "server/share_paths.h"
 #include "server/trace_excerpt.h"
@@ -88,7 +90,8 @@ bool CServerThread::ReadRequest(Connection& connection) {
     }
     connection.deadlineMs = 0;
     const bool keepsArgument = connection.requestKind == proto::RequestKind::Expand ||
-                               proto::IsFileSend(connection.requestKind);
+                               proto::IsFileSend(connection.requestKind) ||
+                               connection.requestKind == proto::RequestKind::Search;
 
     std::lock_guard guard(lock_);
     // An unreadable request or an unknown job has nothing to wait for: it just closes.
@@ -199,6 +202,9 @@ void CServerThread::RunJob(Connection& connection) {
             net::SendString(connection.socket.get(),
                             proto::EncodeExtensionWords(proto::OwnExtensionWords()),
                             &connection.abort);
+            break;
+        case proto::RequestKind::Search:
+            ServeSearch(connection);
             break;
         case proto::RequestKind::Unknown:
             break;
@@ -326,4 +332,24 @@ void CServerThread::ServeHostInfo(Connection& connection, bool extended) {
                                   ? proto::EncodeHostInfoEx(hostName, versionText_, systemText_)
                                   : proto::EncodeHostInfo(hostName, versionText_);
     net::SendString(connection.socket.get(), reply, &connection.abort);
+}
+
+void CServerThread::ServeSearch(Connection& connection) {
+    std::string pattern;
+    {
+        std::lock_guard guard(lock_);
+        pattern = connection.argument;
+    }
+    // The index is searched by this connection's thread, one light slot: a search costs a few
+    // milliseconds over a million names, like a listing of a large folder.
+    proto::SearchReply reply;
+    const auto index =
+        shareIndex_ ? shareIndex_->Current(options_.searchIndexWaitMs, &connection.abort) : nullptr;
+    if (index && pattern.size() <= proto::kMaxSearchPatternLength) {
+        server::SearchResult found = index->Search(pattern);
+        reply.hits = std::move(found.hits);
+        reply.leftOut = found.leftOut;
+    }
+    // No index yet, or a pattern too long to be a name: an empty answer, not silence.
+    net::SendString(connection.socket.get(), proto::EncodeSearchReply(reply), &connection.abort);
 }

@@ -15,6 +15,7 @@
 #include "net/send_queue.h"
 #include "net/socket.h"
 #include "server/server_connection.h"
+#include "server/share_index_keeper.h"
 #include "util/steady_ms.h"
 #include "util/trace.h"
 #include "util/wake_event.h"
@@ -53,6 +54,7 @@ CServerThread::CServerThread(UploadListener* uploadListener, ServerListener* ser
       hostName_(std::move(hostName)) {
     // Without its wake-up event the listener could not be stopped: serve nothing then.
     if (!wakeEvent_.valid()) return;
+    if (options_.searchIndex) shareIndex_ = std::make_unique<server::ShareIndexKeeper>(settings_);
     listenSocket_ = net::CreateListener(options_.bindAddress, options_.port, SOMAXCONN);
     if (!listenSocket_.valid()) return;
     port_ = net::LocalPort(listenSocket_.get());

@@ -22,7 +22,8 @@
 
 namespace server {
 struct LocalPath;
-}
+class ShareIndexKeeper;
+}  // namespace server
 
 // Upload progress of a "retrieve" connection, in the order Started, any number of Progress,
 // Finished. `id` is the connection id. Called on connection threads, without any server lock held.
@@ -108,6 +109,11 @@ struct ServerOptions {
     // for it, is given up: a reader that trickles must not hold a slot for good.
     std::size_t minSendBytesPerSecond = 8 * 1024;
     int slowSendWindowMs = 10'000;
+    // Keep an index of the shares for "wdx-search" (a thread of its own; see
+    // server/share_index_keeper.h). Without it a search finds nothing.
+    bool searchIndex = true;
+    // Longest a search waits for the first index after the server started.
+    int searchIndexWaitMs = 5'000;
 };
 
 // Counters of the connection lists, for diagnostics and tests.
@@ -196,6 +202,7 @@ private:
     void ServePing(Connection& connection);
     void ServeExpand(Connection& connection);
     void ServeHostInfo(Connection& connection, bool extended);
+    void ServeSearch(Connection& connection);
     bool ResolveArgument(Connection& connection, server::LocalPath& local);
     void UseLocalPath(Connection& connection, const server::LocalPath& local);
     void FinishConnection(Connection& connection);
@@ -208,6 +215,7 @@ private:
     const StopFlag* shutdown_;
     const ServerOptions options_;
     const utilcpp::CParseini settings_;
+    std::unique_ptr<server::ShareIndexKeeper> shareIndex_;
 
     net::UniqueSocket listenSocket_;
     // When the listener means to wake up next (steady ms); the largest value while it is awake.
