@@ -345,10 +345,13 @@ int GetRun::DownloadFolder(const std::string& remotePath, const DirEntry& entry)
     session_->onDownloadFinished = [this](JobId id, const util::Status& outcome) {
         if (const client::StreamBatch* stream = folder_->Stream();
             stream != nullptr && id == folder_->StreamJob()) {
-            for (std::size_t i = 0; i < stream->filesDone; ++i)
-                FileFinished(stream->files[i], true);
+            // Every file of a stream is checked against the host's digest before it is kept.
+            for (std::size_t i = 0; i < stream->filesDone; ++i) {
+                verified_.insert(id);
+                FileFinished(id, stream->files[i], true);
+            }
             if (!outcome && !stream->hostLacksStream && stream->filesDone < stream->files.size()) {
-                FileFinished(stream->files[stream->filesDone], false);
+                FileFinished(id, stream->files[stream->filesDone], false);
             }
             folder_->OnFileFinished(id, outcome);
             ShowOldestFile();

@@ -101,7 +101,7 @@ TEST_F(FolderStreamTest, AFileThatShrinksWhileItIsSentIsMarkedChanged) {
         header += byte;
     ASSERT_EQ(header, std::to_string(64 << 20));
     ASSERT_EQ(::truncate(big.c_str(), 1 << 20), 0);
-    const std::string rest = ReadRaw(socket.get(), (64 << 20) + 64);
+    const std::string rest = ReadRaw(socket.get(), (64 << 20) + 128);
     ASSERT_EQ(rest.size(), (64U << 20) + proto::kStreamTrailerLength);
     EXPECT_EQ(rest[64 << 20], proto::kStreamFileChanged);
 }
