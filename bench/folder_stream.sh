@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # 10,000 files of 1 KiB: `wendaro-cli get` of the folder from a `serve` host over loopback, once
 # as one stream ("wdx-folder") and once the common way (a connection per file), against
-# `tar -cf - | socat | tar -xf -` over the same loopback in the same run.
+# `tar -cf - | socat | tar -xf -` over the same loopback in the same run. The common way is what a
+# host of the common protocol gets: no stream (--common-protocol) and plain `retrieve` (--no-verify).
 # Targets: stream / tar >= 0.8; the common way >= 2,000 files/s.
 # Usage: sudo bench/folder_stream.sh <directory of wendaro-cli> [files, default 10000] [rounds, default 3]
 # Each figure is the best of the rounds, so that a neighbour's burst of CPU does not decide it.
@@ -37,13 +38,13 @@ check() {  # check <folder>
 }
 
 # Prints "<wall ns> <CPU ms>" of one transfer.
-time_get() {  # time_get [extra options]
+time_get() {  # time_get [one global option] [one get option]
     rm -rf "$DIR/out/many"
     local start end before after
     before=$(cpu_ticks "$BENCH_SERVE_PID")
     start=$(bench_now_ns)
     ip netns exec "$NS" /usr/bin/time -f "%U %S" -o "$DIR/t.get" "$BENCH_CLI" --config "$DIR/c.ini" \
-        "$@" get 127.0.0.1 /data/many "$DIR/out" >/dev/null || { echo "get failed" >&2; exit 1; }
+        ${1:+"$1"} get ${2:+"$2"} 127.0.0.1 /data/many "$DIR/out" >/dev/null || { echo "get failed" >&2; exit 1; }
     end=$(bench_now_ns)
     after=$(cpu_ticks "$BENCH_SERVE_PID")
     check "$DIR/out/many"
@@ -76,7 +77,7 @@ best() { sort -n | awk 'NR == 1 { wall = $1 } { cpu = (NR == 1 || $2 < cpu) ? $2
 echo "load average: $(cut -d' ' -f1-3 /proc/loadavg)"
 read -r stream_ns stream_cpu < <(for _ in $(seq "$ROUNDS"); do time_get; done | best)
 read -r tar_ns tar_cpu < <(for _ in $(seq "$ROUNDS"); do time_tar; done | best)
-read -r common_ns common_cpu < <(for _ in $(seq "$ROUNDS"); do time_get --common-protocol; done | best)
+read -r common_ns common_cpu < <(for _ in $(seq "$ROUNDS"); do time_get --common-protocol --no-verify; done | best)
 awk -v n="$FILES" -v s="$stream_ns" -v t="$tar_ns" -v c="$common_ns" \
     -v sc="$stream_cpu" -v tc="$tar_cpu" -v cc="$common_cpu" 'BEGIN {
     printf "%d files of 1 KiB, best of rounds (wall clock; CPU of both ends)\n", n
