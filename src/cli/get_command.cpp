@@ -20,6 +20,10 @@
 #include "client/download_target.h"
 #include "client/folder_download.h"
 #include "core/extension_support.h"
+#include "core/parseini.h"
+#include "core/settings_keys.h"
+#include "net/rate_limiter.h"
+#include "ui/desktop/options_settings.h"
 #include "util/printable_text.h"
 #include "util/text.h"
 
@@ -128,6 +132,11 @@ int GetRun::Run() {
     if (!ResolveHostArgument(context_.options, arguments_.host, address_, problem)) {
         return context_.Fail(problem);
     }
+    // The speed limit of the settings holds here as in the desktop program.
+    int limit = 0;
+    utilcpp::CParseini(context_.SettingsFile())
+        .GetInt(settings_keys::kGlobal, settings_keys::kDownloadLimit, limit, 0);
+    net::DownloadRateLimiter().SetLimit(ui::DownloadLimitBytes(limit));
 
     signals_ = std::make_unique<SignalWatch>();
     session_ = std::make_unique<ClientSession>(context_.options, false, arguments_.verify);

@@ -22,6 +22,8 @@ inline constexpr const char* kAddOnFeatures = "addonfeatures";
 inline constexpr const char* kAllowUnknown = "allowunknown";
 inline constexpr const char* kFirstInstalled = "firstinstalled";
 inline constexpr const char* kSkipSplash = "skipsplash";
+// The downloads' speed limit in KB/s (1,024 bytes) for all downloads together; 0 or missing: none.
+inline constexpr const char* kDownloadLimit = "downloadlimit";
 // 1 serves the web view of the shares; 0 or missing does not.
 inline constexpr const char* kWebView = "webview";
 // Followed by 1 .. 10, 1 the newest.

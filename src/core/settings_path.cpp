@@ -48,7 +48,26 @@ std::string ConfigFolder() {
     return home.empty() ? std::string() : JoinPath(home, ".config");
 }
 
+// A relative XDG_STATE_HOME is invalid and ignored, as for the settings.
+std::string StateFolder() {
+    if (const char* xdg = std::getenv("XDG_STATE_HOME"); xdg != nullptr && xdg[0] == '/') {
+        return xdg;
+    }
+    const std::string home = HomeFolder();
+    return home.empty() ? std::string() : JoinPath(home, ".local/state");
+}
+
 }  // namespace
+
+std::string ResolveStatePath(const std::string& name) {
+    const std::string folder = StateFolder();
+    return folder.empty() ? std::string() : JoinPath(JoinPath(folder, kFolderName), name);
+}
+
+std::string ResolveDownloadStatePath(const std::string& settingsFile) {
+    if (settingsFile == ResolveSettingsPath({}, {})) return ResolveStatePath("downloads");
+    return settingsFile + ".downloads";
+}
 
 std::string ExecutablePath() {
     std::vector<char> buffer(4096);

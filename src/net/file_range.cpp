@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "net/framing.h"
+#include "net/rate_limiter.h"
 #include "net/readiness.h"
 #include "net/sigpipe_guard.h"
 #include "net/stream_io.h"
@@ -111,8 +112,8 @@ util::Status ReceiveFileRange(Socket socket, int fd, FileRange range, Sha256& ha
         std::min<std::uint64_t>(std::max<std::uint64_t>(range.Length(), 1), kBlock)));
     std::uint64_t received = 0;
     while (received < range.Length()) {
-        const auto wanted = static_cast<std::size_t>(
-            std::min<std::uint64_t>(range.Length() - received, buffer.size()));
+        const auto wanted = DownloadRateLimiter().BlockSize(static_cast<std::size_t>(
+            std::min<std::uint64_t>(range.Length() - received, buffer.size())));
         const auto got =
             detail::ReceiveAvailable(socket, buffer.data(), wanted, stop, ReceiveIdleTimeout());
         if (!got) return got.error();
@@ -122,6 +123,7 @@ util::Status ReceiveFileRange(Socket socket, int fd, FileRange range, Sha256& ha
         }
         received += got.value();
         progress.Add(got.value());
+        if (!PaceDownload(got.value(), stop)) return util::MakeError(util::ErrorKind::Stopped);
     }
     if (detail::IsStopped(stop)) return util::MakeError(util::ErrorKind::Stopped);
     return {};

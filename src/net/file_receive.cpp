@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "net/framing.h"
+#include "net/rate_limiter.h"
 #include "net/readiness.h"
 #include "net/stream_io.h"
 
@@ -83,8 +84,8 @@ util::Status ReceiveIntoFileCopying(Socket socket, PartFile& file, std::uint64_t
     std::vector<char> buffer(
         static_cast<std::size_t>(std::min<std::uint64_t>(length - received, kMoveSize)));
     while (received < length) {
-        const auto wanted =
-            static_cast<std::size_t>(std::min<std::uint64_t>(length - received, buffer.size()));
+        const auto wanted = DownloadRateLimiter().BlockSize(
+            static_cast<std::size_t>(std::min<std::uint64_t>(length - received, buffer.size())));
         const auto got =
             ReceiveAvailable(socket, buffer.data(), wanted, stop, ReceiveIdleTimeout());
         if (!got) return got.error();
@@ -94,6 +95,7 @@ util::Status ReceiveIntoFileCopying(Socket socket, PartFile& file, std::uint64_t
         if (util::Status written = file.Write(buffer.data(), got.value()); !written) return written;
         received += got.value();
         progress.Add(got.value());
+        if (!PaceDownload(got.value(), stop)) return util::MakeError(util::ErrorKind::Stopped);
     }
     return {};
 }
@@ -114,8 +116,8 @@ util::Status ReceiveIntoFile(Socket socket, PartFile& file, std::uint64_t length
             return ReceiveIntoFileCopying(socket, file, length, received, stop, progress);
         }
         if (IsStopped(stop)) return util::MakeError(util::ErrorKind::Stopped);
-        const auto wanted =
-            static_cast<std::size_t>(std::min<std::uint64_t>(length - received, pipeSize));
+        const auto wanted = DownloadRateLimiter().BlockSize(
+            static_cast<std::size_t>(std::min<std::uint64_t>(length - received, pipeSize)));
         const ssize_t moved = ::splice(socket, nullptr, pipe.WriteEnd(), nullptr, wanted,
                                        SPLICE_F_MOVE | SPLICE_F_NONBLOCK);
         if (moved > 0) {
@@ -128,6 +130,7 @@ util::Status ReceiveIntoFile(Socket socket, PartFile& file, std::uint64_t length
             }
             received += count;
             progress.Add(count);
+            if (!PaceDownload(count, stop)) return util::MakeError(util::ErrorKind::Stopped);
             lastData = Clock::now();
             continue;
         }

@@ -128,8 +128,9 @@ int main(int argc, char** argv) {
     // A peer that resets a connection must not end the program.
     std::signal(SIGPIPE, SIG_IGN);
 
-    qtui::MainWindow window({settingsFile, arguments.debugFeatures},
-                            ui::OwnedNetworkFactory(ui::NetworkOptions{}));
+    qtui::MainWindow window(
+        {settingsFile, arguments.debugFeatures, utilcpp::ResolveDownloadStatePath(settingsFile)},
+        ui::OwnedNetworkFactory(ui::NetworkOptions{}));
     QObject::connect(&instance, &qtui::SingleInstance::raiseRequested, &window,
                      &qtui::MainWindow::Raise);
     QObject::connect(&stopSignals, &qtui::StopSignals::stopRequested, &window,

@@ -56,6 +56,7 @@ MainWindow::MainWindow(MainWindowOptions options, ui::NetworkFactory network)
     ui::ControllerOptions controllerOptions;
     controllerOptions.settingsFile = options_.settingsFile;
     controllerOptions.debugFeatures = options_.debugFeatures;
+    controllerOptions.downloadStateFile = options_.downloadStateFile;
     controller_ =
         std::make_unique<ui::CLumvaleDialog>(views, controllerOptions, std::move(network));
     ConnectViews();

@@ -29,6 +29,8 @@ class TransferList;
 struct MainWindowOptions {
     std::string settingsFile;
     bool debugFeatures = false;
+    // Where unfinished downloads are kept across restarts; empty: nowhere.
+    std::string downloadStateFile;
 };
 
 // The menu and toolbar commands, by what they do.
@@ -46,6 +48,8 @@ struct CommandActions {
     QAction* findComputer = nullptr;
     QAction* about = nullptr;
     QAction* cancel = nullptr;
+    QAction* pause = nullptr;
+    QAction* resume = nullptr;
     QAction* up = nullptr;
 };
 

@@ -61,6 +61,8 @@ void MainWindow::BuildMenusAndToolbar() {
     help->addSeparator();
     actions_.about = AddAction(help, ui::StringId::MenuAbout);
     actions_.cancel = new QAction(Tr(ui::StringId::MenuCancel), this);
+    actions_.pause = new QAction(ToQt(ui::Translate("&Pause")), this);
+    actions_.resume = new QAction(ToQt(ui::Translate("&Resume")), this);
     for (QMenu* menu : {fileMenu_, tools, help}) {
         connect(menu, &QMenu::aboutToShow, this, [this] { UpdateCommandStates(); });
     }
@@ -88,6 +90,10 @@ void MainWindow::BuildMenusAndToolbar() {
     connect(actions_.findComputer, &QAction::triggered, this, live([this] { ShowDiagnosis(); }));
     connect(actions_.cancel, &QAction::triggered, this,
             live([this] { controller_->CancelSelectedTransfers(); }));
+    connect(actions_.pause, &QAction::triggered, this,
+            live([this] { controller_->PauseSelectedTransfers(); }));
+    connect(actions_.resume, &QAction::triggered, this,
+            live([this] { controller_->ResumeSelectedTransfers(); }));
 
     // The keys work whatever the menus show: F5 refreshes even while Refresh is greyed.
     auto* refreshKey = new QShortcut(QKeySequence(Qt::Key_F5), this);
@@ -128,6 +134,8 @@ ui::MenuState MainWindow::UpdateCommandStates() {
     actions_.refresh->setEnabled(state.refresh);
     actions_.removeHost->setEnabled(state.removeHost);
     actions_.cancel->setEnabled(state.cancel);
+    actions_.pause->setEnabled(state.pause);
+    actions_.resume->setEnabled(state.resume);
     actions_.addHost->setVisible(state.showHostCommands);
     actions_.removeHost->setVisible(state.showHostCommands);
     return state;
@@ -173,7 +181,7 @@ std::unique_ptr<QMenu> MainWindow::FileContextMenu() {
 std::unique_ptr<QMenu> MainWindow::TransferContextMenu() {
     UpdateCommandStates();
     auto menu = std::make_unique<QMenu>(this);
-    menu->addAction(actions_.cancel);
+    menu->addActions({actions_.pause, actions_.resume, actions_.cancel});
     return menu;
 }
 
@@ -227,6 +235,7 @@ void MainWindow::EditShareProperties() {
 void MainWindow::ShowOptions() {
     if (!OptionsSheet::Run(this, settings_) || stopped_) return;
     controller_->ApplyHostName();
+    controller_->ApplyDownloadLimit();
     const std::string problem = controller_->ApplyWebView();
     if (!problem.empty()) {
         QMessageBox::warning(this, Tr(ui::StringId::ProductName), ToQt(problem));

@@ -12,12 +12,14 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QShortcut>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <QWhatsThis>
 
 #include "qt/icons.h"
 #include "qt/qt_text.h"
+#include "ui/controller/file_list_rows.h"
 #include "ui/desktop/options_settings.h"
 #include "ui/desktop/web_view_settings.h"
 
@@ -71,6 +73,7 @@ OptionsSheet::OptionsSheet(QWidget* owner, utilcpp::CParseini& settings)
       name_(new QLineEdit),
       sound_(new QCheckBox(Tr(ui::StringId::OptionsActivateSounds))),
       webView_(new QCheckBox(ToQt(ui::Translate("Let browsers on this network see the shares")))),
+      downloadLimit_(new QSpinBox),
       browsers_(new QVBoxLayout) {
     setWindowTitle(Tr(ui::StringId::TooltipOptions));
     const ui::OptionsValues values = ui::LoadOptions(settings_);
@@ -79,6 +82,11 @@ OptionsSheet::OptionsSheet(QWidget* owner, utilcpp::CParseini& settings)
     name_->setFixedWidth(kFieldWidth);
     sound_->setChecked(values.sound);
     webView_->setChecked(values.webView);
+    downloadLimit_->setRange(0, ui::kMaxDownloadLimit);
+    downloadLimit_->setValue(values.downloadLimit);
+    downloadLimit_->setWhatsThis(
+        ToQt(ui::Translate("All downloads together receive at most this many kilobytes a second, "
+                           "from every host. 0 lets them go as fast as the network allows.")));
     name_->setWhatsThis(Tr(ui::ContextHelpFor(ui::OptionsControl::ComputerName)));
     sound_->setWhatsThis(Tr(ui::ContextHelpFor(ui::OptionsControl::Sound)));
 
@@ -91,6 +99,14 @@ OptionsSheet::OptionsSheet(QWidget* owner, utilcpp::CParseini& settings)
     auto* soundRow = new QHBoxLayout;
     soundRow->addWidget(sound_);
     soundRow->addStretch(1);
+
+    auto* limitRow = new QHBoxLayout;
+    auto* limitLabel = new QLabel(ToQt(ui::Translate("Limit download speed to")));
+    limitLabel->setBuddy(downloadLimit_);
+    limitRow->addWidget(limitLabel);
+    limitRow->addWidget(downloadLimit_);
+    limitRow->addWidget(new QLabel(ToQt(ui::Translate("KB/s (0 = no limit)"))));
+    limitRow->addStretch(1);
 
     auto* webRows = new QVBoxLayout;
     webRows->addWidget(webView_);
@@ -116,6 +132,14 @@ OptionsSheet::OptionsSheet(QWidget* owner, utilcpp::CParseini& settings)
     auto* page = new QVBoxLayout(general);
     page->addWidget(Group(ui::StringId::OptionsComputerGroup, DialogImage::Computer, nameRow));
     page->addWidget(Group(ui::StringId::OptionsSoundGroup, DialogImage::Sound, soundRow));
+    auto* limitGroup = new QGroupBox(ToQt(ui::Translate("Downloads")));
+    auto* limitGroupRow = new QHBoxLayout(limitGroup);
+    auto* limitIcon = new QLabel;
+    limitIcon->setPixmap(SmallIcon(ui::kImageDownload).pixmap(kIconSize, kIconSize));
+    limitGroupRow->addWidget(limitIcon);
+    limitGroupRow->addSpacing(12);
+    limitGroupRow->addLayout(limitRow, 1);
+    page->addWidget(limitGroup);
     auto* webGroup = new QGroupBox(ToQt(ui::Translate("Web view")));
     auto* webGroupRow = new QHBoxLayout(webGroup);
     auto* webIcon = new QLabel;
@@ -148,8 +172,8 @@ bool OptionsSheet::Run(QWidget* owner, utilcpp::CParseini& settings) {
 }
 
 void OptionsSheet::accept() {
-    if (!ui::SaveOptions(settings_,
-                         {FromQt(name_->text()), sound_->isChecked(), webView_->isChecked()})) {
+    if (!ui::SaveOptions(settings_, {FromQt(name_->text()), sound_->isChecked(),
+                                     webView_->isChecked(), downloadLimit_->value()})) {
         QMessageBox::warning(
             this, Tr(ui::StringId::ProductName),
             ToQt(ui::FormatText(ui::Translate("The options could not be saved in %s."),
@@ -193,7 +217,7 @@ void OptionsSheet::FillBrowsers() {
 
 void OptionsSheet::ShowContextHelp() {
     QWidget* focused = focusWidget();
-    if (focused != name_ && focused != sound_) return;
+    if (focused != name_ && focused != sound_ && focused != downloadLimit_) return;
     QWhatsThis::showText(QCursor::pos(), focused->whatsThis(), focused);
 }
 

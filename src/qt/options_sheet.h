@@ -1,7 +1,8 @@
-// "Options": one page, "General", with the computer name, the sound switch and the web view's
-// switch (with the address to type and the browsers let in). OK writes the switches and the name
-// to section "global"; Cancel writes nothing. Revoking a browser takes effect at once, so that a
-// change of mind cannot be lost by Cancel. F1 on the name or the sound switch explains it.
+// "Options": one page, "General", with the computer name, the sound switch, the downloads' speed
+// limit and the web view's switch (with the address to type and the browsers let in). OK writes the
+// switches and the name to section "global"; Cancel writes nothing. Revoking a browser takes effect
+// at once, so that a change of mind cannot be lost by Cancel. F1 on the name or the sound switch
+// explains it.
 #pragma once
 
 #include <QDialog>
@@ -11,6 +12,7 @@
 class QCheckBox;
 class QLabel;
 class QLineEdit;
+class QSpinBox;
 class QVBoxLayout;
 class QTabWidget;
 
@@ -27,6 +29,7 @@ public:
     QLineEdit* ComputerNameField() const { return name_; }
     QCheckBox* SoundBox() const { return sound_; }
     QCheckBox* WebViewBox() const { return webView_; }
+    QSpinBox* DownloadLimitBox() const { return downloadLimit_; }
     QTabWidget* Pages() const { return pages_; }
     // The QR code of the address to type; null when this machine has no address to show.
     QLabel* QrCode() const { return qrCode_; }
@@ -44,6 +47,7 @@ private:
     QLineEdit* name_;
     QCheckBox* sound_;
     QCheckBox* webView_;
+    QSpinBox* downloadLimit_;
     QVBoxLayout* browsers_;
     QLabel* qrCode_ = nullptr;
 };

@@ -2,6 +2,7 @@
 
 #include <poll.h>
 #include <sys/inotify.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -94,6 +95,12 @@ std::int64_t ShareIndexKeeper::LastBuildMs() const {
 
 ShareIndexKeeper::ShareList ShareIndexKeeper::ReadShares() const {
     ShareList shares;
+    // Only a request may wait on a settings file that is no plain file (a pipe, a device): this
+    // thread would otherwise block the server's stop and take the data meant for that request.
+    struct stat info {};
+    if (::stat(settings_.GetFileName().c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+        return shares;
+    }
     for (const DirEntry& share : ListShares(settings_)) {
         std::string folder;
         if (LookupShareFolder(settings_, share.name, folder)) {

@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -196,8 +197,11 @@ private slots:
         }));
         sheet.ComputerNameField()->clear();  // an empty name is written as it is
         sheet.SoundBox()->setChecked(false);
+        QCOMPARE(sheet.DownloadLimitBox()->value(), 0);  // no limit unless asked for
+        sheet.DownloadLimitBox()->setValue(250);
         sheet.accept();
-        QCOMPARE(Section("global"), (Lines{"hostname=", "sound=0", "webview=0"}));
+        QCOMPARE(Section("global"),
+                 (Lines{"hostname=", "sound=0", "webview=0", "downloadlimit=250"}));
     }
 
     void OptionsSwitchTheWebViewAndRevokeABrowser() {
@@ -237,7 +241,8 @@ private slots:
         QVERIFY(!shows("Firefox on Android (10.0.0.7)"));
         sheet.WebViewBox()->setChecked(false);
         sheet.accept();
-        QCOMPARE(Section("global"), (Lines{"hostname=test-pc", "sound=1", "webview=0"}));
+        QCOMPARE(Section("global"),
+                 (Lines{"hostname=test-pc", "sound=1", "webview=0", "downloadlimit=0"}));
     }
 
 private:

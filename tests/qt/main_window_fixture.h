@@ -13,8 +13,9 @@
 namespace qttest {
 
 struct Window {
-    explicit Window(const QString& settingsFile, bool debugFeatures = false)
-        : window({settingsFile.toStdString(), debugFeatures},
+    explicit Window(const QString& settingsFile, bool debugFeatures = false,
+                    const std::string& stateFile = {})
+        : window({settingsFile.toStdString(), debugFeatures, stateFile},
                  [this](const ui::NetworkSetup& setup) {
                      auto created = std::make_unique<fakes::FakeNetwork>(setup.listeners);
                      network = created.get();

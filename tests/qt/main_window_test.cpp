@@ -27,6 +27,7 @@
 #include "qt/share_dialog.h"
 #include "qt/transfer_list.h"
 #include "ui/desktop/window_layout.h"
+#include "ui/transfers/unfinished_downloads.h"
 
 namespace {
 
@@ -175,6 +176,31 @@ private slots:
         utilcpp::CParseini(settings_.toStdString()).GetString("shares", "Music", stored, "");
         QCOMPARE(QString::fromStdString(stored), shared);
         QCOMPARE(w.network->JobLines(), std::vector<std::string>{"expand 127.0.0.1 \\"});
+    }
+
+    // A download left unfinished comes back paused; its menu offers what the controller says.
+    void TransferMenuResumesAPausedDownload() {
+        const std::string state = folder_->filePath("downloads").toStdString();
+        QVERIFY(ui::SaveUnfinishedDownloads(
+            state, {{htonl(0x0A000005), "remote", "\\Music\\a.mp3",
+                     folder_->filePath("a.mp3").toStdString(), false, 10}}));
+        Window w(settings_, false, state);
+        qtui::TransferList& list = w.window.Transfers();
+        QCOMPARE(list.topLevelItemCount(), 1);
+        QCOMPARE(list.topLevelItem(0)->text(1), QString("Paused"));
+        list.setFocus();
+        list.topLevelItem(0)->setSelected(true);
+        auto menu = w.window.TransferContextMenu();
+        QStringList texts;
+        for (QAction* action : menu->actions()) texts << action->text();
+        QCOMPARE(texts, (QStringList{"&Pause", "&Resume", "&Cancel"}));
+        const qtui::CommandActions& a = w.window.Actions();
+        QVERIFY(!a.pause->isEnabled() && a.resume->isEnabled() && a.cancel->isEnabled());
+        a.resume->trigger();
+        QCOMPARE(w.network->JobsOf(JobType::Retrieve).size(), std::size_t{1});
+        QCOMPARE(list.topLevelItem(0)->text(1), QString("Wait"));
+        menu = w.window.TransferContextMenu();
+        QVERIFY(a.pause->isEnabled() && !a.resume->isEnabled());
     }
 
     void ARunOfFinishedRowsGoesInOneRemoval() {

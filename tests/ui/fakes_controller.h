@@ -185,7 +185,7 @@ protected:
         dispatcher = std::make_unique<ui::QueuedDispatcher>();  // a shut one stays shut
         // A fixed number format: the tests compare texts.
         const ui::ControllerOptions options{sandbox.IniPath(), debugFeatures, "testbox", {},
-                                            resolver,          true,          {}};
+                                            resolver,          true,          {},        stateFile};
         controller = std::make_unique<ui::CLumvaleDialog>(
             views.Bind(*dispatcher), options, [this](const ui::NetworkSetup& setup) {
                 auto fake = std::make_unique<FakeNetwork>(setup.listeners);
@@ -231,6 +231,8 @@ protected:
     const ui::Transfers& Transfers() const { return controller->TransferState(); }
 
     testing_support::TempFolder sandbox;
+    // Where the next StartController keeps the unfinished downloads; empty: nowhere.
+    std::string stateFile;
     // The add-host dialog's name lookup, as the next StartController hands it over.
     ui::HostResolver resolver;
     FakeViews views;

@@ -74,6 +74,8 @@ struct FakeNetwork final : ui::ControllerNetwork {
         live.erase(id);
     }
     void ForgetExtensions(Ipv4 address) override { forgottenExtensions.push_back(address); }
+    void DiscardPartial(const std::string& localPath) override { discarded.push_back(localPath); }
+    void SetDownloadLimit(std::uint64_t bytesPerSecond) override { downloadLimit = bytesPerSecond; }
     void QueueChatMessage(const std::string& text) override { chatSent.push_back(text); }
     void SetHostKnown(Ipv4 address, bool known) override {
         std::erase(serverKnown, address);
@@ -128,6 +130,8 @@ struct FakeNetwork final : ui::ControllerNetwork {
     std::map<JobId, Job> live;
     std::vector<JobId> cancelled;
     std::vector<Ipv4> forgottenExtensions;
+    std::vector<std::string> discarded;  // local paths of part files thrown away
+    std::uint64_t downloadLimit = 0;
     std::optional<std::uint64_t> lastListedSize;
     std::vector<std::string> addedHosts;  // "<kind> <address> <name>"
     std::vector<Ipv4> knownHosts;

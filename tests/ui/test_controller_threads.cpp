@@ -106,7 +106,7 @@ TEST(RealNetwork, ShutdownDuringAnUploadAndAPendingQuestionEndsPromptly) {
     ui::QueuedDispatcher dispatcher;
     const auto pumpUntil = [&](auto done) { return WaitFor(done, &dispatcher, 1000); };
     ui::CLumvaleDialog controller(
-        views.Bind(dispatcher), {sandbox.IniPath(), false, "testbox", {}, {}, true, {}},
+        views.Bind(dispatcher), {sandbox.IniPath(), false, "testbox", {}, {}, true, {}, {}},
         ui::OwnedNetworkFactory(LoopbackNetworkOptions(requestPort, chatPort)));
     controller.Start();
     ASSERT_TRUE(pumpUntil([&] { return views.tree.Has("Mine"); }));  // its own jobs are done

@@ -24,7 +24,8 @@ constexpr StringId kNamedInHelp[] = {
     StringId::SendButton};
 
 // Commands whose texts the front end keeps as English literals.
-constexpr const char* kLiteralsNamedInHelp[] = {"&Find a missing computer…", "Check"};
+constexpr const char* kLiteralsNamedInHelp[] = {"&Find a missing computer…", "Check", "&Pause",
+                                                "&Resume"};
 
 // As the window shows it: without the accelerator marks; "Download to %s" without its folder.
 std::string Shown(std::string text) {

@@ -45,7 +45,10 @@ void CLumvaleDialog::Start() {
         NetworkSetup{listeners, &closing_, options_.settingsFile, options_.debugFeatures});
     transfers_ = std::make_unique<Transfers>(
         *network_, views_.transfers, *sounds_,
-        [this](Ipv4 address) { return KnownHostName(address); }, numberFormat_);
+        [this](Ipv4 address) { return KnownHostName(address); }, numberFormat_,
+        options_.downloadStateFile);
+    transfers_->RestoreUnfinished();
+    ApplyDownloadLimit();
     refreshes_ = std::make_unique<HostRefreshTracker>(*network_, views_.clock, &closing_);
     ApplyHostName();
     if (options_.ownsWebView) {

@@ -65,6 +65,9 @@ struct ControllerOptions {
     // (`serve`, whose owner lets browsers in by a code on the console).
     bool ownsWebView = true;
     web::WebOptions webView;
+    // Where the unfinished downloads are kept across restarts; empty: nowhere (they end with
+    // the program).
+    std::string downloadStateFile;
 };
 
 // Makes the network objects once the listeners exist; the controller owns the result.
@@ -82,6 +85,8 @@ struct MenuState {
     bool refresh = false;          // the tree has the focus
     bool removeHost = false;       // a manually added host is selected
     bool cancel = false;           // a transfer row is selected in the focused transfer list
+    bool pause = false;            // ... and one of them is a running download
+    bool resume = false;           // ... and one of them is a paused download
     // "Add host manually" and "Remove host" stay in the menu.
     bool showHostCommands = false;
     // The stored last download folder, when it still exists; empty: no "Download to" item.
@@ -159,6 +164,8 @@ public:
     void OpenSelectedRow(bool useLastFolder);
     void SendChat();
     void CancelSelectedTransfers();
+    void PauseSelectedTransfers();
+    void ResumeSelectedTransfers();
     // OK in the add-host dialog: looks the text up off the UI thread, and `done` gets the
     // outcome on the UI thread, from the tenth-second timer: Accepted once the host is added and
     // the dialog's list saved, Unresolved when the name is unknown or the lookup outlasted
@@ -175,6 +182,8 @@ public:
     void NotifyHostsModified();
     // Reads "hostname", hands it to the share server and tells every host.
     void ApplyHostName();
+    // Applies the downloads' speed limit of the settings.
+    void ApplyDownloadLimit();
     // Starts or stops the web view as the settings say; the message for the user when it is
     // wanted but cannot listen, empty otherwise.
     std::string ApplyWebView();

@@ -186,7 +186,12 @@ MenuState CLumvaleDialog::GetMenuState() const {
         state.refresh = true;
     }
     state.download = CanDownload();
-    state.cancel = focus == FocusTarget::TransferList && !views_.transfers.SelectedRows().empty();
+    if (focus == FocusTarget::TransferList) {
+        const std::vector<std::size_t> rows = views_.transfers.SelectedRows();
+        state.cancel = !rows.empty();
+        state.pause = transfers_->CanPause(rows);
+        state.resume = transfers_->CanResume(rows);
+    }
     int addOnFeatures = 0;
     settings_.GetInt(settings_keys::kGlobal, settings_keys::kAddOnFeatures, addOnFeatures, 0);
     state.showHostCommands = addOnFeatures != 0 || options_.debugFeatures;

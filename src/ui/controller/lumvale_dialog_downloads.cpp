@@ -109,6 +109,8 @@ void CLumvaleDialog::StartDownloads(const DownloadRequest& request,
                                           item.size);
         }
     }
+    // Kept at once: a kill a moment later loses none of them.
+    if (Running()) transfers_->FlushUnfinished();
 }
 
 }  // namespace ui

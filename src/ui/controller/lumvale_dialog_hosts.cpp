@@ -9,6 +9,7 @@
 #include "ui/controller/permission_questions.h"
 #include "ui/controller/shown_text.h"
 #include "ui/text/ui_strings.h"
+#include "ui/transfers/transfers.h"
 #include "util/trace.h"
 
 namespace ui {
@@ -28,6 +29,7 @@ void CLumvaleDialog::OnHostAppeared(Ipv4 address, const std::string& name, HostK
     network_->SetHostKnown(address, true);
     refreshes_->Queue(address);
     sounds_->Play(EventSound::HostAppeared);
+    transfers_->OnHostOnline(address);
 }
 
 void CLumvaleDialog::OnHostDisappeared(Ipv4 address) {

@@ -1,7 +1,9 @@
 // The real network objects behind the controller.
 #include "ui/controller/lumvale_dialog_network.h"
 
+#include "client/partial_download.h"
 #include "net/interfaces.h"
+#include "net/rate_limiter.h"
 #include "protocol/request_protocol.h"
 #include "ui/controller/lumvale_dialog.h"
 
@@ -131,6 +133,12 @@ public:
     bool GetJobInfo(JobId id, JobInfo& out) const override { return jobs_->GetJobInfo(id, &out); }
     void CancelJob(JobId id) override { jobs_->CancelJob(id); }
     void ForgetExtensions(Ipv4 address) override { jobs_->Extensions().Forget(address); }
+    void DiscardPartial(const std::string& localPath) override {
+        client::DiscardPartial(localPath);
+    }
+    void SetDownloadLimit(std::uint64_t bytesPerSecond) override {
+        net::DownloadRateLimiter().SetLimit(bytesPerSecond);
+    }
 
     void QueueChatMessage(const std::string& text) override { chat_->QueueMessage(text); }
     void AddChatRecipient(Ipv4 address) override { chat_->AddRecipient(address); }

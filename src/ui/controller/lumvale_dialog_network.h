@@ -51,6 +51,10 @@ public:
     virtual void CancelJob(JobId id) = 0;
     // The host left the tree: what it answered about the extension words no longer holds.
     virtual void ForgetExtensions(Ipv4 address) = 0;
+    // A cancelled download's received part, kept for a resume, is removed.
+    virtual void DiscardPartial(const std::string& localPath) = 0;
+    // Every download together receives at most this many bytes a second; 0 lifts the limit.
+    virtual void SetDownloadLimit(std::uint64_t bytesPerSecond) = 0;
 
     // Chat.
     virtual void QueueChatMessage(const std::string& text) = 0;

@@ -19,6 +19,8 @@ void CLumvaleDialog::Shutdown() {
     // Cuts the browsers' downloads; its questions still queued are dropped with the dispatcher's.
     webView_.reset();
     // Transfers watch their own cancel flags, not the closing flag.
+    // What runs now is kept before it is stopped: the next start shows it paused.
+    if (transfers_) transfers_->FlushUnfinished();
     if (transfers_) transfers_->CancelAll();
     CancelAddHost();
     if (network_) network_->WaitForThreads();

@@ -1,5 +1,7 @@
 // Transfer events: the bookkeeping lives in Transfers; the controller only hands them on.
+#include "core/settings_keys.h"
 #include "ui/controller/lumvale_dialog.h"
+#include "ui/desktop/options_settings.h"
 #include "ui/transfers/transfers.h"
 
 namespace ui {
@@ -39,6 +41,23 @@ void CLumvaleDialog::OnUploadFinished(std::uint32_t uploadId, bool succeeded) {
 void CLumvaleDialog::CancelSelectedTransfers() {
     if (!Running()) return;
     transfers_->CancelRows(views_.transfers.SelectedRows());
+}
+
+void CLumvaleDialog::PauseSelectedTransfers() {
+    if (!Running()) return;
+    transfers_->PauseRows(views_.transfers.SelectedRows());
+}
+
+void CLumvaleDialog::ResumeSelectedTransfers() {
+    if (!Running()) return;
+    transfers_->ResumeRows(views_.transfers.SelectedRows());
+}
+
+void CLumvaleDialog::ApplyDownloadLimit() {
+    if (!Running()) return;
+    int kilobytes = 0;
+    settings_.GetInt(settings_keys::kGlobal, settings_keys::kDownloadLimit, kilobytes, 0);
+    network_->SetDownloadLimit(DownloadLimitBytes(kilobytes));
 }
 
 }  // namespace ui

@@ -17,6 +17,7 @@
 #include "client/job_queue.h"
 #include "core/types.h"
 #include "ui/controller/lumvale_dialog_network.h"
+#include "ui/transfers/unfinished_downloads.h"
 
 namespace ui {
 
@@ -28,6 +29,22 @@ inline std::optional<std::uint64_t> ListedSize(std::int64_t size) {
 
 struct FolderDownload;
 
+// A download the user asked for and that has not finished: running, or paused with its row kept.
+// It outlives the jobs that fetch it; a pause ends them, a resume starts new ones.
+struct QueuedDownload {
+    enum class Phase {
+        Running,
+        // Paused by the user: its jobs were told to stop and have not all reported yet.
+        Pausing,
+        Paused,
+    };
+    UnfinishedDownload what;
+    Phase phase = Phase::Running;
+    // Paused by the program (it was running when the program ended), not by the user: it goes
+    // on by itself once its host is in the tree.
+    bool resumeWhenHostAppears = false;
+};
+
 // The data of one transfer-list row.
 struct TransferItem {
     // Job id of a single download or the upload id; 0 for a folder download (its row is found by
@@ -38,11 +55,14 @@ struct TransferItem {
     std::uint32_t countdown = 5;
     // The folder download of this row; null for single files, uploads and finished rows.
     FolderDownload* folder = nullptr;
+    // The download of this row, running or paused; null for uploads and finished rows.
+    QueuedDownload* queued = nullptr;
 };
 
 struct DownloadRecord {
     StopFlag cancelled{false};
     JobId jobId = 0;
+    QueuedDownload* queued = nullptr;
     bool verified = false;
     std::string localPath;
     // The user cancelled: what arrived goes too, once the job has let go of it.
@@ -99,6 +119,7 @@ struct FolderDownload {
     }
 
     client::FolderDownload download;
+    QueuedDownload* queued = nullptr;
     // Jobs queued for this download that have not reported yet.
     std::vector<JobId> jobsOut;
 };

@@ -66,6 +66,9 @@ void TransferRows::Index(std::size_t row) {
     if (entry.row.item.folder != nullptr) {
         byFolder_.try_emplace(entry.row.item.folder, entry.serial);
     }
+    if (entry.row.item.queued != nullptr) {
+        byQueued_.try_emplace(entry.row.item.queued, entry.serial);
+    }
 }
 
 void TransferRows::Unindex(std::size_t row) {
@@ -73,6 +76,9 @@ void TransferRows::Unindex(std::size_t row) {
     if (entry.row.item.id != 0) Forget(byId_, entry.row.item.id, entry.serial);
     if (entry.row.item.folder != nullptr) {
         Forget(byFolder_, static_cast<const FolderDownload*>(entry.row.item.folder), entry.serial);
+    }
+    if (entry.row.item.queued != nullptr) {
+        Forget(byQueued_, static_cast<const QueuedDownload*>(entry.row.item.queued), entry.serial);
     }
 }
 
@@ -95,6 +101,19 @@ std::optional<std::size_t> TransferRows::FindByFolder(const FolderDownload* walk
     return found == byFolder_.end() ? std::nullopt : PositionOf(found->second);
 }
 
+std::optional<std::size_t> TransferRows::FindByQueued(const QueuedDownload* queued) const {
+    if (queued == nullptr) return std::nullopt;
+    const auto found = byQueued_.find(queued);
+    return found == byQueued_.end() ? std::nullopt : PositionOf(found->second);
+}
+
+void TransferRows::SetItem(std::size_t row, const TransferItem& item) {
+    if (row >= rows_.size()) return;
+    Unindex(row);
+    rows_[row].row.item = item;
+    Index(row);
+}
+
 void TransferRows::SetStatus(std::size_t row, const std::string& status, TransferState state,
                              std::optional<unsigned> percent) {
     if (row >= rows_.size()) return;
@@ -105,6 +124,10 @@ void TransferRows::SetStatus(std::size_t row, const std::string& status, Transfe
 
 void TransferRows::SetEnded(std::size_t row, TransferState state,
                             std::optional<util::ErrorKind> reason) {
+    if (state == TransferState::Paused) {
+        SetStatus(row, Translate("Paused"), state);
+        return;
+    }
     const StringId text = state == TransferState::Finished ? StringId::StatusFinished
                           : state == TransferState::Failed ? FailureText(reason)
                                                            : StringId::StatusCancelled;
@@ -117,6 +140,7 @@ void TransferRows::MarkDone(std::size_t row) {
     TransferItem& item = rows_[row].row.item;
     item.id = 0;
     item.folder = nullptr;
+    item.queued = nullptr;
     item.finished = true;
 }
 

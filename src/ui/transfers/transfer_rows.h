@@ -34,12 +34,15 @@ public:
     // The first row whose item carries this id; id 0 (finished rows) never matches.
     std::optional<std::size_t> FindById(std::uint32_t id) const;
     std::optional<std::size_t> FindByFolder(const FolderDownload* walk) const;
+    std::optional<std::size_t> FindByQueued(const QueuedDownload* queued) const;
+    // The row's transfer is now this one (a paused download goes on, or stops); its text stays.
+    void SetItem(std::size_t row, const TransferItem& item);
 
     // `percent`: how far a moving transfer has got, when known.
     void SetStatus(std::size_t row, const std::string& status, TransferState state,
                    std::optional<unsigned> percent = std::nullopt);
-    // The transfer is over: Finished, Failed or Cancelled, with its text; a failure with its
-    // reason when one is known.
+    // The transfer is over (Finished, Failed or Cancelled) or stopped for now (Paused), with its
+    // text; a failure with its reason when one is known.
     void SetEnded(std::size_t row, TransferState state,
                   std::optional<util::ErrorKind> reason = std::nullopt);
     // The transfer is over: the row forgets its id and folder and starts to count down.
@@ -67,6 +70,7 @@ private:
     std::uint64_t nextSerial_ = 0;
     std::unordered_map<std::uint32_t, std::uint64_t> byId_;
     std::unordered_map<const FolderDownload*, std::uint64_t> byFolder_;
+    std::unordered_map<const QueuedDownload*, std::uint64_t> byQueued_;
 };
 
 }  // namespace ui

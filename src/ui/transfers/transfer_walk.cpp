@@ -37,19 +37,9 @@ void Transfers::JobReported(JobId id) {
 
 void Transfers::StartFolderDownload(Ipv4 address, const std::string& remotePath,
                                     const std::string& targetFolder) {
-    auto walk = std::make_unique<FolderDownload>(
-        network_, address, StripTrailingBackslashes(remotePath), targetFolder);
-    TransferRow row;
-    row.item.folder = walk.get();
-    row.name = std::string(LastComponent(walk->download.RootPath()));
-    row.status = Text(StringId::StatusWait);
-    row.host = HostColumn(address);
-    row.image = kImageDownload;
-    rows_.Append(std::move(row));
-    FolderDownload& started = *walk;
-    folderDownloads_.push_back(std::move(walk));
-    started.download.Start();
-    FollowFolderDownload(started);
+    Launch(Queue({address, HostColumn(address), StripTrailingBackslashes(remotePath), targetFolder,
+                  true, 0}));
+    NoteUnfinishedChanged();
 }
 
 void Transfers::OnListing(JobId id, Ipv4 address, const std::string& listedPath,
@@ -80,6 +70,15 @@ void Transfers::OnListingFailed(JobId id) {
 void Transfers::FollowFolderDownload(FolderDownload& walk) {
     const client::FolderDownload& download = walk.download;
     const auto row = rows_.FindByFolder(&walk);
+    QueuedDownload* const queued = walk.queued;
+    if (download.End() == client::DownloadEnd::Running) return;
+    if (queued != nullptr && queued->phase == QueuedDownload::Phase::Pausing &&
+        download.End() == client::DownloadEnd::Cancelled) {
+        // The row lets go of the walk first, so that ending the walk leaves the row alone.
+        ShowPaused(*queued);
+        EndWalk(walk);
+        return;
+    }
     switch (download.End()) {
         case client::DownloadEnd::Running:
             return;
@@ -110,7 +109,12 @@ void Transfers::FollowFolderDownload(FolderDownload& walk) {
             sounds_.Play(EventSound::TransferFailed);
             break;
     }
+    // The walk may be gone after this.
     EndWalk(walk);
+    if (queued != nullptr) {
+        Unqueue(queued);
+        NoteUnfinishedChanged();
+    }
 }
 
 void Transfers::EndWalk(FolderDownload& walk) {

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "client/partial_download.h"
 #include "ui/controller/file_list_rows.h"
 #include "ui/text/ui_strings.h"
 #include "ui/transfers/transfer_paths.h"
@@ -21,12 +20,13 @@ void EraseRecord(std::vector<std::unique_ptr<Record>>& records, const Record* re
 }  // namespace
 
 Transfers::Transfers(ControllerNetwork& network, TransferListView& view, EventSoundPlayer& sounds,
-                     HostNameLookup hostNames, NumberFormat numbers)
+                     HostNameLookup hostNames, NumberFormat numbers, std::string stateFile)
     : network_(network),
       sounds_(sounds),
       hostNames_(std::move(hostNames)),
       numbers_(std::move(numbers)),
-      rows_(view) {}
+      rows_(view),
+      stateFile_(std::move(stateFile)) {}
 
 Transfers::~Transfers() = default;
 
@@ -79,37 +79,19 @@ std::string Transfers::ProgressText(StringId id, unsigned percent, double rateKB
 
 bool Transfers::IsBeingDownloaded(Ipv4 address, std::string_view path) const {
     const std::string wanted = StripTrailingBackslashes(path);
-    for (const auto& record : downloads_) {
-        JobInfo job;
-        if (network_.GetJobInfo(record->jobId, job) && job.address == address &&
-            job.remotePath == wanted) {
-            return true;
-        }
-    }
-    for (const auto& walk : folderDownloads_) {
-        if (walk->download.Address() == address && walk->download.RootPath() == wanted) {
-            return true;
-        }
-    }
-    return false;
+    return std::any_of(queued_.begin(), queued_.end(), [&](const auto& queued) {
+        return queued->what.address == address &&
+               StripTrailingBackslashes(queued->what.remotePath) == wanted;
+    });
 }
 
 void Transfers::StartFileDownload(Ipv4 address, const std::string& remotePath,
                                   const std::string& name, const std::string& targetFolder,
                                   std::int64_t listedSize) {
     if (client::CheckRemoteName(name) != client::NameProblem::None) return;
-    auto record = std::make_unique<DownloadRecord>();
-    record->localPath = targetFolder + name;
-    record->jobId = network_.AddRetrieveJob(address, remotePath, targetFolder + name,
-                                            &record->cancelled, ListedSize(listedSize));
-    TransferRow row;
-    row.item.id = record->jobId;
-    row.name = name;
-    row.status = Text(StringId::StatusWait);
-    row.host = HostColumn(address);
-    row.image = kImageDownload;
-    rows_.Append(std::move(row));
-    downloads_.push_back(std::move(record));
+    Launch(
+        Queue({address, HostColumn(address), remotePath, targetFolder + name, false, listedSize}));
+    NoteUnfinishedChanged();
 }
 
 void Transfers::OnDownloadStarted(JobId id) {
@@ -152,12 +134,19 @@ void Transfers::HandleDownloadFinished(JobId id, const util::Status& outcome) {
     }
     DownloadRecord* single = FindDownload(id);
     if (single == nullptr) return;
-    if (!outcome && single->discardPart) client::DiscardPartial(single->localPath);
+    QueuedDownload* queued = single->queued;
+    if (queued != nullptr && queued->phase == QueuedDownload::Phase::Pausing && !outcome) {
+        RemoveDownload(single);
+        ShowPaused(*queued);
+        return;
+    }
+    const bool cancelled = single->cancelled.load();
+    // The user cancelled: what arrived goes too, now that the job has let go of it.
+    if (!outcome && single->discardPart) network_.DiscardPartial(single->localPath);
     if (const auto row = rows_.FindById(id)) {
         if (!outcome) {
-            rows_.SetEnded(
-                *row, single->cancelled.load() ? TransferState::Cancelled : TransferState::Failed,
-                outcome.kind());
+            rows_.SetEnded(*row, cancelled ? TransferState::Cancelled : TransferState::Failed,
+                           outcome.kind());
             sounds_.Play(EventSound::TransferFailed);
         } else if (single->verified) {
             rows_.SetStatus(*row, Text(StringId::StatusFinishedVerified), TransferState::Finished);
@@ -169,6 +158,9 @@ void Transfers::HandleDownloadFinished(JobId id, const util::Status& outcome) {
         rows_.MarkDone(*row);
     }
     RemoveDownload(single);
+    if (queued == nullptr) return;
+    Unqueue(queued);
+    NoteUnfinishedChanged();
 }
 
 const StopFlag* Transfers::OnUploadRequested(std::uint32_t uploadId) {
@@ -217,9 +209,14 @@ void Transfers::OnUploadFinished(std::uint32_t uploadId, bool succeeded) {
 }
 
 void Transfers::CancelRows(const std::vector<std::size_t>& rows) {
+    bool changed = false;
     for (const std::size_t index : rows) {
         if (index >= rows_.Count()) continue;
-        const TransferItem& item = rows_.At(index).item;
+        const TransferItem item = rows_.At(index).item;
+        if (item.queued != nullptr && item.queued->phase == QueuedDownload::Phase::Pausing) {
+            // Its jobs are stopping already; when they report, they end as cancelled.
+            item.queued->phase = QueuedDownload::Phase::Running;
+        }
         if (DownloadRecord* download = item.id ? FindDownload(item.id) : nullptr) {
             download->cancelled = true;
             download->discardPart = true;
@@ -227,8 +224,15 @@ void Transfers::CancelRows(const std::vector<std::size_t>& rows) {
             upload->cancelled = true;
         } else if (item.folder != nullptr) {
             item.folder->download.Cancel();
+        } else if (item.queued != nullptr && item.queued->phase == QueuedDownload::Phase::Paused) {
+            rows_.SetEnded(index, TransferState::Cancelled);
+            rows_.MarkDone(index);
+            if (!item.queued->what.folder) network_.DiscardPartial(item.queued->what.localPath);
+            Unqueue(item.queued);
+            changed = true;
         }
     }
+    if (changed) NoteUnfinishedChanged();
 }
 
 void Transfers::CancelAll() {

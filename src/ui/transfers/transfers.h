@@ -25,15 +25,23 @@ using HostNameLookup = std::function<std::optional<std::string>(Ipv4 address)>;
 
 class Transfers {
 public:
+    // `stateFile`: where the unfinished downloads are kept across restarts; empty keeps them
+    // nowhere.
     Transfers(ControllerNetwork& network, TransferListView& view, EventSoundPlayer& sounds,
-              HostNameLookup hostNames, NumberFormat numbers);
+              HostNameLookup hostNames, NumberFormat numbers, std::string stateFile = {});
     ~Transfers();
     Transfers(const Transfers&) = delete;
     Transfers& operator=(const Transfers&) = delete;
 
     RunningTransfers Running() const;
 
-    // Whether the file or folder at `path` of the host is being fetched already.
+    // The downloads the last run left unfinished come back as paused rows, to go on when their
+    // host appears.
+    void RestoreUnfinished();
+    // A host is in the tree (again): its downloads that the program paused go on.
+    void OnHostOnline(Ipv4 address);
+
+    // Whether the file or folder at `path` of the host is being fetched already, or paused.
     bool IsBeingDownloaded(Ipv4 address, std::string_view path) const;
     // `targetFolder` ends in the local separator; `name` must be a safe local name.
     void StartFileDownload(Ipv4 address, const std::string& remotePath, const std::string& name,
@@ -59,9 +67,25 @@ public:
     void OnUploadFinished(std::uint32_t uploadId, bool succeeded);
 
     // The one-second tick.
-    void CountDown() { rows_.CountDown(); }
-    // The Cancel command on these rows.
+    void CountDown() {
+        rows_.CountDown();
+        FlushUnfinished();
+    }
+    // Writes the unfinished downloads when they changed since the last write. The one-second
+    // tick does, so that a burst of finished downloads costs one write, not one each; so do the
+    // commands that start downloads, and the shutdown.
+    void FlushUnfinished();
+    // The Cancel command on these rows: the transfers end, and what a download had received is
+    // thrown away.
     void CancelRows(const std::vector<std::size_t>& rows);
+    // Pause keeps what arrived and the row; Resume goes on from there. Rows of uploads, of ended
+    // transfers and of downloads already in that state are left alone.
+    void PauseRows(const std::vector<std::size_t>& rows);
+    void ResumeRows(const std::vector<std::size_t>& rows);
+    // Whether Pause or Resume would change any of these rows.
+    bool CanPause(const std::vector<std::size_t>& rows) const;
+    bool CanResume(const std::vector<std::size_t>& rows) const;
+    std::vector<UnfinishedDownload> Unfinished() const;
     // Shutdown: every transfer is told to stop.
     void CancelAll();
 
@@ -72,6 +96,16 @@ public:
     std::size_t RetiredWalkCount() const { return retiredWalks_.size(); }
 
 private:
+    // Starts the jobs of a queued download and ties its row (when it has one yet) to them.
+    void Launch(QueuedDownload& queued);
+    void AppendQueuedRow(QueuedDownload& queued, const TransferItem& item, bool paused);
+    QueuedDownload& Queue(UnfinishedDownload what);
+    // The download ended for good (finished, failed or cancelled): it is no longer kept.
+    void Unqueue(const QueuedDownload* queued);
+    // Its jobs have stopped after a pause: the row shows it paused and keeps the download.
+    void ShowPaused(QueuedDownload& queued);
+    void NoteUnfinishedChanged() { unfinishedChanged_ = true; }
+    QueuedDownload* QueuedAt(std::size_t row) const;
     DownloadRecord* FindDownload(JobId id) const;
     UploadRecord* FindUpload(std::uint32_t id) const;
     FolderDownload* FindWalkByFile(JobId id) const;
@@ -95,6 +129,10 @@ private:
     std::vector<std::unique_ptr<UploadRecord>> uploads_;
     std::vector<std::unique_ptr<FolderDownload>> folderDownloads_;
     std::vector<std::unique_ptr<FolderDownload>> retiredWalks_;
+    // In the order they were asked for, which is the order they are kept in.
+    std::vector<std::unique_ptr<QueuedDownload>> queued_;
+    std::string stateFile_;
+    bool unfinishedChanged_ = false;
 };
 
 }  // namespace ui

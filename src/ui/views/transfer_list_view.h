@@ -10,7 +10,8 @@ namespace ui {
 
 // Where a row's transfer stands; the status text says the same in the user's language, but only
 // this may be used to decide anything.
-enum class TransferState { Waiting, Moving, Finished, Failed, Cancelled };
+// Paused: stopped with what arrived kept, until the host is back or the user resumes it.
+enum class TransferState { Waiting, Moving, Finished, Failed, Cancelled, Paused };
 
 class TransferListView {
 public:
