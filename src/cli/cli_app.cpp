@@ -21,6 +21,7 @@ void AddGlobalOptions(CLI::App& app, GlobalOptions& options) {
     app.add_option("--request-port", options.requestPort)->group("");
     app.add_option("--chat-port", options.chatPort)->group("");
     app.add_option("--discovery-port", options.discoveryPort)->group("");
+    app.add_flag("--common-protocol", options.commonProtocol)->group("");
 }
 
 int Dispatch(CLI::App& app, const std::vector<std::string>& args, CommandContext& context,

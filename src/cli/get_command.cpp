@@ -19,6 +19,7 @@
 #include "cli/signal_watch.h"
 #include "client/download_target.h"
 #include "client/folder_download.h"
+#include "core/extension_support.h"
 #include "core/parseini.h"
 #include "core/settings_keys.h"
 #include "net/rate_limiter.h"
@@ -219,6 +220,15 @@ void GetRun::ReportFailure(const client::DownloadFailure& failure) {
 }
 
 void GetRun::ShowOldestFile() {
+    if (const client::StreamBatch* stream = folder_ ? folder_->Stream() : nullptr) {
+        // A stream shows as one transfer of its files' bytes.
+        if (folder_->StreamJob() == shownJob_) return;
+        shownJob_ = folder_->StreamJob();
+        display_.FileStarted(stream->files.front().localPath.lexically_relative(destDir_).string(),
+                             static_cast<std::int64_t>(stream->totalBytes), filesDone_,
+                             folder_->Walk().FilesFound());
+        return;
+    }
     const auto& running = RunningFiles();
     const JobId oldest = running.empty() ? 0 : running.begin()->first;
     if (oldest == shownJob_) return;
@@ -308,6 +318,14 @@ int GetRun::DownloadFolder(const std::string& remotePath, const DirEntry& entry)
                                                &folder_->Cancelled(),
                                                static_cast<std::uint64_t>(file.size));
     };
+    // A host known to lack the stream is asked file by file at once.
+    if (!context_.options.commonProtocol &&
+        session_->Jobs().Extensions().Known(address_).support != ExtensionSupport::Lacking) {
+        jobs.addStream = [this](std::shared_ptr<client::StreamBatch> batch) {
+            return session_->Jobs().AddFolderStreamJob(address_, std::move(batch),
+                                                       &folder_->Cancelled());
+        };
+    }
     client::FolderDownloadEvents events;
     events.onSkipped = [this](const client::Skipped& skipped) { ReportSkipped(skipped); };
     // The download goes on with what arrived, as ls shows what arrived; only the warning tells.
@@ -334,6 +352,20 @@ int GetRun::DownloadFolder(const std::string& remotePath, const DirEntry& entry)
     FollowProgress();
     session_->onDownloadVerified = [this](JobId id) { verified_.insert(id); };
     session_->onDownloadFinished = [this](JobId id, const util::Status& outcome) {
+        if (const client::StreamBatch* stream = folder_->Stream();
+            stream != nullptr && id == folder_->StreamJob()) {
+            // Every file of a stream is checked against the host's digest before it is kept.
+            for (std::size_t i = 0; i < stream->filesDone; ++i) {
+                verified_.insert(id);
+                FileFinished(id, stream->files[i], true);
+            }
+            if (!outcome && !stream->hostLacksStream && stream->filesDone < stream->files.size()) {
+                FileFinished(id, stream->files[stream->filesDone], false);
+            }
+            folder_->OnFileFinished(id, outcome);
+            ShowOldestFile();
+            return;
+        }
         const auto found = folder_->Running().find(id);
         if (found == folder_->Running().end()) return;
         const WalkFile file = found->second;

@@ -18,8 +18,11 @@ bool StaysInside(const fs::path& localDir, const fs::path& target) {
 }
 
 TargetCheck CheckTarget(const fs::path& localDir, const fs::path& target, bool overwrite,
-                        const OverwriteQuestion& mayOverwrite) {
-    if (!StaysInside(localDir, target)) return TargetCheck::Outside;
+                        const OverwriteQuestion& mayOverwrite, std::set<fs::path>* insideFolders) {
+    if (insideFolders == nullptr || !insideFolders->contains(target.parent_path())) {
+        if (!StaysInside(localDir, target)) return TargetCheck::Outside;
+        if (insideFolders != nullptr) insideFolders->insert(target.parent_path());
+    }
     std::error_code error;
     const fs::file_status status = fs::symlink_status(target, error);
     if (!fs::exists(status)) return TargetCheck::Write;

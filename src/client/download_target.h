@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <set>
 
 namespace client {
 
@@ -19,8 +20,11 @@ enum class TargetCheck { Write, Outside, FolderInTheWay, Kept };
 // user why a file was kept.
 using OverwriteQuestion = std::function<bool(const std::filesystem::path& target)>;
 
-// `overwrite`: every existing file may be replaced without asking.
+// `overwrite`: every existing file may be replaced without asking. `insideFolders`, when given,
+// keeps the folders already found inside localDir, so that thousands of files in one folder
+// resolve it once; the caller checks again, once per folder, just before it writes.
 TargetCheck CheckTarget(const std::filesystem::path& localDir, const std::filesystem::path& target,
-                        bool overwrite, const OverwriteQuestion& mayOverwrite);
+                        bool overwrite, const OverwriteQuestion& mayOverwrite,
+                        std::set<std::filesystem::path>* insideFolders = nullptr);
 
 }  // namespace client

@@ -1,11 +1,19 @@
 #include "client/folder_download.h"
 
+#include <algorithm>
 #include <system_error>
 #include <utility>
 
 namespace client {
 
 namespace fs = std::filesystem;
+
+namespace {
+
+// One selection line at most: the walk's depth and name limits allow no longer host path.
+constexpr std::size_t kMaxRemotePathBytes = proto::kMaxSelectionPath;
+
+}  // namespace
 
 FolderDownload::FolderDownload(Ipv4 address, std::string rootPath, fs::path localDir,
                                DownloadJobs jobs, FolderDownloadEvents events,
@@ -14,7 +22,8 @@ FolderDownload::FolderDownload(Ipv4 address, std::string rootPath, fs::path loca
       localDir_(std::move(localDir)),
       jobs_(std::move(jobs)),
       events_(std::move(events)),
-      settings_(settings) {}
+      settings_(settings),
+      streaming_(static_cast<bool>(jobs_.addStream)) {}
 
 void FolderDownload::Start() {
     Continue();
@@ -72,6 +81,7 @@ bool FolderDownload::OnListingFailed(JobId job) {
 }
 
 bool FolderDownload::OnFileFinished(JobId job, const util::Status& outcome) {
+    if (stream_ && job == streamJob_) return OnStreamFinished(outcome);
     const auto found = running_.find(job);
     if (found == running_.end()) return false;
     const WalkFile file = std::move(found->second);
@@ -86,25 +96,32 @@ bool FolderDownload::OnFileFinished(JobId job, const util::Status& outcome) {
     return true;
 }
 
-void FolderDownload::Continue() {
-    if (end_ != DownloadEnd::Running) return;
-    if (Cancelled().load()) {
-        // Cancelled while a file went well or a listing still arrived.
-        end_ = DownloadEnd::Cancelled;
-        return;
+bool FolderDownload::OnStreamFinished(const util::Status& outcome) {
+    const std::shared_ptr<StreamBatch> batch = std::move(stream_);
+    stream_.reset();
+    streamJob_ = 0;
+    filesDone_ += static_cast<std::uint32_t>(batch->filesDone);
+    bytesDone_ += static_cast<std::int64_t>(batch->bytesDone);
+    if (batch->hostLacksStream && outcome.kind() != util::ErrorKind::Stopped) {
+        // Checked already; they go the common way, like every file after them.
+        streaming_ = false;
+        for (WalkFile& file : batch->files) checked_.push_back(std::move(file));
+    } else if (!outcome) {
+        const WalkFile& failed = batch->files[std::min(batch->filesDone, batch->files.size() - 1)];
+        Fail(FailureKind::File, failed.remotePath, failed.localPath, outcome);
+        return true;
     }
-    walk_.ListWaitingFolders(jobs_.addListing);
-    while (running_.size() < settings_.filesInFlight) {
-        // None while the files found so far are taken and listings are still on their way.
-        auto file = walk_.TakeNextFile();
-        if (!file) break;
-        switch (
-            CheckTarget(localDir_, file->localPath, settings_.overwrite, events_.mayOverwrite)) {
-            case TargetCheck::Write: {
-                const JobId job = jobs_.addFile(*file);
-                running_.emplace(job, std::move(*file));
-                break;
-            }
+    Continue();
+    return true;
+}
+
+std::optional<WalkFile> FolderDownload::TakeCheckedFile() {
+    while (auto file = walk_.TakeNextFile()) {
+        // A stream's receiver looks at each folder again before it writes into it.
+        switch (CheckTarget(localDir_, file->localPath, settings_.overwrite, events_.mayOverwrite,
+                            streaming_ ? &insideFolders_ : nullptr)) {
+            case TargetCheck::Write:
+                return file;
             case TargetCheck::Outside:
                 Skip({SkipKind::Outside, file->remotePath, file->localPath, {}});
                 break;
@@ -115,8 +132,62 @@ void FolderDownload::Continue() {
                 Skip({SkipKind::Kept, file->remotePath, file->localPath, {}});
                 break;
         }
+        // A question may have been answered with a cancel.
+        if (Cancelled().load()) break;
     }
-    if (running_.empty() && walk_.Exhausted()) end_ = DownloadEnd::Finished;
+    return std::nullopt;
+}
+
+void FolderDownload::StartStream() {
+    // Every question about this batch is asked now, before it is asked for: the stream never
+    // waits for the user, so the host's time limits never see a pause.
+    auto batch = std::make_shared<StreamBatch>();
+    batch->rootPath = walk_.RootPath();
+    batch->localDir = localDir_;
+    std::size_t selectionBytes = 0;
+    while (batch->files.size() < settings_.streamLimits.maxFiles) {
+        auto file = TakeCheckedFile();
+        if (!file) break;
+        selectionBytes += file->remotePath.size() - walk_.RootPath().size();
+        batch->totalBytes += static_cast<std::uint64_t>(file->size);
+        batch->files.push_back(std::move(*file));
+        if (selectionBytes + 2 * kMaxRemotePathBytes > settings_.streamLimits.maxSelectionBytes) {
+            break;
+        }
+    }
+    if (batch->files.empty() || Cancelled().load()) return;
+    stream_ = batch;
+    streamJob_ = jobs_.addStream(std::move(batch));
+}
+
+void FolderDownload::Continue() {
+    if (end_ != DownloadEnd::Running) return;
+    if (Cancelled().load()) {
+        // Cancelled while a file went well or a listing still arrived.
+        end_ = DownloadEnd::Cancelled;
+        return;
+    }
+    walk_.ListWaitingFolders(jobs_.addListing);
+    if (streaming_) {
+        if (!stream_) StartStream();
+    } else {
+        while (running_.size() < settings_.filesInFlight) {
+            // None while the files found so far are taken and listings are still on their way.
+            std::optional<WalkFile> file;
+            if (!checked_.empty()) {
+                file = std::move(checked_.front());
+                checked_.pop_front();
+            } else {
+                file = TakeCheckedFile();
+            }
+            if (!file) break;
+            const JobId job = jobs_.addFile(*file);
+            running_.emplace(job, std::move(*file));
+        }
+    }
+    if (running_.empty() && !stream_ && checked_.empty() && walk_.Exhausted()) {
+        end_ = DownloadEnd::Finished;
+    }
 }
 
 }  // namespace client

@@ -7,23 +7,31 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "client/download_target.h"
 #include "client/folder_walk.h"
+#include "client/stream_batch.h"
+#include "protocol/folder_stream.h"
 #include "util/result.h"
 
 namespace client {
 
-// How the download gets its jobs run. Both watch the download's cancel flag.
+// How the download gets its jobs run. All watch the download's cancel flag.
 struct DownloadJobs {
     std::function<JobId(const std::string& folderPath)> addListing;
     std::function<JobId(const WalkFile& file)> addFile;
+    // When set, the files go as streams of many (CJobQueue::AddFolderStreamJob), one at a time;
+    // a host that lacks the stream gets them one by one through addFile after all.
+    std::function<JobId(std::shared_ptr<StreamBatch> batch)> addStream;
 };
 
 enum class SkipKind { Refused, Outside, FolderInTheWay, Kept };
@@ -63,6 +71,8 @@ struct FolderDownloadSettings {
     // Existing files are replaced without asking: the user agreed to the whole folder.
     bool overwrite = false;
     WalkLimits limits;
+    // What one stream may carry; the host takes no more.
+    StreamBatchLimits streamLimits{proto::kMaxStreamFiles, proto::kMaxSelectionLength};
 };
 
 enum class DownloadEnd { Running, Finished, Failed, Cancelled };
@@ -86,9 +96,11 @@ public:
     bool OnListingFailed(JobId job);
     std::optional<std::string> AwaitedFolder(JobId job) const { return walk_.AwaitedFolder(job); }
     bool Awaits(const std::string& folderPath) const { return walk_.Awaits(folderPath); }
-    // A file job reported. True when it was one of this download's running files.
+    // A file or stream job reported. True when it was one of this download's.
     bool OnFileFinished(JobId job, const util::Status& outcome);
-    bool Fetches(JobId job) const { return running_.contains(job); }
+    bool Fetches(JobId job) const {
+        return running_.contains(job) || (stream_ && job == streamJob_);
+    }
 
     // Watched by every job of the download.
     StopFlag& Cancelled() { return walk_.Cancelled(); }
@@ -98,7 +110,7 @@ public:
     // Running until it finished, failed or was cancelled; files already out may still report.
     DownloadEnd End() const { return end_; }
     // Ended, and no file of it is out any more.
-    bool Settled() const { return end_ != DownloadEnd::Running && running_.empty(); }
+    bool Settled() const { return end_ != DownloadEnd::Running && running_.empty() && !stream_; }
     // What ended the download, once it failed.
     const std::optional<DownloadFailure>& Failure() const { return failure_; }
     // Some file or folder of the host was left out.
@@ -109,6 +121,9 @@ public:
     const FolderWalk& Walk() const { return walk_; }
     // The files being fetched, by job id, oldest first.
     const std::map<JobId, WalkFile>& Running() const { return running_; }
+    // The stream on its way, if any, and its job.
+    const StreamBatch* Stream() const { return stream_.get(); }
+    JobId StreamJob() const { return stream_ ? streamJob_ : 0; }
     std::uint32_t FilesDone() const { return filesDone_; }
     std::int64_t BytesDone() const { return bytesDone_; }
 
@@ -119,6 +134,11 @@ private:
     bool CreateFolder(const std::filesystem::path& folder);
     // Asks for waiting listings and starts waiting files; ends the download when all is done.
     void Continue();
+    // Checks the next file of the walk against the disk; none when the walk has none waiting or
+    // it must not be written.
+    std::optional<WalkFile> TakeCheckedFile();
+    void StartStream();
+    bool OnStreamFinished(const util::Status& outcome);
 
     FolderWalk walk_;
     const std::filesystem::path localDir_;
@@ -126,6 +146,13 @@ private:
     FolderDownloadEvents events_;
     const FolderDownloadSettings settings_;
     std::map<JobId, WalkFile> running_;
+    // Files already checked that wait for a job of their own: a stream's files, after the host
+    // turned out to lack the stream.
+    std::deque<WalkFile> checked_;
+    bool streaming_ = false;
+    std::set<std::filesystem::path> insideFolders_;
+    std::shared_ptr<StreamBatch> stream_;
+    JobId streamJob_ = 0;
     DownloadEnd end_ = DownloadEnd::Running;
     std::optional<DownloadFailure> failure_;
     std::size_t skipped_ = 0;

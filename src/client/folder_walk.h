@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "client/job_queue.h"
+#include "client/walk_file.h"
 #include "client/walk_paths.h"
 #include "core/types.h"
 
@@ -29,14 +30,6 @@ struct WalkLimits {
     // Listings asked for at once: the job queue takes only so many light jobs, and a folder may
     // hold thousands of sub-folders.
     std::size_t listingsInFlight = 8;
-};
-
-struct WalkFile {
-    // Host path, without trailing backslash.
-    std::string remotePath;
-    std::filesystem::path localPath;
-    // As listed; never negative.
-    std::int64_t size = 0;
 };
 
 enum class WalkRefusalKind {

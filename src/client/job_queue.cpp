@@ -14,7 +14,7 @@ namespace {
 constexpr auto kStopCheckSlice = std::chrono::milliseconds(50);
 
 bool IsLight(JobType type) {
-    return type != JobType::Retrieve;
+    return type != JobType::Retrieve && type != JobType::FolderStream;
 }
 
 // Hosts remembered as having answered; far more than a LAN holds.
@@ -95,6 +95,14 @@ JobId CJobQueue::AddRetrieveJob(Ipv4 address, const std::string& remotePath,
     auto job = NewJob(JobType::Retrieve, address, remotePath, stop);
     job->localPath = localPath;
     job->expectedSize = expectedSize;
+    return AddJob(std::move(job));
+}
+
+JobId CJobQueue::AddFolderStreamJob(Ipv4 address, std::shared_ptr<client::StreamBatch> batch,
+                                    const StopFlag* stop) {
+    auto job = NewJob(JobType::FolderStream, address, batch->rootPath, stop);
+    job->localPath = batch->localDir.string();
+    job->batch = std::move(batch);
     return AddJob(std::move(job));
 }
 

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "client/extension_memo.h"
+#include "client/stream_batch.h"
 #include "core/types.h"
 #include "protocol/request_protocol.h"
 #include "util/result.h"
@@ -28,6 +29,7 @@ enum class JobType : int {
     Expand = 1,        // list a folder or the share list
     GetHostInfo = 2,   // name, version (and system) of a host
     HostModified = 3,  // tell a host that our shares changed
+    FolderStream = 4,  // download a batch of a folder's files on one connection ("wdx-folder")
 };
 
 // Called on worker threads, without any queue lock held.
@@ -127,6 +129,13 @@ public:
                          const StopFlag* stop,
                          std::optional<std::uint64_t> expectedSize = std::nullopt);
 
+    // A batch of a folder download's files as one stream, for a host that answers "wdx-folder"
+    // (asked once per host through Extensions()). Reports like a download: Started, Progress over
+    // the batch's bytes, Finished; the batch then holds how far it came, or that the host lacks
+    // the stream and nothing was asked. The batch must not be touched until the report.
+    JobId AddFolderStreamJob(Ipv4 address, std::shared_ptr<client::StreamBatch> batch,
+                             const StopFlag* stop);
+
     // For a job whose answer nobody wants any more (its host is gone): a waiting job is dropped
     // without a report, a running light job gives up its connection attempts and exchange at
     // once and reports the way a job that cannot connect does. Downloads that run watch their
@@ -162,6 +171,7 @@ private:
     void RunWorker(Job& job);
     void ForgetStopFlag(Job& job);
     util::Status Retrieve(const Job& job, int socket, const StopFlag* stop);
+    util::Status StreamFolder(Job& job, const StopFlag* stop);
     util::Status RetrieveVerified(const Job& job, int socket, const StopFlag* stop);
     bool OffersGet(const Job& job, const StopFlag* stop);
     void NotifyScheduler();

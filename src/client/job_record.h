@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <thread>
@@ -18,6 +19,8 @@ struct CJobQueue::Job {
     std::string localPath;
     const StopFlag* stop = nullptr;
     std::optional<std::uint64_t> expectedSize;
+    // Of a folder stream: the files, and how far the stream came.
+    std::shared_ptr<client::StreamBatch> batch;
     // What the network calls of a light job watch instead of `stop`: set by the scheduler once
     // `stop` is set or the job's time is up.
     StopFlag abort{false};

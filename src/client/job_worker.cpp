@@ -2,11 +2,13 @@
 #include <filesystem>
 
 #include "client/download_progress.h"
+#include "client/folder_stream_receive.h"
 #include "client/job_queue.h"
 #include "client/job_record.h"
 #include "client/verified_download.h"
 #include "net/connect.h"
 #include "net/framing.h"
+#include "protocol/folder_stream.h"
 #include "protocol/get_request.h"
 
 namespace {
@@ -42,6 +44,23 @@ util::Status CJobQueue::Retrieve(const Job& job, net::Socket socket, const StopF
     return net::ReceiveFile(socket, job.localPath, stop, nullptr, &progress, job.expectedSize);
 }
 
+util::Status CJobQueue::StreamFolder(Job& job, const StopFlag* stop) {
+    client::StreamBatch& batch = *job.batch;
+    // Asked once per host; a host of the common protocol costs this one connection.
+    if (!extensions_.Lookup(job.address, options_.requestPort, stop)
+             .Has(std::string(proto::kFolderStreamWord))) {
+        batch.hostLacksStream = true;
+        return StoppedOr(util::ErrorKind::RefusedByHost, stop);
+    }
+    net::UniqueSocket socket =
+        net::ConnectTo(job.address, options_.requestPort, stop, options_.connectAttempts);
+    if (!socket.valid()) return StoppedOr(util::ErrorKind::CannotConnect, stop);
+    DownloadProgressAdapter progress(*downloadListener_, job.id);
+    util::Status outcome = client::ReceiveFolderStream(socket.get(), batch, stop, &progress);
+    if (!outcome && IsStopped(stop)) outcome = util::MakeError(util::ErrorKind::Stopped);
+    return outcome;
+}
+
 bool CJobQueue::OffersGet(const Job& job, const StopFlag* stop) {
     return options_.verifyDownloads && job.type == JobType::Retrieve &&
            extensions_.Lookup(job.address, options_.requestPort, stop)
@@ -64,17 +83,23 @@ util::Status CJobQueue::RetrieveVerified(const Job& job, net::Socket socket, con
 }
 
 void CJobQueue::ForgetStopFlag(Job& job) {
-    // The flag often lives in the owner's record of the job, which the owner may free as soon as
-    // the report has reached it, while this job still counts as running and the scheduler would
-    // keep reading the flag.
+    // The flag often lives in the owner's record of the job, which the owner may free as soon
+    // as the report has reached it, while this job still counts as running and the scheduler
+    // would keep reading the flag.
     std::lock_guard guard(lock_);
     job.stop = nullptr;
 }
 
 void CJobQueue::RunWorker(Job& job) {
-    // A light job's flag is set by the scheduler when the job's own flag is, or when its time is
-    // up; a download watches its own flag directly.
+    // A light job's flag is set by the scheduler when the job's own flag is, or when its time
+    // is up; a download watches its own flag directly.
     const StopFlag* stop = job.light ? &job.abort : job.stop;
+    if (job.type == JobType::FolderStream) {
+        const util::Status outcome = StreamFolder(job, stop);
+        if (job.batch->filesDone > 0) NoteAnswered(job.address);
+        downloadListener_->OnDownloadFinished(job.id, outcome);
+        return;
+    }
     // Asked before the job's own connection, which would otherwise wait idle at the host.
     const bool verified = !IsStopped(job.stop) && OffersGet(job, stop);
     net::UniqueSocket socket;
@@ -119,6 +144,8 @@ void CJobQueue::RunWorker(Job& job) {
             }
             break;
         }
+        case JobType::FolderStream:
+            break;
         case JobType::HostModified:
             // The host answers nothing.
             if (connected) net::SendString(socket.get(), proto::BuildRequest("hostmodified"), stop);

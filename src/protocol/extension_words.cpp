@@ -1,5 +1,6 @@
 #include "protocol/extension_words.h"
 
+#include "protocol/folder_stream.h"
 #include "protocol/get_request.h"
 #include "protocol/search_reply.h"
 
@@ -12,7 +13,8 @@ constexpr std::size_t kMaxWordLength = 64;
 }  // namespace
 
 std::vector<std::string> OwnExtensionWords() {
-    return {std::string(kExtensionWordsWord), std::string(kGetWord), std::string(kSearchWord)};
+    return {std::string(kExtensionWordsWord), std::string(kGetWord), std::string(kSearchWord),
+            std::string(kFolderStreamWord)};
 }
 
 std::string EncodeExtensionWords(const std::vector<std::string>& words) {

@@ -1,4 +1,5 @@
 #include "protocol/extension_words.h"
+#include "protocol/folder_stream.h"
 #include "protocol/get_request.h"
 #include "protocol/request_protocol.h"
 #include "protocol/search_reply.h"
@@ -34,6 +35,7 @@ RequestKind ClassifyJobWord(std::string_view jobWord) {
     if (jobWord.starts_with("gethostinfo")) return RequestKind::GetHostInfoEx;
     if (jobWord == "hostmodified") return RequestKind::HostModified;
     if (jobWord == kExtensionWordsWord) return RequestKind::ExtensionWords;
+    if (jobWord == kFolderStreamWord) return RequestKind::FolderStream;
     if (jobWord == kGetWord) return RequestKind::Get;
     if (jobWord == kSearchWord) return RequestKind::Search;
     return RequestKind::Unknown;

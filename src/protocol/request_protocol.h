@@ -28,6 +28,8 @@ enum class RequestKind : int {
     Get = 8,
     // "wdx-search:<pattern>" (protocol/search_reply.h).
     Search = 9,
+    // The files of a folder as one stream (protocol/folder_stream.h).
+    FolderStream = 10,
 };
 
 // "ping", "gethostinfo", ... without argument; "expand:<path>", "retrieve:<path>" with one.
@@ -47,7 +49,8 @@ RequestLine SplitRequest(std::string_view line);
 RequestKind ClassifyJobWord(std::string_view jobWord);
 // File sends are scheduled apart from light jobs.
 inline bool IsFileSend(RequestKind type) {
-    return type == RequestKind::Retrieve || type == RequestKind::Get;
+    return type == RequestKind::Retrieve || type == RequestKind::Get ||
+           type == RequestKind::FolderStream;
 }
 
 // "<name>\<flag>\<size>" entries joined by "\". Entries named "." or ".." and names that contain

@@ -4,14 +4,17 @@
 
 #include <poll.h>
 
+#include <algorithm>
 #include <cstdint>
 
 #include "net/framing.h"
 #include "net/progress.h"
 #include "net/readiness.h"
 #include "protocol/extension_words.h"
+#include "protocol/folder_stream.h"
 #include "protocol/search_reply.h"
 #include "server/file_version_send.h"
+#include "server/folder_stream_send.h"
 #include "server/share_index_keeper.h"
 #include "server/share_listing.h"
 #include "server/share_paths.h"
@@ -62,12 +65,15 @@ bool CServerThread::ReadRequest(Connection& connection) {
     std::string line;
     const bool received = net::ReceiveString(connection.socket.get(), line, &connection.abort,
                                              net::kMaxRequestLength);
-    connection.deadlineMs = 0;
-
     proto::RequestLine request;
     if (received) {
         request = proto::SplitRequest(line);
         connection.requestKind = proto::ClassifyJobWord(request.jobWord);
+        // The files a folder stream asks for follow the request within its time limit.
+        if (connection.requestKind == proto::RequestKind::FolderStream &&
+            !ReadSelection(connection)) {
+            connection.requestKind = proto::RequestKind::Unknown;
+        }
         if (connection.requestKind == proto::RequestKind::Get) {
             const auto asked = proto::ParseGetArgument(request.argument);
             if (asked) connection.getRequest = *asked;
@@ -82,6 +88,7 @@ bool CServerThread::ReadRequest(Connection& connection) {
                           server::TraceExcerpt(line).c_str());
         }
     }
+    connection.deadlineMs = 0;
     const bool keepsArgument = connection.requestKind == proto::RequestKind::Expand ||
                                proto::IsFileSend(connection.requestKind) ||
                                connection.requestKind == proto::RequestKind::Search;
@@ -95,14 +102,25 @@ bool CServerThread::ReadRequest(Connection& connection) {
     return true;
 }
 
+bool CServerThread::ReadSelection(Connection& connection) {
+    std::string text;
+    return net::ReceiveString(connection.socket.get(), text, &connection.abort,
+                              proto::kMaxSelectionLength) &&
+           proto::ParseSelection(text, connection.selection);
+}
+
 bool CServerThread::AskPermission(Connection& connection) {
     // Resolved before the question, so that a request for nothing that could be sent closes
     // without bothering the user, however often a peer repeats it. Folders, devices and pipes are
     // not files to send (a pipe could stall the send for ever), and a missing file is not worth a
-    // question or an upload report either.
+    // question or an upload report either. A folder stream is asked about once, for its folder.
     server::LocalPath local;
-    if (!ResolveArgument(connection, local) || local.kind != server::PathKind::File) return false;
+    const server::PathKind wanted = connection.requestKind == proto::RequestKind::FolderStream
+                                        ? server::PathKind::Folder
+                                        : server::PathKind::File;
+    if (!ResolveArgument(connection, local) || local.kind != wanted) return false;
     UseLocalPath(connection, local);
+    connection.shareRoot = local.shareRoot;
     {
         std::lock_guard guard(lock_);
         if (Stopping() || connection.evicted) return false;
@@ -158,6 +176,9 @@ void CServerThread::RunJob(Connection& connection) {
     switch (connection.requestKind) {
         case proto::RequestKind::Retrieve:
             ServeRetrieve(connection);
+            break;
+        case proto::RequestKind::FolderStream:
+            ServeFolderStream(connection);
             break;
         case proto::RequestKind::Get:
             ServeGet(connection);
@@ -223,6 +244,35 @@ void CServerThread::ServeRetrieve(Connection& connection) {
                   UploadProgressAdapter::ContextOf(connection.id), &progress);
 }
 
+void CServerThread::ServeFolderStream(Connection& connection) {
+    server::FolderStreamSource source;
+    {
+        std::lock_guard guard(lock_);
+        source.folder = connection.argument;
+    }
+    source.shareRoot = std::move(connection.shareRoot);
+    source.selection = std::move(connection.selection);
+    // One upload row for the whole stream, as for one file.
+    serverListener_->OnUploadRequested(connection.id, &connection.stopFlag);
+    const std::size_t files = source.selection.size();
+    uploadListener_->OnUploadStarted(connection.id);
+    auto lastBytes = std::uint64_t{0};
+    auto lastMs = SteadyMilliseconds();
+    const auto progress = [&](const server::FolderStreamCounts& counts) {
+        const std::int64_t now = SteadyMilliseconds();
+        const auto elapsed = static_cast<float>(std::max<std::int64_t>(now - lastMs, 1));
+        const float speed = static_cast<float>(counts.bytesSent - lastBytes) / 1.024f / elapsed;
+        lastBytes = counts.bytesSent;
+        lastMs = now;
+        const auto percent =
+            static_cast<unsigned>(files == 0 ? 100 : counts.filesSent * 100 / files);
+        uploadListener_->OnUploadProgress(connection.id, percent, speed);
+    };
+    const bool sent =
+        server::SendFolderStream(connection.socket.get(), source, connection.stopFlag, progress);
+    uploadListener_->OnUploadFinished(connection.id, sent);
+}
+
 void CServerThread::ServeGet(Connection& connection) {
     std::string localPath;
     proto::GetRequest asked;
@@ -242,8 +292,8 @@ void CServerThread::ServePing(Connection& connection) {
     std::string message;
     for (;;) {
         // The connection's deadline alone decides how long the host may stay silent: the wait
-        // for its next ping has no limit of its own, and the listener aborts it when the deadline
-        // passes.
+        // for its next ping has no limit of its own, and the listener aborts it when the
+        // deadline passes.
         SetDeadline(connection, SteadyMilliseconds() + options_.pingIdleTimeoutMs);
         if (net::detail::WaitForSocket(connection.socket.get(), POLLIN, &connection.abort, -1) !=
                 net::detail::Readiness::Ready ||

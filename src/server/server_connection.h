@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "core/types.h"
 #include "net/socket.h"
@@ -37,6 +38,11 @@ struct CServerThread::Connection {
     // Written by the connection thread before it queues itself; read under the server lock after.
     proto::RequestKind requestKind = proto::RequestKind::Unknown;
     bool light = true;
+
+    // Of a folder stream: the files asked for, and the share folder the stream stays in. Written
+    // by the connection thread alone.
+    std::vector<std::string> selection;
+    std::string shareRoot;
 
     // Guarded by the server lock.
     std::string argument;

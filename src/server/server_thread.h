@@ -191,11 +191,13 @@ private:
     // Connection threads.
     void ConnectionThreadFunction(Connection& connection);
     bool ReadRequest(Connection& connection);
+    bool ReadSelection(Connection& connection);
     bool AskPermission(Connection& connection);
     bool Enqueue(Connection& connection);
     bool WaitForStart(Connection& connection);
     void RunJob(Connection& connection);
     void ServeRetrieve(Connection& connection);
+    void ServeFolderStream(Connection& connection);
     void ServeGet(Connection& connection);
     void ServePing(Connection& connection);
     void ServeExpand(Connection& connection);

@@ -87,7 +87,7 @@ TEST_F(ServerTest, AnswersEachRequestTheWayItsJobWordAsks) {
         {"retrieve:\\music\\gone.txt", ""},
         {"Expand:\\", ""},
         {"hostmodified", ""},
-        {"wdx-words", Framed("wdx-words\nwdx-get\nwdx-search\n")}};
+        {"wdx-words", Framed("wdx-words\nwdx-get\nwdx-search\nwdx-folder\n")}};
     for (const auto& [line, reply] : rows) EXPECT_EQ(Ask(line), reply) << line;
     EXPECT_EQ(listeners_.Logged("modified"), Lines{"modified 127.0.0.1"});
     // Only the two files are asked for; the folder and the missing file close unasked.

@@ -57,6 +57,12 @@ struct FakeNetwork final : ui::ControllerNetwork {
         lastListedSize = listedSize;
         return Add({0, JobType::Retrieve, address, remotePath, localPath, stop});
     }
+    JobId AddFolderStreamJob(Ipv4 address, std::shared_ptr<client::StreamBatch> batch,
+                             const StopFlag* stop) override {
+        streams.push_back(batch);
+        return Add({0, JobType::FolderStream, address, batch->rootPath, {}, stop});
+    }
+    bool MayStreamFolders(Ipv4) const override { return streamsFolders; }
     bool GetJobInfo(JobId id, JobInfo& out) const override {
         if (!live.count(id)) return false;
         const Job& job = live.at(id);
@@ -116,7 +122,7 @@ struct FakeNetwork final : ui::ControllerNetwork {
     }
     // The jobs since the last ClearJobs, one line each: "<type> <address>[ <path>][ -> <local>]".
     std::vector<std::string> JobLines() const {
-        const char* types[] = {"retrieve", "expand", "info", "modified"};
+        const char* types[] = {"retrieve", "expand", "info", "modified", "stream"};
         std::vector<std::string> lines;
         for (const Job& job : jobs) {
             lines.push_back(types[int(job.type)] + (" " + net::FormatIpv4(job.address)));
@@ -129,6 +135,9 @@ struct FakeNetwork final : ui::ControllerNetwork {
     ui::NetworkListeners listeners;
     JobId nextId = kFirstJobId;
     std::vector<Job> jobs;  // since the last ClearJobs
+    // Folder downloads go as streams only where a test says the host has them.
+    bool streamsFolders = false;
+    std::vector<std::shared_ptr<client::StreamBatch>> streams;
     std::map<JobId, Job> live;
     std::vector<JobId> cancelled;
     struct Search {

@@ -157,6 +157,13 @@ public:
                          const StopFlag* stop, std::optional<std::uint64_t> listedSize) override {
         return jobs_->AddRetrieveJob(address, remotePath, localPath, stop, listedSize);
     }
+    JobId AddFolderStreamJob(Ipv4 address, std::shared_ptr<client::StreamBatch> batch,
+                             const StopFlag* stop) override {
+        return jobs_->AddFolderStreamJob(address, std::move(batch), stop);
+    }
+    bool MayStreamFolders(Ipv4 address) const override {
+        return jobs_->Extensions().Known(address).support != ExtensionSupport::Lacking;
+    }
     bool GetJobInfo(JobId id, JobInfo& out) const override { return jobs_->GetJobInfo(id, &out); }
     void CancelJob(JobId id) override { jobs_->CancelJob(id); }
     void ForgetExtensions(Ipv4 address) override { jobs_->Extensions().Forget(address); }

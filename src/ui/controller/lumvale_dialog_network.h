@@ -42,6 +42,11 @@ public:
     virtual JobId AddRetrieveJob(Ipv4 address, const std::string& remotePath,
                                  const std::string& localPath, const StopFlag* stop,
                                  std::optional<std::uint64_t> listedSize) = 0;
+    // A batch of a folder download as one stream (CJobQueue::AddFolderStreamJob).
+    virtual JobId AddFolderStreamJob(Ipv4 address, std::shared_ptr<client::StreamBatch> batch,
+                                     const StopFlag* stop) = 0;
+    // False when the host is known to lack the folder stream: its folders go file by file.
+    virtual bool MayStreamFolders(Ipv4 address) const = 0;
     virtual bool GetJobInfo(JobId id, JobInfo& out) const = 0;
     // A waiting job is dropped, a running light job gives up (CJobQueue::CancelJob).
     virtual void CancelJob(JobId id) = 0;

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -95,10 +97,21 @@ struct FolderDownload {
                             return Track(network.AddRetrieveJob(
                                 download.Address(), file.remotePath, file.localPath.string(),
                                 &download.Cancelled(), ListedSize(file.size)));
-                        }},
+                        },
+                    .addStream = StreamJobs(network, address)},
                    {}, AgreedToWholeFolder()) {}
     FolderDownload(const FolderDownload&) = delete;
     FolderDownload& operator=(const FolderDownload&) = delete;
+
+    // Streams where the host may have them; none where it is known to lack them.
+    std::function<JobId(std::shared_ptr<client::StreamBatch>)> StreamJobs(
+        ControllerNetwork& network, Ipv4 address) {
+        if (!network.MayStreamFolders(address)) return {};
+        return [this, &network](std::shared_ptr<client::StreamBatch> batch) {
+            return Track(network.AddFolderStreamJob(download.Address(), std::move(batch),
+                                                    &download.Cancelled()));
+        };
+    }
 
     JobId Track(JobId job) {
         jobsOut.push_back(job);
