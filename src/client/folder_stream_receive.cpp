@@ -10,6 +10,7 @@
 #include "client/download_target.h"
 #include "net/framing.h"
 #include "net/part_file.h"
+#include "net/rate_limiter.h"
 #include "net/sha256.h"
 #include "net/stream_io.h"
 #include "net/transfer_progress.h"
@@ -34,10 +35,15 @@ public:
     util::Status Fill(int limitMs) {
         if (begin_ < end_) return {};
         begin_ = end_ = 0;
+        // The download speed limit holds for streams as for single files.
+        const std::size_t wanted = net::DownloadRateLimiter().BlockSize(buffer_.size());
         const auto got =
-            net::detail::ReceiveAvailable(socket_, buffer_.data(), buffer_.size(), stop_, limitMs);
+            net::detail::ReceiveAvailable(socket_, buffer_.data(), wanted, stop_, limitMs);
         if (!got) return got.error();
         end_ = got.value();
+        if (!net::PaceDownload(got.value(), stop_)) {
+            return util::MakeError(util::ErrorKind::Stopped);
+        }
         return {};
     }
     const char* Data() const { return buffer_.data() + begin_; }
