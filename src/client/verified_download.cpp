@@ -13,29 +13,10 @@
 #include "net/part_file.h"
 #include "net/sha256.h"
 #include "protocol/get_request.h"
+#include "util/unique_fd.h"
 
 namespace client {
 namespace {
-
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    ~Descriptor() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return fd_; }
-    // Closes, reporting what close reports: a late write error shows here on some file systems.
-    int Close() {
-        const int result = ::close(fd_);
-        fd_ = -1;
-        return result;
-    }
-
-private:
-    int fd_;
-};
 
 // What the part held from an earlier attempt may continue: it came from the same host, file and
 // target, and is no longer than the version it began with.
@@ -140,7 +121,7 @@ util::Status Exchange(net::Socket socket, const VerifiedDownload& download,
     net::Sha256 hash;
     const auto opened = OpenPart(download, paths, *start, hash, stop);
     if (!opened) return opened.error();
-    Descriptor part(opened.value());
+    util::UniqueFd part(opened.value());
     partOf = start->size;
     if (util::Status received =
             net::ReceiveFileRange(socket, part.get(), range, hash, stop, nullptr, progress);

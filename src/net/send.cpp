@@ -18,29 +18,12 @@
 #include "net/transfer_progress.h"
 #include "util/error_text.h"
 #include "util/trace.h"
+#include "util/unique_fd.h"
 
 namespace net {
 namespace {
 
 using detail::TransferProgress;
-
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    ~FileDescriptor() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    int get() const { return fd_; }
-    void reset(int fd) {
-        if (fd_ >= 0) ::close(fd_);
-        fd_ = fd;
-    }
-
-private:
-    int fd_;
-};
 
 bool SendHeader(Socket socket, std::uint64_t length, const StopFlag* stop) {
     const std::string header = LengthHeader(length);
@@ -144,7 +127,7 @@ bool SendBody(Socket socket, const char* block, int file, std::uint64_t length,
 bool SendData(Socket socket, const void* block, std::uint64_t length, const std::string& fileName,
               const StopFlag* stop, void* context, ProgressListener* listener) {
     const auto* bytes = static_cast<const char*>(block);
-    FileDescriptor file(-1);
+    util::UniqueFd file(-1);
     if (bytes == nullptr && !fileName.empty()) {
         // Without O_NONBLOCK the open of a named pipe waits for a writer, beyond any stop flag.
         file.reset(::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));

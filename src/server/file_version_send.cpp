@@ -9,25 +9,10 @@
 #include "net/sha256.h"
 #include "util/error_text.h"
 #include "util/trace.h"
+#include "util/unique_fd.h"
 
 namespace server {
 namespace {
-
-class OpenFile {
-public:
-    explicit OpenFile(const std::string& path)
-        // Without O_NONBLOCK the open of a named pipe waits for a writer, beyond any stop flag.
-        : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)) {}
-    ~OpenFile() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    OpenFile(const OpenFile&) = delete;
-    OpenFile& operator=(const OpenFile&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
 
 std::int64_t ModifiedNs(const struct stat& info) {
     return static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec;
@@ -83,7 +68,8 @@ bool SendDataAndDigest(net::Socket socket, int fd, const FileVersion& version, n
 bool SendFileVersion(net::Socket socket, const std::string& localPath,
                      const proto::GetRequest& asked, FileDigests& digests, const StopFlag* stop,
                      void* context, net::ProgressListener* listener) {
-    const OpenFile file(localPath);
+    // Without O_NONBLOCK the open of a named pipe waits for a writer, beyond any stop flag.
+    const util::UniqueFd file(::open(localPath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     struct stat info {};
     if (file.get() < 0 || ::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
         XUTIL_DIAG("cannot send %s: %s\n", localPath.c_str(),

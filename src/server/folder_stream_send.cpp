@@ -16,6 +16,7 @@
 #include "net/stream_io.h"
 #include "protocol/folder_stream.h"
 #include "server/share_paths.h"
+#include "util/unique_fd.h"
 
 namespace server {
 namespace {
@@ -25,20 +26,6 @@ namespace {
 constexpr std::size_t kBatchBytes = 256 * 1024;
 constexpr std::size_t kReadStep = 1024 * 1024;
 constexpr auto kProgressPeriod = std::chrono::seconds(1);
-
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    ~Descriptor() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
 
 class StreamWriter {
 public:
@@ -146,14 +133,14 @@ bool SendOneFile(StreamWriter& writer, int fd, const struct stat& info, net::Sha
 
 bool SendFolderStream(net::Socket socket, const FolderStreamSource& source, const StopFlag* stop,
                       const FolderStreamProgress& progress) {
-    const Descriptor folder(::open(source.folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    const util::UniqueFd folder(::open(source.folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     StreamWriter writer(socket, stop);
     net::Sha256 digest;
     FolderStreamCounts counts;
     auto lastReport = std::chrono::steady_clock::now();
     for (const std::string& relative : source.selection) {
         if (IsStopped(stop)) return false;
-        const Descriptor file(OpenInsideShare(source, folder.get(), relative));
+        const util::UniqueFd file(OpenInsideShare(source, folder.get(), relative));
         struct stat info {};
         if (file.get() < 0 || ::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
             writer.Append(&proto::kStreamFileRefused, 1);

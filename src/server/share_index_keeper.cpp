@@ -12,6 +12,7 @@
 #include "server/share_paths.h"
 #include "util/steady_ms.h"
 #include "util/trace.h"
+#include "util/unique_fd.h"
 
 namespace server {
 
@@ -19,20 +20,6 @@ namespace {
 
 constexpr std::uint32_t kWatchedEvents = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO |
                                          IN_CLOSE_WRITE | IN_ATTRIB | IN_DELETE_SELF | IN_MOVE_SELF;
-
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    ~Descriptor() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
 
 // Reads what inotify has; true when anything was there.
 bool DrainEvents(int fd) {
@@ -181,7 +168,7 @@ bool ShareIndexKeeper::WaitForChange(const ShareList& shares, int watcher, bool 
 void ShareIndexKeeper::Run() {
     for (;;) {
         // A new watcher for each build: the folders of the last one may be gone.
-        const Descriptor watcher(inotify_init1(IN_NONBLOCK | IN_CLOEXEC));
+        const util::UniqueFd watcher(inotify_init1(IN_NONBLOCK | IN_CLOEXEC));
         const ShareList shares = ReadShares();
         const bool allWatched = Build(shares, watcher.get());
         if (!WaitForChange(shares, watcher.get(), allWatched)) return;
