@@ -1,9 +1,11 @@
 // Splits and classifies arbitrary request lines, checking that the split loses nothing.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
 
+#include "protocol/extension_words.h"
 #include "protocol/request_protocol.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -19,7 +21,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const auto type = proto::ClassifyJobWord(split.jobWord);
     const int number = static_cast<int>(type);
-    if (number < 0 || number > 6) std::abort();
-    if (proto::IsFileSend(type) != (split.jobWord == "retrieve")) std::abort();
+    if (number < 0 || number > static_cast<int>(proto::RequestKind::FolderStream)) std::abort();
+    // Our own words are classified only as themselves, so a host of the common protocol sees
+    // exactly what it saw before them.
+    const auto& own = proto::OwnExtensionWords();
+    const bool extension = std::find(own.begin(), own.end(), split.jobWord) != own.end();
+    if (extension != (number >= static_cast<int>(proto::RequestKind::ExtensionWords))) {
+        std::abort();
+    }
+    if (!extension && proto::IsFileSend(type) != (split.jobWord == "retrieve")) std::abort();
     return 0;
 }
