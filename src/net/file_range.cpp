@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "net/framing.h"
+#include "net/part_file.h"
 #include "net/rate_limiter.h"
 #include "net/readiness.h"
 #include "net/sigpipe_guard.h"
@@ -69,18 +70,6 @@ bool SendThroughHash(Socket socket, int fd, std::uint64_t offset, std::uint64_t 
     return true;
 }
 
-util::Status WriteAll(int fd, const char* data, std::size_t size) {
-    while (size > 0) {
-        const ssize_t written = ::write(fd, data, size);
-        if (written < 0 && errno == EINTR) continue;
-        if (written < 0) return util::LocalFileError(errno);
-        if (written == 0) return util::LocalFileError(ENOSPC);
-        data += written;
-        size -= static_cast<std::size_t>(written);
-    }
-    return {};
-}
-
 }  // namespace
 
 bool SendFileRange(Socket socket, int fd, FileRange range, Sha256* hash, const StopFlag* stop,
@@ -118,7 +107,7 @@ util::Status ReceiveFileRange(Socket socket, int fd, FileRange range, Sha256& ha
             detail::ReceiveAvailable(socket, buffer.data(), wanted, stop, ReceiveIdleTimeout());
         if (!got) return got.error();
         hash.Update(buffer.data(), got.value());
-        if (util::Status written = WriteAll(fd, buffer.data(), got.value()); !written) {
+        if (util::Status written = detail::WriteAll(fd, buffer.data(), got.value()); !written) {
             return written;
         }
         received += got.value();

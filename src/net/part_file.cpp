@@ -98,10 +98,9 @@ util::Status PartFile::ReserveAhead(std::uint64_t arrived, std::uint64_t length)
     return util::LocalFileError(errno);
 }
 
-util::Status PartFile::Write(const char* data, std::size_t size) {
-    if (fd_ < 0) return util::LocalFileError(EBADF);
+util::Status WriteAll(int fd, const char* data, std::size_t size) {
     while (size > 0) {
-        const ssize_t written = ::write(fd_, data, size);
+        const ssize_t written = ::write(fd, data, size);
         if (written < 0 && errno == EINTR) continue;
         if (written < 0) return util::LocalFileError(errno);
         if (written == 0) return util::LocalFileError(ENOSPC);
@@ -109,6 +108,11 @@ util::Status PartFile::Write(const char* data, std::size_t size) {
         size -= static_cast<std::size_t>(written);
     }
     return {};
+}
+
+util::Status PartFile::Write(const char* data, std::size_t size) {
+    if (fd_ < 0) return util::LocalFileError(EBADF);
+    return WriteAll(fd_, data, size);
 }
 
 util::Status PartFile::Commit() {

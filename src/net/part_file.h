@@ -14,6 +14,9 @@ namespace net::detail {
 // The permissions a file the user creates gets here: 0666 less the umask.
 unsigned NewFileMode();
 
+// All `size` bytes into the open file `fd`, or why not (a full disk as ENOSPC).
+util::Status WriteAll(int fd, const char* data, std::size_t size);
+
 class PartFile {
 public:
     PartFile() = default;

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "cli_test_support.h"
-#include "support/spec_peer.h"
+#include "support/common_peer.h"
 
 namespace {
 
@@ -33,7 +33,7 @@ TEST(SearchCommand, PrintsMatchesWithTheRestCountedAndExitsByWhatWasFound) {
     EXPECT_EQ(none.exitCode, 1);
     EXPECT_EQ(none.out + none.err, "");
 
-    testing_support::SpecPeer common;
+    testing_support::CommonPeer common;
     const auto cannot = search(common.Port(), "live");
     EXPECT_EQ(cannot.exitCode, 1);
     EXPECT_EQ(cannot.err,

@@ -8,14 +8,14 @@
 #include <vector>
 
 #include "client/extension_memo.h"
-#include "support/spec_peer.h"
+#include "support/common_peer.h"
 
 namespace {
 
 using testing_support::LoopbackAddress;
 
 TEST(ExtensionProbe, CommonPeerLacksThemOursListsThemAndSilenceLeavesItOpen) {
-    testing_support::SpecPeer common;
+    testing_support::CommonPeer common;
     const auto lacking = client::AskExtensionWords(LoopbackAddress(), common.Port(), nullptr);
     EXPECT_EQ(lacking.support, ExtensionSupport::Lacking);
     EXPECT_FALSE(lacking.Has("wdx-words"));
@@ -33,7 +33,7 @@ TEST(ExtensionProbe, CommonPeerLacksThemOursListsThemAndSilenceLeavesItOpen) {
 }
 
 TEST(ExtensionMemo, AsksACommonPeerOnceForManyCallersUntilTheHostIsForgotten) {
-    testing_support::SpecPeer common;
+    testing_support::CommonPeer common;
     client::ExtensionMemo memo;
     std::vector<std::thread> callers;
     for (int i = 0; i < 8; ++i) {

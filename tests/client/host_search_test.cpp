@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "client/extension_memo.h"
-#include "support/spec_peer.h"
+#include "support/common_peer.h"
 
 namespace {
 
@@ -14,7 +14,7 @@ using testing_support::LoopbackAddress;
 const std::string kOurWords = "wdx-words\nwdx-search\n";
 
 TEST(HostSearch, CommonPeerCannotSearchAndIsAskedOnceForAnyNumberOfSearches) {
-    testing_support::SpecPeer common;
+    testing_support::CommonPeer common;
     client::ExtensionMemo memo;
     for (int i = 0; i < 3; ++i) {
         const auto result =

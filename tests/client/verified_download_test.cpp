@@ -14,7 +14,7 @@
 #include "net/sha256.h"
 #include "protocol/get_request.h"
 #include "support/fake_host.h"
-#include "support/spec_peer.h"
+#include "support/common_peer.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -129,7 +129,7 @@ protected:
 };
 
 TEST_F(VerifiedDownloadTest, ACommonHostIsServedTheCommonWayAndAskedAboutExtensionsOnce) {
-    testing_support::SpecPeer common;
+    testing_support::CommonPeer common;
     common.SetReply("retrieve:\\share\\a.txt", "hello");
     common.SetReply("retrieve:\\share\\b.txt", "world!");
     StartQueue(common.Port());

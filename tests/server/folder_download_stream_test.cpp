@@ -9,7 +9,7 @@
 #include "client/job_queue.h"
 #include "protocol/request_protocol.h"
 #include "server_test_support.h"
-#include "support/spec_peer.h"
+#include "support/common_peer.h"
 
 namespace server_test {
 namespace {
@@ -121,7 +121,7 @@ TEST_F(ServerTest, AFolderComesFromOurServerAsOneStream) {
 }
 
 TEST(FolderDownloadFallback, APeerOfTheCommonProtocolGetsFileRequestsAndOneQuestion) {
-    testing_support::SpecPeer peer;
+    testing_support::CommonPeer peer;
     peer.SetReply("expand:\\docs\\top",
                   proto::EncodeListing({{"a.txt", 5, false}, {"b.txt", 6, false}}));
     peer.SetReply("retrieve:\\docs\\top\\a.txt", "hello");

@@ -17,9 +17,9 @@ inline bool IsCommonRequest(std::string_view line) {
            word.starts_with("gethostinfo") || word == "hostmodified";
 }
 
-class SpecPeer {
+class CommonPeer {
 public:
-    SpecPeer()
+    CommonPeer()
         : host_([this](const std::string& request, net::Socket socket, const StopFlag& stop) {
               Answer(request, socket, stop);
           }) {}
