@@ -46,7 +46,8 @@ void DownloadDisplay::FilesFound(std::uint32_t filesFound) {
     if (lineShown_) Redraw();
 }
 
-void DownloadDisplay::FileFinished(const std::string& localPath, std::int64_t size, bool success) {
+void DownloadDisplay::FileFinished(const std::string& localPath, std::int64_t size, bool success,
+                                   bool flush) {
     if (success) {
         ++state_.filesDone;
         state_.percent = 100;
@@ -55,7 +56,8 @@ void DownloadDisplay::FileFinished(const std::string& localPath, std::int64_t si
         Redraw();
         return;
     }
-    if (success) out_ << PrintableText(localPath) << "  " << FormatSize(size) << std::endl;
+    if (success) out_ << PrintableText(localPath) << "  " << FormatSize(size) << '\n';
+    if (flush) out_.flush();
 }
 
 void DownloadDisplay::Interrupt() {

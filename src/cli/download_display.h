@@ -19,7 +19,10 @@ public:
                      std::uint32_t filesFound);
     void Progress(unsigned percent, float speedKBs);
     void FilesFound(std::uint32_t filesFound);
-    void FileFinished(const std::string& localPath, std::int64_t size, bool success);
+    // Off a terminal the line is flushed only when `flush` is set: a stream's thousands of files
+    // end at once and go out in one write.
+    void FileFinished(const std::string& localPath, std::int64_t size, bool success,
+                      bool flush = true);
     // Clears the progress line before another line (an error) is written.
     void Interrupt();
     // On a terminal: "N files, SIZE in T s".

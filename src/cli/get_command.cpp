@@ -92,7 +92,7 @@ private:
     const std::map<JobId, WalkFile>& RunningFiles() const {
         return folder_ ? folder_->Running() : single_;
     }
-    void FileFinished(JobId job, const WalkFile& file, bool success);
+    void FileFinished(JobId job, const WalkFile& file, bool success, bool flush = true);
     void StopFolder();
     bool Done() const { return folder_ ? folder_->Settled() : singleOver_; }
 
@@ -246,8 +246,8 @@ void GetRun::FollowProgress() {
     };
 }
 
-void GetRun::FileFinished(JobId job, const WalkFile& file, bool success) {
-    display_.FileFinished(file.localPath.string(), file.size, success);
+void GetRun::FileFinished(JobId job, const WalkFile& file, bool success, bool flush) {
+    display_.FileFinished(file.localPath.string(), file.size, success, flush);
     if (success && arguments_.verbose) {
         display_.Interrupt();
         context_.out << (verified_.erase(job) > 0 ? "verified: "
@@ -357,11 +357,12 @@ int GetRun::DownloadFolder(const std::string& remotePath, const DirEntry& entry)
             // Every file of a stream is checked against the host's digest before it is kept.
             for (std::size_t i = 0; i < stream->filesDone; ++i) {
                 verified_.insert(id);
-                FileFinished(id, stream->files[i], true);
+                FileFinished(id, stream->files[i], true, false);
             }
             if (!outcome && !stream->hostLacksStream && stream->filesDone < stream->files.size()) {
-                FileFinished(id, stream->files[stream->filesDone], false);
+                FileFinished(id, stream->files[stream->filesDone], false, false);
             }
+            context_.out.flush();
             folder_->OnFileFinished(id, outcome);
             ShowOldestFile();
             return;

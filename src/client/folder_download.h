@@ -151,6 +151,8 @@ private:
     std::deque<WalkFile> checked_;
     bool streaming_ = false;
     std::set<std::filesystem::path> insideFolders_;
+    // Folders this download made itself: none of the user's files can be in the way there.
+    std::set<std::filesystem::path> createdFolders_;
     std::shared_ptr<StreamBatch> stream_;
     JobId streamJob_ = 0;
     DownloadEnd end_ = DownloadEnd::Running;

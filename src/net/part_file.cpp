@@ -9,7 +9,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
-#include <vector>
+#include <random>
+#include <string>
 
 #include "util/error_text.h"
 #include "util/trace.h"
@@ -17,13 +18,16 @@
 namespace net::detail {
 namespace {
 
-constexpr char kPartMarker[] = ".wendaro-part-XXXXXX";
+constexpr char kPartMarker[] = ".wendaro-part-";
+constexpr std::size_t kSuffixLength = 6;
 constexpr std::size_t kMaxNameLength = 255;
+// A name taken by someone else is tried again with other letters, a bounded number of times.
+constexpr int kNameAttempts = 100;
 // How far the claimed space may run ahead of the data that arrived.
 constexpr std::uint64_t kReserveStep = 16 * 1024 * 1024;
 
-// mkstemp creates 0600; a finished download should look like any file the user created, which
-// means 0666 less the umask. Reading the umask through umask() would change it for every thread.
+// A finished download should look like any file the user created, which means 0666 less the umask.
+// Reading the umask through umask() would change it for every thread.
 mode_t ReadCreationMode() {
     std::ifstream status("/proc/self/status");
     std::string line;
@@ -40,6 +44,19 @@ mode_t ReadCreationMode() {
 mode_t CreationMode() {
     static const mode_t mode = ReadCreationMode();
     return mode;
+}
+
+// The random letters of a part name. Drawn in the process rather than asked of the kernel for every
+// file (as mkstemp does): a folder of small files creates thousands of them a second.
+void FillSuffix(char* out) {
+    static constexpr char kLetters[] =
+        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    thread_local std::mt19937_64 generator{std::random_device{}()};
+    std::uint64_t bits = generator();
+    for (std::size_t i = 0; i < kSuffixLength; ++i) {
+        out[i] = kLetters[bits % (sizeof kLetters - 1)];
+        bits /= sizeof kLetters - 1;
+    }
 }
 
 }  // namespace
@@ -62,13 +79,17 @@ util::Status PartFile::Create(const std::string& target) {
         return util::MakeError(util::ErrorKind::LocalWriteFailed, "not a file name: " + name);
     }
     // Keep the temporary name within the file system's name limit.
-    const std::size_t room = kMaxNameLength - 1 - (sizeof kPartMarker - 1);
+    const std::size_t room = kMaxNameLength - 1 - (sizeof kPartMarker - 1) - kSuffixLength;
     if (name.size() > room) name.resize(room);
-    std::vector<char> pattern(folder.begin(), folder.end());
-    pattern.push_back('.');
-    pattern.insert(pattern.end(), name.begin(), name.end());
-    pattern.insert(pattern.end(), kPartMarker, kPartMarker + sizeof kPartMarker);  // with NUL
-    fd_ = ::mkostemp(pattern.data(), O_CLOEXEC);
+    std::string pattern = folder + "." + name + kPartMarker + std::string(kSuffixLength, 'X');
+    char* const suffix = pattern.data() + pattern.size() - kSuffixLength;
+    // Created with the mode a finished file gets (the umask applies), so that storing it needs no
+    // further call; the hidden name keeps it out of sight until then.
+    for (int attempt = 0; attempt < kNameAttempts && fd_ < 0; ++attempt) {
+        FillSuffix(suffix);
+        fd_ = ::open(pattern.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd_ < 0 && errno != EEXIST) break;
+    }
     if (fd_ < 0) {
         const int error = errno;
         XUTIL_DIAG("cannot create a file beside %s: %s\n", target.c_str(),
@@ -76,7 +97,7 @@ util::Status PartFile::Create(const std::string& target) {
         return util::LocalFileError(error);
     }
     target_ = target;
-    temporary_ = pattern.data();
+    temporary_ = std::move(pattern);
     return {};
 }
 
@@ -117,7 +138,6 @@ util::Status PartFile::Write(const char* data, std::size_t size) {
 
 util::Status PartFile::Commit() {
     if (fd_ < 0) return util::LocalFileError(EBADF);
-    ::fchmod(fd_, CreationMode());
     const int fd = fd_;
     fd_ = -1;
     if (::close(fd) != 0) {

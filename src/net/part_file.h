@@ -25,7 +25,8 @@ public:
     // Removes the temporary file unless Commit succeeded.
     ~PartFile();
 
-    // Creates ".<name>.wendaro-part-XXXXXX" in the target's folder.
+    // Creates ".<name>.wendaro-part-XXXXXX" in the target's folder, with the permissions the
+    // finished file will have (NewFileMode).
     util::Status Create(const std::string& target);
     // Claims space a bounded step ahead of the `arrived` bytes, never past `length`, where the
     // file system can: a full disk shows before the data reach it and the file is laid out in few
@@ -33,7 +34,7 @@ public:
     // the disk than one step. The claim leaves the file's size alone.
     util::Status ReserveAhead(std::uint64_t arrived, std::uint64_t length);
     util::Status Write(const char* data, std::size_t size);
-    // Gives the file ordinary permissions and renames it over the target.
+    // Closes the file and renames it over the target.
     util::Status Commit();
 
     int Descriptor() const { return fd_; }

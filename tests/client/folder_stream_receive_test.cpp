@@ -7,6 +7,7 @@
 
 #include <filesystem>
 
+#include "net/part_file.h"
 #include "net/sha256.h"
 #include "protocol/folder_stream.h"
 #include "support/fake_host.h"
@@ -68,6 +69,10 @@ TEST_F(FolderStreamReceiveTest, WholeFilesArriveAndTheSelectionNamesThemBelowThe
     EXPECT_EQ(selection_, "a\nsub\\b\n");
     EXPECT_EQ(folder_.ReadFile("top/sub/b"), "world!");
     EXPECT_EQ(batch_.filesDone, 2U);
+    // Stored like any file the user makes (0666 less the umask), not with a part file's 0600.
+    const auto mode = static_cast<unsigned>(fs::status(folder_.Root() / "top" / "a").permissions());
+    EXPECT_EQ(mode, net::detail::NewFileMode());
+    EXPECT_NE(mode & 0044U, 0U);
 }
 
 TEST_F(FolderStreamReceiveTest, ADigestMismatchLeavesNoFileAndSaysDamaged) {

@@ -120,6 +120,24 @@ TEST_F(ServerTest, AFolderComesFromOurServerAsOneStream) {
     EXPECT_EQ(listeners_.Logged("requested").size(), static_cast<std::size_t>(driver.streams));
 }
 
+TEST_F(ServerTest, AFileOfTheUserInAFolderThatExistedIsKeptWhileTheRestStreams) {
+    Start();
+    for (int i = 0; i < 5; ++i) sandbox_.MakeFile("music/many/f" + std::to_string(i), "new");
+    sandbox_.MakeFile("music/many/deeper/g", "new");
+    const std::string dest = sandbox_.MakeFolder("dest");
+    // Three of the folder's files are the user's, and nobody allowed replacing them: whichever
+    // of them the walk takes first, the others must be looked at on the disk too.
+    for (int i = 1; i < 4; ++i) sandbox_.MakeFile("dest/many/f" + std::to_string(i), "mine");
+    Driver driver(server_->Port());
+    ASSERT_TRUE(driver.Download("\\music\\many", dest));
+    EXPECT_EQ(driver.Last().End(), client::DownloadEnd::Finished);
+    for (int i = 1; i < 4; ++i)
+        EXPECT_EQ(sandbox_.ReadFile("dest/many/f" + std::to_string(i)), "mine") << i;
+    EXPECT_EQ(sandbox_.ReadFile("dest/many/f4"), "new");
+    EXPECT_EQ(sandbox_.ReadFile("dest/many/deeper/g"), "new");
+    EXPECT_EQ(driver.Last().FilesDone(), 3U);
+}
+
 TEST(FolderDownloadFallback, APeerOfTheCommonProtocolGetsFileRequestsAndOneQuestion) {
     testing_support::CommonPeer peer;
     peer.SetReply("expand:\\docs\\top",
