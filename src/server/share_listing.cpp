@@ -1,6 +1,7 @@
 #include "server/share_listing.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <memory>
@@ -16,16 +17,18 @@ struct DirCloser {
     void operator()(DIR* dir) const { ::closedir(dir); }
 };
 
-// Fills `entry` for the folder member `path`; false when it must not be listed.
-bool DescribeEntry(const std::string& path, const std::string& shareRoot, DirEntry& entry) {
-    struct stat linkInfo {};
-    if (::lstat(path.c_str(), &linkInfo) != 0) return false;
-    if (S_ISLNK(linkInfo.st_mode)) {
+// Fills `entry` for the member `name` of the folder open as `folderFd` at `path`; false when it
+// must not be listed. Looked at relative to the folder and, unless it is a symbolic link, only
+// once: a folder of thousands of small files costs one call a file.
+bool DescribeEntry(int folderFd, const std::string& name, const std::string& path,
+                   const std::string& shareRoot, DirEntry& entry) {
+    struct stat info {};
+    if (::fstatat(folderFd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) return false;
+    if (S_ISLNK(info.st_mode)) {
         std::string target;
         if (!RealLocation(path, target) || !IsWithin(target, shareRoot)) return false;
+        if (::fstatat(folderFd, name.c_str(), &info, 0) != 0) return false;
     }
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) return false;
     // Pipes, sockets and devices cannot be retrieved; listing them would offer what never comes.
     if (!S_ISDIR(info.st_mode) && !S_ISREG(info.st_mode)) return false;
     entry.folder = S_ISDIR(info.st_mode);
@@ -55,7 +58,7 @@ std::vector<DirEntry> ListFolder(const std::string& folder, const std::string& s
         if (name == "." || name == ".." || name.find('\\') != std::string_view::npos) continue;
         DirEntry entry;
         entry.name.assign(name);
-        if (DescribeEntry(prefix + entry.name, shareRoot, entry))
+        if (DescribeEntry(::dirfd(dir.get()), entry.name, prefix + entry.name, shareRoot, entry))
             entries.push_back(std::move(entry));
     }
     return entries;
