@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -183,15 +182,18 @@ private:
     }
 
     // The folder was checked when the file was taken into the batch; a link planted in it since
-    // must not carry the write elsewhere. Each folder is looked at once per stream.
+    // must not carry the write elsewhere. A batch holds the files of a folder one after the other,
+    // so each folder is looked at about once per stream.
     util::Status CheckFolder(const WalkFile& file) {
-        const std::filesystem::path folder = file.localPath.parent_path();
-        if (checkedFolders_.contains(folder)) return {};
+        const std::string_view path = file.localPath.native();
+        const std::string_view folder = path.substr(0, path.rfind('/') + 1);
+        if (checkedOnce_ && folder == lastFolder_) return {};
         if (!StaysInside(batch_.localDir, file.localPath)) {
             return util::MakeError(util::ErrorKind::LocalWriteFailed,
                                    "the folder leads outside the target folder");
         }
-        checkedFolders_.insert(folder);
+        lastFolder_.assign(folder);
+        checkedOnce_ = true;
         return {};
     }
 
@@ -200,7 +202,8 @@ private:
     StreamReader reader_;
     net::detail::TransferProgress progress_;
     net::Sha256 digest_;
-    std::set<std::filesystem::path> checkedFolders_;
+    std::string lastFolder_;
+    bool checkedOnce_ = false;
 };
 
 }  // namespace
