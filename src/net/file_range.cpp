@@ -9,12 +9,14 @@
 #include <optional>
 #include <vector>
 
+#include "net/file_receive.h"
 #include "net/framing.h"
 #include "net/part_file.h"
 #include "net/rate_limiter.h"
 #include "net/readiness.h"
 #include "net/sigpipe_guard.h"
 #include "net/stream_io.h"
+#include "net/trailing_hash.h"
 #include "net/transfer_progress.h"
 
 namespace net {
@@ -70,6 +72,23 @@ bool SendThroughHash(Socket socket, int fd, std::uint64_t offset, std::uint64_t 
     return true;
 }
 
+// Appends to the part, telling the hash how far the file is written.
+class TrailingHashSink final : public detail::ReceiveSink {
+public:
+    TrailingHashSink(int fd, std::uint64_t from, TrailingHash& hash)
+        : fd_(fd), from_(from), hash_(hash) {}
+    int Descriptor() const override { return fd_; }
+    util::Status BeforeWrite(std::uint64_t /*upTo*/, std::uint64_t /*length*/) override {
+        return {};
+    }
+    util::Status AfterWrite(std::uint64_t upTo) override { return hash_.Written(from_ + upTo); }
+
+private:
+    int fd_;
+    std::uint64_t from_;
+    TrailingHash& hash_;
+};
+
 }  // namespace
 
 bool SendFileRange(Socket socket, int fd, FileRange range, Sha256* hash, const StopFlag* stop,
@@ -92,30 +111,23 @@ bool SendFileRange(Socket socket, int fd, FileRange range, Sha256* hash, const S
     return success && !detail::IsStopped(stop);
 }
 
-util::Status ReceiveFileRange(Socket socket, int fd, FileRange range, Sha256& hash,
-                              const StopFlag* stop, void* context, ProgressListener* listener) {
+util::Result<std::string> ReceiveFileRange(Socket socket, int fd, FileRange range,
+                                           const StopFlag* stop, void* context,
+                                           ProgressListener* listener) {
     detail::TransferProgress progress(listener, context, range.total);
     progress.Start();
     progress.Skip(range.from);
-    std::vector<char> buffer(static_cast<std::size_t>(
-        std::min<std::uint64_t>(std::max<std::uint64_t>(range.Length(), 1), kBlock)));
-    std::uint64_t received = 0;
-    while (received < range.Length()) {
-        const auto wanted = DownloadRateLimiter().BlockSize(static_cast<std::size_t>(
-            std::min<std::uint64_t>(range.Length() - received, buffer.size())));
-        const auto got =
-            detail::ReceiveAvailable(socket, buffer.data(), wanted, stop, ReceiveIdleTimeout());
-        if (!got) return got.error();
-        hash.Update(buffer.data(), got.value());
-        if (util::Status written = detail::WriteAll(fd, buffer.data(), got.value()); !written) {
-            return written;
-        }
-        received += got.value();
-        progress.Add(got.value());
-        if (!PaceDownload(got.value(), stop)) return util::MakeError(util::ErrorKind::Stopped);
+    // Hashing the file rather than the bytes on their way checks what will take the target's name,
+    // and lets the data go from the socket to the file without passing through user space.
+    TrailingHash hash(fd, range.from, stop);
+    TrailingHashSink sink(fd, range.from, hash);
+    if (util::Status received =
+            detail::ReceiveIntoSink(socket, sink, range.Length(), stop, progress);
+        !received) {
+        return received.error();
     }
     if (detail::IsStopped(stop)) return util::MakeError(util::ErrorKind::Stopped);
-    return {};
+    return hash.Finish();
 }
 
 }  // namespace net

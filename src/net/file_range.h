@@ -1,8 +1,9 @@
 // The data frame of a "wdx-get" reply, on both sides: a part of a file sent from an offset, and
-// received at the end of a part already held, each byte passing through a SHA-256 on its way.
+// received at the end of a part already held, the whole file passing through a SHA-256.
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "core/types.h"
 #include "net/progress.h"
@@ -28,10 +29,12 @@ bool SendFileRange(Socket socket, int fd, FileRange range, Sha256* hash, const S
                    void* context, ProgressListener* listener);
 
 // Receives range.Length() bytes (the frame's header already read) and appends them to the open
-// file `fd`, hashing each byte as it arrives. The listener's start and progress are reported, its
-// end is left to the caller, which knows whether the file was whole.
-[[nodiscard]] util::Status ReceiveFileRange(Socket socket, int fd, FileRange range, Sha256& hash,
-                                            const StopFlag* stop, void* context,
-                                            ProgressListener* listener);
+// file `fd`, which holds the file's first range.from bytes already and is open for reading too.
+// Gives the SHA-256 of the file's range.total bytes as they now are in the file, hashed by a
+// second thread that reads them back right behind the writer. The listener's start and progress
+// are reported, its end is left to the caller, which knows whether the file was whole.
+[[nodiscard]] util::Result<std::string> ReceiveFileRange(Socket socket, int fd, FileRange range,
+                                                         const StopFlag* stop, void* context,
+                                                         ProgressListener* listener);
 
 }  // namespace net
