@@ -11,8 +11,6 @@
 
 #include "net/file_receive.h"
 #include "net/framing.h"
-#include "net/part_file.h"
-#include "net/rate_limiter.h"
 #include "net/readiness.h"
 #include "net/sigpipe_guard.h"
 #include "net/stream_io.h"
@@ -23,11 +21,12 @@ namespace net {
 namespace {
 
 // Large enough for few system calls, small enough to stay in the processor's cache between the
-// hash and the copy.
+// read and the send.
 constexpr std::size_t kBlock = 256 * 1024;
 
-bool SendZeroCopy(Socket socket, int fd, off_t offset, std::uint64_t end, const StopFlag* stop,
-                  detail::TransferProgress& progress) {
+// `hash`, when given, hears how far the file has gone out.
+bool SendZeroCopy(Socket socket, int fd, off_t offset, std::uint64_t end, TrailingHash* hash,
+                  const StopFlag* stop, detail::TransferProgress& progress) {
     detail::SigpipeGuard pipeGuard;
     auto lastProgress = detail::Clock::now();
     while (static_cast<std::uint64_t>(offset) < end) {
@@ -39,6 +38,7 @@ bool SendZeroCopy(Socket socket, int fd, off_t offset, std::uint64_t end, const 
         if (sent > 0) {
             progress.Add(static_cast<std::uint64_t>(offset - before));
             lastProgress = detail::Clock::now();
+            if (hash != nullptr && !hash->Written(static_cast<std::uint64_t>(offset))) return false;
             continue;
         }
         if (sent == 0) return false;  // the file shrank under us
@@ -53,8 +53,9 @@ bool SendZeroCopy(Socket socket, int fd, off_t offset, std::uint64_t end, const 
     return true;
 }
 
-bool SendThroughHash(Socket socket, int fd, std::uint64_t offset, std::uint64_t end, Sha256& hash,
-                     const StopFlag* stop, detail::TransferProgress& progress) {
+bool SendThroughBuffer(Socket socket, int fd, std::uint64_t offset, std::uint64_t end,
+                       TrailingHash* hash, const StopFlag* stop,
+                       detail::TransferProgress& progress) {
     std::vector<char> buffer(kBlock);
     while (offset < end) {
         if (detail::IsStopped(stop)) return false;
@@ -64,10 +65,10 @@ bool SendThroughHash(Socket socket, int fd, std::uint64_t offset, std::uint64_t 
         if (got < 0 && errno == EINTR) continue;
         if (got <= 0) return false;  // an error, or the file shrank under us
         const auto count = static_cast<std::size_t>(got);
-        hash.Update(buffer.data(), count);
         if (!detail::SendAll(socket, buffer.data(), count, stop)) return false;
         offset += count;
         progress.Add(count);
+        if (hash != nullptr && !hash->Written(offset)) return false;
     }
     return true;
 }
@@ -91,22 +92,28 @@ private:
 
 }  // namespace
 
-bool SendFileRange(Socket socket, int fd, FileRange range, Sha256* hash, const StopFlag* stop,
-                   void* context, ProgressListener* listener) {
+bool SendFileRange(Socket socket, int fd, FileRange range, std::string* digest,
+                   const StopFlag* stop, void* context, ProgressListener* listener) {
     detail::TransferProgress progress(listener, context, range.total);
     progress.Start();
     progress.Skip(range.from);
+    // The hash reads the file on a thread of its own, so the data can go out zero-copy meanwhile.
+    std::optional<TrailingHash> hash;
+    if (digest != nullptr) hash.emplace(fd, range.from, stop);
+    TrailingHash* const tellHash = hash ? &*hash : nullptr;
     const std::string header = LengthHeader(range.Length());
     bool success = detail::SendAll(socket, header.data(), header.size(), stop);
-    if (success && hash != nullptr) {
-        success = SendThroughHash(socket, fd, range.from, range.total, *hash, stop, progress);
-    } else if (success && detail::IsNonBlocking(socket)) {
-        success =
-            SendZeroCopy(socket, fd, static_cast<off_t>(range.from), range.total, stop, progress);
+    if (success && detail::IsNonBlocking(socket)) {
+        success = SendZeroCopy(socket, fd, static_cast<off_t>(range.from), range.total, tellHash,
+                               stop, progress);
     } else if (success) {
         // sendfile on a blocking socket would wait past the stop flag.
-        Sha256 unused;
-        success = SendThroughHash(socket, fd, range.from, range.total, unused, stop, progress);
+        success = SendThroughBuffer(socket, fd, range.from, range.total, tellHash, stop, progress);
+    }
+    if (success && hash) {
+        auto hashed = hash->Finish();
+        success = hashed.ok();
+        if (success) *digest = std::move(hashed.value());
     }
     return success && !detail::IsStopped(stop);
 }

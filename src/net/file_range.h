@@ -7,7 +7,6 @@
 
 #include "core/types.h"
 #include "net/progress.h"
-#include "net/sha256.h"
 #include "net/socket.h"
 #include "util/result.h"
 
@@ -21,12 +20,12 @@ struct FileRange {
     std::uint64_t Length() const { return total - from; }
 };
 
-// Sends "<length>:" and the bytes [from, total) of the open regular file `fd`. With `hash`, each
-// byte sent is hashed on the way (read through memory); without, the kernel sends the file itself.
-// Progress counts the whole file, the bytes before `from` as done already. The listener's end is
-// left to the caller, whose reply may go on after the data.
-bool SendFileRange(Socket socket, int fd, FileRange range, Sha256* hash, const StopFlag* stop,
-                   void* context, ProgressListener* listener);
+// Sends "<length>:" and the bytes [from, total) of the open regular file `fd`. With `digest`, it
+// receives the SHA-256 of the file's bytes [0, total), hashed by a second thread that reads the
+// file right behind the sender. Progress counts the whole file, the bytes before `from` as done
+// already. The listener's end is left to the caller, whose reply may go on after the data.
+bool SendFileRange(Socket socket, int fd, FileRange range, std::string* digest,
+                   const StopFlag* stop, void* context, ProgressListener* listener);
 
 // Receives range.Length() bytes (the frame's header already read) and appends them to the open
 // file `fd`, which holds the file's first range.from bytes already and is open for reading too.

@@ -20,7 +20,7 @@ constexpr std::uint64_t kMaxLag = 32 * 1024 * 1024;
 }  // namespace
 
 TrailingHash::TrailingHash(int fd, std::uint64_t written, const StopFlag* stop)
-    : fd_(fd), stop_(stop), written_(written), thread_([this] { Run(); }) {}
+    : fd_(fd), stop_(stop), before_(written), written_(written), thread_([this] { Run(); }) {}
 
 TrailingHash::~TrailingHash() {
     Abandon();
@@ -37,7 +37,8 @@ util::Status TrailingHash::Written(std::uint64_t written) {
     std::unique_lock guard(lock_);
     written_ = written;
     changed_.notify_all();
-    changed_.wait(guard, [&] { return failure_ || written_ - hashed_ <= kMaxLag; });
+    changed_.wait(guard,
+                  [&] { return failure_ || hashed_ < before_ || written_ - hashed_ <= kMaxLag; });
     if (failure_) return *failure_;
     return {};
 }

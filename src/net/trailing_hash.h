@@ -28,7 +28,8 @@ public:
     TrailingHash& operator=(const TrailingHash&) = delete;
 
     // The writer's news: the file now holds its first `written` bytes. Waits while the hash lags
-    // too far behind; an error when the hashing failed or was stopped.
+    // too far behind what this writer wrote (bytes that were there before do not count, so that
+    // they are hashed while the writer goes on); an error when the hashing failed or was stopped.
     util::Status Written(std::uint64_t written);
     // The writer is done: waits until everything written is hashed and returns the digest as 64
     // lowercase hex digits.
@@ -45,6 +46,7 @@ private:
     Sha256 hash_;  // the thread's alone until it ends
     std::mutex lock_;
     std::condition_variable changed_;
+    const std::uint64_t before_;
     std::uint64_t written_;
     std::uint64_t hashed_ = 0;
     bool finished_ = false;
