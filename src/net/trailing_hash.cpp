@@ -54,10 +54,11 @@ util::Result<std::string> TrailingHash::Finish() {
     return hash_.HexDigest();
 }
 
-void TrailingHash::Publish(std::uint64_t hashed) {
+bool TrailingHash::Publish(std::uint64_t hashed) {
     const std::lock_guard guard(lock_);
     hashed_ = hashed;
     changed_.notify_all();
+    return !abandoned_;
 }
 
 void TrailingHash::Fail(util::Error error) {
@@ -87,7 +88,8 @@ void TrailingHash::Run() {
             if (got <= 0) return Fail(util::LocalFileError(got < 0 ? errno : EIO));
             hash_.Update(buffer.data(), static_cast<std::size_t>(got));
             hashed += static_cast<std::uint64_t>(got);
-            Publish(hashed);
+            // A writer that failed waits for us in its destructor: a long resumed part ends here.
+            if (!Publish(hashed)) return;
         }
     }
 }

@@ -37,7 +37,8 @@ public:
 
 private:
     void Run();
-    void Publish(std::uint64_t hashed);
+    // False once the writer has given up.
+    bool Publish(std::uint64_t hashed);
     void Fail(util::Error error);
     void Abandon();
 
