@@ -11,7 +11,6 @@
 #include "net/file_range.h"
 #include "net/framing.h"
 #include "net/part_file.h"
-#include "net/sha256.h"
 #include "protocol/get_request.h"
 #include "util/unique_fd.h"
 
@@ -44,14 +43,14 @@ util::Error Refused(const util::Error& error) {
                : error;
 }
 
-// Opens the part for the data that follow `start`: a new part from the start, with a record when
-// the file is worth resuming; else the part held, whose bytes go through the hash first.
+// Opens the part for the data that follow `start`, for reading too (the hash reads it back): a new
+// part from the start, with a record when the file is worth resuming; else the part held.
 util::Result<int> OpenPart(const VerifiedDownload& download, const PartialPaths& paths,
-                           const proto::GetStart& start, net::Sha256& hash, const StopFlag* stop) {
+                           const proto::GetStart& start) {
     if (start.start == 0) {
         ::unlink(paths.record.c_str());
         const int fd =
-            ::open(paths.data.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
+            ::open(paths.data.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
         if (fd < 0) return util::LocalFileError(errno);
         if (start.size >= kResumableMinimum) {
             WritePartialRecord(paths.record, {download.address, download.remotePath,
@@ -64,12 +63,10 @@ util::Result<int> OpenPart(const VerifiedDownload& download, const PartialPaths&
     // The part may have grown past what we asked to continue from (another attempt ran
     // meanwhile): what the host sends goes right after `start`.
     if (::ftruncate(fd, static_cast<off_t>(start.start)) != 0 ||
-        ::lseek(fd, 0, SEEK_END) != static_cast<off_t>(start.start) ||
-        !net::HashFilePrefix(fd, start.start, hash, stop)) {
+        ::lseek(fd, 0, SEEK_END) != static_cast<off_t>(start.start)) {
         const int error = errno;
         ::close(fd);
-        return IsStopped(stop) ? util::MakeError(util::ErrorKind::Stopped)
-                               : util::LocalFileError(error != 0 ? error : EIO);
+        return util::LocalFileError(error);
     }
     return fd;
 }
@@ -118,22 +115,20 @@ util::Status Exchange(net::Socket socket, const VerifiedDownload& download,
         return util::MakeError(util::ErrorKind::BadReply, "another length than announced");
     }
 
-    net::Sha256 hash;
-    const auto opened = OpenPart(download, paths, *start, hash, stop);
+    const auto opened = OpenPart(download, paths, *start);
     if (!opened) return opened.error();
     util::UniqueFd part(opened.value());
     partOf = start->size;
-    if (util::Status received =
-            net::ReceiveFileRange(socket, part.get(), range, hash, stop, nullptr, progress);
-        !received) {
-        return received;
-    }
+    // The part's own bytes are hashed, those of earlier attempts included: the digest vouches for
+    // exactly what takes the target's name.
+    const auto hashed = net::ReceiveFileRange(socket, part.get(), range, stop, nullptr, progress);
+    if (!hashed) return hashed.error();
     const auto digest = net::ReceiveReply(socket, stop, proto::kDigestTextLength);
     if (!digest) return digest.error();
     if (!IsDigestText(digest.value())) {
         return util::MakeError(util::ErrorKind::BadReply, "no digest");
     }
-    if (digest.value() != hash.HexDigest()) {
+    if (digest.value() != hashed.value()) {
         ::unlink(paths.data.c_str());
         ::unlink(paths.record.c_str());
         return util::MakeError(util::ErrorKind::Damaged);

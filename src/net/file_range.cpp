@@ -9,23 +9,24 @@
 #include <optional>
 #include <vector>
 
+#include "net/file_receive.h"
 #include "net/framing.h"
-#include "net/part_file.h"
-#include "net/rate_limiter.h"
 #include "net/readiness.h"
 #include "net/sigpipe_guard.h"
 #include "net/stream_io.h"
+#include "net/trailing_hash.h"
 #include "net/transfer_progress.h"
 
 namespace net {
 namespace {
 
 // Large enough for few system calls, small enough to stay in the processor's cache between the
-// hash and the copy.
+// read and the send.
 constexpr std::size_t kBlock = 256 * 1024;
 
-bool SendZeroCopy(Socket socket, int fd, off_t offset, std::uint64_t end, const StopFlag* stop,
-                  detail::TransferProgress& progress) {
+// `hash`, when given, hears how far the file has gone out.
+bool SendZeroCopy(Socket socket, int fd, off_t offset, std::uint64_t end, TrailingHash* hash,
+                  const StopFlag* stop, detail::TransferProgress& progress) {
     detail::SigpipeGuard pipeGuard;
     auto lastProgress = detail::Clock::now();
     while (static_cast<std::uint64_t>(offset) < end) {
@@ -37,6 +38,7 @@ bool SendZeroCopy(Socket socket, int fd, off_t offset, std::uint64_t end, const 
         if (sent > 0) {
             progress.Add(static_cast<std::uint64_t>(offset - before));
             lastProgress = detail::Clock::now();
+            if (hash != nullptr && !hash->Written(static_cast<std::uint64_t>(offset))) return false;
             continue;
         }
         if (sent == 0) return false;  // the file shrank under us
@@ -51,8 +53,9 @@ bool SendZeroCopy(Socket socket, int fd, off_t offset, std::uint64_t end, const 
     return true;
 }
 
-bool SendThroughHash(Socket socket, int fd, std::uint64_t offset, std::uint64_t end, Sha256& hash,
-                     const StopFlag* stop, detail::TransferProgress& progress) {
+bool SendThroughBuffer(Socket socket, int fd, std::uint64_t offset, std::uint64_t end,
+                       TrailingHash* hash, const StopFlag* stop,
+                       detail::TransferProgress& progress) {
     std::vector<char> buffer(kBlock);
     while (offset < end) {
         if (detail::IsStopped(stop)) return false;
@@ -62,60 +65,76 @@ bool SendThroughHash(Socket socket, int fd, std::uint64_t offset, std::uint64_t 
         if (got < 0 && errno == EINTR) continue;
         if (got <= 0) return false;  // an error, or the file shrank under us
         const auto count = static_cast<std::size_t>(got);
-        hash.Update(buffer.data(), count);
         if (!detail::SendAll(socket, buffer.data(), count, stop)) return false;
         offset += count;
         progress.Add(count);
+        if (hash != nullptr && !hash->Written(offset)) return false;
     }
     return true;
 }
 
+// Appends to the part, telling the hash how far the file is written.
+class TrailingHashSink final : public detail::ReceiveSink {
+public:
+    TrailingHashSink(int fd, std::uint64_t from, TrailingHash& hash)
+        : fd_(fd), from_(from), hash_(hash) {}
+    int Descriptor() const override { return fd_; }
+    util::Status BeforeWrite(std::uint64_t /*upTo*/, std::uint64_t /*length*/) override {
+        return {};
+    }
+    util::Status AfterWrite(std::uint64_t upTo) override { return hash_.Written(from_ + upTo); }
+
+private:
+    int fd_;
+    std::uint64_t from_;
+    TrailingHash& hash_;
+};
+
 }  // namespace
 
-bool SendFileRange(Socket socket, int fd, FileRange range, Sha256* hash, const StopFlag* stop,
-                   void* context, ProgressListener* listener) {
+bool SendFileRange(Socket socket, int fd, FileRange range, std::string* digest,
+                   const StopFlag* stop, void* context, ProgressListener* listener) {
     detail::TransferProgress progress(listener, context, range.total);
     progress.Start();
     progress.Skip(range.from);
+    // The hash reads the file on a thread of its own, so the data can go out zero-copy meanwhile.
+    std::optional<TrailingHash> hash;
+    if (digest != nullptr) hash.emplace(fd, range.from, stop);
+    TrailingHash* const tellHash = hash ? &*hash : nullptr;
     const std::string header = LengthHeader(range.Length());
     bool success = detail::SendAll(socket, header.data(), header.size(), stop);
-    if (success && hash != nullptr) {
-        success = SendThroughHash(socket, fd, range.from, range.total, *hash, stop, progress);
-    } else if (success && detail::IsNonBlocking(socket)) {
-        success =
-            SendZeroCopy(socket, fd, static_cast<off_t>(range.from), range.total, stop, progress);
+    if (success && detail::IsNonBlocking(socket)) {
+        success = SendZeroCopy(socket, fd, static_cast<off_t>(range.from), range.total, tellHash,
+                               stop, progress);
     } else if (success) {
         // sendfile on a blocking socket would wait past the stop flag.
-        Sha256 unused;
-        success = SendThroughHash(socket, fd, range.from, range.total, unused, stop, progress);
+        success = SendThroughBuffer(socket, fd, range.from, range.total, tellHash, stop, progress);
+    }
+    if (success && hash) {
+        auto hashed = hash->Finish();
+        success = hashed.ok();
+        if (success) *digest = std::move(hashed.value());
     }
     return success && !detail::IsStopped(stop);
 }
 
-util::Status ReceiveFileRange(Socket socket, int fd, FileRange range, Sha256& hash,
-                              const StopFlag* stop, void* context, ProgressListener* listener) {
+util::Result<std::string> ReceiveFileRange(Socket socket, int fd, FileRange range,
+                                           const StopFlag* stop, void* context,
+                                           ProgressListener* listener) {
     detail::TransferProgress progress(listener, context, range.total);
     progress.Start();
     progress.Skip(range.from);
-    std::vector<char> buffer(static_cast<std::size_t>(
-        std::min<std::uint64_t>(std::max<std::uint64_t>(range.Length(), 1), kBlock)));
-    std::uint64_t received = 0;
-    while (received < range.Length()) {
-        const auto wanted = DownloadRateLimiter().BlockSize(static_cast<std::size_t>(
-            std::min<std::uint64_t>(range.Length() - received, buffer.size())));
-        const auto got =
-            detail::ReceiveAvailable(socket, buffer.data(), wanted, stop, ReceiveIdleTimeout());
-        if (!got) return got.error();
-        hash.Update(buffer.data(), got.value());
-        if (util::Status written = detail::WriteAll(fd, buffer.data(), got.value()); !written) {
-            return written;
-        }
-        received += got.value();
-        progress.Add(got.value());
-        if (!PaceDownload(got.value(), stop)) return util::MakeError(util::ErrorKind::Stopped);
+    // Hashing the file rather than the bytes on their way checks what will take the target's name,
+    // and lets the data go from the socket to the file without passing through user space.
+    TrailingHash hash(fd, range.from, stop);
+    TrailingHashSink sink(fd, range.from, hash);
+    if (util::Status received =
+            detail::ReceiveIntoSink(socket, sink, range.Length(), stop, progress);
+        !received) {
+        return received.error();
     }
     if (detail::IsStopped(stop)) return util::MakeError(util::ErrorKind::Stopped);
-    return {};
+    return hash.Finish();
 }
 
 }  // namespace net

@@ -47,10 +47,9 @@ private:
 
 // Writes `count` bytes waiting in the pipe into the file. Some file systems take no splice; then
 // the bytes are copied through a buffer and `fileTakesSplice` turns false for the rest.
-util::Status EmptyPipe(const Pipe& pipe, PartFile& file, std::size_t count, bool& fileTakesSplice) {
+util::Status EmptyPipe(const Pipe& pipe, int fd, std::size_t count, bool& fileTakesSplice) {
     while (count > 0 && fileTakesSplice) {
-        const ssize_t moved =
-            ::splice(pipe.ReadEnd(), nullptr, file.Descriptor(), nullptr, count, SPLICE_F_MOVE);
+        const ssize_t moved = ::splice(pipe.ReadEnd(), nullptr, fd, nullptr, count, SPLICE_F_MOVE);
         if (moved > 0) {
             count -= static_cast<std::size_t>(moved);
             continue;
@@ -67,7 +66,7 @@ util::Status EmptyPipe(const Pipe& pipe, PartFile& file, std::size_t count, bool
         const ssize_t got = ::read(pipe.ReadEnd(), buffer.data(), std::min(count, buffer.size()));
         if (got < 0 && errno == EINTR) continue;
         if (got <= 0) return util::LocalFileError(got < 0 ? errno : EIO);
-        if (util::Status written = file.Write(buffer.data(), static_cast<std::size_t>(got));
+        if (util::Status written = WriteAll(fd, buffer.data(), static_cast<std::size_t>(got));
             !written) {
             return written;
         }
@@ -76,9 +75,22 @@ util::Status EmptyPipe(const Pipe& pipe, PartFile& file, std::size_t count, bool
     return {};
 }
 
+class PartFileSink final : public ReceiveSink {
+public:
+    explicit PartFileSink(PartFile& file) : file_(file) {}
+    int Descriptor() const override { return file_.Descriptor(); }
+    util::Status BeforeWrite(std::uint64_t upTo, std::uint64_t length) override {
+        return file_.ReserveAhead(upTo, length);
+    }
+    util::Status AfterWrite(std::uint64_t /*upTo*/) override { return {}; }
+
+private:
+    PartFile& file_;
+};
+
 }  // namespace
 
-util::Status ReceiveIntoFileCopying(Socket socket, PartFile& file, std::uint64_t length,
+util::Status ReceiveIntoSinkCopying(Socket socket, ReceiveSink& sink, std::uint64_t length,
                                     std::uint64_t received, const StopFlag* stop,
                                     TransferProgress& progress) {
     std::vector<char> buffer(
@@ -89,11 +101,15 @@ util::Status ReceiveIntoFileCopying(Socket socket, PartFile& file, std::uint64_t
         const auto got =
             ReceiveAvailable(socket, buffer.data(), wanted, stop, ReceiveIdleTimeout());
         if (!got) return got.error();
-        if (util::Status claimed = file.ReserveAhead(received + got.value(), length); !claimed) {
+        if (util::Status claimed = sink.BeforeWrite(received + got.value(), length); !claimed) {
             return claimed;
         }
-        if (util::Status written = file.Write(buffer.data(), got.value()); !written) return written;
+        if (util::Status written = WriteAll(sink.Descriptor(), buffer.data(), got.value());
+            !written) {
+            return written;
+        }
         received += got.value();
+        if (util::Status told = sink.AfterWrite(received); !told) return told;
         progress.Add(got.value());
         if (!PaceDownload(got.value(), stop)) return util::MakeError(util::ErrorKind::Stopped);
     }
@@ -102,10 +118,16 @@ util::Status ReceiveIntoFileCopying(Socket socket, PartFile& file, std::uint64_t
 
 util::Status ReceiveIntoFile(Socket socket, PartFile& file, std::uint64_t length,
                              const StopFlag* stop, TransferProgress& progress) {
+    PartFileSink sink(file);
+    return ReceiveIntoSink(socket, sink, length, stop, progress);
+}
+
+util::Status ReceiveIntoSink(Socket socket, ReceiveSink& sink, std::uint64_t length,
+                             const StopFlag* stop, TransferProgress& progress) {
     Pipe pipe;
     // splice on a blocking socket would wait without looking at the stop flag.
     if (!pipe.Valid() || !IsNonBlocking(socket)) {
-        return ReceiveIntoFileCopying(socket, file, length, 0, stop, progress);
+        return ReceiveIntoSinkCopying(socket, sink, length, 0, stop, progress);
     }
     const std::size_t pipeSize = pipe.Grow();
     bool fileTakesSplice = true;
@@ -113,7 +135,7 @@ util::Status ReceiveIntoFile(Socket socket, PartFile& file, std::uint64_t length
     auto lastData = Clock::now();
     while (received < length) {
         if (!fileTakesSplice) {
-            return ReceiveIntoFileCopying(socket, file, length, received, stop, progress);
+            return ReceiveIntoSinkCopying(socket, sink, length, received, stop, progress);
         }
         if (IsStopped(stop)) return util::MakeError(util::ErrorKind::Stopped);
         const auto wanted = DownloadRateLimiter().BlockSize(
@@ -122,13 +144,15 @@ util::Status ReceiveIntoFile(Socket socket, PartFile& file, std::uint64_t length
                                        SPLICE_F_MOVE | SPLICE_F_NONBLOCK);
         if (moved > 0) {
             const auto count = static_cast<std::size_t>(moved);
-            if (util::Status claimed = file.ReserveAhead(received + count, length); !claimed) {
+            if (util::Status claimed = sink.BeforeWrite(received + count, length); !claimed) {
                 return claimed;
             }
-            if (util::Status stored = EmptyPipe(pipe, file, count, fileTakesSplice); !stored) {
+            if (util::Status stored = EmptyPipe(pipe, sink.Descriptor(), count, fileTakesSplice);
+                !stored) {
                 return stored;
             }
             received += count;
+            if (util::Status told = sink.AfterWrite(received); !told) return told;
             progress.Add(count);
             if (!PaceDownload(count, stop)) return util::MakeError(util::ErrorKind::Stopped);
             lastData = Clock::now();
@@ -144,7 +168,7 @@ util::Status ReceiveIntoFile(Socket socket, PartFile& file, std::uint64_t length
             continue;
         }
         if ((errno == EINVAL || errno == ENOSYS) && received == 0) {
-            return ReceiveIntoFileCopying(socket, file, length, 0, stop, progress);
+            return ReceiveIntoSinkCopying(socket, sink, length, 0, stop, progress);
         }
         return ConnectionError(errno);
     }

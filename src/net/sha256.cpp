@@ -1,12 +1,8 @@
 #include "net/sha256.h"
 
 #include <openssl/evp.h>
-#include <unistd.h>
 
-#include <algorithm>
-#include <cerrno>
 #include <new>
-#include <vector>
 
 namespace net {
 namespace {
@@ -50,23 +46,6 @@ std::string Sha256::HexDigest() {
     }
     Reset();
     return text;
-}
-
-bool HashFilePrefix(int fd, std::uint64_t size, Sha256& hash, const StopFlag* stop) {
-    constexpr std::size_t kReadSize = 1024 * 1024;
-    std::vector<char> buffer(static_cast<std::size_t>(std::min<std::uint64_t>(size, kReadSize)));
-    std::uint64_t done = 0;
-    while (done < size) {
-        if (IsStopped(stop)) return false;
-        const auto wanted =
-            static_cast<std::size_t>(std::min<std::uint64_t>(size - done, buffer.size()));
-        const ssize_t got = ::pread(fd, buffer.data(), wanted, static_cast<off_t>(done));
-        if (got < 0 && errno == EINTR) continue;
-        if (got <= 0) return false;
-        hash.Update(buffer.data(), static_cast<std::size_t>(got));
-        done += static_cast<std::uint64_t>(got);
-    }
-    return true;
 }
 
 }  // namespace net

@@ -6,8 +6,6 @@
 #include <cstdint>
 #include <string>
 
-#include "core/types.h"
-
 struct evp_md_ctx_st;
 
 namespace net {
@@ -28,9 +26,5 @@ public:
 private:
     evp_md_ctx_st* context_;
 };
-
-// The digest of `size` bytes of the open file `fd` from offset 0, read with pread; false when the
-// file cannot be read that far or `stop` is set.
-bool HashFilePrefix(int fd, std::uint64_t size, Sha256& hash, const StopFlag* stop);
 
 }  // namespace net

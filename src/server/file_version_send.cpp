@@ -6,7 +6,6 @@
 
 #include "net/file_range.h"
 #include "net/framing.h"
-#include "net/sha256.h"
 #include "util/error_text.h"
 #include "util/trace.h"
 #include "util/unique_fd.h"
@@ -36,8 +35,8 @@ void ReportRefusal(void* context, net::ProgressListener* listener) {
     listener->OnTransferEnd(context, false);
 }
 
-// The data frame and the digest. The first send of a version hashes what it sends; a resumed
-// one reads the part the client holds once more, here, instead of the whole file.
+// The data frame and the digest. The first send of a version hashes the whole file while it sends
+// (the part a resuming client holds included); later ones send the file untouched.
 bool SendDataAndDigest(net::Socket socket, int fd, const FileVersion& version, net::FileRange range,
                        FileDigests& digests, const StopFlag* stop, void* context,
                        net::ProgressListener* listener) {
@@ -45,13 +44,9 @@ bool SendDataAndDigest(net::Socket socket, int fd, const FileVersion& version, n
     if (digest) {
         if (!net::SendFileRange(socket, fd, range, nullptr, stop, context, listener)) return false;
     } else {
-        net::Sha256 hash;
-        if (!net::HashFilePrefix(fd, range.from, hash, stop)) {
-            if (listener != nullptr) listener->OnTransferStart(context);
-            return false;
-        }
-        if (!net::SendFileRange(socket, fd, range, &hash, stop, context, listener)) return false;
-        digest = hash.HexDigest();
+        std::string hashed;
+        if (!net::SendFileRange(socket, fd, range, &hashed, stop, context, listener)) return false;
+        digest = std::move(hashed);
     }
     // A file written while it was sent reached the client as a mix of versions: a digest that
     // nothing matches makes the client fetch it again instead of keeping the mix.

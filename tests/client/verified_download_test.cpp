@@ -13,8 +13,8 @@
 #include "net/framing.h"
 #include "net/sha256.h"
 #include "protocol/get_request.h"
-#include "support/fake_host.h"
 #include "support/common_peer.h"
+#include "support/fake_host.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -163,6 +163,31 @@ TEST_F(VerifiedDownloadTest, ACutTransferContinuesFromItsPartAndIsVerified) {
               "wdx-get:1048581:3145745:1700000000123456789:\\share\\big.bin");
     EXPECT_FALSE(std::filesystem::exists(paths.data));
     EXPECT_FALSE(std::filesystem::exists(paths.record));
+}
+
+// The part's own bytes are checked too: one spoilt on this disk between the attempts fails the
+// resumed download as damaged, and the retry from the start brings the host's file.
+TEST_F(VerifiedDownloadTest, ASpoiltPartIsCaughtAndTheRetryStartsFromZero) {
+    std::string content(2 * 1024 * 1024 + 3, '\0');
+    for (std::size_t i = 0; i < content.size(); ++i) content[i] = static_cast<char>(i * 13 / 5);
+    GetHost host(content);
+    host.cutAfter = 1024 * 1024 + 100;
+    StartQueue(host.Port());
+    const std::string target = sandbox_.Path("s.bin");
+    EXPECT_FALSE(Download("\\share\\s.bin", target, content.size()).ok());
+    const auto paths = client::PartialPathsFor(target);
+    std::string part = ReadFile(paths.data);
+    ASSERT_EQ(part.size(), 1024U * 1024 + 100);
+    part[10] ^= 0x01;
+    WriteFile(paths.data, part);
+
+    host.cutAfter = std::string::npos;
+    ASSERT_TRUE(Download("\\share\\s.bin", target, content.size()).ok());
+    EXPECT_EQ(ReadFile(target), content);
+    const auto requests = host.Requests();
+    ASSERT_GE(requests.size(), 2U);
+    EXPECT_TRUE(requests[requests.size() - 2].starts_with("wdx-get:1048676:"));
+    EXPECT_TRUE(requests.back().starts_with("wdx-get:0:"));
 }
 
 TEST_F(VerifiedDownloadTest, AnotherVersionOnTheHostStartsOver) {
