@@ -14,6 +14,9 @@
 namespace server {
 namespace {
 
+// Files up to this size are hashed before they are sent (see SendDataAndDigest).
+constexpr std::uint64_t kHashFirstMaximum = 64 * 1024;
+
 std::int64_t ModifiedNs(const struct stat& info) {
     return static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec;
 }
@@ -36,23 +39,28 @@ void ReportRefusal(void* context, net::ProgressListener* listener) {
     listener->OnTransferEnd(context, false);
 }
 
-// The data frame and the digest. The first send of a version hashes what it sends; a resumed
-// one reads the part the client holds once more, here, instead of the whole file.
+// The data frame and the digest. The first send of a large version hashes what it sends; a
+// resumed one reads the part the client holds once more, here, instead of the whole file. A small
+// file is hashed whole first and then sent without passing through our memory: hashing while
+// sending goes through a block buffer sized for large files, whose set-up costs many times what a
+// file of a few KiB does, once for every file of a folder fetched file by file.
 bool SendDataAndDigest(net::Socket socket, int fd, const FileVersion& version, net::FileRange range,
                        FileDigests& digests, const StopFlag* stop, void* context,
                        net::ProgressListener* listener) {
     std::optional<std::string> digest = digests.Find(version);
-    if (digest) {
-        if (!net::SendFileRange(socket, fd, range, nullptr, stop, context, listener)) return false;
-    } else {
-        net::Sha256 hash;
-        if (!net::HashFilePrefix(fd, range.from, hash, stop)) {
+    net::Sha256 hash;
+    if (!digest) {
+        const bool small = range.from == 0 && version.size <= kHashFirstMaximum;
+        if (!net::HashFilePrefix(fd, small ? version.size : range.from, hash, stop)) {
             if (listener != nullptr) listener->OnTransferStart(context);
             return false;
         }
-        if (!net::SendFileRange(socket, fd, range, &hash, stop, context, listener)) return false;
-        digest = hash.HexDigest();
+        if (small) digest = hash.HexDigest();
     }
+    if (!net::SendFileRange(socket, fd, range, digest ? nullptr : &hash, stop, context, listener)) {
+        return false;
+    }
+    if (!digest) digest = hash.HexDigest();
     // A file written while it was sent reached the client as a mix of versions: a digest that
     // nothing matches makes the client fetch it again instead of keeping the mix.
     struct stat after {};
