@@ -19,14 +19,8 @@ DIR="$BENCH_TMP"
 TAR_PORT=12399
 
 bench_add_namespace "$NS"
-mkdir -p "$DIR/share/many" "$DIR/out"
-head -c $((FILES * 1024)) /dev/urandom >"$DIR/blob"
-(cd "$DIR/share/many" && split -b 1024 -a 6 -d ../../blob f) || exit 1
-rm "$DIR/blob"
-bench_config "$DIR/s.ini" srv
-"$BENCH_CLI" --config "$DIR/s.ini" share add data "$DIR/share" >/dev/null
-bench_start_serve "$NS" "$DIR/s.ini" "$DIR/s.out"
-bench_wait_ready "$NS" "$DIR/s.ini" 127.0.0.1
+mkdir -p "$DIR/out"
+bench_serve_many_files "$NS" "$DIR" "$FILES"
 
 TICKS=$(getconf CLK_TCK)
 cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }

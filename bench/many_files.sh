@@ -31,15 +31,8 @@ cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
 run_count() {  # run_count <files>
     local files=$1 ns="${BENCH_PREFIX}n$1" dir="$BENCH_TMP/$1"
     bench_add_namespace "$ns"
-    mkdir -p "$dir/share/many" "$dir/get"
-    # split makes the files in one go; a shell loop would take longer than the download.
-    head -c $((files * 1024)) /dev/urandom >"$dir/blob"
-    (cd "$dir/share/many" && split -b 1024 -a 6 -d ../../blob f) || exit 1
-    rm "$dir/blob"
-    bench_config "$dir/s.ini" srv
-    "$BENCH_CLI" --config "$dir/s.ini" share add data "$dir/share" >/dev/null
-    bench_start_serve "$ns" "$dir/s.ini" "$dir/s.out"
-    bench_wait_ready "$ns" "$dir/s.ini" 127.0.0.1
+    mkdir -p "$dir/get"
+    bench_serve_many_files "$ns" "$dir" "$files"
     local cpuBefore start end cpuAfter
     cpuBefore=$(cpu_ticks "$BENCH_SERVE_PID")
     start=$(bench_now_ns)
