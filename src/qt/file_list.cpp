@@ -5,9 +5,9 @@
 #include <QMetaObject>
 #include <algorithm>
 
-#include "qt/cut_text_tips.h"
 #include "qt/icons.h"
 #include "qt/qt_text.h"
+#include "qt/row_list.h"
 #include "ui/desktop/layout_settings.h"
 
 namespace qtui {
@@ -30,7 +30,7 @@ QVariant FileRowsModel::data(const QModelIndex& index, int role) const {
         case Qt::DecorationRole:
             return nameColumn ? QVariant(SmallIcon(row.image)) : QVariant();
         case Qt::TextAlignmentRole:
-            return nameColumn ? QVariant() : QVariant(Qt::AlignRight | Qt::AlignVCenter);
+            return nameColumn ? QVariant() : SizeColumnAlignment();
         default:
             return {};
     }
@@ -43,9 +43,7 @@ QVariant FileRowsModel::headerData(int section, Qt::Orientation orientation, int
     }
     const ui::ColumnInfo& column = ui::kFileListColumns[static_cast<std::size_t>(section)];
     if (role == Qt::DisplayRole) return Tr(column.title);
-    if (role == Qt::TextAlignmentRole && column.rightAligned) {
-        return QVariant(Qt::AlignRight | Qt::AlignVCenter);
-    }
+    if (role == Qt::TextAlignmentRole && column.rightAligned) return SizeColumnAlignment();
     return {};
 }
 
@@ -57,17 +55,10 @@ void FileRowsModel::Replace(std::vector<ui::FileListRow> rows) {
 
 FileList::FileList(QWidget* parent) : QTreeView(parent) {
     setModel(&model_);
-    setRootIsDecorated(false);
-    setItemsExpandable(false);
-    setUniformRowHeights(true);
-    setSelectionMode(QAbstractItemView::ExtendedSelection);
-    setAllColumnsShowFocus(true);
-    setContextMenuPolicy(Qt::CustomContextMenu);
-    header()->setStretchLastSection(false);
+    SetUpRowList(*this);
     header()->setSectionsClickable(true);
     header()->setSortIndicatorShown(false);
     connect(header(), &QHeaderView::sectionClicked, this, &FileList::sortRequested);
-    ShowCutTextsInToolTips(this);
 }
 
 void FileList::Clear() {
