@@ -6,33 +6,11 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <cstdlib>
-#include <new>
-
 #include "net/sha256.h"
 #include "server/file_digests.h"
 #include "server_test_support.h"
+#include "support/allocation_probe.h"
 #include "util/unique_fd.h"
-
-namespace {
-
-// The largest single allocation made by this thread while `tracking` is set.
-thread_local bool tracking = false;
-thread_local std::size_t largest = 0;
-
-}  // namespace
-
-void* operator new(std::size_t size) {
-    if (tracking && size > largest) largest = size;
-    if (void* block = std::malloc(size == 0 ? 1 : size)) return block;
-    throw std::bad_alloc();
-}
-void operator delete(void* block) noexcept {
-    std::free(block);
-}
-void operator delete(void* block, std::size_t) noexcept {
-    std::free(block);
-}
 
 namespace server_test {
 namespace {
@@ -53,11 +31,14 @@ TEST(SendFileVersion, SmallFilesNeedNoLargeBufferAndKeepTheirDigest) {
         ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0, ends), 0);
         const util::UniqueFd ours(ends[0]);
         const util::UniqueFd theirs(ends[1]);
-        largest = 0;
-        tracking = true;
-        const bool sent = server::SendFileVersion(ours.get(), path, proto::GetRequest{}, digests,
-                                                  nullptr, nullptr, nullptr);
-        tracking = false;
+        bool sent = false;
+        std::size_t largest = 0;
+        {
+            const testing_support::AllocationProbe probe;
+            sent = server::SendFileVersion(ours.get(), path, proto::GetRequest{}, digests, nullptr,
+                                           nullptr, nullptr);
+            largest = probe.Largest();
+        }
         ASSERT_TRUE(sent) << "round " << round;
         EXPECT_LT(largest, 16U * 1024) << "round " << round;
         ::shutdown(ours.get(), SHUT_WR);
