@@ -86,6 +86,19 @@ bench_wait_ready() {  # bench_wait_ready <namespace> <config> <address>
 
 bench_now_ns() { date +%s%N; }
 
+# The CPU time (user + system) a process has spent, in clock ticks; BENCH_HZ of them make a second.
+BENCH_HZ=$(getconf CLK_TCK)
+bench_cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; } # bench_cpu_ticks <pid>
+# Waits <seconds>; sets BENCH_CPU_TICKS, what the process spent meanwhile, and BENCH_WALL_NS.
+bench_watch_cpu() { # bench_watch_cpu <pid> <seconds>
+    local before start
+    before=$(bench_cpu_ticks "$1")
+    start=$(bench_now_ns)
+    sleep "$2"
+    BENCH_CPU_TICKS=$(($(bench_cpu_ticks "$1") - before))
+    BENCH_WALL_NS=$(($(bench_now_ns) - start))
+}
+
 # A host in <namespace> serving <files> files of 1 KiB of random bytes as \data\many, from
 # <dir>/share/many, with the settings <dir>/s.ini; returns once it answers. split makes the files
 # in one go: a shell loop would take longer than their download.

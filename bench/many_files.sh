@@ -15,7 +15,6 @@ bench_init "$1"
 shift
 COUNTS=("$@")
 [ ${#COUNTS[@]} -gt 0 ] || COUNTS=(10000 100000)
-TICKS=$(getconf CLK_TCK)
 GLOBAL_OPTIONS=()
 GET_OPTIONS=()
 case "${GET_WAY:-stream}" in
@@ -25,8 +24,6 @@ case "${GET_WAY:-stream}" in
     *) echo "GET_WAY is stream, per-file or common" >&2; exit 1 ;;
 esac
 
-# utime + stime of a process, in clock ticks.
-cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
 
 run_count() {  # run_count <files>
     local files=$1 ns="${BENCH_PREFIX}n$1" dir="$BENCH_TMP/$1"
@@ -34,20 +31,20 @@ run_count() {  # run_count <files>
     mkdir -p "$dir/get"
     bench_serve_many_files "$ns" "$dir" "$files"
     local cpuBefore start end cpuAfter
-    cpuBefore=$(cpu_ticks "$BENCH_SERVE_PID")
+    cpuBefore=$(bench_cpu_ticks "$BENCH_SERVE_PID")
     start=$(bench_now_ns)
     ip netns exec "$ns" /usr/bin/time -f "%U %S" -o "$dir/t.get" "$BENCH_CLI" --config "$dir/c.ini" "${GLOBAL_OPTIONS[@]}" get "${GET_OPTIONS[@]}" \
         127.0.0.1 /data/many "$dir/get" \
         >/dev/null || { echo "get of $files files failed" >&2; exit 1; }
     end=$(bench_now_ns)
-    cpuAfter=$(cpu_ticks "$BENCH_SERVE_PID")
+    cpuAfter=$(bench_cpu_ticks "$BENCH_SERVE_PID")
     local getCpu
     getCpu=$(awk '{ print $1 + $2 }' "$dir/t.get")
     diff -rq "$dir/share/many" "$dir/get/many" >/dev/null || { echo "$files files: content differs" >&2; exit 1; }
     # A file's modification time is when its last byte was written: the order and pace in which
     # the files arrived.
     find "$dir/get/many" -type f -printf '%T@\n' | sort -n >"$dir/times"
-    awk -v n="$files" -v ns=$((end - start)) -v cpu=$((cpuAfter - cpuBefore)) -v tck="$TICKS" -v getcpu="$getCpu" '
+    awk -v n="$files" -v ns=$((end - start)) -v cpu=$((cpuAfter - cpuBefore)) -v tck="$BENCH_HZ" -v getcpu="$getCpu" '
         { t[NR] = $1 }
         END {
             if (NR != n) { printf "%d files: %d arrived\n", n, NR; exit 1 }
