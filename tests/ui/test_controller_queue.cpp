@@ -91,9 +91,60 @@ TEST_F(QueueTest, DownloadsInterruptedByClosingComeBackPausedAndFinishWhenTheirH
     // Downloads that failed are not kept either; the close writes what the tick had not yet, so
     // a third start shows nothing.
     Download({"top.txt"});
-    controller->OnDownloadFinished(network->Last().id, kLost);
+    controller->OnDownloadFinished(network->Last().id,
+                                   util::MakeError(util::ErrorKind::RefusedByHost));
     StartController();
     EXPECT_TRUE(views.transfers.rows.empty());
+    EXPECT_TRUE(Kept().empty());
+}
+
+TEST_F(QueueTest, InterruptedDownloadIsKeptAndTriedAgainWhileAFailedOneEnds) {
+    Download({"top.txt"});
+    const std::string local = target + "top.txt";
+    const std::string interrupted = "Interrupted; goes on when the host answers";
+    controller->OnDownloadFinished(network->Last().id, kLost);
+    EXPECT_EQ(views.transfers.Column(1), Lines{interrupted});
+    EXPECT_EQ(views.transfers.states[0], TransferState::Paused);
+    EXPECT_TRUE(network->discarded.empty());  // what arrived stays for the next attempt
+    controller->OnSecondTimer();
+    EXPECT_EQ(KeptPaths(), Lines{"\\Music\\top.txt -> " + local});
+
+    // A host still in the tree is asked again after a while, a few times, then only when it
+    // comes back; each attempt goes to the same place.
+    for (int attempt = 1; attempt <= 3; ++attempt) {
+        for (int tick = 0; tick < 15; ++tick) controller->OnSecondTimer();
+        ASSERT_EQ(network->JobsOf(JobType::Retrieve).size(), static_cast<std::size_t>(attempt + 1));
+        EXPECT_EQ(network->Last().localPath, local);
+        controller->OnDownloadFinished(
+            network->Last().id, util::MakeError(attempt == 2 ? util::ErrorKind::TimedOut
+                                                             : util::ErrorKind::CannotConnect));
+        EXPECT_EQ(views.transfers.Column(1), Lines{interrupted});
+    }
+    for (int tick = 0; tick < 60; ++tick) controller->OnSecondTimer();
+    EXPECT_EQ(network->JobsOf(JobType::Retrieve).size(), 4u);
+    EXPECT_EQ(KeptPaths(), Lines{"\\Music\\top.txt -> " + local});
+    network->RemoveHost(Ip("127.0.0.5"));
+    MusicHost();
+    ASSERT_EQ(network->JobsOf(JobType::Retrieve).size(), 5u);
+    controller->OnDownloadFinished(network->JobsOf(JobType::Retrieve).back().id, {});
+    EXPECT_EQ(views.transfers.Column(1), Lines{"Finished"});
+    for (int tick = 0; tick < 6; ++tick) controller->OnSecondTimer();
+    ASSERT_TRUE(views.transfers.rows.empty());
+
+    // A user's pause is not undone by the timer, and a damaged file ends the download.
+    Download({"top.txt"});
+    controller->OnDownloadFinished(network->Last().id, kLost);
+    OnRows({0}, &ui::CLumvaleDialog::ResumeSelectedTransfers);
+    OnRows({0}, &ui::CLumvaleDialog::PauseSelectedTransfers);
+    controller->OnDownloadFinished(network->Last().id, kStopped);
+    const std::size_t jobs = network->JobsOf(JobType::Retrieve).size();
+    for (int tick = 0; tick < 30; ++tick) controller->OnSecondTimer();
+    EXPECT_EQ(network->JobsOf(JobType::Retrieve).size(), jobs);
+    EXPECT_EQ(views.transfers.Column(1), Lines{"Paused"});
+    OnRows({0}, &ui::CLumvaleDialog::ResumeSelectedTransfers);
+    controller->OnDownloadFinished(network->Last().id, util::MakeError(util::ErrorKind::Damaged));
+    EXPECT_EQ(views.transfers.states[0], TransferState::Failed);
+    controller->OnSecondTimer();
     EXPECT_TRUE(Kept().empty());
 }
 

@@ -12,6 +12,13 @@
 #include "util/trace.h"
 
 namespace ui {
+namespace {
+
+// Long enough for a host that restarts to be back; short enough that a cut connection costs
+// the user little.
+constexpr unsigned kInterruptedRetrySeconds = 15;
+
+}  // namespace
 
 QueuedDownload& Transfers::Queue(UnfinishedDownload what) {
     auto queued = std::make_unique<QueuedDownload>();
@@ -68,6 +75,7 @@ void Transfers::AppendQueuedRow(QueuedDownload& queued, const TransferItem& item
 void Transfers::Launch(QueuedDownload& queued) {
     queued.phase = QueuedDownload::Phase::Running;
     queued.resumeWhenHostAppears = false;
+    queued.retryCountdown = 0;
     const UnfinishedDownload& what = queued.what;
     TransferItem item;
     item.queued = &queued;
@@ -104,12 +112,37 @@ void Transfers::Launch(QueuedDownload& queued) {
 
 void Transfers::ShowPaused(QueuedDownload& queued) {
     queued.phase = QueuedDownload::Phase::Paused;
+    queued.retryCountdown = 0;
     const auto row = rows_.FindByQueued(&queued);
     if (!row) return;
     TransferItem item;
     item.queued = &queued;
     rows_.SetItem(*row, item);
     rows_.SetEnded(*row, TransferState::Paused);
+}
+
+void Transfers::ShowInterrupted(QueuedDownload& queued) {
+    ShowPaused(queued);
+    queued.resumeWhenHostAppears = true;
+    if (queued.timedRetriesLeft > 0) queued.retryCountdown = kInterruptedRetrySeconds;
+    if (const auto row = rows_.FindByQueued(&queued)) {
+        rows_.SetStatus(*row, Translate("Interrupted; goes on when the host answers"),
+                        TransferState::Paused);
+    }
+}
+
+void Transfers::RetryInterrupted() {
+    std::vector<QueuedDownload*> due;
+    for (const auto& queued : queued_) {
+        if (queued->phase != QueuedDownload::Phase::Paused || queued->retryCountdown == 0) {
+            continue;
+        }
+        if (--queued->retryCountdown == 0) due.push_back(queued.get());
+    }
+    for (QueuedDownload* queued : due) {
+        --queued->timedRetriesLeft;
+        Launch(*queued);
+    }
 }
 
 void Transfers::RestoreUnfinished() {

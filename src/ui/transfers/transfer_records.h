@@ -40,9 +40,14 @@ struct QueuedDownload {
     };
     UnfinishedDownload what;
     Phase phase = Phase::Running;
-    // Paused by the program (it was running when the program ended), not by the user: it goes
-    // on by itself once its host is in the tree.
+    // Paused by the program (it was running when the program ended, or its host went quiet in
+    // the middle), not by the user: it goes on by itself once its host is in the tree.
     bool resumeWhenHostAppears = false;
+    // Seconds until an interrupted download tries its host again although the host never left
+    // the tree (a cut connection); 0 when no such try is due.
+    unsigned retryCountdown = 0;
+    // Such tries left for this run: a host that cuts every attempt is not asked for ever.
+    unsigned timedRetriesLeft = 3;
 };
 
 // The data of one transfer-list row.

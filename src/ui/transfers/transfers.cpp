@@ -17,6 +17,13 @@ void EraseRecord(std::vector<std::unique_ptr<Record>>& records, const Record* re
                   records.end());
 }
 
+// The host went quiet or away in the middle: worth another try, and a resumable download keeps
+// what arrived. A refusal, a lie or a local failure would only end the same way again.
+bool IsInterruption(util::ErrorKind kind) {
+    return kind == util::ErrorKind::ConnectionLost || kind == util::ErrorKind::TimedOut ||
+           kind == util::ErrorKind::CannotConnect;
+}
+
 }  // namespace
 
 Transfers::Transfers(ControllerNetwork& network, TransferListView& view, EventSoundPlayer& sounds,
@@ -141,6 +148,11 @@ void Transfers::HandleDownloadFinished(JobId id, const util::Status& outcome) {
         return;
     }
     const bool cancelled = single->cancelled.load();
+    if (queued != nullptr && !outcome && !cancelled && IsInterruption(outcome.kind())) {
+        RemoveDownload(single);
+        ShowInterrupted(*queued);
+        return;
+    }
     // The user cancelled: what arrived goes too, now that the job has let go of it.
     if (!outcome && single->discardPart) network_.DiscardPartial(single->localPath);
     if (const auto row = rows_.FindById(id)) {

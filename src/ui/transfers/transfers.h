@@ -69,6 +69,7 @@ public:
     // The one-second tick.
     void CountDown() {
         rows_.CountDown();
+        RetryInterrupted();
         FlushUnfinished();
     }
     // Writes the unfinished downloads when they changed since the last write. The one-second
@@ -104,6 +105,10 @@ private:
     void Unqueue(const QueuedDownload* queued);
     // Its jobs have stopped after a pause: the row shows it paused and keeps the download.
     void ShowPaused(QueuedDownload& queued);
+    // Its host went quiet or cut the connection: kept like a paused download that goes on by
+    // itself, when the host is back or after a while.
+    void ShowInterrupted(QueuedDownload& queued);
+    void RetryInterrupted();
     void NoteUnfinishedChanged() { unfinishedChanged_ = true; }
     QueuedDownload* QueuedAt(std::size_t row) const;
     DownloadRecord* FindDownload(JobId id) const;
