@@ -1,7 +1,6 @@
 #include "qt/file_list.h"
 
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QMetaObject>
 #include <algorithm>
 
@@ -53,9 +52,8 @@ void FileRowsModel::Replace(std::vector<ui::FileListRow> rows) {
     endResetModel();
 }
 
-FileList::FileList(QWidget* parent) : QTreeView(parent) {
+FileList::FileList(QWidget* parent) : RowList(parent) {
     setModel(&model_);
-    SetUpRowList(*this);
     header()->setSectionsClickable(true);
     header()->setSortIndicatorShown(false);
     connect(header(), &QHeaderView::sectionClicked, this, &FileList::sortRequested);
@@ -113,19 +111,6 @@ void FileList::SetSortMark(int column, ui::SortMark mark) {
     header()->setSortIndicatorShown(true);
     header()->setSortIndicator(
         column, mark == ui::SortMark::Ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
-}
-
-void FileList::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        emit openRequested(false);
-        return;
-    }
-    QTreeView::keyPressEvent(event);
-}
-
-void FileList::mouseDoubleClickEvent(QMouseEvent* event) {
-    if (!indexAt(event->position().toPoint()).isValid()) return;
-    emit openRequested((event->modifiers() & Qt::AltModifier) != 0);
 }
 
 }  // namespace qtui

@@ -119,10 +119,9 @@ void SearchRowsModel::Append(const std::vector<ui::SearchRow>& rows) {
     endInsertRows();
 }
 
-SearchResultList::SearchResultList(QWidget* parent) : QTreeView(parent) {
+SearchResultList::SearchResultList(QWidget* parent) : RowList(parent) {
     setObjectName("searchResults");
     setModel(&model_);
-    SetUpRowList(*this);
     // A path cut in the middle keeps its share and its name; the tooltip shows it whole.
     setTextElideMode(Qt::ElideMiddle);
     setItemDelegate(new NoteAwareDelegate(this));
@@ -172,20 +171,11 @@ void SearchResultList::SetSearchStatus(const std::string& text) {
 }
 
 void SearchResultList::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        emit openRequested(false);
-        return;
-    }
     if (event->key() == Qt::Key_Escape) {
         emit closeRequested();
         return;
     }
-    QTreeView::keyPressEvent(event);
-}
-
-void SearchResultList::mouseDoubleClickEvent(QMouseEvent* event) {
-    if (!indexAt(event->position().toPoint()).isValid()) return;
-    emit openRequested((event->modifiers() & Qt::AltModifier) != 0);
+    RowList::keyPressEvent(event);
 }
 
 }  // namespace qtui
