@@ -41,8 +41,6 @@ bench_add_namespace() {  # bench_add_namespace <name>
     ip -n "$1" link set lo up
 }
 
-# Starts serve in a namespace; sets BENCH_SERVE_PID. stdin is kept open (an idle fifo), as an
-# interactive serve would have it.
 # A private bridge for hosts that must hear each other's broadcasts; sets BRIDGE.
 bench_add_bridge() {
     BRIDGE="${BENCH_PREFIX}br"
@@ -61,6 +59,8 @@ bench_add_bridged_host() {  # bench_add_bridged_host <i> <address>
     ip -n "$ns" link set eth0 up
 }
 
+# Starts serve in a namespace; sets BENCH_SERVE_PID. stdin is kept open (an idle fifo), as an
+# interactive serve would have it.
 bench_start_serve() {  # bench_start_serve <namespace> <config> <output>
     local fifo="$BENCH_TMP/stdin.$RANDOM$RANDOM"
     mkfifo "$fifo"
@@ -85,3 +85,30 @@ bench_wait_ready() {  # bench_wait_ready <namespace> <config> <address>
 }
 
 bench_now_ns() { date +%s%N; }
+
+# The CPU time (user + system) a process has spent, in clock ticks; BENCH_HZ of them make a second.
+BENCH_HZ=$(getconf CLK_TCK)
+bench_cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; } # bench_cpu_ticks <pid>
+# Waits <seconds>; sets BENCH_CPU_TICKS, what the process spent meanwhile, and BENCH_WALL_NS.
+bench_watch_cpu() { # bench_watch_cpu <pid> <seconds>
+    local before start
+    before=$(bench_cpu_ticks "$1")
+    start=$(bench_now_ns)
+    sleep "$2"
+    BENCH_CPU_TICKS=$(($(bench_cpu_ticks "$1") - before))
+    BENCH_WALL_NS=$(($(bench_now_ns) - start))
+}
+
+# A host in <namespace> serving <files> files of 1 KiB of random bytes as \data\many, from
+# <dir>/share/many, with the settings <dir>/s.ini; returns once it answers. split makes the files
+# in one go: a shell loop would take longer than their download.
+bench_serve_many_files() { # bench_serve_many_files <namespace> <dir> <files>
+    mkdir -p "$2/share/many"
+    head -c $(($3 * 1024)) /dev/urandom >"$2/blob"
+    (cd "$2/share/many" && split -b 1024 -a 6 -d ../../blob f) || exit 1
+    rm "$2/blob"
+    bench_config "$2/s.ini" srv
+    "$BENCH_CLI" --config "$2/s.ini" share add data "$2/share" >/dev/null
+    bench_start_serve "$1" "$2/s.ini" "$2/s.out"
+    bench_wait_ready "$1" "$2/s.ini" 127.0.0.1
+}

@@ -4,36 +4,21 @@ were answered and how long the slowest took.
 
 Usage: expand_concurrency.py <address> <port> <path> [count]
 """
+import os
 import socket
 import sys
 import threading
 import time
 
-
-def read_framed(sock):
-    header = b""
-    while not header.endswith(b":"):
-        byte = sock.recv(1)
-        if not byte:
-            raise ConnectionError("closed before the length header ended")
-        header += byte
-        if len(header) > 64:
-            raise ValueError("length header too long")
-    length = int(header[:-1])
-    payload = bytearray()
-    while len(payload) < length:
-        chunk = sock.recv(min(1 << 20, length - len(payload)))
-        if not chunk:
-            raise ConnectionError("closed in the payload")
-        payload += chunk
-    return bytes(payload)
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
+from framing import framed, read_framed  # noqa: E402 - found through the path above
 
 
 def main():
     address, port, path = sys.argv[1], int(sys.argv[2]), sys.argv[3]
     count = int(sys.argv[4]) if len(sys.argv) > 4 else 200
     request = ("expand:" + path).encode()
-    framed = str(len(request)).encode() + b":" + request
+    message = framed(request)
     barrier = threading.Barrier(count + 1)
     results = [None] * count
 
@@ -47,8 +32,10 @@ def main():
         barrier.wait()
         started = time.monotonic()
         try:
-            sock.sendall(framed)
+            sock.sendall(message)
             payload = read_framed(sock)
+            if payload is None:
+                raise ConnectionError("no whole reply")
             results[index] = (len(payload), time.monotonic() - started)
         except Exception as error:  # noqa: BLE001 - every failure is counted the same
             results[index] = ("failed: %s" % error, time.monotonic() - started)

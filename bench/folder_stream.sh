@@ -19,17 +19,9 @@ DIR="$BENCH_TMP"
 TAR_PORT=12399
 
 bench_add_namespace "$NS"
-mkdir -p "$DIR/share/many" "$DIR/out"
-head -c $((FILES * 1024)) /dev/urandom >"$DIR/blob"
-(cd "$DIR/share/many" && split -b 1024 -a 6 -d ../../blob f) || exit 1
-rm "$DIR/blob"
-bench_config "$DIR/s.ini" srv
-"$BENCH_CLI" --config "$DIR/s.ini" share add data "$DIR/share" >/dev/null
-bench_start_serve "$NS" "$DIR/s.ini" "$DIR/s.out"
-bench_wait_ready "$NS" "$DIR/s.ini" 127.0.0.1
+mkdir -p "$DIR/out"
+bench_serve_many_files "$NS" "$DIR" "$FILES"
 
-TICKS=$(getconf CLK_TCK)
-cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
 # "%U %S" of /usr/bin/time, in milliseconds.
 time_ms() { awk '{ printf "%d", ($1 + $2) * 1000 }' "$1"; }
 
@@ -41,14 +33,14 @@ check() {  # check <folder>
 time_get() {  # time_get [one global option] [one get option]
     rm -rf "$DIR/out/many"
     local start end before after
-    before=$(cpu_ticks "$BENCH_SERVE_PID")
+    before=$(bench_cpu_ticks "$BENCH_SERVE_PID")
     start=$(bench_now_ns)
     ip netns exec "$NS" /usr/bin/time -f "%U %S" -o "$DIR/t.get" "$BENCH_CLI" --config "$DIR/c.ini" \
         ${1:+"$1"} get ${2:+"$2"} 127.0.0.1 /data/many "$DIR/out" >/dev/null || { echo "get failed" >&2; exit 1; }
     end=$(bench_now_ns)
-    after=$(cpu_ticks "$BENCH_SERVE_PID")
+    after=$(bench_cpu_ticks "$BENCH_SERVE_PID")
     check "$DIR/out/many"
-    echo "$((end - start)) $(( $(time_ms "$DIR/t.get") + (after - before) * 1000 / TICKS ))"
+    echo "$((end - start)) $(( $(time_ms "$DIR/t.get") + (after - before) * 1000 / BENCH_HZ ))"
 }
 
 time_tar() {

@@ -4,30 +4,14 @@ entries (prepared once), "gethostinfo" with a name, and holds "ping" connections
 time, then prints how many share lists it sent. notify: sends "hostmodified" to the target every
 interval for a bounded time and prints how many it sent."""
 import argparse
+import os
 import socket
+import sys
 import threading
 import time
 
-
-def frame(payload):
-    return str(len(payload)).encode() + b":" + payload
-
-
-def read_request(conn):
-    header = b""
-    while not header.endswith(b":"):
-        byte = conn.recv(1)
-        if not byte or len(header) > 12:
-            return None
-        header += byte
-    length = int(header[:-1])
-    body = b""
-    while len(body) < length:
-        chunk = conn.recv(length - len(body))
-        if not chunk:
-            return None
-        body += chunk
-    return body
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
+from framing import framed, read_framed  # noqa: E402 - found through the path above
 
 
 def serve(listener, shares, counts, end):
@@ -43,14 +27,14 @@ def serve(listener, shares, counts, end):
 def answer(conn, shares, counts, end):
     conn.settimeout(5)
     try:
-        request = read_request(conn)
+        request = read_framed(conn)
         if request == b"expand:\\":
             conn.sendall(shares)
             counts["lists"] += 1
         elif request is not None and request.startswith(b"gethostinfo"):
-            conn.sendall(frame(b"hostile\n1.0 \n"))
+            conn.sendall(framed(b"hostile\n1.0 \n"))
         elif request == b"ping":
-            while time.monotonic() < end and read_request(conn) is not None:
+            while time.monotonic() < end and read_framed(conn) is not None:
                 pass
     except OSError:
         pass
@@ -64,7 +48,7 @@ def notify(target, port, seconds, interval):
     while time.monotonic() < end:
         try:
             with socket.create_connection((target, port), timeout=2) as notice:
-                notice.sendall(frame(b"hostmodified"))
+                notice.sendall(framed(b"hostmodified"))
             sent += 1
         except OSError:
             pass
@@ -89,7 +73,7 @@ def main():
     if args.command == "notify":
         notify(args.target, args.port, args.seconds, args.interval)
         return
-    shares = frame(b"\\".join(b"s%07d\\1\\0" % i for i in range(args.shares)))
+    shares = framed(b"\\".join(b"s%07d\\1\\0" % i for i in range(args.shares)))
     counts = {"lists": 0}
     listener = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
     listener.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)

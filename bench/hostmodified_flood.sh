@@ -35,8 +35,6 @@ bench_config "$BENCH_TMP/target.ini" target 0
 bench_start_serve "$TARGET_NS" "$BENCH_TMP/target.ini" "$BENCH_TMP/target.out"
 TARGET=$BENCH_SERVE_PID
 rss() { awk -v k="$1:" '$1 == k { print $2 }' "/proc/$TARGET/status"; }
-ticks() { awk '{ print $14 + $15 }' "/proc/$TARGET/stat"; }
-hz=$(getconf CLK_TCK)
 
 for _ in $(seq 300); do grep -q '^host appeared: 10\.79\.0\.2' "$BENCH_TMP/target.out" && break; sleep 0.1; done
 grep -q '^host appeared: 10\.79\.0\.2' "$BENCH_TMP/target.out" || { echo "the hostile host never appeared" >&2; exit 1; }
@@ -47,7 +45,7 @@ timeout -s KILL $((FLOOD_SECONDS + 10)) ip netns exec "$HOSTILE_NS" python3 "$FL
     notify 10.79.0.1 "$FLOOD_SECONDS" >"$BENCH_TMP/notify.out" 2>&1 &
 NOTIFY_PID=$!
 BENCH_PIDS+=("$NOTIFY_PID")
-before=$(ticks)
+before=$(bench_cpu_ticks "$TARGET")
 start=$(bench_now_ns)
 peak_during=0
 for _ in $(seq "$FLOOD_SECONDS"); do
@@ -55,7 +53,7 @@ for _ in $(seq "$FLOOD_SECONDS"); do
     now_rss=$(rss VmRSS)
     [ "$now_rss" -gt "$peak_during" ] && peak_during=$now_rss
 done
-after=$(ticks)
+after=$(bench_cpu_ticks "$TARGET")
 end=$(bench_now_ns)
 wait "$NOTIFY_PID"
 flood_rss=$(rss VmRSS)
@@ -69,7 +67,7 @@ awk '/^[0-9a-f]+-[0-9a-f]+ / { name = ($6 == "" ? "[anon]" : $6) } $1 == "Rss:" 
 kill "$LISTS_PID" 2>/dev/null
 echo "hostile host: $(cat "$BENCH_TMP/notify.out")"
 echo "serving host: $(grep -c . "$BENCH_TMP/target.out") output lines, threads now $(find /proc/"$TARGET"/task -mindepth 1 -maxdepth 1 | wc -l)"
-awk -v t=$((after - before)) -v hz="$hz" -v ns=$((end - start)) -v s="$SHARES" \
+awk -v t=$((after - before)) -v hz="$BENCH_HZ" -v ns=$((end - start)) -v s="$SHARES" \
     -v r0="$start_rss" -v rf="$flood_rss" -v rr="$rest_rss" -v rp="$peak_rss" -v rd="$peak_during" 'BEGIN {
     cpu = t / hz; wall = ns / 1e9;
     printf "%d shares, hostmodified every 0.2 s: %.2f s CPU in %.1f s = %.1f%% of a core\n",

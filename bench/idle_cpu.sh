@@ -26,16 +26,10 @@ done
 known=$(grep -c '^host named: 10\.78' "$BENCH_TMP/h1.out")
 sleep 2
 
-ticks() { awk '{ print $14 + $15 }' "/proc/$TARGET/stat"; }
-hz=$(getconf CLK_TCK)
-before=$(ticks)
-start=$(bench_now_ns)
-sleep "$SECONDS_MEASURED"
-after=$(ticks)
-end=$(bench_now_ns)
+bench_watch_cpu "$TARGET" "$SECONDS_MEASURED"
 gone=$(grep -c '^host gone' "$BENCH_TMP/h1.out")
 
-awk -v t=$((after - before)) -v hz="$hz" -v ns=$((end - start)) -v peers="$known" -v gone="$gone" \
+awk -v t="$BENCH_CPU_TICKS" -v hz="$BENCH_HZ" -v ns="$BENCH_WALL_NS" -v peers="$known" -v gone="$gone" \
     -v threads="$(find /proc/"$TARGET"/task -mindepth 1 -maxdepth 1 | wc -l)" 'BEGIN {
     cpu = t / hz; wall = ns / 1e9;
     printf "idle serve with %d named peers: %.2f s CPU in %.1f s = %.2f%% of a core (%d threads, %d peers lost)\n",

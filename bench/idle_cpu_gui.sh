@@ -40,15 +40,9 @@ for _ in $(seq 300); do
 done
 sleep 5
 
-ticks() { awk '{ print $14 + $15 }' "/proc/$TARGET/stat"; }
-hz=$(getconf CLK_TCK)
-before=$(ticks)
-start=$(bench_now_ns)
-sleep "$SECONDS_MEASURED"
-after=$(ticks)
-end=$(bench_now_ns)
+bench_watch_cpu "$TARGET" "$SECONDS_MEASURED"
 # One keep-alive thread per known host: the thread count shows how many peers the GUI knows.
-awk -v t=$((after - before)) -v hz="$hz" -v ns=$((end - start)) -v peers="$known" \
+awk -v t="$BENCH_CPU_TICKS" -v hz="$BENCH_HZ" -v ns="$BENCH_WALL_NS" -v peers="$known" \
     -v threads="$(find /proc/"$TARGET"/task -mindepth 1 -maxdepth 1 | wc -l)" 'BEGIN {
     cpu = t / hz; wall = ns / 1e9;
     printf "idle GUI, %d peers that know it: %.2f s CPU in %.1f s = %.2f%% of a core (%d threads)\n",

@@ -248,10 +248,11 @@ void GetRun::FollowProgress() {
 
 void GetRun::FileFinished(JobId job, const WalkFile& file, bool success, bool flush) {
     display_.FileFinished(file.localPath.string(), file.size, success, flush);
+    // Dropped whatever is shown: a folder of many files must not leave one entry for each.
+    const bool verified = verified_.erase(job) > 0;
     if (success && arguments_.verbose) {
         display_.Interrupt();
-        context_.out << (verified_.erase(job) > 0 ? "verified: "
-                                                  : "not verified (the host offers no digest): ")
+        context_.out << (verified ? "verified: " : "not verified (the host offers no digest): ")
                      << util::PrintableText(file.localPath.string()) << std::endl;
     }
     if (success) {

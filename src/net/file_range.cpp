@@ -73,21 +73,42 @@ bool SendThroughBuffer(Socket socket, int fd, std::uint64_t offset, std::uint64_
     return true;
 }
 
-// Appends to the part, telling the hash how far the file is written.
-class TrailingHashSink final : public detail::ReceiveSink {
+// Files up to this size are hashed whole on the calling thread: a thread and a block buffer of
+// their own would cost many times what the file does, once per file of a folder.
+constexpr std::uint64_t kHashInlineMaximum = 64 * 1024;
+
+// The digest of the first `size` bytes of `fd`; empty when the file is shorter or unreadable.
+std::optional<std::string> HashWholeFile(int fd, std::uint64_t size) {
+    std::vector<char> buffer(static_cast<std::size_t>(std::max<std::uint64_t>(size, 1)));
+    std::uint64_t done = 0;
+    while (done < size) {
+        const ssize_t got =
+            ::pread(fd, buffer.data() + done, size - done, static_cast<off_t>(done));
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) return std::nullopt;
+        done += static_cast<std::uint64_t>(got);
+    }
+    Sha256 hash;
+    hash.Update(buffer.data(), static_cast<std::size_t>(size));
+    return hash.HexDigest();
+}
+
+// Appends to the part, telling the hash (when there is one) how far the file is written.
+class PartSink final : public detail::ReceiveSink {
 public:
-    TrailingHashSink(int fd, std::uint64_t from, TrailingHash& hash)
-        : fd_(fd), from_(from), hash_(hash) {}
+    PartSink(int fd, std::uint64_t from, TrailingHash* hash) : fd_(fd), from_(from), hash_(hash) {}
     int Descriptor() const override { return fd_; }
     util::Status BeforeWrite(std::uint64_t /*upTo*/, std::uint64_t /*length*/) override {
         return {};
     }
-    util::Status AfterWrite(std::uint64_t upTo) override { return hash_.Written(from_ + upTo); }
+    util::Status AfterWrite(std::uint64_t upTo) override {
+        return hash_ != nullptr ? hash_->Written(from_ + upTo) : util::Status{};
+    }
 
 private:
     int fd_;
     std::uint64_t from_;
-    TrailingHash& hash_;
+    TrailingHash* hash_;
 };
 
 }  // namespace
@@ -99,7 +120,13 @@ bool SendFileRange(Socket socket, int fd, FileRange range, std::string* digest,
     progress.Skip(range.from);
     // The hash reads the file on a thread of its own, so the data can go out zero-copy meanwhile.
     std::optional<TrailingHash> hash;
-    if (digest != nullptr) hash.emplace(fd, range.from, stop);
+    if (digest != nullptr && range.total <= kHashInlineMaximum) {
+        auto whole = HashWholeFile(fd, range.total);
+        if (!whole) return false;
+        *digest = std::move(*whole);
+    } else if (digest != nullptr) {
+        hash.emplace(fd, range.from, stop);
+    }
     TrailingHash* const tellHash = hash ? &*hash : nullptr;
     const std::string header = LengthHeader(range.Length());
     bool success = detail::SendAll(socket, header.data(), header.size(), stop);
@@ -126,15 +153,20 @@ util::Result<std::string> ReceiveFileRange(Socket socket, int fd, FileRange rang
     progress.Skip(range.from);
     // Hashing the file rather than the bytes on their way checks what will take the target's name,
     // and lets the data go from the socket to the file without passing through user space.
-    TrailingHash hash(fd, range.from, stop);
-    TrailingHashSink sink(fd, range.from, hash);
+    // A small file is cheaper to read once more when it is all there.
+    std::optional<TrailingHash> hash;
+    if (range.total > kHashInlineMaximum) hash.emplace(fd, range.from, stop);
+    PartSink sink(fd, range.from, hash ? &*hash : nullptr);
     if (util::Status received =
             detail::ReceiveIntoSink(socket, sink, range.Length(), stop, progress);
         !received) {
         return received.error();
     }
     if (detail::IsStopped(stop)) return util::MakeError(util::ErrorKind::Stopped);
-    return hash.Finish();
+    if (hash) return hash->Finish();
+    auto whole = HashWholeFile(fd, range.total);
+    if (!whole) return util::LocalFileError(EIO);
+    return std::move(*whole);
 }
 
 }  // namespace net

@@ -1,13 +1,12 @@
 #include "qt/file_list.h"
 
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QMetaObject>
 #include <algorithm>
 
-#include "qt/cut_text_tips.h"
 #include "qt/icons.h"
 #include "qt/qt_text.h"
+#include "qt/row_list.h"
 #include "ui/desktop/layout_settings.h"
 
 namespace qtui {
@@ -30,7 +29,7 @@ QVariant FileRowsModel::data(const QModelIndex& index, int role) const {
         case Qt::DecorationRole:
             return nameColumn ? QVariant(SmallIcon(row.image)) : QVariant();
         case Qt::TextAlignmentRole:
-            return nameColumn ? QVariant() : QVariant(Qt::AlignRight | Qt::AlignVCenter);
+            return nameColumn ? QVariant() : SizeColumnAlignment();
         default:
             return {};
     }
@@ -43,9 +42,7 @@ QVariant FileRowsModel::headerData(int section, Qt::Orientation orientation, int
     }
     const ui::ColumnInfo& column = ui::kFileListColumns[static_cast<std::size_t>(section)];
     if (role == Qt::DisplayRole) return Tr(column.title);
-    if (role == Qt::TextAlignmentRole && column.rightAligned) {
-        return QVariant(Qt::AlignRight | Qt::AlignVCenter);
-    }
+    if (role == Qt::TextAlignmentRole && column.rightAligned) return SizeColumnAlignment();
     return {};
 }
 
@@ -55,19 +52,11 @@ void FileRowsModel::Replace(std::vector<ui::FileListRow> rows) {
     endResetModel();
 }
 
-FileList::FileList(QWidget* parent) : QTreeView(parent) {
+FileList::FileList(QWidget* parent) : RowList(parent) {
     setModel(&model_);
-    setRootIsDecorated(false);
-    setItemsExpandable(false);
-    setUniformRowHeights(true);
-    setSelectionMode(QAbstractItemView::ExtendedSelection);
-    setAllColumnsShowFocus(true);
-    setContextMenuPolicy(Qt::CustomContextMenu);
-    header()->setStretchLastSection(false);
     header()->setSectionsClickable(true);
     header()->setSortIndicatorShown(false);
     connect(header(), &QHeaderView::sectionClicked, this, &FileList::sortRequested);
-    ShowCutTextsInToolTips(this);
 }
 
 void FileList::Clear() {
@@ -122,19 +111,6 @@ void FileList::SetSortMark(int column, ui::SortMark mark) {
     header()->setSortIndicatorShown(true);
     header()->setSortIndicator(
         column, mark == ui::SortMark::Ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
-}
-
-void FileList::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        emit openRequested(false);
-        return;
-    }
-    QTreeView::keyPressEvent(event);
-}
-
-void FileList::mouseDoubleClickEvent(QMouseEvent* event) {
-    if (!indexAt(event->position().toPoint()).isValid()) return;
-    emit openRequested((event->modifiers() & Qt::AltModifier) != 0);
 }
 
 }  // namespace qtui

@@ -3,9 +3,9 @@
 #pragma once
 
 #include <QAbstractTableModel>
-#include <QTreeView>
 #include <vector>
 
+#include "qt/row_list.h"
 #include "ui/views/file_list_view.h"
 
 namespace qtui {
@@ -26,7 +26,7 @@ private:
     std::vector<ui::FileListRow> rows_;
 };
 
-class FileList final : public QTreeView, public ui::FileListView {
+class FileList final : public RowList, public ui::FileListView {
     Q_OBJECT
 public:
     explicit FileList(QWidget* parent = nullptr);
@@ -46,15 +46,9 @@ public:
     const FileRowsModel& Model() const { return model_; }
 
 signals:
-    // Enter on the list, or a double click (with Alt: into the last download folder).
-    void openRequested(bool useLastFolder);
     void sortRequested(int column);
     // The controller's line about the rows shown; empty clears it.
     void statusChanged(const QString& text);
-
-protected:
-    void keyPressEvent(QKeyEvent* event) override;
-    void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
     FileRowsModel model_;

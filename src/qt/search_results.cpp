@@ -7,9 +7,9 @@
 #include <QStyledItemDelegate>
 #include <algorithm>
 
-#include "qt/cut_text_tips.h"
 #include "qt/icons.h"
 #include "qt/qt_text.h"
+#include "qt/row_list.h"
 
 namespace qtui {
 
@@ -68,8 +68,7 @@ QVariant SearchRowsModel::data(const QModelIndex& index, int role) const {
         case Qt::DecorationRole:
             return index.column() == kPath && !note ? QVariant(SmallIcon(row.image)) : QVariant();
         case Qt::TextAlignmentRole:
-            return index.column() == kSize ? QVariant(Qt::AlignRight | Qt::AlignVCenter)
-                                           : QVariant();
+            return index.column() == kSize ? SizeColumnAlignment() : QVariant();
         case Qt::FontRole:
             if (note) {
                 QFont font;
@@ -89,9 +88,7 @@ QVariant SearchRowsModel::data(const QModelIndex& index, int role) const {
 
 QVariant SearchRowsModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole) {
-        if (role == Qt::TextAlignmentRole && section == kSize) {
-            return QVariant(Qt::AlignRight | Qt::AlignVCenter);
-        }
+        if (role == Qt::TextAlignmentRole && section == kSize) return SizeColumnAlignment();
         return {};
     }
     switch (section) {
@@ -122,24 +119,16 @@ void SearchRowsModel::Append(const std::vector<ui::SearchRow>& rows) {
     endInsertRows();
 }
 
-SearchResultList::SearchResultList(QWidget* parent) : QTreeView(parent) {
+SearchResultList::SearchResultList(QWidget* parent) : RowList(parent) {
     setObjectName("searchResults");
     setModel(&model_);
-    setRootIsDecorated(false);
-    setItemsExpandable(false);
-    setUniformRowHeights(true);
-    setSelectionMode(QAbstractItemView::ExtendedSelection);
-    setAllColumnsShowFocus(true);
     // A path cut in the middle keeps its share and its name; the tooltip shows it whole.
     setTextElideMode(Qt::ElideMiddle);
     setItemDelegate(new NoteAwareDelegate(this));
-    setContextMenuPolicy(Qt::CustomContextMenu);
-    header()->setStretchLastSection(false);
     for (int column = 0; column < kColumnCount; ++column) {
         header()->resizeSection(column, kColumnWidths[column]);
     }
     header()->setSectionResizeMode(kPath, QHeaderView::Stretch);
-    ShowCutTextsInToolTips(this);
     hide();
 }
 
@@ -182,20 +171,11 @@ void SearchResultList::SetSearchStatus(const std::string& text) {
 }
 
 void SearchResultList::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        emit openRequested(false);
-        return;
-    }
     if (event->key() == Qt::Key_Escape) {
         emit closeRequested();
         return;
     }
-    QTreeView::keyPressEvent(event);
-}
-
-void SearchResultList::mouseDoubleClickEvent(QMouseEvent* event) {
-    if (!indexAt(event->position().toPoint()).isValid()) return;
-    emit openRequested((event->modifiers() & Qt::AltModifier) != 0);
+    RowList::keyPressEvent(event);
 }
 
 }  // namespace qtui

@@ -3,9 +3,9 @@
 #pragma once
 
 #include <QAbstractTableModel>
-#include <QTreeView>
 #include <vector>
 
+#include "qt/row_list.h"
 #include "ui/views/search_view.h"
 
 namespace qtui {
@@ -27,7 +27,7 @@ private:
     std::vector<ui::SearchRow> rows_;
 };
 
-class SearchResultList final : public QTreeView, public ui::SearchView {
+class SearchResultList final : public RowList, public ui::SearchView {
     Q_OBJECT
 public:
     explicit SearchResultList(QWidget* parent = nullptr);
@@ -43,14 +43,12 @@ public:
 signals:
     // The list came or went: the file list takes the other turn.
     void shownChanged(bool shown);
-    // Enter or a double click (with Alt: into the last download folder).
-    void openRequested(bool useLastFolder);
+    // Escape on the list.
     void closeRequested();
     void statusChanged(const QString& text);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
-    void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
     SearchRowsModel model_;

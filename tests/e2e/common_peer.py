@@ -8,37 +8,17 @@ import socket
 import threading
 import time
 
-
-def framed(payload: bytes) -> bytes:
-    return str(len(payload)).encode() + b":" + payload
-
-
-def read_framed(conn):
-    header = b""
-    while not header.endswith(b":"):
-        byte = conn.recv(1)
-        if not byte or len(header) > 20:
-            return None
-        header += byte
-    length = int(header[:-1])
-    if length > 65536:
-        return None
-    data = b""
-    while len(data) < length:
-        chunk = conn.recv(length - len(data))
-        if not chunk:
-            return None
-        data += chunk
-    return data.decode("utf-8", "replace")
+from framing import framed, read_framed
 
 
 def serve(conn, name, log):
     with conn:
         conn.settimeout(30)
         try:
-            line = read_framed(conn)
-            if line is None:
+            request = read_framed(conn, 65536)
+            if request is None:
                 return
+            line = request.decode("utf-8", "replace")
             word = line.split(":", 1)[0]
             log(word)
             version = "1.0 12:00:00 01.01.2020 "

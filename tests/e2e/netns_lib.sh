@@ -7,7 +7,10 @@ E2E_PREFIX="wde$$"
 E2E_BRIDGE_NS="${E2E_PREFIX}br"
 E2E_NAMESPACES=()
 E2E_PIDS=()
+# Process groups ended at exit with all their members (programs that leave helpers behind them).
+E2E_GROUPS=()
 E2E_TMP=""
+E2E_DIR=$(dirname "${BASH_SOURCE[0]}")
 # Further folders of a run (on other file systems, e.g. a benchmark's large files), removed at exit.
 E2E_DIRS=()
 E2E_FAILURES=0
@@ -45,7 +48,8 @@ e2e_require_root() {
 }
 
 e2e_cleanup() {
-    local pid ns dir
+    local pid ns dir group
+    for group in "${E2E_GROUPS[@]}"; do kill -9 -- "-$group" 2>/dev/null; done
     for pid in "${E2E_PIDS[@]}"; do kill -9 "$pid" 2>/dev/null; done
     for pid in "${E2E_PIDS[@]}"; do wait "$pid" 2>/dev/null; done
     for ns in "${E2E_NAMESPACES[@]}"; do ip netns del "$ns" 2>/dev/null; done
@@ -119,6 +123,69 @@ e2e_start_serve() { # e2e_start_serve <i> <config> <output file>
 e2e_serve_host() {
     [ -f "$E2E_TMP/$2.ini" ] || e2e_config "$E2E_TMP/$2.ini" "$2" "${3:-0}"
     e2e_start_serve "$1" "$E2E_TMP/$2.ini" "$E2E_TMP/$2.out"
+}
+
+# The hosts a search goes to: 1 to 4 on the bridge. pc-a (host 1) shares $E2E_TMP/music and pc-b
+# (host 2) $E2E_TMP/photos, with the same four files of random bytes of the sizes given; host 3
+# runs a peer of the common protocol only, old-pc, whose requests land in $E2E_TMP/common.out.
+# Host 4 is left for the searching side.
+e2e_search_hosts() { # e2e_search_hosts <size of Opening Night.mp3> <closing night.MP3> <night sky.jpg> <beach.jpg>
+    local T=$E2E_TMP i
+    e2e_need_tools python3
+    for i in 1 2 3 4; do e2e_add_host "$i"; done
+    mkdir -p "$T/music/Live 2024" "$T/photos/2023"
+    head -c "$1" /dev/urandom >"$T/music/Live 2024/Opening Night.mp3"
+    head -c "$2" /dev/urandom >"$T/music/closing night.MP3"
+    head -c "$3" /dev/urandom >"$T/photos/2023/night sky.jpg"
+    head -c "$4" /dev/urandom >"$T/photos/2023/beach.jpg"
+    e2e_config "$T/pc-a.ini" pc-a
+    e2e_share "$T/pc-a.ini" music "$T/music"
+    e2e_config "$T/pc-b.ini" pc-b
+    e2e_share "$T/pc-b.ini" photos "$T/photos"
+    e2e_serve_host 1 pc-a
+    e2e_serve_host 2 pc-b
+    e2e_spawn 3 120 "$T/common.out" python3 "$E2E_DIR/common_peer.py" \
+        --name old-pc --broadcast 10.77.0.255 --seconds 110
+}
+
+# A web view on host 1 and a real browser on host 2: headless Chromium driven by web_browser.py.
+# Sets SHOTS, the folder of the screenshots and downloads (kept in $WENDARO_SCREENSHOTS when set).
+e2e_browser_hosts() {
+    e2e_need_tools chromium /usr/bin/python3
+    /usr/bin/python3 -c "import websocket" 2>/dev/null ||
+        { echo "### FAIL: $(basename "$0") needs python3-websocket (scripts/install-deps.sh installs it)" >&2 && exit 1; }
+    e2e_add_host 1
+    e2e_add_host 2
+    SHOTS=${WENDARO_SCREENSHOTS:-$E2E_TMP/shots}
+    mkdir -p "$SHOTS" "$E2E_TMP/profile"
+}
+# Chromium in host 2, listening for its driver on port 9222, killed after <seconds> and at exit.
+e2e_start_chromium() { # e2e_start_chromium <seconds>
+    # Chromium leaves helper processes behind its own: its process group is ended with them.
+    setsid ip netns exec "$(e2e_ns 2)" timeout -s KILL "$1" chromium --headless --no-sandbox --disable-gpu \
+        --disable-quic --no-first-run --disable-background-networking --disable-component-update \
+        --disable-sync --user-data-dir="$E2E_TMP/profile" --remote-debugging-port=9222 \
+        --remote-allow-origins='*' --disable-breakpad about:blank >"$E2E_TMP/chromium.log" 2>&1 &
+    E2E_GROUPS+=($!)
+}
+# Starts the browser's steps against host 1's web view (web_browser.py) in the background, into
+# $E2E_TMP/browser.log; e2e_browse_outcome waits for them. How the browser is let in: a serve's
+# output file, where the code to type appears, or owner:<file>, for an owner who answers at the
+# host itself (the file appears once they have; see web_browser.py).
+e2e_browse() { # e2e_browse <serve output | owner:file>
+    timeout -s KILL 120 ip netns exec "$(e2e_ns 2)" /usr/bin/python3 "$E2E_DIR/web_browser.py" \
+        9222 "http://$(e2e_addr 1):12348" "$(e2e_addr 2)" "$1" "$SHOTS" >"$E2E_TMP/browser.log" 2>&1 &
+    E2E_BROWSE_PID=$!
+    E2E_PIDS+=("$E2E_BROWSE_PID")
+}
+# Waits for the browser's steps and says how they went; their log follows.
+e2e_browse_outcome() {
+    if wait "$E2E_BROWSE_PID"; then
+        e2e_log "ok: the browser's steps: $(grep -c '^ok:' "$E2E_TMP/browser.log") passed"
+    else
+        e2e_fail "the browser's steps: $(grep -v '^ok:' "$E2E_TMP/browser.log" | tail -n 3)"
+    fi
+    sed 's/^/  browser /' "$E2E_TMP/browser.log"
 }
 
 # Waits up to <seconds> for [count] lines matching the extended regex in a file; prints the

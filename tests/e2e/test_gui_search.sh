@@ -9,24 +9,9 @@
 # shellcheck source=tests/e2e/gui_lib.sh
 . "$(dirname "$0")/gui_lib.sh"
 gui_init "$1"
-e2e_need_tools python3
-for i in 1 2 3 4; do e2e_add_host "$i"; done
+e2e_search_hosts 5000 300000 70000 5
 T=$E2E_TMP
-
-mkdir -p "$T/music/Live 2024" "$T/photos/2023" "$T/downloads"
-head -c 5000 /dev/urandom >"$T/music/Live 2024/Opening Night.mp3"
-head -c 300000 /dev/urandom >"$T/music/closing night.MP3"
-head -c 70000 /dev/urandom >"$T/photos/2023/night sky.jpg"
-echo "four" >"$T/photos/2023/beach.jpg"
-e2e_config "$T/pc-a.ini" pc-a
-e2e_share "$T/pc-a.ini" music "$T/music"
-e2e_config "$T/pc-b.ini" pc-b
-e2e_share "$T/pc-b.ini" photos "$T/photos"
-e2e_serve_host 1 pc-a
-e2e_serve_host 2 pc-b
-ip netns exec "$(e2e_ns 3)" timeout -s KILL 120 python3 "$(dirname "$0")/common_peer.py" \
-    --name old-pc --broadcast 10.77.0.255 --seconds 110 >"$T/common.out" 2>&1 &
-E2E_PIDS+=($!)
+mkdir -p "$T/downloads"
 gui_config "$T/d.ini" pc-d "lastdownloadpath=$T/downloads
 columnwidthlistviewname=200"
 

@@ -7,15 +7,8 @@
 # shellcheck source=tests/e2e/netns_lib.sh
 . "$(dirname "$0")/netns_lib.sh"
 e2e_init "$1"
-e2e_need_tools chromium /usr/bin/python3
-/usr/bin/python3 -c "import websocket" 2>/dev/null ||
-    { echo "### FAIL: $(basename "$0") needs python3-websocket (scripts/install-deps.sh installs it)" >&2 && exit 1; }
-
-e2e_add_host 1
-e2e_add_host 2
+e2e_browser_hosts
 T=$E2E_TMP
-SHOTS=${WENDARO_SCREENSHOTS:-$T/shots}
-mkdir -p "$SHOTS" "$T/profile"
 
 TREE="$T/Holiday photos"
 mkdir -p "$TREE/one/two" "$TREE/one/Ein Ordner mit einem recht langen Namen" "$TREE/Videos"
@@ -33,21 +26,9 @@ e2e_share "$T/server.ini" tree "$TREE"
 e2e_start_serve 1 "$T/server.ini" "$T/server.out"
 e2e_expect "serve offers the web view" "$T/server.out" "^Web view: " 10
 
-# Chromium leaves helper processes behind its own; its process group is ended with them.
-setsid ip netns exec "$(e2e_ns 2)" timeout -s KILL 120 chromium --headless --no-sandbox --disable-gpu \
-    --disable-quic --no-first-run --disable-background-networking --disable-component-update \
-    --disable-sync --user-data-dir="$T/profile" --remote-debugging-port=9222 \
-    --remote-allow-origins='*' --disable-breakpad about:blank >"$T/chromium.log" 2>&1 &
-CHROMIUM_GROUP=$!
-trap 'kill -9 -- -"$CHROMIUM_GROUP" 2>/dev/null; e2e_cleanup' EXIT
-
-if timeout -s KILL 120 ip netns exec "$(e2e_ns 2)" /usr/bin/python3 "$(dirname "$0")/web_browser.py" \
-    9222 "http://$(e2e_addr 1):12348" "$(e2e_addr 2)" "$T/server.out" "$SHOTS" >"$T/browser.log" 2>&1; then
-    e2e_log "ok: the browser's steps: $(grep -c '^ok:' "$T/browser.log") passed"
-else
-    e2e_fail "the browser's steps: $(grep -v '^ok:' "$T/browser.log" | tail -n 3)"
-fi
-sed 's/^/  browser /' "$T/browser.log"
+e2e_start_chromium 120
+e2e_browse "$T/server.out"
+e2e_browse_outcome
 e2e_check "the file arrived byte for byte" cmp "$TREE/one/two/data.bin" "$SHOTS/downloads/data.bin"
 mkdir "$T/unzipped"
 e2e_check "the ZIP opens" /usr/bin/python3 -c '

@@ -3,33 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdlib>
-#include <new>
 #include <string>
 #include <thread>
 #include <tuple>
 
+#include "support/allocation_probe.h"
 #include "support/loopback.h"
-
-// The largest single allocation of the current thread while probing, to show that a hostile
-// length header did not make us allocate what it claimed.
-namespace {
-thread_local bool probing = false;
-thread_local std::size_t largestAllocation = 0;
-}  // namespace
-
-void* operator new(std::size_t size) {
-    if (probing && size > largestAllocation) largestAllocation = size;
-    if (void* block = std::malloc(size == 0 ? 1 : size)) return block;
-    throw std::bad_alloc();
-}
-// Array forms and sized deletes keep their defaults, which end in these two.
-void operator delete(void* block) noexcept {
-    std::free(block);
-}
-void operator delete(void* block, std::size_t) noexcept {
-    std::free(block);
-}
 
 namespace {
 
@@ -62,15 +41,14 @@ TEST(Framing, HeaderMustBePlainDecimalBelowSixtyFourCharactersAndPayloadComplete
 
 TEST(Framing, ClaimsAreNotAllocatedBeforeTheirDataArrives) {
     std::string out;
-    probing = true;
-    largestAllocation = 0;
+    // A hostile length header must not make us allocate what it claimed.
+    const testing_support::AllocationProbe probe;
     EXPECT_FALSE(ReceiveFromRaw("9999999999:abc", out, 64 * 1024));
     EXPECT_FALSE(ReceiveFromRaw("65537:abc", out, 64 * 1024));
-    EXPECT_LT(largestAllocation, 64u * 1024);
+    EXPECT_LT(probe.Largest(), 64u * 1024);
     // Allowed, but only a few bytes ever come: the buffer grows with them, not with the claim.
     EXPECT_FALSE(ReceiveFromRaw("60000000:only a few bytes", out, net::kMaxListingLength));
-    EXPECT_LE(largestAllocation, 2u * 1024 * 1024);
-    probing = false;
+    EXPECT_LE(probe.Largest(), 2u * 1024 * 1024);
 }
 
 // Far below the default 20 s idle limit either way: the flag or the shortened limit ended it.

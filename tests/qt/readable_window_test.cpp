@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -23,6 +24,7 @@
 #include "qt/main_window.h"
 #include "qt/main_window_fixture.h"
 #include "qt/qt_translations.h"
+#include "qt/search_results.h"
 #include "qt/transfer_list.h"
 #include "qt/transfer_status_cell.h"
 
@@ -151,6 +153,32 @@ private slots:
         QVERIFY(docs->isSelected());
         QTest::qWait(20);
         QVERIFY(w.window.Tree().SelectedNode() != nullptr);
+    }
+
+    // Both lists of rows open what is picked the same way; the results also close on Escape.
+    void EnterOrADoubleClickOnARowOpensAndEscapeClosesTheResults() {
+        qtui::FileList files;
+        files.resize(300, 200);
+        files.show();
+        files.Clear();
+        files.AddRow("a.txt", "1 kB", 0);
+        files.Commit();
+        QSignalSpy opened(&files, &qtui::FileList::openRequested);
+        QTest::keyClick(&files, Qt::Key_Return);
+        const QPoint row = files.visualRect(files.model()->index(0, 0)).center();
+        QTest::mouseDClick(files.viewport(), Qt::LeftButton, Qt::AltModifier, row);
+        QTest::mouseDClick(files.viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(10, 190));
+        QCOMPARE(opened.size(), 2);  // blank space below the rows opens nothing
+        QCOMPARE(opened[0][0].toBool(), false);
+        QCOMPARE(opened[1][0].toBool(), true);
+
+        qtui::SearchResultList results;
+        QSignalSpy resultsOpened(&results, &qtui::SearchResultList::openRequested);
+        QSignalSpy closed(&results, &qtui::SearchResultList::closeRequested);
+        QTest::keyClick(&results, Qt::Key_Enter);
+        QTest::keyClick(&results, Qt::Key_Escape);
+        QCOMPARE(resultsOpened.size(), 1);
+        QCOMPARE(closed.size(), 1);
     }
 
     void DownloadToKeepsTheFolderTheFilesGoTo() {
