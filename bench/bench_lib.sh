@@ -59,6 +59,22 @@ bench_add_bridged_host() {  # bench_add_bridged_host <i> <address>
     ip -n "$ns" link set eth0 up
 }
 
+# A second namespace joined to <namespace> by one veth pair whose both directions are held to
+# <rate> (tc's units: 1gbit, 2500mbit, ...), as a LAN link would be; the host is 10.88.0.1, the
+# client 10.88.0.2. Sets BENCH_CLIENT_NS.
+bench_add_link() { # bench_add_link <namespace> <rate>
+    BENCH_CLIENT_NS="${BENCH_PREFIX}c"
+    bench_add_namespace "$BENCH_CLIENT_NS"
+    ip -n "$1" link add eth0 type veth peer name eth0 netns "$BENCH_CLIENT_NS" || exit 1
+    ip -n "$1" addr add 10.88.0.1/24 dev eth0
+    ip -n "$BENCH_CLIENT_NS" addr add 10.88.0.2/24 dev eth0
+    local ns
+    for ns in "$1" "$BENCH_CLIENT_NS"; do
+        ip -n "$ns" link set eth0 up
+        tc -n "$ns" qdisc add dev eth0 root tbf rate "$2" burst 1mb latency 20ms || exit 1
+    done
+}
+
 # Starts serve in a namespace; sets BENCH_SERVE_PID. stdin is kept open (an idle fifo), as an
 # interactive serve would have it.
 bench_start_serve() {  # bench_start_serve <namespace> <config> <output>

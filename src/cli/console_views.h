@@ -39,6 +39,7 @@ public:
 
     ui::Answer Ask(ui::Question question, const std::string& text,
                    ui::PromptButtons buttons) override;
+    bool AsksAPerson() const override { return false; }
 
 private:
     utilcpp::CParseini settings_;

@@ -153,6 +153,7 @@ struct FakeUser final : ui::ChatView,
         return answer;
     }
     void ShowRefusalNote(const std::string& text) override { refusalNote = text; }
+    bool AsksAPerson() const override { return asksAPerson; }
     bool ChooseFolder(const std::string& title, const std::string& start,
                       std::string& chosen) override {
         folderQuestions.push_back(title + " at " + start);
@@ -171,6 +172,7 @@ struct FakeUser final : ui::ChatView,
     std::deque<ui::Answer> answers;
     std::function<void()> whileAsking;  // runs while the question is open, like a modal loop
     std::string refusalNote;
+    bool asksAPerson = true;   // false: answers come from settings, as in the headless server
     Lines folderQuestions;     // "<title> at <start folder>"
     std::string folderAnswer;  // empty: the user cancels
     std::vector<ui::EventSound> played;

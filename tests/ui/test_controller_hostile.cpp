@@ -175,6 +175,26 @@ TEST_F(ControllerTest, AStormOfUnknownHostsGetsAFewQuestionsAMinuteAndTheRestAre
     EXPECT_TRUE(controller->OnDownloadRequest(Ip("127.0.0.5")));
 }
 
+// A server that lets unknown hosts in by its settings refused the fourth download of a minute.
+TEST_F(ControllerTest, AnswersFromSettingsAreNeitherHeldBackNorAddedToTheTree) {
+    views.user.asksAPerson = false;
+    views.user.answers.assign(30, Answer::Yes);
+    const std::size_t hostsBefore = network->addedHosts.size();
+    int allowed = 0;
+    for (int i = 1; i <= 30; ++i) {
+        allowed +=
+            controller->OnDownloadRequest(Ip(("10.0.0." + std::to_string(i % 3 + 1)).c_str()));
+    }
+    EXPECT_EQ(allowed, 30);
+    EXPECT_EQ(network->addedHosts.size(), hostsBefore);
+    EXPECT_TRUE(views.user.refusalNote.empty());
+    // A refusal by the settings still holds the host off without asking again.
+    views.user.answers = {Answer::No};
+    EXPECT_FALSE(controller->OnDownloadRequest(Ip("10.0.2.1")));
+    EXPECT_FALSE(controller->OnDownloadRequest(Ip("10.0.2.1")));
+    EXPECT_EQ(views.user.questions.size(), 31u);
+}
+
 }  // namespace
 
 namespace {

@@ -98,9 +98,11 @@ bool CLumvaleDialog::OnDownloadRequest(Ipv4 address) {
     std::size_t index = 0;
     if (model_->FindHost(address, index)) return true;
     // Refusals are remembered per host; beyond that, a storm of askers must not keep the window
-    // modal: one question at a time, a few a minute, the rest refused unasked and counted.
-    if (model_->IsHostUnwanted(address) || questionOpen_ ||
-        !questions_->MayAsk(views_.clock.NowMs())) {
+    // modal: one question at a time, a few a minute, the rest refused unasked and counted. Answers
+    // from the settings bother nobody and are not held back.
+    const bool person = views_.prompt.AsksAPerson();
+    if (model_->IsHostUnwanted(address) ||
+        (person && (questionOpen_ || !questions_->MayAsk(views_.clock.NowMs())))) {
         questions_->CountRefusal();
         views_.prompt.ShowRefusalNote(
             FormatText(Translate("Download requests from unknown hosts refused: %s"),
@@ -115,8 +117,9 @@ bool CLumvaleDialog::OnDownloadRequest(Ipv4 address) {
     questionOpen_ = false;
     if (!Running()) return false;
     if (answer == Answer::Yes) {
-        // Reported back as a host-appeared event, so the host is listed like any other.
-        network_->AddHost(address, std::string(), HostKind::Manual);
+        // Reported back as a host-appeared event, so the host is listed like any other. Hosts let
+        // in by the settings are not: however many addresses ask, the tree does not grow.
+        if (person) network_->AddHost(address, std::string(), HostKind::Manual);
         return true;
     }
     if (answer == Answer::NoToAll) questions_->RefuseAllUnknown();

@@ -47,6 +47,9 @@ public:
     // A standing note of questions refused without asking; a front end without a status line
     // has nowhere to show it.
     virtual void ShowRefusalNote(const std::string& /*text*/) {}
+    // False when the answers come from settings, not from a person: nobody is then bothered by
+    // questions, and none needs to be held back.
+    virtual bool AsksAPerson() const { return true; }
 };
 
 }  // namespace ui
