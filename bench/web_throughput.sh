@@ -2,8 +2,9 @@
 # 1 GiB from the web view by `curl -o` against `wendaro-cli get` of the same file from the request
 # port, alternating in the same run, over loopback in a namespace. Prints the medians and their
 # ratio (target: the web view at least 0.9 times as fast as get), and for comparison curl into
-# /dev/null (what the server delivers when the client writes nothing) and the CPU time the serving
-# process and each client spent per GiB.
+# /dev/null (what the server delivers when the client writes nothing), `get --no-verify` (the
+# transfer without the SHA-256 check `get` makes by default) and the CPU time the serving process
+# spent per GiB.
 # Usage: sudo [ROUNDS=5] [BENCH_DISK=/var/tmp] bench/web_throughput.sh <directory of wendaro-cli> [MiB]
 # shellcheck source=tests/e2e/netns_lib.sh
 . "$(dirname "$0")/../tests/e2e/netns_lib.sh"
@@ -45,13 +46,13 @@ run_web() {
     cmp -s "$DIR/share/big.bin" "$DIR/web/big.bin" || { echo "curl got other bytes" >&2; exit 1; }
 }
 run_null() { timed "curl to /dev/null" ip netns exec "$(e2e_ns 1)" curl -sS -b "$T/jar" -o /dev/null "$BASE/s/data/big.bin"; }
-run_get() {
+run_get() { # run_get [--no-verify]
     rm -f "$DIR/get/big.bin"
-    timed get ip netns exec "$(e2e_ns 1)" "$E2E_CLI" --config "$T/c.ini" get 127.0.0.1 /data/big.bin "$DIR/get"
+    timed get ip netns exec "$(e2e_ns 1)" "$E2E_CLI" --config "$T/c.ini" get "$@" 127.0.0.1 /data/big.bin "$DIR/get"
 }
 median() { printf '%s\n' "$@" | sort -n | sed -n "$((($# + 1) / 2))p"; }
 
-webs=() gets=() nulls=() web_cpu=() get_cpu=()
+webs=() gets=() nulls=() plains=() web_cpu=() get_cpu=()
 for _ in $(seq "$ROUNDS"); do
     read -r ns ticks < <(run_web) || exit 1
     webs+=("$ns") web_cpu+=("$ticks")
@@ -59,11 +60,14 @@ for _ in $(seq "$ROUNDS"); do
     gets+=("$ns") get_cpu+=("$ticks")
     read -r ns _ < <(run_null) || exit 1
     nulls+=("$ns")
+    read -r ns _ < <(run_get --no-verify) || exit 1
+    plains+=("$ns")
 done
 awk -v w="$(median "${webs[@]}")" -v g="$(median "${gets[@]}")" -v n="$(median "${nulls[@]}")" \
+    -v p="$(median "${plains[@]}")" \
     -v wc="$(median "${web_cpu[@]}")" -v gc="$(median "${get_cpu[@]}")" -v hz="$(getconf CLK_TCK)" \
     -v mib="$MIB" -v load="$(cut -d' ' -f1-3 /proc/loadavg)" 'BEGIN {
-    printf "%d MiB: web view (curl -o file) %.0f MiB/s, get %.0f MiB/s, ratio %.2f (target >= 0.9: %s); curl -o /dev/null %.0f MiB/s; serving CPU per GiB: web view %.2f s, request server %.2f s; load average %s\n",
+    printf "%d MiB: web view (curl -o file) %.0f MiB/s, get %.0f MiB/s, ratio %.2f (target >= 0.9: %s); curl -o /dev/null %.0f MiB/s; get --no-verify %.0f MiB/s (curl -o against it: %.2f); serving CPU per GiB: web view %.2f s, request server %.2f s; load average %s\n",
         mib, mib / (w / 1e9), mib / (g / 1e9), g / w, (g / w >= 0.9) ? "met" : "missed",
-        mib / (n / 1e9), wc / hz * 1024 / mib, gc / hz * 1024 / mib, load
+        mib / (n / 1e9), mib / (p / 1e9), p / w, wc / hz * 1024 / mib, gc / hz * 1024 / mib, load
 }'
