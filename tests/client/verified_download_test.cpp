@@ -19,6 +19,13 @@
 
 namespace {
 
+// Bytes that differ from their neighbours, so that a shifted or repeated block shows.
+std::string Patterned(std::size_t size) {
+    std::string content(size, '\0');
+    for (std::size_t i = 0; i < size; ++i) content[i] = static_cast<char>(i * 31 / 7);
+    return content;
+}
+
 using namespace std::chrono_literals;
 using testing_support::LoopbackAddress;
 using testing_support::WriteRaw;
@@ -143,8 +150,7 @@ TEST_F(VerifiedDownloadTest, ACommonHostIsServedTheCommonWayAndAskedAboutExtensi
 }
 
 TEST_F(VerifiedDownloadTest, ACutTransferContinuesFromItsPartAndIsVerified) {
-    std::string content(3 * 1024 * 1024 + 17, '\0');
-    for (std::size_t i = 0; i < content.size(); ++i) content[i] = static_cast<char>(i * 31 / 7);
+    const std::string content = Patterned(3 * 1024 * 1024 + 17);
     GetHost host(content);
     host.cutAfter = 1024 * 1024 + 5;
     StartQueue(host.Port());
@@ -168,8 +174,7 @@ TEST_F(VerifiedDownloadTest, ACutTransferContinuesFromItsPartAndIsVerified) {
 // The part's own bytes are checked too: one spoilt on this disk between the attempts fails the
 // resumed download as damaged, and the retry from the start brings the host's file.
 TEST_F(VerifiedDownloadTest, ASpoiltPartIsCaughtAndTheRetryStartsFromZero) {
-    std::string content(2 * 1024 * 1024 + 3, '\0');
-    for (std::size_t i = 0; i < content.size(); ++i) content[i] = static_cast<char>(i * 13 / 5);
+    const std::string content = Patterned(2 * 1024 * 1024 + 3);
     GetHost host(content);
     host.cutAfter = 1024 * 1024 + 100;
     StartQueue(host.Port());
