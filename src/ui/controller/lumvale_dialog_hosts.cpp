@@ -117,9 +117,8 @@ bool CLumvaleDialog::OnDownloadRequest(Ipv4 address) {
     questionOpen_ = false;
     if (!Running()) return false;
     if (answer == Answer::Yes) {
-        // Reported back as a host-appeared event, so the host is listed like any other. Hosts let
-        // in by the settings are not: however many addresses ask, the tree does not grow.
-        if (person) network_->AddHost(address, std::string(), HostKind::Manual);
+        // Reported back as a host-appeared event, so the host is listed like any other.
+        network_->AddHost(address, std::string(), HostKind::Manual);
         return true;
     }
     if (answer == Answer::NoToAll) questions_->RefuseAllUnknown();
