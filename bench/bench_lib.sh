@@ -102,6 +102,9 @@ bench_wait_ready() {  # bench_wait_ready <namespace> <config> <address>
 
 bench_now_ns() { date +%s%N; }
 
+# The median of whole numbers; of an even count, the mean of the middle two (rounded down).
+bench_median() { printf '%s\n' "$@" | sort -n | awk '{ v[NR] = $1 } END { m = int((NR + 1) / 2); printf "%.0f\n", (NR % 2) ? v[m] : int((v[m] + v[m + 1]) / 2) }'; }
+
 # The CPU time (user + system) a process has spent, in clock ticks; BENCH_HZ of them make a second.
 BENCH_HZ=$(getconf CLK_TCK)
 bench_cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; } # bench_cpu_ticks <pid>

@@ -54,7 +54,6 @@ run_socat() {  # run_socat <folder>
     echo $((end - start))
 }
 
-median() { printf '%s\n' "$@" | sort -n | sed -n "$((($# + 1) / 2))p"; }
 
 run_place() {  # run_place <label> <folder> <share name>
     local dir=$2
@@ -71,7 +70,7 @@ run_place() {  # run_place <label> <folder> <share name>
         awk -v m="$MIB" -v g="$g" -v r="$r" -v n="$round" -v label="$1" \
             'BEGIN { printf "%s round %d: get %.0f MB/s, socat %.0f MB/s\n", label, n, m * 1.048576 / (g / 1e9), m * 1.048576 / (r / 1e9) }'
     done
-    awk -v m="$MIB" -v g="$(median "${gets[@]}")" -v r="$(median "${raws[@]}")" -v label="$1" \
+    awk -v m="$MIB" -v g="$(bench_median "${gets[@]}")" -v r="$(bench_median "${raws[@]}")" -v label="$1" \
         -v n="$ROUNDS" -v load="$(cut -d' ' -f1-3 /proc/loadavg)" 'BEGIN {
         get = m * 1.048576 / (g / 1e9); raw = m * 1.048576 / (r / 1e9);
         printf "%s, median of %d: get %.0f MB/s, socat -b 1048576 %.0f MB/s, ratio %.2f (load average %s)\n",

@@ -45,7 +45,6 @@ run_get() {  # run_get [--no-verify]: nanoseconds
     echo $((end - start))
 }
 rate() { awk -v m="$MIB" -v t="$1" 'BEGIN { printf "%.0f", m * 1.048576 / (t / 1e9) }'; }
-median() { printf '%s\n' "$@" | sort -n | sed -n "$((($# + 1) / 2))p"; }
 
 cat "$DIR/share/big.bin" >/dev/null
 echo "$MIB MiB $WHERE, tmpfs, verified get and get --no-verify alternating:"
@@ -59,8 +58,8 @@ for round in $(seq "$ROUNDS"); do
     plain+=("$p")
 done
 [ ${#verified[@]} -eq 0 ] && verified=("$first")
-mv=$(median "${verified[@]}")
-mp=$(median "${plain[@]}")
+mv=$(bench_median "${verified[@]}")
+mp=$(bench_median "${plain[@]}")
 awk -v f="$(rate "$first")" -v v="$(rate "$mv")" -v p="$(rate "$mp")" -v n="$ROUNDS" \
     -v load="$(cut -d' ' -f1-3 /proc/loadavg)" 'BEGIN {
     printf "first verified get (the host hashes while sending): %d MB/s, ratio %.2f\n", f, f / p

@@ -8,6 +8,8 @@
 # Usage: sudo [ROUNDS=5] [BENCH_DISK=/var/tmp] bench/web_throughput.sh <directory of wendaro-cli> [MiB]
 # shellcheck source=tests/e2e/netns_lib.sh
 . "$(dirname "$0")/../tests/e2e/netns_lib.sh"
+# shellcheck source=bench/bench_lib.sh
+. "$(dirname "$0")/bench_lib.sh" # for bench_median
 e2e_init "$1"
 e2e_need_tools curl
 MIB=${2:-1024}
@@ -50,7 +52,6 @@ run_get() { # run_get [--no-verify]
     rm -f "$DIR/get/big.bin"
     timed get ip netns exec "$(e2e_ns 1)" "$E2E_CLI" --config "$T/c.ini" get "$@" 127.0.0.1 /data/big.bin "$DIR/get"
 }
-median() { printf '%s\n' "$@" | sort -n | sed -n "$((($# + 1) / 2))p"; }
 
 webs=() gets=() nulls=() plains=() web_cpu=() get_cpu=()
 for _ in $(seq "$ROUNDS"); do
@@ -63,9 +64,9 @@ for _ in $(seq "$ROUNDS"); do
     read -r ns _ < <(run_get --no-verify) || exit 1
     plains+=("$ns")
 done
-awk -v w="$(median "${webs[@]}")" -v g="$(median "${gets[@]}")" -v n="$(median "${nulls[@]}")" \
-    -v p="$(median "${plains[@]}")" \
-    -v wc="$(median "${web_cpu[@]}")" -v gc="$(median "${get_cpu[@]}")" -v hz="$(getconf CLK_TCK)" \
+awk -v w="$(bench_median "${webs[@]}")" -v g="$(bench_median "${gets[@]}")" -v n="$(bench_median "${nulls[@]}")" \
+    -v p="$(bench_median "${plains[@]}")" \
+    -v wc="$(bench_median "${web_cpu[@]}")" -v gc="$(bench_median "${get_cpu[@]}")" -v hz="$(getconf CLK_TCK)" \
     -v mib="$MIB" -v load="$(cut -d' ' -f1-3 /proc/loadavg)" 'BEGIN {
     printf "%d MiB: web view (curl -o file) %.0f MiB/s, get %.0f MiB/s, ratio %.2f (target >= 0.9: %s); curl -o /dev/null %.0f MiB/s; get --no-verify %.0f MiB/s (curl -o against it: %.2f); serving CPU per GiB: web view %.2f s, request server %.2f s; load average %s\n",
         mib, mib / (w / 1e9), mib / (g / 1e9), g / w, (g / w >= 0.9) ? "met" : "missed",
