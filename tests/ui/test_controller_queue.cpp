@@ -232,6 +232,28 @@ TEST_F(QueueTest, FolderDownloadPausesAsAWholeAndStartsAgainOnResume) {
     EXPECT_TRUE(Kept().empty());
 }
 
+TEST_F(QueueTest, FolderDownloadCutInTheMiddleWaitsAndStartsAgain) {
+    Download({"Live"});
+    controller->OnExpandSucceeded(network->JobsOf(JobType::Expand).back().id,
+                                  {File("a"), File("b")});
+    const FakeNetwork::Job file = network->JobsOf(JobType::Retrieve).at(0);
+    controller->OnDownloadFinished(file.id, kLost);
+    EXPECT_EQ(views.transfers.Column(1), Lines{"Interrupted; goes on when the host answers"});
+    EXPECT_EQ(views.transfers.states[0], TransferState::Paused);
+    EXPECT_EQ(Transfers().Running().folderDownloads, 0u);
+    controller->OnSecondTimer();
+    EXPECT_EQ(KeptPaths(), Lines{"\\Music\\Live -> " + target});
+    network->ClearJobs();
+    for (int tick = 0; tick < 15; ++tick) controller->OnSecondTimer();
+    EXPECT_EQ(network->JobLines(), Lines{"expand 127.0.0.5 \\Music\\Live"});
+    EXPECT_EQ(Transfers().Running().folderDownloads, 1u);
+    // A folder the host no longer lists is not an interruption.
+    controller->OnExpandFailed(network->Last().id);
+    EXPECT_EQ(views.transfers.states[0], TransferState::Failed);
+    controller->OnSecondTimer();
+    EXPECT_TRUE(Kept().empty());
+}
+
 TEST_F(QueueTest, DamagedOrHostileStateFileCostsOnlyItself) {
     const UnfinishedDownload good{Ip("127.0.0.5"),    "remote", "\\Music\\top.txt",
                                   target + "top.txt", false,    2048};

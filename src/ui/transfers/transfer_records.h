@@ -27,6 +27,13 @@ inline std::optional<std::uint64_t> ListedSize(std::int64_t size) {
     return static_cast<std::uint64_t>(std::max<std::int64_t>(size, 0));
 }
 
+// The host went quiet or away in the middle: worth another try, and a resumable download keeps
+// what arrived. A refusal, a lie or a local failure would only end the same way again.
+inline bool IsInterruption(util::ErrorKind kind) {
+    return kind == util::ErrorKind::ConnectionLost || kind == util::ErrorKind::TimedOut ||
+           kind == util::ErrorKind::CannotConnect;
+}
+
 struct FolderDownload;
 
 // A download the user asked for and that has not finished: running, or paused with its row kept.

@@ -79,6 +79,13 @@ void Transfers::FollowFolderDownload(FolderDownload& walk) {
         EndWalk(walk);
         return;
     }
+    if (const auto reason = FailureReason(download.Failure());
+        queued != nullptr && download.End() == client::DownloadEnd::Failed && reason &&
+        IsInterruption(*reason)) {
+        ShowInterrupted(*queued);
+        EndWalk(walk);
+        return;
+    }
     switch (download.End()) {
         case client::DownloadEnd::Running:
             return;

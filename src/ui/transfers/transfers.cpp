@@ -17,13 +17,6 @@ void EraseRecord(std::vector<std::unique_ptr<Record>>& records, const Record* re
                   records.end());
 }
 
-// The host went quiet or away in the middle: worth another try, and a resumable download keeps
-// what arrived. A refusal, a lie or a local failure would only end the same way again.
-bool IsInterruption(util::ErrorKind kind) {
-    return kind == util::ErrorKind::ConnectionLost || kind == util::ErrorKind::TimedOut ||
-           kind == util::ErrorKind::CannotConnect;
-}
-
 }  // namespace
 
 Transfers::Transfers(ControllerNetwork& network, TransferListView& view, EventSoundPlayer& sounds,
