@@ -11,13 +11,10 @@ BROWSERS=${2:-100}
 RATE=${3:-40}
 e2e_add_host 1
 T=$E2E_TMP
-e2e_config "$T/s.ini" srv 1
-printf 'webview=1\n' >>"$T/s.ini"
 mkdir -p "$T/share"
 # Sparse: the page cache, not the disk, feeds the downloads, as for a file read a second time.
 truncate -s 1G "$T/share/big.bin"
-"$E2E_CLI" --config "$T/s.ini" share add data "$T/share" >/dev/null || exit 1
-e2e_start_serve 1 "$T/s.ini" "$T/s.out"
+e2e_start_web_serve 1 "$T/s.ini" srv data "$T/share" "$T/s.out" 1 >/dev/null
 # ip netns exec runs the program in its own process.
 SERVE=$E2E_SERVE_PID
 BASE=http://127.0.0.1:12348

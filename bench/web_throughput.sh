@@ -9,37 +9,32 @@
 # shellcheck source=tests/e2e/netns_lib.sh
 . "$(dirname "$0")/../tests/e2e/netns_lib.sh"
 # shellcheck source=bench/bench_lib.sh
-. "$(dirname "$0")/bench_lib.sh" # for bench_median
+. "$(dirname "$0")/bench_lib.sh" # for bench_median and bench_cpu_ticks
 e2e_init "$1"
 e2e_need_tools curl
 MIB=${2:-1024}
 ROUNDS=${ROUNDS:-5}
 e2e_add_host 1
 T=$E2E_TMP
-e2e_config "$T/s.ini" srv 1
-printf 'webview=1\n' >>"$T/s.ini"
 e2e_config "$T/c.ini" client 1
 DIR=$(mktemp -d "${BENCH_DISK:-/var/tmp}/wendaro-bench.XXXXXX") || exit 1
 E2E_DIRS+=("$DIR")
 mkdir -p "$DIR/share" "$DIR/get" "$DIR/web"
 head -c $((MIB * 1048576)) /dev/urandom >"$DIR/share/big.bin"
-"$E2E_CLI" --config "$T/s.ini" share add data "$DIR/share" >/dev/null || exit 1
-e2e_start_serve 1 "$T/s.ini" "$T/s.out"
+e2e_start_web_serve 1 "$T/s.ini" srv data "$DIR/share" "$T/s.out" 1 >/dev/null
 SERVE=$E2E_SERVE_PID
 BASE=http://127.0.0.1:12348
 e2e_until 10 e2e_cli 1 5 --config "$T/c.ini" ls 127.0.0.1 || { echo "serve did not answer within 10 s" >&2; exit 1; }
 e2e_web_let_in 1 "$T/s.out" "$BASE" "$T/jar" >/dev/null || { echo "curl was not let in" >&2; exit 1; }
 
-# CPU ticks (user + system) of the serving process.
-serve_ticks() { awk '{ print $14 + $15 }' "/proc/$SERVE/stat"; }
 # timed <what> command...: prints "<ns> <serve ticks>".
 timed() {
     local start end serve0 serve1
-    serve0=$(serve_ticks)
+    serve0=$(bench_cpu_ticks "$SERVE")
     start=$(date +%s%N)
     ("${@:2}") >/dev/null || { echo "$1 failed" >&2; exit 1; }
     end=$(date +%s%N)
-    serve1=$(serve_ticks)
+    serve1=$(bench_cpu_ticks "$SERVE")
     echo "$((end - start)) $((serve1 - serve0))"
 }
 run_web() {
@@ -66,7 +61,7 @@ for _ in $(seq "$ROUNDS"); do
 done
 awk -v w="$(bench_median "${webs[@]}")" -v g="$(bench_median "${gets[@]}")" -v n="$(bench_median "${nulls[@]}")" \
     -v p="$(bench_median "${plains[@]}")" \
-    -v wc="$(bench_median "${web_cpu[@]}")" -v gc="$(bench_median "${get_cpu[@]}")" -v hz="$(getconf CLK_TCK)" \
+    -v wc="$(bench_median "${web_cpu[@]}")" -v gc="$(bench_median "${get_cpu[@]}")" -v hz="$BENCH_HZ" \
     -v mib="$MIB" -v load="$(cut -d' ' -f1-3 /proc/loadavg)" 'BEGIN {
     printf "%d MiB: web view (curl -o file) %.0f MiB/s, get %.0f MiB/s, ratio %.2f (target >= 0.9: %s); curl -o /dev/null %.0f MiB/s; get --no-verify %.0f MiB/s (curl -o against it: %.2f); serving CPU per GiB: web view %.2f s, request server %.2f s; load average %s\n",
         mib, mib / (w / 1e9), mib / (g / 1e9), g / w, (g / w >= 0.9) ? "met" : "missed",

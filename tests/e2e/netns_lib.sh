@@ -90,6 +90,14 @@ e2e_add_host() { # e2e_add_host <i>
 # e2e_config <file> <hostname> [allowunknown]; e2e_share <config> <name> <folder>
 e2e_config() { printf '[global]\nhostname=%s\nallowunknown=%s\n' "$2" "${3:-0}" >"$1"; }
 e2e_share() { "$E2E_CLI" --config "$1" share add "$2" "$3" || e2e_fail "share add $2"; }
+# Host <i> runs serve with the web view on, sharing <folder> as <share>; the settings file is
+# written here: host name <name>, unknown hosts refused unless [allowunknown] is 1.
+e2e_start_web_serve() { # e2e_start_web_serve <i> <config> <name> <share> <folder> <output> [allowunknown]
+    e2e_config "$2" "$3" "${7:-0}"
+    printf 'webview=1\n' >>"$2"
+    e2e_share "$2" "$4" "$5"
+    e2e_start_serve "$1" "$2" "$6"
+}
 
 # A folder tree as text: every folder, empty ones too, and every file with its content's hash.
 e2e_tree() { (cd "$1" && find . -type d | sort && find . -type f -print0 | sort -z | xargs -0 sha256sum); }

@@ -20,10 +20,7 @@ head -c 9000000 /dev/urandom >"$TREE/Videos/sunset.mp4"
 echo "list" >"$TREE/packing list.txt"
 ln -s "$TREE" "$T/tree"
 
-e2e_config "$T/server.ini" pc-anna
-printf 'webview=1\n' >>"$T/server.ini"
-e2e_share "$T/server.ini" tree "$TREE"
-e2e_start_serve 1 "$T/server.ini" "$T/server.out"
+e2e_start_web_serve 1 "$T/server.ini" pc-anna tree "$TREE" "$T/server.out"
 e2e_expect "serve offers the web view" "$T/server.out" "^Web view: " 10
 
 e2e_start_chromium 120

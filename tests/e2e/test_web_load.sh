@@ -40,10 +40,7 @@ ip -n "$(e2e_ns 1)" route add 10.78.0.0/16 via "$(e2e_addr 3)"
 mkdir -p "$T/share"
 head -c 4000000 /dev/urandom >"$T/share/data.bin"
 SUM=$(sha256sum "$T/share/data.bin" | cut -d' ' -f1)
-e2e_config "$T/server.ini" pc-a
-printf 'webview=1\n' >>"$T/server.ini"
-e2e_share "$T/server.ini" pub "$T/share"
-e2e_start_serve 1 "$T/server.ini" "$T/server.out"
+e2e_start_web_serve 1 "$T/server.ini" pc-a pub "$T/share" "$T/server.out"
 e2e_expect "serve offers the web view" "$T/server.out" "^Web view: " 10
 
 web() { timeout -s KILL 30 ip netns exec "$(e2e_ns 2)" curl -sS -m 20 -b "$T/jar" -c "$T/jar" "$@"; }

@@ -25,10 +25,7 @@ echo "secret" >"$T/secret.txt"
 ln -s "$T/outside" "$TREE/link-out"
 ln -s "$T/outside/secret.txt" "$TREE/link-file"
 
-e2e_config "$T/server.ini" pc-a
-printf 'webview=1\n' >>"$T/server.ini"
-e2e_share "$T/server.ini" tree "$TREE"
-e2e_start_serve 1 "$T/server.ini" "$T/server.out"
+e2e_start_web_serve 1 "$T/server.ini" pc-a tree "$TREE" "$T/server.out"
 
 # curl in host i: web <i> args...
 web() { timeout -s KILL 20 ip netns exec "$(e2e_ns "$1")" curl -sS --path-as-is -m 15 "${@:2}"; }
